@@ -1,0 +1,10 @@
+// The Win32 API as the plug-in sees it: the real <windows.h> on Windows, the host
+// kit's headless layer elsewhere.
+#pragma once
+
+#if defined(_WIN32)
+#include <windows.h>
+#include <commctrl.h>
+#else
+#include "hostkit/win32/windows_headless.h"
+#endif
