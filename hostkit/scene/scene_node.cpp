@@ -1,0 +1,34 @@
+// SceneNode: object adoption and child lookup.
+#include "hostkit/scene/scene_node.h"
+
+#include <cassert>
+
+#include "hostkit/scene/object_ownership.h"
+
+SceneNode::~SceneNode() = default;
+
+ObjectState SceneNode::evaluate(TimeValue, int) {
+    return ObjectState{object_.get()};
+}
+
+void SceneNode::setObject(std::unique_ptr<HostObject> object) {
+    auto* owned = dynamic_cast<ObjectOwnership*>(object.get());
+    assert(!object || owned); // only the kit's objects know the ownership rule
+    if (owned) owned->ownedByNode_ = true;
+    object_ = std::move(object); // the previous object is deleted here
+}
+
+std::unique_ptr<HostObject> SceneNode::releaseObject() {
+    if (auto* owned = dynamic_cast<ObjectOwnership*>(object_.get())) owned->ownedByNode_ = false;
+    return std::move(object_);
+}
+
+SceneNode* SceneNode::childNode(int index) const {
+    return index >= 0 && index < int(children_.size()) ? children_[size_t(index)].get() : nullptr;
+}
+
+int SceneNode::childIndex(const SceneNode* child) const {
+    for (size_t i = 0; i < children_.size(); ++i)
+        if (children_[i].get() == child) return int(i);
+    return -1;
+}
