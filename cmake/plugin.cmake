@@ -5,6 +5,7 @@ set(ZEF_PLUGIN_SOURCES
   shell/exports.cpp
   shell/class_descs.cpp
   shell/resource_strings.cpp
+  shell/library_entry.cpp
   shell/zef_export_identity.cpp
   prep/option_set.cpp
   prep/prepare_mesh.cpp
@@ -12,6 +13,9 @@ set(ZEF_PLUGIN_SOURCES
   prep/restore_records.cpp
   export/export_driver.cpp
   export/node_list.cpp
+  export/number_format.cpp
+  export/zef_stream.cpp
+  export/output_file.cpp
   export/zef_writer.cpp
   export/material_writer.cpp
   export/options_dialog.cpp

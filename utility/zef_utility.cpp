@@ -1,1 +1,57 @@
-// in progress
+// The utility object: opening and closing its page, and Apply.
+#include "prep/converted_mesh.h"
+#include "prep/prepare_mesh.h"
+#include "prep/restore_records.h"
+#include "prep/two_sidedness.h"
+#include "resources/resource.h"
+#include "shell/resource_strings.h"
+#include "utility/zef_utility.h"
+
+ZefUtility::ZefUtility() { initialiseUtilityTexts(); }
+
+void ZefUtility::openPanel(HostInterface* hostInterface, HostUtilityInterface* utility) {
+    utilityHost = utility;
+    host = hostInterface;
+    const char* title = loadResourceString(IDS_UTILITY_NAME);
+    panel = host->addPanelPage(libraryInstance, IDD_UTILITY_PANEL, utilityPanelProc, title, 0, 0);
+}
+
+void ZefUtility::closePanel(HostInterface* hostInterface, HostUtilityInterface*) {
+    utilityHost = nullptr;
+    host = nullptr;
+    hostInterface->deletePanelPage(panel);
+    panel = nullptr;
+}
+
+void ZefUtility::apply() {
+    theHold.Begin();
+    if (utilityOptions.selectedOnly) {
+        for (int i = 0; i < host->selectedNodeCount(); ++i) applyToNode(host->selectedNode(i));
+    } else {
+        applyToTree(host->rootNode());
+    }
+    host->redrawViews();
+    theHold.Accept(IDS_UTILITY_NAME);
+}
+
+void ZefUtility::applyToTree(HostNode* node) {
+    applyToNode(node);
+    for (int i = 0; i < node->childCount(); ++i) applyToTree(node->child(i));
+}
+
+// A node whose object is not itself a triangle mesh (a parametric primitive) only
+// converts to a temporary mesh that nothing in the scene shows: its material is
+// still switched, but the temporary mesh is neither prepared nor recorded, and it
+// is released when the node is done.
+void ZefUtility::applyToNode(HostNode* node) {
+    TimeValue time = host->currentTime();
+    HostObject* object = node->evaluate(time, 1).obj;
+    if (!object || !object->canConvertTo(triObjectClassID)) return;
+    ConvertedMesh converted(object, time);
+    TriangleMeshObject* tri = converted.get();
+    if (!tri || tri->mesh.faceCount < 1) return;
+    switchTwoSidedness(node->material(), utilityOptions);
+    if (converted.isTemporary()) return;
+    recordMeshChange(tri->mesh);
+    prepareMesh(tri->mesh, utilityOptions);
+}
