@@ -1,0 +1,100 @@
+// Adjacency groundwork shared by the mesh operations: the edge table (face corners
+// grouped by undirected edge), manifold mates, vertex-to-corner lists and union-find.
+//
+// A corner c = 3 * face + k stands for the directed edge from faces[face].v[k] to
+// faces[face].v[(k + 1) % 3]. Only "proper" faces (three distinct vertex indices, all in
+// range) take part; corners of other faces belong to no edge and no vertex list.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "host/api.h"
+#include "host/mesh.h"
+
+namespace hostkit {
+
+constexpr uint32_t kNoMate = UINT32_MAX;              // boundary edge or improper face
+constexpr uint32_t kNonManifoldMate = UINT32_MAX - 1; // edge with three or more corners
+
+inline uint32_t cornerFace(uint32_t corner) {
+    return corner / 3;
+}
+inline uint32_t nextCorner(uint32_t corner) {
+    return corner - corner % 3 + (corner + 1) % 3;
+}
+inline uint32_t prevCorner(uint32_t corner) {
+    return corner - corner % 3 + (corner + 2) % 3;
+}
+// Start and end vertex of a corner's directed edge.
+inline uint32_t cornerFrom(const Mesh& mesh, uint32_t corner) {
+    return mesh.faces[corner / 3].v[corner % 3];
+}
+inline uint32_t cornerTo(const Mesh& mesh, uint32_t corner) {
+    return mesh.faces[corner / 3].v[(corner + 1) % 3];
+}
+
+// True when the face has three distinct vertex indices below vertexCount.
+inline bool isProperFace(const MeshFace& face, int vertexCount) {
+    const uint32_t n = uint32_t(vertexCount);
+    return face.v[0] < n && face.v[1] < n && face.v[2] < n && face.v[0] != face.v[1] &&
+           face.v[1] != face.v[2] && face.v[2] != face.v[0];
+}
+
+// Corners of proper faces grouped by undirected edge. Edges come in ascending
+// (min vertex, max vertex) order and, within an edge, corners in ascending order.
+struct EdgeTable {
+    std::vector<uint32_t> corners;   // every corner of every proper face, grouped by edge
+    std::vector<uint32_t> edgeStart; // edgeCount() + 1 offsets into corners
+
+    size_t edgeCount() const { return edgeStart.empty() ? 0 : edgeStart.size() - 1; }
+    std::span<const uint32_t> edgeCorners(size_t edge) const {
+        return {corners.data() + edgeStart[edge], corners.data() + edgeStart[edge + 1]};
+    }
+};
+
+// Builds the edge table in O(F + V): a two-pass LSD radix (counting) sort of the corners'
+// (min, max) vertex keys, each digit being a vertex index. Uses about 26 bytes per face
+// while building and 18 per face after. An empty mesh gives an empty table.
+HOSTKIT_API EdgeTable buildEdgeTable(const Mesh& mesh);
+
+// Per corner (3 * faceCount entries): the id of its edge in table, or kNoMate for
+// corners of improper faces.
+HOSTKIT_API std::vector<uint32_t> cornerEdges(const EdgeTable& table, size_t cornerCount);
+
+// Per corner (3 * faceCount entries): the other corner of its edge when the edge has
+// exactly two corners, kNonManifoldMate when it has three or more, and kNoMate for a
+// boundary edge or an improper face. Mates may run either way along the edge.
+HOSTKIT_API std::vector<uint32_t> manifoldMates(const EdgeTable& table, size_t cornerCount);
+// The same, building and dropping the table itself (peak about 30 bytes per face).
+HOSTKIT_API std::vector<uint32_t> manifoldMates(const Mesh& mesh);
+
+// Corners of proper faces grouped by the vertex they start at (CSR, by counting sort).
+struct VertexCorners {
+    std::vector<uint32_t> start;   // vertexCount + 1 offsets into corners
+    std::vector<uint32_t> corners; // ascending within each vertex
+
+    std::span<const uint32_t> of(uint32_t vertex) const {
+        return {corners.data() + start[vertex], corners.data() + start[vertex + 1]};
+    }
+};
+HOSTKIT_API VertexCorners buildVertexCorners(const Mesh& mesh);
+
+// Disjoint sets over 0..n-1 with path halving and union by size.
+class HOSTKIT_API UnionFind {
+  public:
+    explicit UnionFind(size_t n);
+    uint32_t find(uint32_t x);
+    // Joins the sets of a and b; returns false when they were already one set.
+    bool unite(uint32_t a, uint32_t b);
+    // Numbers the sets 0..count-1 in order of their smallest member; writes each
+    // element's set number into labels (n entries) and returns the count.
+    uint32_t label(std::vector<uint32_t>& labels);
+
+  private:
+    std::vector<uint32_t> parent_;
+    std::vector<uint32_t> size_;
+};
+
+} // namespace hostkit

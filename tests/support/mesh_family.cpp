@@ -1,0 +1,169 @@
+// Test meshes and measures.
+#include "support/mesh_family.h"
+
+#include <cmath>
+#include <numbers>
+#include <random>
+
+#include "hostkit/mesh/primitives.h"
+
+namespace {
+
+void setFace(Mesh& mesh, int f, uint32_t a, uint32_t b, uint32_t c, uint32_t smGroup = 1) {
+    mesh.faces[f].v[0] = a;
+    mesh.faces[f].v[1] = b;
+    mesh.faces[f].v[2] = c;
+    mesh.faces[f].smGroup = smGroup;
+    mesh.faces[f].flags = MeshFace::kEdgeAll;
+}
+
+Point3 vertexOrZero(const Mesh& mesh, uint32_t v) {
+    return v < uint32_t(mesh.vertexCount) ? mesh.vertices[v] : Point3();
+}
+
+} // namespace
+
+Mesh mobiusStrip(int segments) {
+    Mesh mesh;
+    mesh.setNumVerts(2 * segments);
+    mesh.setNumFaces(2 * segments);
+    const double pi = std::numbers::pi;
+    for (int i = 0; i < segments; ++i) {
+        const double t = 2 * pi * i / segments;
+        for (int side = 0; side < 2; ++side) {
+            const double w = side == 0 ? -0.3 : 0.3;
+            const double r = 1 + w * std::cos(t / 2);
+            mesh.vertices[2 * i + side] =
+                Point3(float(r * std::cos(t)), float(r * std::sin(t)), float(w * std::sin(t / 2)));
+        }
+    }
+    for (int i = 0; i < segments; ++i) {
+        const uint32_t a = uint32_t(2 * i), b = a + 1;
+        // the last quad joins the first with its sides swapped: the half twist
+        const bool last = i + 1 == segments;
+        const uint32_t c = last ? 1 : a + 2, d = last ? 0 : a + 3;
+        setFace(mesh, 2 * i, a, c, d);
+        setFace(mesh, 2 * i + 1, a, d, b);
+    }
+    return mesh;
+}
+
+Mesh threeFacesOnEdge() {
+    Mesh mesh;
+    mesh.setNumVerts(5);
+    mesh.vertices[0] = Point3(0, 0, 0);
+    mesh.vertices[1] = Point3(1, 0, 0);
+    mesh.vertices[2] = Point3(0.5f, 1, 0);
+    mesh.vertices[3] = Point3(0.5f, -0.5f, 0.8f);
+    mesh.vertices[4] = Point3(0.5f, -0.5f, -0.8f);
+    mesh.setNumFaces(3);
+    setFace(mesh, 0, 0, 1, 2);
+    setFace(mesh, 1, 1, 0, 3);
+    setFace(mesh, 2, 1, 0, 4);
+    return mesh;
+}
+
+Mesh repeatedIndexFaces() {
+    Mesh mesh;
+    mesh.setNumVerts(4);
+    mesh.vertices[1] = Point3(1, 0, 0);
+    mesh.vertices[2] = Point3(1, 1, 0);
+    mesh.vertices[3] = Point3(0, 1, 0);
+    mesh.setNumFaces(6);
+    setFace(mesh, 0, 0, 1, 2);
+    setFace(mesh, 1, 0, 0, 1);
+    setFace(mesh, 2, 0, 2, 3);
+    setFace(mesh, 3, 2, 2, 2);
+    setFace(mesh, 4, 1, 7, 2); // index out of range
+    setFace(mesh, 5, 3, 1, 3);
+    return mesh;
+}
+
+Mesh zeroAreaFaces() {
+    // 0-1-2 along the bottom, 3 above the middle; 4 and 5 coincide with 3
+    Mesh mesh;
+    mesh.setNumVerts(6);
+    mesh.vertices[0] = Point3(0, 0, 0);
+    mesh.vertices[1] = Point3(1, 0, 0);
+    mesh.vertices[2] = Point3(2, 0, 0);
+    mesh.vertices[3] = Point3(1, 1, 0);
+    mesh.vertices[4] = Point3(1, 1, 0);
+    mesh.vertices[5] = Point3(1, 1, 0);
+    mesh.setNumFaces(4);
+    setFace(mesh, 0, 0, 1, 3);
+    setFace(mesh, 1, 1, 2, 3);
+    setFace(mesh, 2, 0, 2, 1); // collinear: closes the crack under faces 0 and 1
+    setFace(mesh, 3, 3, 4, 5); // three coincident points
+    return mesh;
+}
+
+Mesh noisySurface(int n, uint32_t seed) {
+    Mesh mesh = makeGridMesh(n, 10.0f);
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<float> jitter(-0.5f, 0.5f);
+    const float cell = 10.0f / float(n);
+    for (int v = 0; v < mesh.vertexCount; ++v) {
+        Point3& p = mesh.vertices[v];
+        const float hills = 0.8f * std::sin(0.7f * p.x) * std::cos(0.5f * p.y) +
+                            0.3f * std::sin(2.3f * p.x + 1.1f * p.y);
+        p.x += 0.3f * cell * jitter(random);
+        p.y += 0.3f * cell * jitter(random);
+        p.z = hills + 0.2f * cell * jitter(random);
+    }
+    return mesh;
+}
+
+Mesh subdividedCube(int segments) {
+    return makeBoxMesh(1, 1, 1, segments);
+}
+
+double signedVolume(const Mesh& mesh) {
+    double volume = 0;
+    for (int f = 0; f < mesh.faceCount; ++f) {
+        const Point3 a = vertexOrZero(mesh, mesh.faces[f].v[0]);
+        const Point3 b = vertexOrZero(mesh, mesh.faces[f].v[1]);
+        const Point3 c = vertexOrZero(mesh, mesh.faces[f].v[2]);
+        volume += (double(a.x) * (double(b.y) * c.z - double(b.z) * c.y) -
+                   double(a.y) * (double(b.x) * c.z - double(b.z) * c.x) +
+                   double(a.z) * (double(b.x) * c.y - double(b.y) * c.x)) /
+                  6.0;
+    }
+    return volume;
+}
+
+double faceArea(const Mesh& mesh, int face) {
+    const MeshFace& f = mesh.faces[face];
+    for (uint32_t v : f.v)
+        if (v >= uint32_t(mesh.vertexCount)) return 0;
+    const Point3 a = mesh.vertices[f.v[0]], b = mesh.vertices[f.v[1]], c = mesh.vertices[f.v[2]];
+    const double ux = double(b.x) - a.x, uy = double(b.y) - a.y, uz = double(b.z) - a.z;
+    const double wx = double(c.x) - a.x, wy = double(c.y) - a.y, wz = double(c.z) - a.z;
+    const double nx = uy * wz - uz * wy, ny = uz * wx - ux * wz, nz = ux * wy - uy * wx;
+    return 0.5 * std::sqrt(nx * nx + ny * ny + nz * nz);
+}
+
+double totalArea(const Mesh& mesh) {
+    double area = 0;
+    for (int f = 0; f < mesh.faceCount; ++f) area += faceArea(mesh, f);
+    return area;
+}
+
+std::vector<NamedMesh> smallFamily() {
+    std::vector<NamedMesh> family;
+    auto add = [&](const char* name, Mesh mesh, bool closed, bool orientable = true) {
+        family.push_back(NamedMesh{name, std::move(mesh), closed, orientable});
+    };
+    add("empty", Mesh(), false);
+    add("grid", makeGridMesh(4, 2.0f), false);
+    add("cube", makeBoxMesh(2, 3, 4, 1), true);
+    add("subdividedCube", subdividedCube(4), true);
+    add("sphere", makeSphereMesh(1.5f, 16), true);
+    add("tube", makeCylinderMesh(1, 2, 12, 3, false), false);
+    add("cylinder", makeCylinderMesh(1, 2, 12, 3, true), true);
+    add("mobius", mobiusStrip(12), false, false);
+    add("threeFacesOnEdge", threeFacesOnEdge(), false);
+    add("repeatedIndices", repeatedIndexFaces(), false);
+    add("zeroArea", zeroAreaFaces(), false);
+    add("noisy", noisySurface(8, 7), false);
+    return family;
+}

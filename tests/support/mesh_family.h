@@ -1,0 +1,42 @@
+// Test meshes: awkward shapes every mesh operation must survive (non-orientable,
+// non-manifold, degenerate), realistic surfaces, the primitives, and measures over them.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "host/mesh.h"
+
+struct NamedMesh {
+    std::string name;
+    Mesh mesh;
+    bool closed = false;    // every edge has exactly two faces
+    bool orientable = true; // false for the Möbius strip
+};
+
+// Strip of quads closed into a loop with a half twist: non-orientable, one boundary.
+Mesh mobiusStrip(int segments);
+// Three triangles sharing the edge 0-1, fanned around it: a non-manifold edge.
+Mesh threeFacesOnEdge();
+// A quad of two good faces plus faces with a repeated index, all three indices equal,
+// and one index out of range.
+Mesh repeatedIndexFaces();
+// A 2x2 grid with a zero-area face (three distinct, collinear vertices) closing a crack
+// and a face whose three distinct vertices coincide.
+Mesh zeroAreaFaces();
+// A terrain-like n x n height field with random jitter; 2 n^2 faces.
+Mesh noisySurface(int n, uint32_t seed);
+// A unit box with segments x segments quads per side.
+Mesh subdividedCube(int segments);
+
+// Signed volume enclosed by the faces (positive when a closed mesh faces outward).
+double signedVolume(const Mesh& mesh);
+// Sum of the faces' areas.
+double totalArea(const Mesh& mesh);
+// Area of one face; zero for a face with an index out of range.
+double faceArea(const Mesh& mesh, int face);
+
+// Small instances of every mesh above plus the primitives (grid, cube plain and
+// subdivided, UV sphere, open and capped cylinder).
+std::vector<NamedMesh> smallFamily();
