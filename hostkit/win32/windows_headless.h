@@ -36,6 +36,10 @@ using HMODULE = HINSTANCE;
 
 using DLGPROC = INT_PTR (*)(HWND, UINT, WPARAM, LPARAM);
 
+struct RECT {
+    LONG left, top, right, bottom;
+};
+
 #ifndef TRUE
 #define TRUE 1
 #define FALSE 0
@@ -123,4 +127,17 @@ HOSTKIT_API int MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
 HOSTKIT_API HWND GetActiveWindow(void);
 HOSTKIT_API int LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int size);
 HOSTKIT_API void InitCommonControls(void);
+
+// Beyond the plug-in's own calls: what the host kit's controls and the host use.
+HOSTKIT_API HWND CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND parent,
+                                    DLGPROC proc, LPARAM param);
+HOSTKIT_API BOOL DestroyWindow(HWND window);
+HOSTKIT_API BOOL IsWindow(HWND window);
+HOSTKIT_API int GetDlgCtrlID(HWND window);
+HOSTKIT_API BOOL GetWindowRect(HWND window, RECT* rect);
+HOSTKIT_API BOOL MoveWindow(HWND window, int x, int y, int width, int height, BOOL repaint);
+HOSTKIT_API HWND GetDesktopWindow(void);
+HOSTKIT_API BOOL SetWindowTextA(HWND window, LPCSTR text);
+HOSTKIT_API int GetWindowTextA(HWND window, LPSTR buffer, int size);
+HOSTKIT_API int GetClassNameA(HWND window, LPSTR buffer, int size);
 }

@@ -1,0 +1,74 @@
+// Reads and acts on headless windows for the user seam.
+#include "hostkit/win32/headless_seam.h"
+
+#include "hostkit/win32/dialog_manager.h"
+
+using hkwin::findWindow;
+
+std::string HeadlessSeam::title() const {
+    const hkwin::Window* d = findWindow(dialog_);
+    if (!d) return "(closed dialog)";
+    return d->text.empty() ? "dialog " + std::to_string(d->templateId) : d->text;
+}
+
+bool HeadlessSeam::isOpen() const {
+    const hkwin::Window* d = findWindow(dialog_);
+    return d && !d->ended;
+}
+
+std::vector<ControlInfo> HeadlessSeam::controls() const {
+    std::vector<ControlInfo> list;
+    const hkwin::Window* d = findWindow(dialog_);
+    if (!d) return list;
+    for (HWND child : d->children) {
+        const hkwin::Window* c = findWindow(child);
+        ControlInfo info;
+        info.index = (int)list.size();
+        info.id = c->id;
+        info.className = c->className;
+        info.text = c->text;
+        info.checked = c->check == BST_CHECKED;
+        info.enabled = !(c->style & WS_DISABLED);
+        list.push_back(std::move(info));
+    }
+    return list;
+}
+
+HWND HeadlessSeam::controlAt(int index, std::string& error) const {
+    const hkwin::Window* d = findWindow(dialog_);
+    if (!d) {
+        error = "the dialog is gone";
+        return nullptr;
+    }
+    if (index < 0 || index >= (int)d->children.size()) {
+        error = "no control number " + std::to_string(index) + " in dialog '" + title() + "'";
+        return nullptr;
+    }
+    return d->children[(size_t)index];
+}
+
+SeamResult HeadlessSeam::click(int index) {
+    std::string error;
+    HWND control = controlAt(index, error);
+    return {control ? hkwin::clickControl(control) : error};
+}
+
+SeamResult HeadlessSeam::clickArrow(int index, SpinArrow arrow) {
+    std::string error;
+    HWND control = controlAt(index, error);
+    return {control ? hkwin::clickArrow(control, arrow == SpinArrow::Up ? 1 : -1) : error};
+}
+
+SeamResult HeadlessSeam::type(int index, const std::string& text) {
+    std::string error;
+    HWND control = controlAt(index, error);
+    return {control ? hkwin::typeInto(control, text) : error};
+}
+
+SeamResult HeadlessSeam::pressEnter() {
+    return {hkwin::pressEnter(dialog_)};
+}
+
+SeamResult HeadlessSeam::pressEscape() {
+    return {hkwin::pressEscape(dialog_)};
+}
