@@ -1,0 +1,47 @@
+// The options of the export dialog and the utility page as command-line flags, and
+// the user actions that set them: each flag is applied to the open dialog the way a
+// person would (click a check box whose state differs, type a text, pick a radio).
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include "hostkit/ui/user_seam.h"
+
+enum class DialogKind { Export, Utility };
+
+// One action on a dialog control, by id.
+struct UserStep {
+    enum Kind { SetCheck, Click, Type };
+    Kind kind = Click;
+    int controlId = 0;
+    bool checked = false; // SetCheck
+    std::string text;     // Type
+};
+
+// The flags given on one command line, kept until they are turned into steps.
+class DialogOptionFlags {
+  public:
+    // Adds every flag that dialog kind has, with help texts and defaults.
+    void addTo(CLI::App& command, DialogKind kind);
+    // The steps for what was given, in dialog order. Fails with a message when a
+    // value is not one the dialog offers (an unknown map type).
+    bool steps(std::vector<UserStep>& out, std::string& error) const;
+    // Clears what was parsed, for the next command of a session.
+    void reset();
+
+  private:
+    std::vector<CLI::Option*> onOptions_;  // per check-box option: --NAME, or null
+    std::vector<CLI::Option*> offOptions_; // --no-NAME, or null
+    std::vector<std::string> texts_; // per text option: the text to type, if given
+    std::vector<bool> textsGiven_;
+    std::vector<std::vector<std::string>> checkValues_; // optional values of check flags
+    std::string mapType_;
+    DialogKind kind_ = DialogKind::Export;
+};
+
+// Plays the steps on an open dialog or page. Stops at the first step whose control is
+// missing, with a message naming the control and the dialog.
+SeamResult playSteps(UserSeam& dialog, const std::vector<UserStep>& steps);

@@ -1,0 +1,166 @@
+// zefhost's commands over one session.
+#include "app/demo_scene.h"
+#include "app/scene_file.h"
+#include "app/scripted_user.h"
+#include "app/zef_reader.h"
+#include "app/zefhost_session.h"
+#include "host/hold.h"
+#include "hostkit/ui/hostui.h"
+
+ZefhostSession::ZefhostSession(std::ostream& out, std::ostream& err)
+    : out_(out), err_(err), scene_(makeDemoScene()), host_(new HostSession(*scene_)) {}
+
+ZefhostSession::~ZefhostSession() {
+    // Undo records live in the plug-in's code and point into the scene: drop them
+    // before either goes.
+    host_.reset();
+    theHold.clear();
+    scene_.reset();
+    plugin_.reset();
+}
+
+bool ZefhostSession::loadPlugin(const std::string& path) {
+    if (plugin_) return true;
+    std::string error;
+    plugin_ = PluginLibrary::load(path, error);
+    if (!plugin_) err_ << "zefhost: " << error << "\n";
+    return plugin_ != nullptr;
+}
+
+bool ZefhostSession::loadScene(const std::string& path) {
+    std::unique_ptr<Scene> loaded;
+    if (path.empty()) {
+        loaded = makeDemoScene();
+    } else {
+        SceneLoadResult result = loadSceneFile(path);
+        if (!result.ok()) {
+            err_ << "zefhost: " << result.error.message() << "\n";
+            return false;
+        }
+        loaded = std::move(result.scene);
+    }
+    host_.reset();
+    theHold.clear(); // its records point into the old scene
+    scene_ = std::move(loaded);
+    host_.reset(new HostSession(*scene_));
+    return true;
+}
+
+bool ZefhostSession::saveScene(const std::string& path) {
+    SceneFileError error;
+    if (!saveSceneFile(*scene_, path, error)) {
+        err_ << "zefhost: " << error.message() << "\n";
+        return false;
+    }
+    out_ << "Saved the scene to " << path << "\n";
+    return true;
+}
+
+bool ZefhostSession::selectNodes(const std::vector<std::string>& names, bool replace) {
+    if (replace) scene_->clearSelection();
+    for (const std::string& name : names) {
+        SceneNode* node = scene_->findNode(name);
+        if (!node) {
+            err_ << "zefhost: no node named '" << name << "' in the scene\n";
+            return false;
+        }
+        scene_->select(node);
+    }
+    return true;
+}
+
+static void printSummary(std::ostream& out, const std::string& path) {
+    ZefSummary summary;
+    std::string error;
+    if (!readZefFile(path, summary, error)) {
+        out << "Wrote " << path << ", but it does not read back: " << error << "\n";
+        return;
+    }
+    out << "Exported " << summary.objects.size() << " objects, " << summary.vertices
+        << " vertices, " << summary.faces << " faces, " << summary.materials << " materials to "
+        << path << "\n";
+}
+
+int ZefhostSession::exportScene(const std::string& path, const std::vector<UserStep>& steps,
+                                bool cancel) {
+    if (!plugin_) return kExitUsage;
+    HostClassDescriptor* descriptor = plugin_->findClass(SCENE_EXPORT_CLASS_ID);
+    auto* exporter =
+        descriptor ? static_cast<HostSceneExporter*>(descriptor->createInstance(0)) : nullptr;
+    if (!exporter) {
+        err_ << "zefhost: the plug-in offers no scene exporter\n";
+        return kExitUsage;
+    }
+    ScriptedUser user(steps, cancel, err_); // message boxes show on stderr
+    User* previous = hkSetUser(&user);
+    int result = exporter->exportScene(path.c_str(), host_->exportInterface(), host_.get());
+    hkSetUser(previous);
+    delete exporter;
+
+    if (!user.error().empty()) {
+        err_ << "zefhost: " << user.error() << "\n";
+        return kExitUsage;
+    }
+    if (result < 0) return kExitFailed;
+    if (user.cancelled() || !user.sawDialog()) {
+        out_ << "Export cancelled\n";
+        return kExitCancelled;
+    }
+    for (const std::string& message : user.messages()) {
+        if (message == "No data to export") return kExitNoData;
+        if (message == "Write error on file") return kExitFailed;
+    }
+    printSummary(out_, path);
+    return kExitOk;
+}
+
+int ZefhostSession::runUtility(const std::vector<UserStep>& steps, bool apply) {
+    if (!plugin_) return kExitUsage;
+    HostClassDescriptor* descriptor = plugin_->findClass(UTILITY_CLASS_ID);
+    auto* utility =
+        descriptor ? static_cast<HostUtilityPlugin*>(descriptor->createInstance(0)) : nullptr;
+    if (!utility) {
+        err_ << "zefhost: the plug-in offers no utility\n";
+        return kExitUsage;
+    }
+    host_->openUtility(utility);
+    HWND page = host_->panelPage();
+    std::unique_ptr<UserSeam> seam = page ? hostuiSeamFor(page) : nullptr;
+    if (!seam) {
+        err_ << "zefhost: the utility opened no page\n";
+        host_->closeUtility();
+        return kExitFailed;
+    }
+    SeamResult played = playSteps(*seam, steps);
+    if (played.ok() && apply) {
+        std::optional<ControlInfo> applyButton = seam->findById(1);
+        played = applyButton ? seam->click(applyButton->index) : SeamResult{"no Apply button"};
+    }
+    std::optional<ControlInfo> closeButton = seam->findById(2);
+    if (closeButton) seam->click(closeButton->index);
+    if (host_->utilityOpen()) host_->closeUtility();
+    if (!played.ok()) {
+        err_ << "zefhost: " << played.error << "\n";
+        return kExitUsage;
+    }
+    if (apply) out_ << "Applied the utility (" << theHold.stepCount() << " undoable steps)\n";
+    return kExitOk;
+}
+
+int ZefhostSession::undo() {
+    if (!theHold.undo()) {
+        err_ << "zefhost: nothing to undo\n";
+        return kExitUsage;
+    }
+    out_ << "Undone\n";
+    return kExitOk;
+}
+
+int ZefhostSession::redo() {
+    if (!theHold.redo()) {
+        err_ << "zefhost: nothing to redo\n";
+        return kExitUsage;
+    }
+    out_ << "Redone\n";
+    return kExitOk;
+}

@@ -1,0 +1,54 @@
+// One zefhost session: the plug-in loaded once, one scene, the host's interfaces,
+// and the commands a user runs on them (export, utility, undo, redo, save, select).
+#pragma once
+
+#include <memory>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "app/dialog_options.h"
+#include "app/plugin_library.h"
+#include "hostkit/session/host_session.h"
+
+// Exit codes of zefhost commands.
+enum ExitCode {
+    kExitOk = 0,
+    kExitFailed = 1,    // the export could not write its file
+    kExitUsage = 2,     // bad command line, scene file or plug-in
+    kExitCancelled = 3, // the dialog was cancelled
+    kExitNoData = 4,    // nothing to export
+};
+
+class ZefhostSession {
+  public:
+    ZefhostSession(std::ostream& out, std::ostream& err);
+    ~ZefhostSession();
+
+    // Loads the plug-in (once per session). False with a message on err.
+    bool loadPlugin(const std::string& path);
+    // Replaces the scene: a scene file, or the demo scene for an empty path.
+    bool loadScene(const std::string& path);
+    bool saveScene(const std::string& path);
+    // Adds the named nodes to the selection (clearing it first when replace is set).
+    bool selectNodes(const std::vector<std::string>& names, bool replace);
+
+    // An export to path with a fresh exporter object; the steps are played on its
+    // dialog, then OK (or Cancel) is pressed.
+    int exportScene(const std::string& path, const std::vector<UserStep>& steps, bool cancel);
+    // Opens the utility, plays the steps on its page, presses Apply (unless told not
+    // to), then Close.
+    int runUtility(const std::vector<UserStep>& steps, bool apply);
+    int undo();
+    int redo();
+
+    Scene& scene() { return *scene_; }
+    PluginLibrary* plugin() { return plugin_.get(); }
+
+  private:
+    std::ostream& out_;
+    std::ostream& err_;
+    std::unique_ptr<PluginLibrary> plugin_;
+    std::unique_ptr<Scene> scene_;
+    std::unique_ptr<HostSession> host_;
+};
