@@ -4,7 +4,9 @@
 
 #include <string>
 
-class SpinnerModel {
+#include "host/api.h"
+
+class HOSTKIT_API SpinnerModel {
   public:
     // minimum above maximum is taken as equal limits at minimum.
     SpinnerModel(float minimum, float maximum, float value, float scale);
@@ -25,4 +27,4 @@ class SpinnerModel {
 
 // Reads a number written with a decimal comma or point ("0,5", "45.5", " 3 ").
 // False for empty or non-numeric text, which then leaves value alone.
-bool parseSpinnerText(const std::string& text, float& value);
+HOSTKIT_API bool parseSpinnerText(const std::string& text, float& value);

@@ -1,0 +1,76 @@
+// The host's windows on Windows: a main window, the command panel along its right
+// edge, and panel pages made from plug-in templates inside it.
+#include "hostkit/ui/hostui.h"
+
+#include "hostkit/controls/custom_controls_win32.h"
+#include "hostkit/ui/modal_hook_win32.h"
+#include "hostkit/ui/window_seam_win32.h"
+
+namespace {
+
+constexpr RECT kMainWindowRect = {160, 90, 1760, 990};
+constexpr int kPanelWidth = 220;
+constexpr const char* kMainClass = "ZefHostMain";
+constexpr const char* kPanelClass = "ZefHostPanel";
+constexpr const char* kTemplateIdProperty = "ZefHostTemplateId";
+
+HWND mainWindow = nullptr;
+HWND panelWindow = nullptr;
+
+void registerHostClass(const char* name) {
+    WNDCLASSEXA host{};
+    host.cbSize = sizeof host;
+    host.lpfnWndProc = DefWindowProcA;
+    host.hInstance = hkcontrols::hostkitModule();
+    host.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    host.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    host.lpszClassName = name;
+    RegisterClassExA(&host); // fails harmlessly when already registered
+}
+
+} // namespace
+
+HWND hostuiMainWindow() {
+    if (IsWindow(mainWindow)) return mainWindow;
+    installModalHook();
+    registerHostClass(kMainClass);
+    const RECT& r = kMainWindowRect;
+    mainWindow = CreateWindowExA(0, kMainClass, "zefhost", WS_OVERLAPPEDWINDOW, r.left, r.top,
+                                 r.right - r.left, r.bottom - r.top, nullptr, nullptr,
+                                 hkcontrols::hostkitModule(), nullptr);
+    if (mainWindow) ShowWindow(mainWindow, SW_SHOWNOACTIVATE);
+    return mainWindow;
+}
+
+HWND hostuiPanelWindow() {
+    if (IsWindow(panelWindow)) return panelWindow;
+    HWND main = hostuiMainWindow();
+    registerHostClass(kPanelClass);
+    RECT client{};
+    GetClientRect(main, &client);
+    panelWindow = CreateWindowExA(0, kPanelClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
+                                  client.right - kPanelWidth, 0, kPanelWidth, client.bottom, main,
+                                  nullptr, hkcontrols::hostkitModule(), nullptr);
+    return panelWindow;
+}
+
+HWND hostuiCreatePanelPage(HINSTANCE module, int dialogId, DLGPROC proc, LPARAM param) {
+    HWND page =
+        CreateDialogParamA(module, MAKEINTRESOURCEA(dialogId), hostuiPanelWindow(), proc, param);
+    if (!page) return nullptr;
+    SetPropA(page, kTemplateIdProperty, reinterpret_cast<HANDLE>((INT_PTR)dialogId));
+    ShowWindow(page, SW_SHOW);
+    return page;
+}
+
+void hostuiDestroyPanelPage(HWND page) {
+    if (!IsWindow(page)) return;
+    RemovePropA(page, kTemplateIdProperty);
+    DestroyWindow(page);
+}
+
+std::unique_ptr<UserSeam> hostuiSeamFor(HWND window) {
+    if (!hkcontrols::isWindowOfClass(window, "#32770")) return nullptr;
+    HANDLE templateId = GetPropA(window, kTemplateIdProperty);
+    return std::make_unique<WindowSeam>(window, templateId ? (int)(INT_PTR)templateId : -1);
+}

@@ -1,0 +1,60 @@
+// Scripted persons: a scenario is a list of steps a person takes in a dialog or panel
+// page, and a ScenarioUser plays one scenario per modal dialog that opens.
+//
+// Text form, one step per line ('#' at the start of a line begins a comment):
+//   click TARGET        clicks a button, check box or radio button
+//   up TARGET / down TARGET   clicks a spinner's arrow
+//   type TARGET TEXT    replaces an edit's text (TARGET is one word, e.g. #1028)
+//   enter / escape      presses the key
+// TARGET is "#<id>" or a caption; the first control that matches is used.
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "hostkit/ui/user.h"
+
+struct ScenarioStep {
+    enum class Action { Click, ArrowUp, ArrowDown, Type, Enter, Escape };
+    Action action = Action::Click;
+    std::string target;
+    std::string text; // for Type
+};
+
+struct Scenario {
+    std::vector<ScenarioStep> steps;
+};
+
+// Parses the text form; on a bad line returns nothing and sets error to
+// "line N: what is wrong".
+HOSTKIT_API std::optional<Scenario> parseScenario(const std::string& text, std::string& error);
+
+// Plays the steps in order and stops at the first that fails, with an error such as
+// "no control 'Spherical' in dialog 'ZEF Export Options'".
+HOSTKIT_API SeamResult runScenario(const Scenario& scenario, UserSeam& seam);
+
+// A user that plays queued scenarios, one per modal dialog, in order; with none left
+// it leaves the dialog alone (the host then closes it). It records message boxes and
+// the errors of its scenarios.
+class HOSTKIT_API ScenarioUser : public User {
+  public:
+    struct Message {
+        std::string text, caption;
+    };
+
+    void queue(Scenario scenario) { pending_.push_back(std::move(scenario)); }
+    void onModalDialog(UserSeam& dialog) override;
+    void onMessageBox(const std::string& text, const std::string& caption) override;
+
+    const std::vector<Message>& messages() const { return messages_; }
+    const std::vector<std::string>& errors() const { return errors_; }
+    const std::vector<std::string>& dialogTitles() const { return titles_; }
+
+  private:
+    std::deque<Scenario> pending_;
+    std::vector<Message> messages_;
+    std::vector<std::string> errors_;
+    std::vector<std::string> titles_;
+};

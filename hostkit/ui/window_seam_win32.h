@@ -1,0 +1,35 @@
+// The user seam over a real dialog or panel page: each action is the message a
+// person's click or key would cause, sent on the UI thread.
+#pragma once
+
+#include "host/win32.h"
+#include "hostkit/ui/user_seam.h"
+
+class WindowSeam : public UserSeam {
+  public:
+    // templateId names a dialog without a caption ("dialog 103"); -1 when unknown.
+    explicit WindowSeam(HWND dialog, int templateId = -1)
+        : dialog_(dialog), templateId_(templateId) {}
+
+    std::string title() const override;
+    bool isOpen() const override;
+    std::vector<ControlInfo> controls() const override;
+    SeamResult click(int index) override;
+    SeamResult clickArrow(int index, SpinArrow arrow) override;
+    SeamResult type(int index, const std::string& text) override;
+    SeamResult pressEnter() override;
+    SeamResult pressEscape() override;
+
+  private:
+    HWND dialog_;
+    int templateId_;
+    // The control at index, or null with error set.
+    HWND controlAt(int index, std::string& error) const;
+    // A person's click on one of the dialog's controls.
+    SeamResult clickControl(HWND control);
+    // Empty when the dialog can take actions, else why not.
+    std::string closedError() const;
+};
+
+// A modal dialog has ended (EndDialog hides it) or a page is gone.
+bool isDialogOpen(HWND dialog);
