@@ -1,0 +1,3 @@
+# nlohmann-json for the Windows cross build: the build machine's headers only.
+include(${CMAKE_CURRENT_LIST_DIR}/../header_only_package.cmake)
+zef_header_only_package(nlohmann_json::nlohmann_json nlohmann)
