@@ -1,0 +1,81 @@
+// Test harness for the plug-in linked into the test: a scene, the host's
+// interfaces over it, and a user who presses OK or Cancel in the export dialog.
+#pragma once
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/scripted_user.h"
+#include "export/zef_export.h"
+#include "hostkit/scene/mesh_object.h"
+#include "hostkit/scene/scene.h"
+#include "hostkit/session/host_session.h"
+#include "prep/option_set.h"
+
+struct ExportOutcome {
+    int hostResult = 0;
+    std::vector<std::string> messages;
+};
+
+class PluginHarness {
+  public:
+    Scene scene;
+    HostSession host{scene};
+
+    // Exports with the current exportOptions (the dialog is filled and read back
+    // unchanged), or with the given steps played first.
+    ExportOutcome exportTo(const std::string& path, std::vector<UserStep> steps = {},
+                           bool cancel = false) {
+        std::ostringstream messages;
+        ScriptedUser user(std::move(steps), cancel, messages);
+        User* previous = hkSetUser(&user);
+        ZefExport exporter;
+        ExportOutcome outcome;
+        outcome.hostResult = exporter.exportScene(path.c_str(), host.exportInterface(), &host);
+        hkSetUser(previous);
+        outcome.messages = user.messages();
+        return outcome;
+    }
+
+    // A node with a mesh object.
+    SceneNode* addMeshNode(const std::string& name, const Mesh& mesh, SceneNode* parent = nullptr) {
+        SceneNode* node = scene.createNode(name, parent);
+        node->setObject(std::make_unique<MeshObject>(mesh));
+        return node;
+    }
+};
+
+// Every option off but the ones a test turns on; texts at their defaults.
+inline void clearExportOptions() {
+    OptionSet clean;
+    for (int i = 0; i < kFlagCount; ++i) clean.flag(i) = 0;
+    const char* texts[kTextCount] = {"30,0", "4,0", "4,0", "0,1", "1", "1"};
+    for (int i = 0; i < kTextCount; ++i) std::snprintf(clean.text(i), kTextSize, "%s", texts[i]);
+    exportOptions = clean;
+}
+
+inline std::string readWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+inline bool fileExists(const std::string& path) { return std::ifstream(path).good(); }
+
+// A triangle mesh from vertex positions and faces (all edges visible, group 1).
+inline Mesh makeTriangles(const std::vector<Point3>& vertices,
+                          const std::vector<std::array<uint32_t, 3>>& faces) {
+    Mesh mesh;
+    mesh.setNumVerts(int(vertices.size()));
+    for (size_t i = 0; i < vertices.size(); ++i) mesh.vertices[i] = vertices[i];
+    mesh.setNumFaces(int(faces.size()));
+    for (size_t f = 0; f < faces.size(); ++f) {
+        for (int k = 0; k < 3; ++k) mesh.faces[f].v[k] = faces[f][size_t(k)];
+        mesh.faces[f].smGroup = 1;
+        mesh.faces[f].flags = MeshFace::kEdgeAll;
+    }
+    return mesh;
+}

@@ -1,0 +1,143 @@
+// The utility's page and Apply, driven through the user seam as a person would.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "app/dialog_options.h"
+#include "hostkit/scene/materials.h"
+#include "hostkit/scene/primitive_objects.h"
+#include "hostkit/scene/scene_dump.h"
+#include "hostkit/ui/hostui.h"
+#include "plugin_harness.h"
+#include "resources/resource.h"
+#include "utility/zef_utility.h"
+
+namespace {
+class UtilityTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        theHold.clear();
+        for (int i = 0; i < kFlagCount; ++i) utilityOptions.flag(i) = 0;
+        utilityOptions.mapPlanar = 1;
+    }
+    void TearDown() override { theHold.clear(); }
+
+    // Opens the page, plays the steps, presses Apply (when asked) and Close.
+    void runPage(PluginHarness& h, const std::vector<UserStep>& steps, bool apply = true) {
+        h.host.openUtility(&zefUtility);
+        ASSERT_NE(h.host.panelPage(), nullptr);
+        EXPECT_EQ(h.host.panelTitle(), "ZEFX Utility");
+        auto seam = hostuiSeamFor(h.host.panelPage());
+        ASSERT_TRUE(playSteps(*seam, steps).ok());
+        if (apply) seam->click(seam->findById(IDOK)->index);
+        seam->click(seam->findById(IDCANCEL)->index);
+        EXPECT_FALSE(h.host.utilityOpen());
+        EXPECT_EQ(zefUtility.panel, nullptr);
+    }
+
+    Mesh tri() { return makeTriangles({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}}); }
+};
+} // namespace
+
+TEST_F(UtilityTest, ApplyThenUndoGivesBackTheSceneExactly) {
+    PluginHarness h;
+    SceneNode* a = h.addMeshNode("A", makeTriangles({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}},
+                                                    {{0, 1, 2}, {1, 3, 2}, {0, 0, 1}}));
+    h.addMeshNode("B", tri(), a);
+    StdMaterial* material = h.scene.createStdMaterial("M");
+    a->setMaterial(material);
+    std::string loaded = dumpScene(h.scene);
+    runPage(h, {{UserStep::SetCheck, IDC_FLIP_NORMALS, true, ""},
+                {UserStep::SetCheck, IDC_REMOVE_DEGENERATE, true, ""},
+                {UserStep::SetCheck, IDC_APPLY_TWOSIDED, true, ""},
+                {UserStep::SetCheck, IDC_APPLY_UVMAP, true, ""},
+                {UserStep::Click, IDC_MAP_BOX, false, ""},
+                {UserStep::Type, IDC_UTILE_EDIT, false, "2"},
+                {UserStep::Type, IDC_VTILE_EDIT, false, "1"}});
+    std::string applied = dumpScene(h.scene);
+    EXPECT_NE(applied, loaded);
+    EXPECT_EQ(material->twoSidedFlag, 1);
+    EXPECT_EQ(utilityOptions.mapBox, 1);
+    EXPECT_EQ(utilityOptions.mapPlanar, 0);
+    ASSERT_EQ(theHold.stepCount(), 1);
+    EXPECT_EQ(theHold.stepName(0), IDS_UTILITY_NAME);
+    ASSERT_TRUE(theHold.undo());
+    EXPECT_EQ(dumpScene(h.scene), loaded);
+    ASSERT_TRUE(theHold.redo());
+    EXPECT_EQ(dumpScene(h.scene), applied);
+}
+
+TEST_F(UtilityTest, SelectedOnlyWithNothingSelectedIsOneEmptyStep) {
+    PluginHarness h;
+    h.addMeshNode("A", tri());
+    int redraws = h.host.redrawCount();
+    runPage(h, {{UserStep::SetCheck, IDC_SELECTED_ONLY, true, ""},
+                {UserStep::SetCheck, IDC_FLIP_NORMALS, true, ""}});
+    ASSERT_EQ(theHold.stepCount(), 1);
+    EXPECT_EQ(theHold.stepRecordCount(0), 0);
+    EXPECT_EQ(h.host.redrawCount(), redraws + 1);
+}
+
+TEST_F(UtilityTest, SelectedChildOfUnselectedParentIsTheOnlyChange) {
+    PluginHarness h;
+    SceneNode* parent = h.addMeshNode("Parent", tri());
+    SceneNode* child = h.addMeshNode("Child", tri(), parent);
+    h.addMeshNode("Grandchild", tri(), child);
+    h.scene.select(child);
+    runPage(h, {{UserStep::SetCheck, IDC_SELECTED_ONLY, true, ""},
+                {UserStep::SetCheck, IDC_FLIP_NORMALS, true, ""}});
+    EXPECT_EQ(theHold.stepRecordCount(0), 1);
+    EXPECT_EQ(static_cast<MeshObject*>(child->object())->mesh.faces[0].v[1], 2u);
+    EXPECT_EQ(static_cast<MeshObject*>(parent->object())->mesh.faces[0].v[1], 1u);
+}
+
+TEST_F(UtilityTest, SharedMaterialIsSwitchedOnceAndFacelessNodesKeepTheirs) {
+    PluginHarness h;
+    StdMaterial* shared = h.scene.createStdMaterial("Shared");
+    StdMaterial* lonely = h.scene.createStdMaterial("Faceless");
+    h.addMeshNode("A", tri())->setMaterial(shared);
+    h.addMeshNode("B", tri())->setMaterial(shared);
+    Mesh points;
+    points.setNumVerts(2);
+    h.addMeshNode("Points", points)->setMaterial(lonely);
+    runPage(h, {{UserStep::SetCheck, IDC_APPLY_TWOSIDED, true, ""}});
+    EXPECT_EQ(shared->twoSidedFlag, 1);
+    EXPECT_EQ(lonely->twoSidedFlag, 0);
+    // One two-sided record and one mesh record per node with faces.
+    EXPECT_EQ(theHold.stepRecordCount(0), 3);
+}
+
+TEST_F(UtilityTest, PrimitiveGetsItsMaterialSwitchedButNoMeshRecord) {
+    PluginHarness h;
+    StdMaterial* material = h.scene.createStdMaterial("M");
+    SceneNode* box = h.scene.createNode("Box");
+    box->setObject(std::make_unique<BoxObject>(1.0f, 1.0f, 1.0f, 1));
+    box->setMaterial(material);
+    runPage(h, {{UserStep::SetCheck, IDC_APPLY_TWOSIDED, true, ""},
+                {UserStep::SetCheck, IDC_FLIP_NORMALS, true, ""}});
+    EXPECT_EQ(material->twoSidedFlag, 1);
+    EXPECT_EQ(theHold.stepRecordCount(0), 1);
+}
+
+TEST_F(UtilityTest, CloseKeepsThePageChoicesAndTextsAreRewritten) {
+    PluginHarness h;
+    h.addMeshNode("A", tri());
+    runPage(h, {{UserStep::SetCheck, IDC_OPTIMIZE, true, ""},
+                {UserStep::Type, IDC_BIAS_EDIT, false, "0.5"}},
+            false);
+    EXPECT_EQ(theHold.stepCount(), 0);
+    EXPECT_EQ(utilityOptions.optimize, 1);
+    EXPECT_STREQ(utilityOptions.biasText, "0.5"); // read back as typed
+    // The flags bound to ids the page has as spinners read back 0.
+    EXPECT_EQ(utilityOptions.applyToScene, 0);
+    EXPECT_EQ(utilityOptions.exportHighlights, 0);
+    EXPECT_EQ(utilityOptions.exportMaterials, 0);
+
+    runPage(h, {}); // Apply: the preparation parses the bias
+    EXPECT_STREQ(utilityOptions.biasText, "0,5");
+    h.host.openUtility(&zefUtility);
+    auto seam = hostuiSeamFor(h.host.panelPage());
+    EXPECT_EQ(seam->findById(IDC_BIAS_EDIT)->text, "0,5");
+    EXPECT_TRUE(seam->findById(IDC_OPTIMIZE)->checked);
+    h.host.closeUtility();
+}
