@@ -1,0 +1,43 @@
+// One half-edge collapse of Optimize: the centre of a star merges into a neighbour, which
+// keeps its position. Deciding whether that is allowed and what it costs, and doing it.
+#pragma once
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "hostkit/mesh/optimize_state.h"
+
+namespace hostkit::opt {
+
+// Reused buffers of the collapse tests.
+struct CollapseScratch {
+    std::vector<uint32_t> ringV;                       // neighbours of the target
+    std::vector<std::pair<uint32_t, uint32_t>> facesV; // other two vertices of the target's faces
+    std::vector<uint32_t> newTex;                      // per star face: texture index at the centre
+    std::vector<std::pair<double, uint32_t>> ranked;   // candidate costs
+};
+
+// Cost of merging star.centre into its neighbour v, from 0 (free) to about 1, or a
+// negative value when the geometry forbids it: a face would leave its side's normal cone
+// by more than the threshold, flip, lose its area or become a sliver; a line would bend
+// more than the threshold; a texture triangle would turn over. Fills scratch.newTex.
+double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
+                            CollapseScratch& scratch);
+
+// The link condition of the edge centre-v, plus no duplicate face afterwards: true when the
+// collapse keeps the surface as manifold as it was.
+bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v,
+                           CollapseScratch& scratch);
+
+// The cheapest legal target of star.centre (its cost in cost), or kNone. Leaves scratch
+// ready for applyCollapse with that target.
+uint32_t bestCollapse(const WorkState& ws, const Star& star, CollapseScratch& scratch,
+                      double& cost);
+
+// Merges star.centre into v: removes the faces on their edge, moves the others to v with
+// their texture corners and cones, and updates the vertex lists and line cones. Expects
+// collapseGeometryCost (v) to have just passed with this scratch.
+void applyCollapse(WorkState& ws, const Star& star, uint32_t v, const CollapseScratch& scratch);
+
+} // namespace hostkit::opt

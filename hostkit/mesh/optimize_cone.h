@@ -1,0 +1,66 @@
+// Direction cones for Optimize: the set of original face normals (or original line
+// directions) a piece of the simplified surface stands for, kept as an axis and a spread.
+#pragma once
+
+#include <cmath>
+
+#include "host/api.h"
+#include "host/geom.h"
+
+namespace hostkit::opt {
+
+// Double-precision vector for the geometric predicates.
+struct Vec3d {
+    double x = 0, y = 0, z = 0;
+
+    Vec3d() = default;
+    constexpr Vec3d(double px, double py, double pz) : x(px), y(py), z(pz) {}
+    explicit Vec3d(const Point3& p) : x(p.x), y(p.y), z(p.z) {}
+
+    Vec3d operator+(const Vec3d& o) const { return {x + o.x, y + o.y, z + o.z}; }
+    Vec3d operator-(const Vec3d& o) const { return {x - o.x, y - o.y, z - o.z}; }
+    Vec3d operator*(double s) const { return {x * s, y * s, z * s}; }
+    Vec3d operator-() const { return {-x, -y, -z}; }
+};
+
+inline double dot(const Vec3d& a, const Vec3d& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+inline Vec3d cross(const Vec3d& a, const Vec3d& b) {
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+inline double length(const Vec3d& a) {
+    return std::sqrt(dot(a, a));
+}
+// Unit vector along a; the zero vector stays zero.
+inline Vec3d unit(const Vec3d& a) {
+    double len = length(a);
+    return len > 0 ? a * (1.0 / len) : Vec3d();
+}
+// Angle between two directions in [0, pi], robust near 0 and pi; 0 when either is zero.
+inline double angleBetween(const Vec3d& a, const Vec3d& b) {
+    return std::atan2(length(cross(a, b)), dot(a, b));
+}
+
+// A cone of unit directions: every direction it stands for lies within spread radians of
+// axis. A negative spread is the empty cone (a zero-area face stands for no normal).
+struct DirectionCone {
+    Point3 axis;
+    float spread = -1.0f;
+
+    bool empty() const { return spread < 0; }
+};
+
+// The cone of one direction; the empty cone when dir is the zero vector.
+HOSTKIT_API DirectionCone coneOf(const Vec3d& dir);
+// Smallest cone (axis in the plane of both axes) holding both cones. Empty cones are
+// neutral; axes more than pi apart at the rims give the full sphere (spread pi).
+HOSTKIT_API DirectionCone coneUnion(const DirectionCone& a, const DirectionCone& b);
+// The cone with its axis negated when that axis points away from ref: for undirected
+// line directions, where d and -d are the same line.
+HOSTKIT_API DirectionCone alignedWith(const DirectionCone& cone, const Vec3d& ref);
+// Largest angle between dir (unit or zero) and any direction in the cone; 0 for the
+// empty cone, pi for a zero dir against a non-empty cone.
+HOSTKIT_API double coneReach(const DirectionCone& cone, const Vec3d& dir);
+
+} // namespace hostkit::opt

@@ -1,0 +1,129 @@
+// Edge visibility and compaction after the collapses.
+#include "hostkit/mesh/optimize_finish.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <utility>
+
+namespace hostkit::opt {
+
+namespace {
+
+struct EdgeUse {
+    uint32_t other;
+    uint32_t face;
+    uint32_t edgeBit; // which of the face's three edges
+    bool outgoing;
+};
+
+Vec3d unitNormal(const WorkState& ws, uint32_t face) {
+    const MeshFace& f = ws.mesh.faces[face];
+    Vec3d a = ws.position(f.v[0]);
+    return unit(cross(ws.position(f.v[1]) - a, ws.position(f.v[2]) - a));
+}
+
+// Keeps the entries whose flag is clear, in order; returns the new count.
+template <typename T>
+size_t compactArray(T* data, size_t count, size_t stride, const std::vector<uint8_t>& drop) {
+    size_t kept = 0;
+    for (size_t i = 0; i < count; ++i) {
+        if (drop[i]) continue;
+        if (kept != i) std::copy(data + i * stride, data + (i + 1) * stride, data + kept * stride);
+        ++kept;
+    }
+    return kept;
+}
+
+// New index of every kept entry.
+std::vector<uint32_t> renumber(const std::vector<uint8_t>& drop) {
+    std::vector<uint32_t> index(drop.size());
+    uint32_t next = 0;
+    for (size_t i = 0; i < drop.size(); ++i) index[i] = drop[i] ? kNone : next++;
+    return index;
+}
+
+} // namespace
+
+void setEdgeVisibility(WorkState& ws) {
+    Mesh& m = ws.mesh;
+    std::vector<EdgeUse> uses;
+    for (uint32_t u = 0; u < uint32_t(m.vertexCount); ++u) {
+        // every edge is settled from its lower vertex
+        uses.clear();
+        for (uint32_t c = ws.vertexHead[u]; c != kNone; c = ws.cornerNext[c]) {
+            uint32_t f = c / 3, k = c % 3;
+            if (ws.faceDead[f]) continue;
+            uint32_t next = m.faces[f].v[(k + 1) % 3], prev = m.faces[f].v[(k + 2) % 3];
+            if (next > u) uses.push_back({next, f, k, true});
+            if (prev > u) uses.push_back({prev, f, (k + 2) % 3, false});
+        }
+        std::sort(uses.begin(), uses.end(), [](const EdgeUse& a, const EdgeUse& b) {
+            return a.other != b.other ? a.other < b.other : a.face < b.face;
+        });
+        for (size_t i = 0; i < uses.size();) {
+            size_t end = i;
+            while (end < uses.size() && uses[end].other == uses[i].other) ++end;
+            bool visible = true;
+            if (end - i == 2) {
+                Vec3d n1 = unitNormal(ws, uses[i].face), n2 = unitNormal(ws, uses[i + 1].face);
+                if (uses[i].outgoing == uses[i + 1].outgoing) n2 = -n2;
+                visible = angleBetween(n1, n2) >= ws.settings.edgeThreshold;
+            }
+            for (size_t j = i; j < end; ++j)
+                m.faces[uses[j].face].setEdgeVis(int(uses[j].edgeBit), visible);
+            i = end;
+        }
+    }
+}
+
+int compactMesh(WorkState& ws) {
+    Mesh& m = ws.mesh;
+    std::vector<DirectionCone>().swap(ws.faceCone);
+    std::vector<uint32_t>().swap(ws.cornerNext);
+    std::vector<uint32_t>().swap(ws.vertexHead);
+    std::vector<DirectionCone>().swap(ws.lineCone);
+    std::vector<uint32_t>().swap(ws.lockStamp);
+
+    // faces and every per-face array
+    const size_t faceCount = size_t(m.faceCount);
+    const size_t kept = compactArray(m.faces, faceCount, 1, ws.faceDead);
+    if (m.texFaces) compactArray(m.texFaces, faceCount, 1, ws.faceDead);
+    if (m.faceNormals) compactArray(m.faceNormals, faceCount, 1, ws.faceDead);
+    if (m.cornerNormals) compactArray(m.cornerNormals, faceCount, 3, ws.faceDead);
+    std::vector<uint8_t>().swap(ws.faceDead);
+    const int removed = int(faceCount - kept);
+    if (removed > 0) m.setNumFaces(int(kept), true);
+
+    // vertices used before and unused now
+    const uint32_t vertexCount = uint32_t(m.vertexCount);
+    std::vector<uint8_t> dropVertex(vertexCount, 0);
+    for (uint32_t v = 0; v < vertexCount; ++v) dropVertex[v] = (ws.vertexFlags[v] & kUsed) != 0;
+    for (int f = 0; f < m.faceCount; ++f)
+        for (uint32_t v : m.faces[f].v)
+            if (v < vertexCount) dropVertex[v] = 0;
+    std::vector<uint8_t>().swap(ws.vertexFlags);
+    const std::vector<uint32_t> vertexIndex = renumber(dropVertex);
+    const size_t keptVertices = compactArray(m.vertices, vertexCount, 1, dropVertex);
+    for (int f = 0; f < m.faceCount; ++f)
+        for (uint32_t& v : m.faces[f].v)
+            if (v < vertexCount) v = vertexIndex[v];
+    if (keptVertices != vertexCount) m.setNumVerts(int(keptVertices), true);
+
+    // texture vertices likewise
+    if (!m.texFaces || m.texVertCount <= 0 || removed == 0) return removed;
+    const uint32_t texCount = uint32_t(m.texVertCount);
+    std::vector<uint8_t> dropTex = std::move(ws.texUsedBefore);
+    dropTex.resize(texCount, 0);
+    for (int f = 0; f < m.faceCount; ++f)
+        for (uint32_t t : m.texFaces[f].t)
+            if (t < texCount) dropTex[t] = 0;
+    const std::vector<uint32_t> texIndex = renumber(dropTex);
+    const size_t keptTex = compactArray(m.texVerts, texCount, 1, dropTex);
+    for (int f = 0; f < m.faceCount; ++f)
+        for (uint32_t& t : m.texFaces[f].t)
+            if (t < texCount) t = texIndex[t];
+    if (keptTex != texCount) m.setNumTVerts(int(keptTex), true);
+    return removed;
+}
+
+} // namespace hostkit::opt

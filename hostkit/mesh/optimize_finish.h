@@ -1,0 +1,20 @@
+// The last steps of Optimize: edge visibility from the edge threshold, and compaction of
+// the faces and of the vertices the collapses left unused.
+#pragma once
+
+#include "hostkit/mesh/optimize_state.h"
+
+namespace hostkit::opt {
+
+// Sets the three edge bits of every live proper face: an edge is visible when it has one
+// face or more than two, or when the normals of its two faces differ by at least the
+// edge threshold (faces that meet with opposite windings are compared as one surface).
+void setEdgeVisibility(WorkState& ws);
+
+// Drops the removed faces from every per-face array in one stable pass, then the vertices
+// and texture vertices that some face used before and none uses now, keeping the order of
+// the rest and renumbering the faces. Frees the working state's lists first. Returns the
+// number of faces removed.
+int compactMesh(WorkState& ws);
+
+} // namespace hostkit::opt

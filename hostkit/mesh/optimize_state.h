@@ -1,0 +1,109 @@
+// Working state of one Optimize call: vertex-to-corner lists that follow the collapses,
+// per-face normal cones, per-vertex line cones and flags, and the local view of one
+// vertex's star that every collapse decision is made from.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "host/api.h"
+#include "host/mesh.h"
+#include "hostkit/mesh/optimize_cone.h"
+
+namespace hostkit::opt {
+
+constexpr uint32_t kNone = UINT32_MAX;
+// A collapse may not leave a triangle below this quality (1 is equilateral) unless the
+// neighbourhood already had a worse one.
+constexpr double kSliverQuality = 0.1;
+
+// Optimize's arguments, sanitised: thresholds in [0, just below 90 degrees], bias in [0, 1].
+struct Settings {
+    double normalThreshold = 0;
+    double edgeThreshold = 0;
+    double bias = 0;
+    bool keepMaterials = false;
+    bool keepSmoothing = false;
+    bool autoEdge = false;
+};
+// NaN counts as 0; the flag bits are those of OptimizeFlags.
+HOSTKIT_API Settings makeSettings(float normalThreshold, float edgeThreshold, float bias,
+                                  int flags);
+
+// Triangle quality 4 sqrt(3) area / (sum of squared edge lengths): 1 for equilateral,
+// 0 for zero area.
+HOSTKIT_API double triangleQuality(const Vec3d& a, const Vec3d& b, const Vec3d& c);
+
+enum VertexFlag : uint8_t {
+    kFrozen = 1, // never collapses: on an improper or zero-area face
+    kDead = 2,   // merged into a neighbour
+    kDirty = 4,  // queued for evaluation in the next pass
+    kUsed = 8,   // some face used it before the operation
+};
+
+struct WorkState {
+    Mesh& mesh;
+    Settings settings;
+    std::vector<DirectionCone> faceCone; // original normals each face stands for
+    std::vector<uint8_t> faceDead;       // removed by a collapse
+    std::vector<uint32_t> cornerNext;    // next corner at the same vertex, kNone ends
+    std::vector<uint32_t> vertexHead;    // first corner at each vertex, kNone for none
+    std::vector<DirectionCone> lineCone; // original line directions a line vertex absorbed
+    std::vector<uint8_t> vertexFlags;    // VertexFlag bits
+    std::vector<uint32_t> lockStamp;     // pass in which a vertex was last locked
+    std::vector<uint8_t> texUsedBefore;  // per texture vertex: some face used it
+
+    WorkState(Mesh& m, const Settings& s) : mesh(m), settings(s) {}
+    Vec3d position(uint32_t v) const { return Vec3d(mesh.vertices[v]); }
+    UVVert texAt(uint32_t face, uint32_t corner) const {
+        return mesh.texVerts[mesh.texFaces[face].t[corner]];
+    }
+};
+
+// Links the corners of every proper face into vertex lists, gives each face the cone of
+// its normal and freezes the vertices of improper faces, zero-area faces and faces with a
+// texture index out of range. Marks every used vertex and texture vertex.
+void initWorkState(WorkState& ws);
+
+enum class VertexClass : uint8_t {
+    Interior, // may merge into any neighbour
+    Line,     // on a boundary or feature line: may merge only along it
+    Locked,   // stays
+};
+
+struct StarFace {
+    uint32_t face;
+    uint32_t corner; // where the centre sits in the face
+    uint32_t next;   // vertex after the centre in face order
+    uint32_t prev;   // vertex before the centre
+    uint32_t group;  // side of the feature line the face is on
+    Vec3d normal;    // unit normal, zero for zero area
+    double quality;
+};
+
+struct StarEdge {
+    uint32_t other;
+    uint32_t face; // index into Star::faces
+    bool outgoing; // the face runs centre -> other
+};
+
+// The faces around one vertex and what they allow.
+struct Star {
+    uint32_t centre = kNone;
+    VertexClass cls = VertexClass::Locked;
+    std::vector<StarFace> faces;
+    std::vector<StarEdge> edges;           // sorted by other vertex
+    std::vector<uint32_t> ring;            // distinct neighbours, ascending
+    uint32_t lineEnds[2] = {kNone, kNone}; // neighbours along the line for Line vertices
+    std::vector<DirectionCone> groupCone;  // normals each side stands for
+    double minQuality = 1;                 // worst triangle of the star
+    std::vector<uint32_t> scratch;
+};
+
+// Gathers and classifies the live faces around u. A vertex is Locked when frozen, on a
+// non-manifold edge or vertex, on a zero-area face, at the end or crossing of lines, or
+// with no faces. Edges on a line: boundary, inconsistent winding, a material or smoothing
+// change the flags keep, a texture seam, or a crease sharper than the normal threshold.
+void analyzeStar(const WorkState& ws, uint32_t u, Star& star);
+
+} // namespace hostkit::opt

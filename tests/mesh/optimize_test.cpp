@@ -1,0 +1,378 @@
+// Mesh::Optimize: decimation results, the invariants every result keeps, and the cones.
+#include "hostkit/mesh/optimize.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <numbers>
+#include <random>
+#include <set>
+#include <tuple>
+
+#include "hostkit/mesh/optimize_cone.h"
+#include "hostkit/mesh/optimize_state.h"
+#include "hostkit/mesh/primitives.h"
+#include "support/mesh_family.h"
+
+using hostkit::opt::Vec3d;
+
+namespace {
+
+constexpr float kDegree = float(std::numbers::pi / 180);
+constexpr float kFourDegrees = 4 * kDegree;
+constexpr int kAllFlags = OPTIMIZE_KEEP_MATERIALS | OPTIMIZE_KEEP_SMOOTHING | OPTIMIZE_AUTO_EDGE;
+
+Vec3d position(const Mesh& m, uint32_t v) {
+    return Vec3d(m.vertices[v]);
+}
+
+Vec3d faceNormal(const Mesh& m, int f) {
+    const MeshFace& face = m.faces[f];
+    Vec3d a = position(m, face.v[0]);
+    return hostkit::opt::unit(
+        hostkit::opt::cross(position(m, face.v[1]) - a, position(m, face.v[2]) - a));
+}
+
+double minQuality(const Mesh& m) {
+    double worst = 1;
+    for (int f = 0; f < m.faceCount; ++f)
+        worst = std::min(worst, hostkit::opt::triangleQuality(position(m, m.faces[f].v[0]),
+                                                              position(m, m.faces[f].v[1]),
+                                                              position(m, m.faces[f].v[2])));
+    return worst;
+}
+
+using EdgeKey = std::pair<uint32_t, uint32_t>;
+
+// Faces per undirected edge, over the faces with three distinct indices in range.
+std::map<EdgeKey, int> edgeFaceCounts(const Mesh& m) {
+    std::map<EdgeKey, int> counts;
+    for (int f = 0; f < m.faceCount; ++f) {
+        const MeshFace& face = m.faces[f];
+        for (int k = 0; k < 3; ++k) {
+            uint32_t a = face.v[k], b = face.v[(k + 1) % 3];
+            if (a != b) ++counts[{std::min(a, b), std::max(a, b)}];
+        }
+    }
+    return counts;
+}
+
+// What every optimised mesh keeps: indices in range where they were, per-face arrays in
+// step, no face newly degenerate, no edge gaining faces beyond two, closed stays closed.
+void expectValidResult(const Mesh& before, const Mesh& after, bool closed, const char* name) {
+    ASSERT_LE(after.faceCount, before.faceCount) << name;
+    EXPECT_EQ(after.texFaces != nullptr, before.texFaces != nullptr) << name;
+    int degenerateBefore = 0, degenerateAfter = 0;
+    for (int f = 0; f < before.faceCount; ++f) {
+        const MeshFace& face = before.faces[f];
+        degenerateBefore +=
+            face.v[0] == face.v[1] || face.v[1] == face.v[2] || face.v[0] == face.v[2];
+    }
+    for (int f = 0; f < after.faceCount; ++f) {
+        const MeshFace& face = after.faces[f];
+        degenerateAfter +=
+            face.v[0] == face.v[1] || face.v[1] == face.v[2] || face.v[0] == face.v[2];
+        if (after.texFaces)
+            for (uint32_t t : after.texFaces[f].t)
+                if (t >= uint32_t(after.texVertCount)) ADD_FAILURE() << name << ": tex index";
+    }
+    EXPECT_EQ(degenerateAfter, degenerateBefore) << name;
+    int nonManifoldBefore = 0, nonManifoldAfter = 0;
+    for (const auto& [edge, count] : edgeFaceCounts(before)) nonManifoldBefore += count > 2;
+    for (const auto& [edge, count] : edgeFaceCounts(after)) {
+        nonManifoldAfter += count > 2;
+        if (closed) {
+            EXPECT_EQ(count, 2) << name;
+        }
+    }
+    EXPECT_EQ(nonManifoldAfter, nonManifoldBefore) << name;
+}
+
+// A flat grid whose left half has material 1 and right half material 2.
+Mesh twoMaterialGrid(int n) {
+    Mesh m = makeGridMesh(n, 2.0f);
+    for (int f = 0; f < m.faceCount; ++f) {
+        const MeshFace& face = m.faces[f];
+        float cx = (m.vertices[face.v[0]].x + m.vertices[face.v[1]].x + m.vertices[face.v[2]].x);
+        m.faces[f].setMatID(cx < 0 ? 1 : 2);
+    }
+    return m;
+}
+
+double areaWithMaterial(const Mesh& m, uint32_t id) {
+    double area = 0;
+    for (int f = 0; f < m.faceCount; ++f)
+        if (m.faces[f].getMatID() == id) area += faceArea(m, f);
+    return area;
+}
+
+// A flat disc: a fan of segments triangles around its centre.
+Mesh disc(int segments) {
+    Mesh m;
+    m.setNumVerts(segments + 1);
+    m.setNumFaces(segments);
+    for (int i = 0; i < segments; ++i) {
+        double t = 2 * std::numbers::pi * i / segments;
+        m.vertices[i + 1] = Point3(float(std::cos(t)), float(std::sin(t)), 0);
+        m.faces[i].v[0] = 0;
+        m.faces[i].v[1] = uint32_t(i + 1);
+        m.faces[i].v[2] = uint32_t((i + 1) % segments + 1);
+    }
+    return m;
+}
+
+class StopAfter : public MeshOpProgress {
+  public:
+    explicit StopAfter(int calls) : left_(calls) {}
+    void Init(int total) override { total_ = total; }
+    bool Progress(int done) override {
+        EXPECT_LE(done, total_);
+        return --left_ > 0;
+    }
+
+  private:
+    int left_;
+    int total_ = -1;
+};
+
+} // namespace
+
+TEST(OptimizeCone, UnionHoldsBothCones) {
+    using namespace hostkit::opt;
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<double> coord(-1, 1), spread(0, 0.3);
+    for (int i = 0; i < 500; ++i) {
+        DirectionCone a = coneOf({coord(rng), coord(rng), coord(rng)});
+        DirectionCone b = coneOf({coord(rng), coord(rng), coord(rng)});
+        a.spread = float(spread(rng));
+        b.spread = float(spread(rng));
+        DirectionCone both = coneUnion(a, b);
+        // each cone's farthest member from the union's axis still lies inside it
+        EXPECT_LE(coneReach(a, Vec3d(both.axis)), both.spread + 1e-5);
+        EXPECT_LE(coneReach(b, Vec3d(both.axis)), both.spread + 1e-5);
+        // and the union is no wider than needed
+        double between = angleBetween(Vec3d(a.axis), Vec3d(b.axis));
+        EXPECT_LE(both.spread, std::max({double(a.spread), double(b.spread),
+                                         0.5 * (between + a.spread + b.spread)}) +
+                                   1e-5);
+    }
+}
+
+TEST(OptimizeCone, EmptyConeIsNeutralAndAlignmentFlipsAxis) {
+    using namespace hostkit::opt;
+    DirectionCone up = coneOf({0, 0, 2});
+    EXPECT_TRUE(coneOf({0, 0, 0}).empty());
+    EXPECT_EQ(coneUnion(DirectionCone(), up).axis, up.axis);
+    EXPECT_EQ(alignedWith(up, {0, 0, -1}).axis, Point3(0, 0, -1));
+    EXPECT_NEAR(coneUnion(up, coneOf({1, 0, 0})).spread, std::numbers::pi / 4, 1e-5);
+}
+
+TEST(Optimize, FlatGridEndsAsTwoFacesKeepingCornersAndArea) {
+    for (int n : {1, 2, 7, 40}) {
+        Mesh m = makeGridMesh(n, 2.0f);
+        const double area = totalArea(m);
+        const Box3 box = m.boundingBox();
+        EXPECT_EQ(m.Optimize(kFourDegrees, kFourDegrees, 0.1f, kAllFlags, nullptr), 2 * n * n - 2);
+        ASSERT_EQ(m.faceCount, 2) << n;
+        EXPECT_EQ(m.vertexCount, 4) << "unused vertices are removed";
+        EXPECT_NEAR(totalArea(m), area, 1e-5);
+        EXPECT_EQ(m.boundingBox().pmin, box.pmin);
+        EXPECT_EQ(m.boundingBox().pmax, box.pmax);
+        for (int f = 0; f < 2; ++f) EXPECT_GT(faceNormal(m, f).z, 0.99);
+    }
+}
+
+TEST(Optimize, SubdividedCubeEndsAsTwelveFaces) {
+    for (int segments : {2, 9}) {
+        Mesh m = subdividedCube(segments);
+        const double volume = signedVolume(m);
+        m.Optimize(kFourDegrees, kFourDegrees, 0.1f, kAllFlags, nullptr);
+        EXPECT_EQ(m.faceCount, 12) << segments;
+        EXPECT_EQ(m.vertexCount, 8);
+        EXPECT_NEAR(signedVolume(m), volume, 1e-5);
+    }
+}
+
+TEST(Optimize, CubeCreasesHoldWithoutMaterialOrSmoothingChanges) {
+    // one material, one smoothing group: only the geometry keeps the edges
+    Mesh m = subdividedCube(6);
+    for (int f = 0; f < m.faceCount; ++f) {
+        m.faces[f].smGroup = 1;
+        m.faces[f].setMatID(0);
+    }
+    m.setTexFacesEnabled(false);
+    const double volume = signedVolume(m);
+    m.Optimize(kFourDegrees, kFourDegrees, 0.1f, kAllFlags, nullptr);
+    EXPECT_EQ(m.faceCount, 12);
+    EXPECT_NEAR(signedVolume(m), volume, 1e-5);
+}
+
+TEST(Optimize, SphereFacesStayWithinThresholdOfTheSurfaceTheyCover) {
+    const float threshold = 6 * kDegree;
+    const Mesh original = makeSphereMesh(1, 128);
+    Mesh m = original;
+    const int removed = m.Optimize(threshold, threshold, 0.1f, kAllFlags, nullptr);
+    EXPECT_GT(removed, 0);
+    for (int f = 0; f < m.faceCount; ++f) {
+        const MeshFace& face = m.faces[f];
+        Vec3d centroid = position(m, face.v[0]) + position(m, face.v[1]) + position(m, face.v[2]);
+        EXPECT_GT(hostkit::opt::dot(faceNormal(m, f), centroid), 0) << "inward face " << f;
+    }
+    // each original face centroid, seen from the centre, falls on one result face, whose
+    // normal must be within the threshold of the original face's normal
+    int checked = 0;
+    for (int g = 0; g < original.faceCount; g += 7) {
+        const MeshFace& of = original.faces[g];
+        Vec3d ray =
+            position(original, of.v[0]) + position(original, of.v[1]) + position(original, of.v[2]);
+        for (int f = 0; f < m.faceCount; ++f) {
+            const MeshFace& face = m.faces[f];
+            Vec3d a = position(m, face.v[0]), b = position(m, face.v[1]),
+                  c = position(m, face.v[2]);
+            using hostkit::opt::cross, hostkit::opt::dot;
+            if (dot(cross(a, b), ray) < 0 || dot(cross(b, c), ray) < 0 || dot(cross(c, a), ray) < 0)
+                continue;
+            EXPECT_LE(hostkit::opt::angleBetween(faceNormal(m, f), faceNormal(original, g)),
+                      threshold + 1e-4);
+            ++checked;
+            break;
+        }
+    }
+    EXPECT_GT(checked, original.faceCount / 7 - 2);
+}
+
+TEST(Optimize, NeverFlipsAFaceOfAHeightField) {
+    // a height field's normals all point up; a flip would point one down
+    Mesh m = noisySurface(40, 11);
+    for (float degrees : {4.0f, 25.0f, 60.0f}) {
+        Mesh copy = m;
+        EXPECT_GT(copy.Optimize(degrees * kDegree, kFourDegrees, 0.0f, 0, nullptr), 0);
+        for (int f = 0; f < copy.faceCount; ++f) EXPECT_GT(faceNormal(copy, f).z, 0) << degrees;
+    }
+}
+
+TEST(Optimize, ThreeFacesOnOneEdgeKeepThatEdge) {
+    Mesh m = threeFacesOnEdge();
+    m.Optimize(60 * kDegree, kFourDegrees, 0.1f, kAllFlags, nullptr);
+    EXPECT_EQ(edgeFaceCounts(m)[EdgeKey(0, 1)], 3);
+}
+
+TEST(Optimize, PlanarTextureCoordinatesStayExact) {
+    const Mesh original = makeGridMesh(30, 2.0f);
+    std::map<std::tuple<float, float, float>, UVVert> uvAt;
+    for (int f = 0; f < original.faceCount; ++f)
+        for (int k = 0; k < 3; ++k) {
+            const Point3& p = original.vertices[original.faces[f].v[k]];
+            uvAt[{p.x, p.y, p.z}] = original.texVerts[original.texFaces[f].t[k]];
+        }
+    Mesh m = original;
+    m.Optimize(kFourDegrees, kFourDegrees, 0.1f, kAllFlags, nullptr);
+    ASSERT_EQ(m.faceCount, 2);
+    for (int f = 0; f < m.faceCount; ++f)
+        for (int k = 0; k < 3; ++k) {
+            const Point3& p = m.vertices[m.faces[f].v[k]];
+            EXPECT_EQ(m.texVerts[m.texFaces[f].t[k]], (uvAt[{p.x, p.y, p.z}]));
+        }
+    EXPECT_EQ(m.texVertCount, 4);
+}
+
+TEST(Optimize, MaterialBoundariesHoldOnlyWithTheirFlag) {
+    Mesh kept = twoMaterialGrid(12);
+    const double left = areaWithMaterial(kept, 1), right = areaWithMaterial(kept, 2);
+    kept.Optimize(kFourDegrees, kFourDegrees, 0.1f, OPTIMIZE_KEEP_MATERIALS, nullptr);
+    EXPECT_NEAR(areaWithMaterial(kept, 1), left, 1e-5);
+    EXPECT_NEAR(areaWithMaterial(kept, 2), right, 1e-5);
+    EXPECT_EQ(kept.faceCount, 4); // two rectangles
+
+    Mesh merged = twoMaterialGrid(12);
+    merged.setTexFacesEnabled(false);
+    merged.Optimize(kFourDegrees, kFourDegrees, 0.1f, 0, nullptr);
+    EXPECT_EQ(merged.faceCount, 2);
+}
+
+TEST(Optimize, SmoothingBoundariesHoldWithTheirFlag) {
+    Mesh m = twoMaterialGrid(10);
+    m.setTexFacesEnabled(false);
+    for (int f = 0; f < m.faceCount; ++f) {
+        m.faces[f].smGroup = m.faces[f].getMatID(); // groups 1 and 2 split down the middle
+        m.faces[f].setMatID(0);
+    }
+    m.Optimize(kFourDegrees, kFourDegrees, 0.1f, OPTIMIZE_KEEP_SMOOTHING, nullptr);
+    EXPECT_EQ(m.faceCount, 4);
+}
+
+TEST(Optimize, AutoEdgeShowsOutlineAndHidesDiagonal) {
+    Mesh m = makeGridMesh(5, 2.0f);
+    for (int f = 0; f < m.faceCount; ++f) m.faces[f].flags &= ~MeshFace::kEdgeAll;
+    m.Optimize(kFourDegrees, kFourDegrees, 0.1f, kAllFlags, nullptr);
+    ASSERT_EQ(m.faceCount, 2);
+    int visible = 0;
+    for (int f = 0; f < 2; ++f)
+        for (int e = 0; e < 3; ++e) visible += m.faces[f].getEdgeVis(e);
+    EXPECT_EQ(visible, 4);
+
+    // on a cube every visible edge runs along a cube edge: both ends share two coordinates
+    Mesh cube = subdividedCube(3);
+    cube.Optimize(kFourDegrees, 30 * kDegree, 0.1f, kAllFlags, nullptr);
+    for (int f = 0; f < cube.faceCount; ++f)
+        for (int e = 0; e < 3; ++e) {
+            const Point3& a = cube.vertices[cube.faces[f].v[e]];
+            const Point3& b = cube.vertices[cube.faces[f].v[(e + 1) % 3]];
+            int shared = (a.x == b.x) + (a.y == b.y) + (a.z == b.z);
+            EXPECT_EQ(cube.faces[f].getEdgeVis(e), shared == 2);
+        }
+}
+
+TEST(Optimize, BoundaryBendsOnlyWithinThreshold) {
+    // a disc must not shrink towards a triangle: its rim may bend only 4 degrees
+    Mesh m = disc(360);
+    const double area = totalArea(m);
+    EXPECT_GT(m.Optimize(kFourDegrees, kFourDegrees, 0.1f, kAllFlags, nullptr), 0);
+    EXPECT_GT(totalArea(m), 0.99 * area);
+    EXPECT_GE(m.faceCount, 45);
+}
+
+TEST(Optimize, FullBiasNeverWorsensTheWorstTriangle) {
+    Mesh m = noisySurface(30, 5);
+    const double before = minQuality(m);
+    EXPECT_GT(m.Optimize(30 * kDegree, kFourDegrees, 1.0f, 0, nullptr), 0);
+    EXPECT_GE(minQuality(m), before);
+}
+
+TEST(Optimize, KeepsEveryMeshOfTheFamilyValid) {
+    for (NamedMesh& named : smallFamily()) {
+        for (float degrees : {4.0f, 45.0f}) {
+            Mesh m = named.mesh;
+            const int faces = m.faceCount;
+            const int removed =
+                m.Optimize(degrees * kDegree, kFourDegrees, 0.1f, kAllFlags, nullptr);
+            EXPECT_EQ(removed, faces - m.faceCount) << named.name;
+            expectValidResult(named.mesh, m, named.closed, named.name.c_str());
+            if (named.closed) {
+                EXPECT_GT(signedVolume(m), 0) << named.name;
+            }
+        }
+    }
+}
+
+TEST(Optimize, StopsWhenProgressSaysSoAndLeavesAValidMesh) {
+    const Mesh original = makeGridMesh(60, 2.0f);
+    Mesh m = original;
+    StopAfter stop(1);
+    const int removed = m.Optimize(kFourDegrees, kFourDegrees, 0.1f, kAllFlags, &stop);
+    EXPECT_GT(m.faceCount, 2);
+    EXPECT_EQ(removed, original.faceCount - m.faceCount);
+    EXPECT_NEAR(totalArea(m), totalArea(original), 1e-4);
+    expectValidResult(original, m, false, "stopped grid");
+}
+
+TEST(Optimize, RebuildsNormalsThatWereBuilt) {
+    Mesh m = makeGridMesh(6, 2.0f);
+    m.buildNormals();
+    if (!m.hasNormals) GTEST_SKIP() << "buildNormals not available";
+    m.Optimize(kFourDegrees, kFourDegrees, 0.1f, kAllFlags, nullptr);
+    ASSERT_NE(m.faceNormals, nullptr);
+    for (int f = 0; f < m.faceCount; ++f) EXPECT_NEAR(m.faceNormals[f].z, 1, 1e-6);
+}
