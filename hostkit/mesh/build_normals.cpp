@@ -1,4 +1,144 @@
-// Placeholder until the operation lands.
-#include "host/mesh.h"
-void Mesh::buildNormals() {}
-void Mesh::InvalidateGeomCache() {}
+// Face and corner normals from smoothing groups: see build_normals.h.
+#include "hostkit/mesh/build_normals.h"
+
+#include <bit>
+#include <cmath>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include "hostkit/mesh/edge_table.h"
+
+namespace {
+
+struct Vec3d {
+    double x = 0, y = 0, z = 0;
+};
+
+Vec3d sub(const Point3& a, const Point3& b) {
+    return {double(a.x) - b.x, double(a.y) - b.y, double(a.z) - b.z};
+}
+Vec3d cross(const Vec3d& a, const Vec3d& b) {
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+double dot(const Vec3d& a, const Vec3d& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
+double length(const Vec3d& a) {
+    return std::sqrt(dot(a, a));
+}
+
+Point3 unitOrZero(const Vec3d& a) {
+    const double len = length(a);
+    if (!(len > 0)) return Point3();
+    return Point3(float(a.x / len), float(a.y / len), float(a.z / len));
+}
+
+template <typename T> T* allocateArray(T* existing, size_t n) {
+    if (existing) return existing;
+    T* fresh = static_cast<T*>(std::calloc(n, sizeof(T)));
+    if (!fresh) throw std::bad_alloc();
+    return fresh;
+}
+
+// Face normal and the three corner angles of one proper face.
+Point3 faceNormalAndAngles(const Point3 p[3], float angles[3]) {
+    const Vec3d edge[3] = {sub(p[1], p[0]), sub(p[2], p[1]), sub(p[0], p[2])};
+    const double len2[3] = {dot(edge[0], edge[0]), dot(edge[1], edge[1]), dot(edge[2], edge[2])};
+    // corner k sits between edge k (outgoing) and edge k+2 (incoming)
+    for (int k = 0; k < 3; ++k) {
+        const Vec3d& out = edge[k];
+        const Vec3d in = edge[(k + 2) % 3];
+        const Vec3d back = {-in.x, -in.y, -in.z};
+        angles[k] = float(std::atan2(length(cross(out, back)), dot(out, back)));
+    }
+    // the corner opposite the longest edge: its two edges are the best conditioned
+    int longest = 0;
+    if (len2[1] > len2[longest]) longest = 1;
+    if (len2[2] > len2[longest]) longest = 2;
+    const int apex = (longest + 2) % 3; // edge k runs from corner k to corner k+1
+    const Vec3d out = edge[apex];
+    const Vec3d in = edge[(apex + 2) % 3];
+    return unitOrZero(cross(out, Vec3d{-in.x, -in.y, -in.z}));
+}
+
+// Joins smoothing bits that share a face at one vertex; 32-entry union-find.
+struct BitClasses {
+    uint8_t parent[32];
+    void reset() {
+        for (uint8_t i = 0; i < 32; ++i) parent[i] = i;
+    }
+    int find(int b) {
+        while (parent[b] != b) b = parent[b] = parent[parent[b]];
+        return b;
+    }
+    void join(uint32_t word) {
+        const int first = find(std::countr_zero(word));
+        for (word &= word - 1; word; word &= word - 1) {
+            const int other = find(std::countr_zero(word));
+            if (other != first) parent[other] = uint8_t(first);
+        }
+    }
+};
+
+} // namespace
+
+void Mesh::buildNormals() {
+    hasNormals = 1;
+    if (faceCount <= 0) return;
+    const size_t count = size_t(faceCount);
+    faceNormals = allocateArray(faceNormals, count);
+    cornerNormals = allocateArray(cornerNormals, count * 3);
+
+    // face normals and corner angles
+    std::vector<float> angles(count * 3, 0.0f);
+    for (size_t f = 0; f < count; ++f) {
+        if (!hostkit::isProperFace(faces[f], vertexCount)) {
+            faceNormals[f] = Point3();
+            continue;
+        }
+        const Point3 p[3] = {vertices[faces[f].v[0]], vertices[faces[f].v[1]],
+                             vertices[faces[f].v[2]]};
+        faceNormals[f] = faceNormalAndAngles(p, &angles[f * 3]);
+    }
+    // corners of faces with word 0, or improper faces, keep the face normal
+    for (size_t f = 0; f < count; ++f)
+        for (int k = 0; k < 3; ++k) cornerNormals[f * 3 + k] = faceNormals[f];
+
+    // per vertex: classes of joined smoothing bits, angle-weighted sums
+    const hostkit::VertexCorners around = hostkit::buildVertexCorners(*this);
+    BitClasses classes;
+    Vec3d sums[32];
+    for (uint32_t v = 0; v < uint32_t(vertexCount); ++v) {
+        const auto corners = around.of(v);
+        classes.reset();
+        uint32_t usedBits = 0;
+        for (uint32_t c : corners) {
+            const uint32_t word = faces[c / 3].smGroup;
+            if (word) classes.join(word), usedBits |= word;
+        }
+        if (!usedBits) continue;
+        for (uint32_t bits = usedBits; bits; bits &= bits - 1) sums[std::countr_zero(bits)] = {};
+        for (uint32_t c : corners) {
+            const uint32_t word = faces[c / 3].smGroup;
+            if (!word) continue;
+            const Point3& n = faceNormals[c / 3];
+            Vec3d& sum = sums[classes.find(std::countr_zero(word))];
+            sum.x += double(angles[c]) * n.x;
+            sum.y += double(angles[c]) * n.y;
+            sum.z += double(angles[c]) * n.z;
+        }
+        for (uint32_t c : corners) {
+            const uint32_t word = faces[c / 3].smGroup;
+            if (word) cornerNormals[c] = unitOrZero(sums[classes.find(std::countr_zero(word))]);
+        }
+    }
+}
+
+void Mesh::InvalidateGeomCache() {
+    std::free(faceNormals);
+    std::free(cornerNormals);
+    faceNormals = nullptr;
+    cornerNormals = nullptr;
+    hasNormals = 0;
+}

@@ -1,0 +1,166 @@
+// AutoSmooth: shared bits exactly across smooth edges, never across sharp edges or corners.
+#include "hostkit/mesh/auto_smooth.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+#include "hostkit/mesh/edge_table.h"
+#include "hostkit/mesh/primitives.h"
+#include "support/mesh_family.h"
+
+namespace {
+
+constexpr float kDegree = float(std::numbers::pi / 180);
+
+Point3 faceNormal(const Mesh& mesh, uint32_t face) {
+    const MeshFace& m = mesh.faces[face];
+    const Point3 a = mesh.vertices[m.v[0]];
+    return CrossProd(mesh.vertices[m.v[1]] - a, mesh.vertices[m.v[2]] - a);
+}
+
+// Reference islands: union of faces over edges this test itself judges smooth.
+std::vector<uint32_t> referenceIslands(const Mesh& mesh, float angle) {
+    const std::vector<uint32_t> mate = hostkit::manifoldMates(mesh);
+    hostkit::UnionFind sets(size_t(mesh.faceCount));
+    for (uint32_t c = 0; c < mate.size(); ++c) {
+        if (mate[c] >= hostkit::kNonManifoldMate) continue;
+        const uint32_t f = c / 3, g = mate[c] / 3;
+        if (hostkit::cornerFrom(mesh, c) != hostkit::cornerTo(mesh, mate[c])) continue;
+        if (faceArea(mesh, int(f)) == 0 || faceArea(mesh, int(g)) == 0) continue;
+        const Point3 n1 = faceNormal(mesh, f), n2 = faceNormal(mesh, g);
+        if (std::atan2(double(Length(CrossProd(n1, n2))), double(DotProd(n1, n2))) < angle)
+            sets.unite(f, g);
+    }
+    std::vector<uint32_t> labels;
+    sets.label(labels);
+    return labels;
+}
+
+// Every face has one bit; faces of one island share it; at each vertex, faces of
+// different islands have different bits.
+void expectBitsFollowIslands(const Mesh& mesh, const std::vector<uint32_t>& island,
+                             const std::string& name) {
+    std::vector<uint32_t> islandWord(mesh.faceCount > 0 ? size_t(mesh.faceCount) : 0, 0);
+    for (int f = 0; f < mesh.faceCount; ++f) {
+        const uint32_t word = mesh.faces[f].smGroup;
+        ASSERT_EQ(__builtin_popcount(word), 1) << name;
+        if (!islandWord[island[f]]) islandWord[island[f]] = word;
+        EXPECT_EQ(word, islandWord[island[f]]) << name << " face " << f;
+    }
+    const hostkit::VertexCorners around = hostkit::buildVertexCorners(mesh);
+    for (int v = 0; v < mesh.vertexCount; ++v)
+        for (uint32_t c : around.of(uint32_t(v)))
+            for (uint32_t d : around.of(uint32_t(v)))
+                if (island[c / 3] != island[d / 3]) {
+                    EXPECT_NE(mesh.faces[c / 3].smGroup, mesh.faces[d / 3].smGroup)
+                        << name << " vertex " << v;
+                }
+}
+
+// Two triangles hinged on edge 0-1, the second folded up by the given angle.
+Mesh hinge(double degrees) {
+    Mesh mesh;
+    mesh.setNumVerts(4);
+    mesh.setNumFaces(2);
+    const double a = degrees * std::numbers::pi / 180;
+    mesh.vertices[0] = Point3(0, 0, 0);
+    mesh.vertices[1] = Point3(1, 0, 0);
+    mesh.vertices[2] = Point3(0.5f, -1, 0);
+    mesh.vertices[3] = Point3(0.5f, float(std::cos(a)), float(std::sin(a)));
+    mesh.faces[0].v[0] = 0, mesh.faces[0].v[1] = 2, mesh.faces[0].v[2] = 1;
+    mesh.faces[1].v[0] = 0, mesh.faces[1].v[1] = 1, mesh.faces[1].v[2] = 3;
+    return mesh;
+}
+
+// A fan of n triangles around vertex 0 whose rim zigzags up and down: every spoke sharp.
+Mesh zigzagFan(int n) {
+    Mesh mesh;
+    mesh.setNumVerts(n + 1);
+    mesh.setNumFaces(n);
+    for (int i = 0; i < n; ++i) {
+        const double t = 2 * std::numbers::pi * i / n;
+        mesh.vertices[i + 1] = Point3(float(std::cos(t)), float(std::sin(t)), i % 2 ? 1.0f : -1.0f);
+        mesh.faces[i].v[0] = 0;
+        mesh.faces[i].v[1] = uint32_t(i + 1);
+        mesh.faces[i].v[2] = uint32_t((i + 1) % n + 1);
+    }
+    return mesh;
+}
+
+// Two coplanar triangles that share only vertex 0.
+Mesh bowtie() {
+    Mesh mesh;
+    mesh.setNumVerts(5);
+    mesh.setNumFaces(2);
+    mesh.vertices[1] = Point3(1, 0.5f, 0);
+    mesh.vertices[2] = Point3(1, -0.5f, 0);
+    mesh.vertices[3] = Point3(-1, 0.5f, 0);
+    mesh.vertices[4] = Point3(-1, -0.5f, 0);
+    mesh.faces[0].v[0] = 0, mesh.faces[0].v[1] = 2, mesh.faces[0].v[2] = 1;
+    mesh.faces[1].v[0] = 0, mesh.faces[1].v[1] = 3, mesh.faces[1].v[2] = 4;
+    return mesh;
+}
+
+} // namespace
+
+TEST(AutoSmooth, SplitsEdgeSharperThanAngle) {
+    Mesh sharp = hinge(30);
+    hostkit::autoSmooth(sharp, 29 * kDegree, 0);
+    EXPECT_NE(sharp.faces[0].smGroup, sharp.faces[1].smGroup);
+    Mesh smooth = hinge(30);
+    hostkit::autoSmooth(smooth, 31 * kDegree, 0);
+    EXPECT_EQ(smooth.faces[0].smGroup, smooth.faces[1].smGroup);
+}
+
+TEST(AutoSmooth, InconsistentWindingOrZeroAreaIsNeverSmooth) {
+    Mesh folded = hinge(0);
+    folded.FlipNormal(1);
+    EXPECT_EQ(hostkit::autoSmooth(folded, 179 * kDegree, 0).islands, 2u);
+    Mesh glued = zeroAreaFaces();
+    // faces 0 and 1 are coplanar but meet only through vertices 1 and 3 and the zero face
+    EXPECT_EQ(hostkit::autoSmooth(glued, 179 * kDegree, 0).islands, 3u);
+}
+
+TEST(AutoSmooth, BitsFollowSmoothIslandsOnTheFamily) {
+    for (NamedMesh& named : smallFamily()) {
+        for (float degrees : {1.0f, 20.0f, 45.0f, 100.0f}) {
+            Mesh mesh = named.mesh;
+            const std::vector<uint32_t> island = referenceIslands(mesh, degrees * kDegree);
+            const hostkit::AutoSmoothReport report =
+                hostkit::autoSmooth(mesh, degrees * kDegree, 0);
+            expectBitsFollowIslands(mesh, island, named.name);
+            EXPECT_EQ(report.vertexShares + report.edgeConflicts, 0u) << named.name;
+        }
+    }
+}
+
+TEST(AutoSmooth, IslandsTouchingOnlyAtAVertexShareABitOnlyWithFlag) {
+    Mesh strict = bowtie();
+    hostkit::autoSmooth(strict, 30 * kDegree, 0);
+    EXPECT_NE(strict.faces[0].smGroup, strict.faces[1].smGroup);
+    Mesh relaxed = bowtie();
+    hostkit::autoSmooth(relaxed, 30 * kDegree, 1);
+    EXPECT_EQ(relaxed.faces[0].smGroup, relaxed.faces[1].smGroup);
+}
+
+TEST(AutoSmooth, MoreThan32IslandsAtAVertexShareAcrossTheVertexOnly) {
+    Mesh fan = zigzagFan(40);
+    const hostkit::AutoSmoothReport report = hostkit::autoSmooth(fan, 10 * kDegree, 0);
+    EXPECT_EQ(report.islands, 40u);
+    EXPECT_GT(report.vertexShares, 0u);
+    EXPECT_EQ(report.edgeConflicts, 0u);
+    for (int i = 0; i < 40; ++i) {
+        EXPECT_EQ(__builtin_popcount(fan.faces[i].smGroup), 1);
+        EXPECT_NE(fan.faces[i].smGroup, fan.faces[(i + 1) % 40].smGroup) << i;
+    }
+}
+
+TEST(AutoSmooth, ReplacesExistingWordsAndWideAngleMakesOneGroup) {
+    Mesh cube = makeBoxMesh(1, 1, 1, 2);
+    EXPECT_EQ(hostkit::autoSmooth(cube, 91 * kDegree, 0).islands, 1u);
+    for (int f = 0; f < cube.faceCount; ++f) EXPECT_EQ(cube.faces[f].smGroup, 1u);
+    Mesh sphere = makeSphereMesh(1, 32);
+    EXPECT_EQ(hostkit::autoSmooth(sphere, 30 * kDegree, 0).islands, 1u);
+}

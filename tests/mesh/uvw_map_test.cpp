@@ -1,0 +1,166 @@
+// ApplyUVWMap: ranges, seams, box sides without mirroring, tiles and flips.
+#include "hostkit/mesh/uvw_map.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+
+#include "hostkit/mesh/primitives.h"
+#include "support/mesh_family.h"
+
+namespace {
+
+const Matrix3 kIdentity;
+
+UVVert tv(const Mesh& mesh, int face, int k) {
+    return mesh.texVerts[mesh.texFaces[face].t[k]];
+}
+
+// Twice the signed area of a face's texture triangle in (u, v).
+float texArea(const Mesh& mesh, int f) {
+    const UVVert a = tv(mesh, f, 0), b = tv(mesh, f, 1), c = tv(mesh, f, 2);
+    return (b.x - a.x) * (c.y - a.y) - (b.y - a.y) * (c.x - a.x);
+}
+
+void expectValidIndices(const Mesh& mesh, const std::string& name) {
+    ASSERT_NE(mesh.texFaces, nullptr) << name;
+    for (int f = 0; f < mesh.faceCount; ++f)
+        for (uint32_t t : mesh.texFaces[f].t) ASSERT_LT(t, uint32_t(mesh.texVertCount)) << name;
+}
+
+} // namespace
+
+TEST(UVWMap, EveryTypeStaysInRangeOnTheFamily) {
+    for (NamedMesh& named : smallFamily()) {
+        for (int type = 0; type <= 4; ++type) {
+            Mesh mesh = named.mesh;
+            mesh.ApplyUVWMap(type, 1, 1, 1, 0, 0, 0, 1, kIdentity);
+            if (mesh.faceCount == 0) continue;
+            expectValidIndices(mesh, named.name);
+            for (int i = 0; i < mesh.texVertCount; ++i) {
+                const UVVert t = mesh.texVerts[i];
+                EXPECT_TRUE(std::isfinite(t.x) && std::isfinite(t.y) && std::isfinite(t.z));
+                // the seam shift may push u up to 1.5 in the wrapping types
+                EXPECT_GE(t.x, -1e-6f) << named.name << " type " << type;
+                EXPECT_LE(t.x, type == 1 || type == 2 ? 1.5f : 1.0f + 1e-6f) << named.name;
+                EXPECT_GE(t.y, -1e-6f) << named.name << " type " << type;
+                EXPECT_LE(t.y, 1.0f + 1e-6f) << named.name << " type " << type;
+            }
+        }
+    }
+}
+
+TEST(UVWMap, NoFaceStraddlesTheWrapSeam) {
+    for (int type : {MAP_CYLINDRICAL, MAP_SPHERICAL}) {
+        for (Mesh mesh : {makeSphereMesh(2, 24), makeCylinderMesh(1, 3, 17, 2, false)}) {
+            mesh.ApplyUVWMap(type, 1, 1, 1, 0, 0, 0, 0, kIdentity);
+            for (int f = 0; f < mesh.faceCount; ++f) {
+                float lo = 10, hi = -10;
+                for (int k = 0; k < 3; ++k)
+                    lo = std::min(lo, tv(mesh, f, k).x), hi = std::max(hi, tv(mesh, f, k).x);
+                EXPECT_LE(hi - lo, 0.5f) << "type " << type << " face " << f;
+                // winding follows the faces: the outside reads unmirrored
+                EXPECT_GE(texArea(mesh, f), 0) << "type " << type << " face " << f;
+            }
+        }
+    }
+}
+
+TEST(UVWMap, SphericalPoleCornersSitBetweenTheirNeighbours) {
+    Mesh sphere = makeSphereMesh(1, 12);
+    sphere.ApplyUVWMap(MAP_SPHERICAL, 1, 1, 1, 0, 0, 0, 0, kIdentity);
+    for (int f = 0; f < 12; ++f) { // the north cap: corner 2 is the pole
+        EXPECT_NEAR(tv(sphere, f, 2).x, (tv(sphere, f, 0).x + tv(sphere, f, 1).x) / 2, 1e-6f);
+        EXPECT_NEAR(tv(sphere, f, 2).y, 1.0f, 1e-6f);
+    }
+}
+
+TEST(UVWMap, BoxCoversEachCubeSideOnceWithoutMirroring) {
+    Mesh cube = makeBoxMesh(2, 2, 2, 3);
+    cube.ApplyUVWMap(MAP_BOX, 1, 1, 1, 0, 0, 0, 0, kIdentity);
+    expectValidIndices(cube, "cube");
+    double area[6] = {};
+    for (int f = 0; f < cube.faceCount; ++f) {
+        EXPECT_GT(texArea(cube, f), 0) << f; // texture winding agrees with face winding
+        area[cube.faces[f].getMatID()] += texArea(cube, f) / 2;
+    }
+    for (double sideArea : area) EXPECT_NEAR(sideArea, 1.0, 1e-5);
+}
+
+TEST(UVWMap, PlanarFitsTheBoundsAndFlatAxisCountsAsOne) {
+    Mesh grid = makeGridMesh(3, 4); // flat in z
+    grid.ApplyUVWMap(MAP_PLANAR, 1, 1, 1, 0, 0, 0, 0, kIdentity);
+    EXPECT_EQ(grid.texVertCount, grid.vertexCount); // shared wherever they agree
+    for (int c = 0; c < grid.faceCount * 3; ++c) {
+        const Point3 p = grid.vertices[grid.faces[c / 3].v[c % 3]];
+        const UVVert t = tv(grid, c / 3, c % 3);
+        EXPECT_NEAR(t.x, p.x / 4 + 0.5f, 1e-6f);
+        EXPECT_NEAR(t.y, p.y / 4 + 0.5f, 1e-6f);
+        EXPECT_EQ(t.z, 0.5f);
+    }
+}
+
+TEST(UVWMap, TilesAndFlipsScaleAfterFlipping) {
+    Mesh plain = makeBoxMesh(1, 1, 1, 2);
+    Mesh tiled = plain;
+    plain.ApplyUVWMap(MAP_PLANAR, 1, 1, 1, 0, 0, 0, 0, kIdentity);
+    tiled.ApplyUVWMap(MAP_PLANAR, 2, 3, 4, 1, 0, 1, 0, kIdentity);
+    ASSERT_EQ(plain.texVertCount, tiled.texVertCount);
+    for (int i = 0; i < plain.texVertCount; ++i) {
+        const UVVert p = plain.texVerts[i], t = tiled.texVerts[i];
+        EXPECT_NEAR(t.x, (1 - p.x) * 2, 1e-6f);
+        EXPECT_NEAR(t.y, p.y * 3, 1e-6f);
+        EXPECT_NEAR(t.z, (1 - p.z) * 4, 1e-6f);
+    }
+}
+
+TEST(UVWMap, CylinderCapsGoPlanarOnlyWithCap) {
+    Mesh capped = makeCylinderMesh(1, 2, 16, 1, true);
+    Mesh uncapped = capped;
+    capped.ApplyUVWMap(MAP_CYLINDRICAL, 1, 1, 1, 0, 0, 0, 1, kIdentity);
+    uncapped.ApplyUVWMap(MAP_CYLINDRICAL, 1, 1, 1, 0, 0, 0, 0, kIdentity);
+    for (int f = 0; f < capped.faceCount; ++f) {
+        if (capped.faces[f].getMatID() == 2) continue; // side
+        // the cap centre maps to the middle of the texture only in planar mapping
+        EXPECT_NEAR(tv(capped, f, 0).x, 0.5f, 1e-6f);
+        EXPECT_NEAR(tv(capped, f, 0).y, 0.5f, 1e-6f);
+        const float v = tv(uncapped, f, 0).y;
+        EXPECT_TRUE(v == 0.0f || v == 1.0f); // cylindrical v is the height
+    }
+}
+
+TEST(UVWMap, ReplacesOldMappingAndLeavesEmptyMeshAlone) {
+    Mesh sphere = makeSphereMesh(1, 16);
+    sphere.ApplyUVWMap(MAP_BALL, 1, 1, 1, 0, 0, 0, 0, kIdentity);
+    expectValidIndices(sphere, "sphere");
+    Mesh empty;
+    empty.ApplyUVWMap(MAP_BOX, 1, 1, 1, 0, 0, 0, 0, kIdentity);
+    EXPECT_EQ(empty.texFaces, nullptr);
+    EXPECT_EQ(empty.texVertCount, 0);
+    Mesh grid = makeGridMesh(2, 1);
+    grid.ApplyUVWMap(99, 1, 1, 1, 0, 0, 0, 0, kIdentity); // unknown: planar
+    EXPECT_NEAR(grid.texVerts[0].x, 0.0f, 1e-6f);
+}
+
+TEST(UVWMap, ShrinkWrapHasNoWrapSeamAndGathersTheBorderAtTheBottom) {
+    Mesh sphere = makeSphereMesh(1, 24);
+    sphere.ApplyUVWMap(MAP_BALL, 1, 1, 1, 0, 0, 0, 0, kIdentity);
+    for (int f = 0; f < sphere.faceCount; ++f) {
+        for (int k = 0; k < 3; ++k) {
+            const Point3 p = sphere.vertices[sphere.faces[f].v[k]];
+            const UVVert t = tv(sphere, f, k);
+            const float border = std::max(std::abs(t.x - 0.5f), std::abs(t.y - 0.5f));
+            if (p.z == 1) {
+                EXPECT_NEAR(border, 0.0f, 1e-6f); // top pole: centre
+            } else if (p.z == -1) {
+                EXPECT_NEAR(border, 0.5f, 1e-6f); // bottom pole: border
+            }
+        }
+        if (sphere.faces[f].v[2] != 0 && f < sphere.faceCount - 24) {
+            // away from the bottom pole, neighbouring corners stay close (no wrap seam)
+            EXPECT_LT(std::abs(tv(sphere, f, 0).x - tv(sphere, f, 1).x), 0.25f) << f;
+        }
+    }
+}
