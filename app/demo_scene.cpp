@@ -10,36 +10,36 @@
 
 namespace {
 
-struct FaceSpec {
+struct FaceData {
     uint32_t v0, v1, v2, smoothing, flags;
 };
 
-struct MeshSpec {
+struct MeshRecipe {
     std::vector<Point3> vertices;
-    std::vector<FaceSpec> faces;
+    std::vector<FaceData> faces;
     std::vector<UVVert> texVerts;
     std::vector<TVFace> texFaces; // empty, or one per face
 };
 
-std::unique_ptr<MeshObject> buildMesh(const MeshSpec& spec) {
+std::unique_ptr<MeshObject> buildMesh(const MeshRecipe& recipe) {
     auto object = std::make_unique<MeshObject>();
     Mesh& m = object->mesh;
-    m.setNumVerts(int(spec.vertices.size()));
-    for (size_t i = 0; i < spec.vertices.size(); ++i) m.vertices[i] = spec.vertices[i];
-    m.setNumFaces(int(spec.faces.size()));
-    for (size_t i = 0; i < spec.faces.size(); ++i) {
-        const FaceSpec& f = spec.faces[i];
+    m.setNumVerts(int(recipe.vertices.size()));
+    for (size_t i = 0; i < recipe.vertices.size(); ++i) m.vertices[i] = recipe.vertices[i];
+    m.setNumFaces(int(recipe.faces.size()));
+    for (size_t i = 0; i < recipe.faces.size(); ++i) {
+        const FaceData& f = recipe.faces[i];
         m.faces[i].v[0] = f.v0;
         m.faces[i].v[1] = f.v1;
         m.faces[i].v[2] = f.v2;
         m.faces[i].smGroup = f.smoothing;
         m.faces[i].flags = f.flags;
     }
-    m.setNumTVerts(int(spec.texVerts.size()));
-    for (size_t i = 0; i < spec.texVerts.size(); ++i) m.texVerts[i] = spec.texVerts[i];
-    if (!spec.texFaces.empty()) {
+    m.setNumTVerts(int(recipe.texVerts.size()));
+    for (size_t i = 0; i < recipe.texVerts.size(); ++i) m.texVerts[i] = recipe.texVerts[i];
+    if (!recipe.texFaces.empty()) {
         m.setTexFacesEnabled(true);
-        for (size_t i = 0; i < spec.texFaces.size(); ++i) m.texFaces[i] = spec.texFaces[i];
+        for (size_t i = 0; i < recipe.texFaces.size(); ++i) m.texFaces[i] = recipe.texFaces[i];
     }
     return object;
 }
@@ -50,7 +50,7 @@ constexpr uint32_t matId(uint32_t id) {
 
 // A 2 x 1 wall of four faces with texture coordinates; faces use material ids 0 to 3
 // (3 lands on the multi-material's empty slot) and each face its own edge bits.
-MeshSpec wallMesh() {
+MeshRecipe wallMesh() {
     return {{{0, 0, 0}, {2, 0, 0}, {4, 0, 0}, {0, 0, 3}, {2, 0, 3}, {4, 0, 3}},
             {{0, 1, 4, 1, 0x3 | matId(0)},
              {0, 4, 3, 1, 0x6 | matId(1)},
@@ -62,13 +62,13 @@ MeshSpec wallMesh() {
 
 // A closed cube of twelve faces: one smoothing bit per side, bit 31 on the top,
 // the top also in a second group, hidden diagonals, material ids beyond 0.
-MeshSpec cubeMesh(float s) {
+MeshRecipe cubeMesh(float s) {
     std::vector<Point3> v = {{0, 0, 0}, {s, 0, 0}, {s, s, 0}, {0, s, 0},
                              {0, 0, s}, {s, 0, s}, {s, s, s}, {0, s, s}};
     const uint32_t quads[6][4] = {{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4},
                                   {1, 2, 6, 5}, {2, 3, 7, 6}, {3, 0, 4, 7}};
     const uint32_t smoothing[6] = {1u, 0x80000000u | 0x40u, 4u, 8u, 16u, 32u};
-    std::vector<FaceSpec> faces;
+    std::vector<FaceData> faces;
     for (uint32_t q = 0; q < 6; ++q) {
         const uint32_t* c = quads[q];
         faces.push_back({c[0], c[1], c[2], smoothing[q], 0x3 | matId(q)});
@@ -78,7 +78,7 @@ MeshSpec cubeMesh(float s) {
 }
 
 // A 2 x 2 floor grid; one face in no smoothing group, one with every smoothing bit.
-MeshSpec floorMesh() {
+MeshRecipe floorMesh() {
     std::vector<Point3> v;
     std::vector<UVVert> tv;
     for (int y = 0; y <= 2; ++y)
@@ -86,7 +86,7 @@ MeshSpec floorMesh() {
             v.push_back({float(x) * 5 - 5, float(y) * 5 - 5, 0});
             tv.push_back({float(x) * 0.5f, float(y) * 0.5f, 0});
         }
-    std::vector<FaceSpec> faces;
+    std::vector<FaceData> faces;
     std::vector<TVFace> tfaces;
     for (uint32_t y = 0; y < 2; ++y)
         for (uint32_t x = 0; x < 2; ++x) {
@@ -173,7 +173,7 @@ std::unique_ptr<Scene> makeDemoScene() {
     dome->setObject(std::make_unique<SphereObject>(1.5f, 12));
     dome->setMaterial(glass);
     SceneNode* cloud = s.createNode("Survey points");
-    MeshSpec points{{{0, 0, 0}, {1, 2, 3}, {-1, 0.5f, 2}}, {}, {}, {}}; // vertices, no faces
+    MeshRecipe points{{{0, 0, 0}, {1, 2, 3}, {-1, 0.5f, 2}}, {}, {}, {}}; // vertices, no faces
     cloud->setObject(buildMesh(points));
     cloud->setMaterial(oak);
     SceneNode* camera = s.createNode("Camera 01");

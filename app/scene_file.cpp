@@ -3,6 +3,7 @@
 // writer stop here and become SceneFileError values.
 #include "app/scene_file.h"
 
+#include <charconv>
 #include <fstream>
 #include <sstream>
 
@@ -19,6 +20,29 @@ bool isFlatArray(const Json& j) {
     for (const Json& item : j)
         if (!isScalar(item)) return false;
     return true;
+}
+
+// Numbers are formatted here, not by dump(), which is slow per value: floats in
+// their shortest exact form (with ".0" when that looks like an integer), integers
+// as they are.
+void appendScalar(const Json& j, std::string& out) {
+    char buffer[32];
+    std::to_chars_result r{buffer, {}};
+    if (j.is_number_float()) {
+        r = std::to_chars(buffer, buffer + sizeof buffer, j.get<float>());
+        out.append(buffer, r.ptr);
+        if (std::string_view(buffer, size_t(r.ptr - buffer)).find_first_of(".e") ==
+            std::string_view::npos)
+            out += ".0";
+    } else if (j.is_number_unsigned()) {
+        r = std::to_chars(buffer, buffer + sizeof buffer, j.get<uint64_t>());
+        out.append(buffer, r.ptr);
+    } else if (j.is_number_integer()) {
+        r = std::to_chars(buffer, buffer + sizeof buffer, j.get<int64_t>());
+        out.append(buffer, r.ptr);
+    } else {
+        out += j.dump();
+    }
 }
 
 void emit(const Json& j, int indent, std::string& out) {
@@ -42,10 +66,13 @@ void emit(const Json& j, int indent, std::string& out) {
         out += std::string(size_t(indent), ' ') + "]";
     } else if (j.is_array()) {
         out += "[";
-        for (size_t i = 0; i < j.size(); ++i) out += (i ? ", " : "") + j[i].dump();
+        for (size_t i = 0; i < j.size(); ++i) {
+            if (i) out += ", ";
+            appendScalar(j[i], out);
+        }
         out += "]";
     } else {
-        out += j.dump(); // scalars, {} and []
+        appendScalar(j, out); // scalars, {} and []
     }
 }
 
