@@ -5,8 +5,10 @@
 #include <unistd.h>
 
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 
+#include "host/hold.h"
 #include "hostkit/scene/materials.h"
 #include "hostkit/scene/primitive_objects.h"
 #include "hostkit/scene/texmaps.h"
@@ -302,6 +304,7 @@ TEST_F(ExportTest, ApplyToSceneIsOneUndoableStep) {
     exportOptions.applyToScene = 1;
     exportOptions.flipNormals = 1;
     exportOptions.applyTwoSided = 1;
+    exportOptions.exportMaterials = 1;
     theHold.clear();
     h.exportTo(out);
     auto* tri = static_cast<MeshObject*>(node->object());

@@ -7,7 +7,11 @@
 #include <string>
 #include <vector>
 
+#include <array>
+#include <cstdio>
+
 #include "app/scripted_user.h"
+#include "host/hold.h"
 #include "export/zef_export.h"
 #include "hostkit/scene/mesh_object.h"
 #include "hostkit/scene/scene.h"

@@ -134,6 +134,8 @@ TEST_F(UtilityTest, CloseKeepsThePageChoicesAndTextsAreRewritten) {
     EXPECT_EQ(utilityOptions.exportMaterials, 0);
 
     runPage(h, {}); // Apply: the preparation parses the bias
+    EXPECT_EQ(theHold.stepCount(), 1);
+    EXPECT_EQ(theHold.stepRecordCount(0), 1);
     EXPECT_STREQ(utilityOptions.biasText, "0,5");
     h.host.openUtility(&zefUtility);
     auto seam = hostuiSeamFor(h.host.panelPage());

@@ -1,0 +1,139 @@
+// zefhost end to end: the real plug-in file loaded by path, commands run as a user
+// runs them, outputs and exit codes checked.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/command_line.h"
+#include "app/plugin_library.h"
+#include "app/zef_reader.h"
+#include "app/zefhost_session.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+struct Run {
+    int code;
+    std::string out, err;
+};
+
+Run zefhost(std::vector<std::string> args) {
+    std::ostringstream out, err;
+    args.insert(args.begin(), {"--plugin", ZEF_PLUGIN_PATH});
+    int code = runZefhost(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+std::string readText(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class ZefhostTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("zefhost_test_" + std::to_string(getpid()));
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    std::string path(const char* name) { return (dir / name).string(); }
+    fs::path dir;
+};
+} // namespace
+
+TEST_F(ZefhostTest, InfoShowsWhatAHostShows) {
+    Run run = zefhost({"info"});
+    EXPECT_EQ(run.code, 0) << run.err;
+    for (const char* line : {"Description: \"ZEF File Export DLL \"", "Version: 100", "Classes: 2",
+                             "Class 0: \"ASCII-Export (ZEF)\"", "Category: \"Scene Export\"",
+                             "Kind: 0xA20", "Class ID: (0x6CB00598, 0x7763262B)", "0: \"ZEF\"",
+                             "Long description: \"ZEF File (Scene-ASCII)\"",
+                             "Class 1: \"ZEFX Utility\"", "Category: \"\"", "Kind: 0x1020",
+                             "Class ID: (0x16AA652A, 0x6F052FCD)"})
+        EXPECT_NE(run.out.find(line), std::string::npos) << line;
+}
+
+TEST_F(ZefhostTest, MissingOrWrongPluginIsAClearError) {
+    std::ostringstream out, err;
+    EXPECT_EQ(runZefhost({"info", path("nothing.dle")}, out, err), kExitUsage);
+    EXPECT_NE(err.str().find("no such file"), std::string::npos);
+    std::ofstream(path("text.dle")) << "not a library";
+    EXPECT_EQ(runZefhost({"info", path("text.dle")}, out, err), kExitUsage);
+    EXPECT_NE(err.str().find("not a loadable library"), std::string::npos);
+}
+
+TEST_F(ZefhostTest, DemoExportReadsBackAndReportsASummary) {
+    Run run = zefhost({"export", path("demo.zef")});
+    ASSERT_EQ(run.code, kExitOk) << run.err;
+    ZefSummary summary;
+    std::string error;
+    ASSERT_TRUE(readZefFile(path("demo.zef"), summary, error)) << error;
+    EXPECT_NE(run.out.find("Exported " + std::to_string(summary.objects.size()) + " objects"),
+              std::string::npos);
+    EXPECT_EQ(readText(path("demo.zef")).find('.'), std::string::npos); // no decimal points
+}
+
+TEST_F(ZefhostTest, ExitCodesTellOutcomesApart) {
+    EXPECT_EQ(zefhost({"export", path("c.zef"), "--cancel"}).code, kExitCancelled);
+    EXPECT_FALSE(fs::exists(path("c.zef")));
+    Run nothing = zefhost({"export", path("n.zef"), "--selected-only", "--select", "Camera"});
+    EXPECT_EQ(nothing.code, kExitNoData) << nothing.err;
+    EXPECT_NE(nothing.err.find("ZEFEXP: No data to export"), std::string::npos);
+    Run cannot = zefhost({"export", path("missing/x.zef")});
+    EXPECT_EQ(cannot.code, kExitFailed);
+    EXPECT_NE(cannot.err.find("Can't create output file"), std::string::npos);
+    EXPECT_EQ(zefhost({"export", path("x.zef"), "--map", "triangle"}).code, kExitUsage);
+    EXPECT_EQ(zefhost({"export", path("x.zef"), "--no-such-flag"}).code, kExitUsage);
+    EXPECT_EQ(zefhost({"export", path("x.zef"), "--select", "Nobody"}).code, kExitUsage);
+}
+
+TEST_F(ZefhostTest, HelpExplainsEveryFlag) {
+    Run run = zefhost({"export", "--help"});
+    EXPECT_EQ(run.code, 0);
+    for (const char* flag : {"--export-normals", "--no-export-materials", "--selected-only",
+                             "--auto-smooth", "--map", "--u-tile", "--cancel", "--select",
+                             "default: on", "default: 30,0"})
+        EXPECT_NE(run.out.find(flag), std::string::npos) << flag;
+    EXPECT_NE(zefhost({"utility", "--help"}).out.find("--angle"), std::string::npos);
+}
+
+TEST_F(ZefhostTest, BadSceneFileNamesTheFileAndRunsNoExport) {
+    std::ofstream(path("bad.json")) << "{ \"nodes\": [ }";
+    Run run = zefhost({"export", path("bad.json"), path("out.zef")});
+    EXPECT_EQ(run.code, kExitUsage);
+    EXPECT_NE(run.err.find("bad.json"), std::string::npos) << run.err;
+    EXPECT_FALSE(fs::exists(path("out.zef")));
+}
+
+TEST_F(ZefhostTest, SessionScriptCarriesDialogChoicesAcrossExports) {
+    std::ofstream(path("session.txt"))
+        << "export \"" << path("first.zef") << "\" --auto-smooth 45.5 --export-normals\n"
+        << "export \"" << path("second.zef") << "\"   # same choices, 45,5 now\n"
+        << "save \"" << path("scene.json") << "\"\n";
+    Run run = zefhost({"run", path("session.txt")});
+    ASSERT_EQ(run.code, kExitOk) << run.err;
+    EXPECT_EQ(readText(path("first.zef")), readText(path("second.zef")));
+    EXPECT_NE(readText(path("second.zef")).find("Normals: 1"), std::string::npos);
+    EXPECT_TRUE(fs::exists(path("scene.json")));
+}
+
+TEST_F(ZefhostTest, UtilityApplyUndoAndRedoInOneSession) {
+    ASSERT_EQ(zefhost({"utility", "--no-apply", "--save", path("loaded.json")}).code, kExitOk);
+    std::ofstream(path("session.txt"))
+        << "utility --flip-normals --apply-two-sided --uv-map --map box\n"
+        << "save \"" << path("applied.json") << "\"\n"
+        << "undo\n"
+        << "save \"" << path("undone.json") << "\"\n"
+        << "redo\n"
+        << "save \"" << path("redone.json") << "\"\n";
+    Run run = zefhost({"run", path("session.txt")});
+    ASSERT_EQ(run.code, kExitOk) << run.err;
+    EXPECT_NE(readText(path("applied.json")), readText(path("loaded.json")));
+    EXPECT_EQ(readText(path("undone.json")), readText(path("loaded.json")));
+    EXPECT_EQ(readText(path("redone.json")), readText(path("applied.json")));
+}
