@@ -173,24 +173,36 @@ void compareWithMeshoptimizer(int faces) {
 } // namespace
 
 int main(int argc, char** argv) {
-    const bool quick = argc > 1 && std::strcmp(argv[1], "--quick") == 0;
-    const std::vector<int> sizes =
-        quick ? std::vector<int>{10000, 100000} : std::vector<int>{10000, 100000, 1000000, 2000000};
+    // mesh_bench [--quick] [--large] [sphere|grid|noisy ...]
+    bool quick = false, largeOnly = false;
+    std::vector<std::string> kinds;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--quick") == 0)
+            quick = true;
+        else if (std::strcmp(argv[i], "--large") == 0)
+            largeOnly = true;
+        else
+            kinds.push_back(argv[i]);
+    }
+    if (kinds.empty()) kinds = {"sphere", "grid", "noisy"};
+    const std::vector<int> sizes = quick       ? std::vector<int>{10000, 100000}
+                                   : largeOnly ? std::vector<int>{1000000}
+                                               : std::vector<int>{10000, 100000, 1000000, 2000000};
     std::printf("%-8s %9s  %-24s %10s %10s %14s %10s\n", "mesh", "faces", "operation", "wall ms",
                 "cpu ms", "Mfaces/s(cpu)", "peak/mesh");
-    for (const char* kind : {"sphere", "grid", "noisy"}) {
+    for (const std::string& kind : kinds) {
         for (int size : sizes) {
             const Mesh mesh = makeMesh(kind, size);
             for (const Operation& op : operations()) {
                 const Measure m = measureInChild(mesh, op);
                 const double cpu = std::max(m.cpuSeconds, 1e-6);
-                std::printf("%-8s %9d  %-24s %10.2f %10.2f %14.2f %10.2f\n", kind, mesh.faceCount,
-                            op.name, m.seconds * 1e3, m.cpuSeconds * 1e3,
+                std::printf("%-8s %9d  %-24s %10.2f %10.2f %14.2f %10.2f\n", kind.c_str(),
+                            mesh.faceCount, op.name, m.seconds * 1e3, m.cpuSeconds * 1e3,
                             mesh.faceCount / cpu / 1e6, m.peakBytes / double(mesh.memoryBytes()));
                 std::fflush(stdout);
             }
         }
     }
-    compareWithMeshoptimizer(quick ? 200000 : 2000000);
+    if (!largeOnly) compareWithMeshoptimizer(quick ? 200000 : 2000000);
     return 0;
 }

@@ -1,10 +1,12 @@
 // Face and corner normals from smoothing groups: see build_normals.h.
 #include "hostkit/mesh/build_normals.h"
 
+#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <new>
+#include <numbers>
 #include <vector>
 
 #include "hostkit/mesh/edge_table.h"
@@ -45,13 +47,15 @@ template <typename T> T* allocateArray(T* existing, size_t n) {
 Point3 faceNormalAndAngles(const Point3 p[3], float angles[3]) {
     const Vec3d edge[3] = {sub(p[1], p[0]), sub(p[2], p[1]), sub(p[0], p[2])};
     const double len2[3] = {dot(edge[0], edge[0]), dot(edge[1], edge[1]), dot(edge[2], edge[2])};
-    // corner k sits between edge k (outgoing) and edge k+2 (incoming)
-    for (int k = 0; k < 3; ++k) {
+    // corner k sits between edge k (outgoing) and edge k+2 (incoming); the angles are
+    // only weights, so single precision does, and the third is what the others leave
+    for (int k = 0; k < 2; ++k) {
         const Vec3d& out = edge[k];
         const Vec3d in = edge[(k + 2) % 3];
         const Vec3d back = {-in.x, -in.y, -in.z};
-        angles[k] = float(std::atan2(length(cross(out, back)), dot(out, back)));
+        angles[k] = std::atan2(float(length(cross(out, back))), float(dot(out, back)));
     }
+    angles[2] = std::max(std::numbers::pi_v<float> - angles[0] - angles[1], 0.0f);
     // the corner opposite the longest edge: its two edges are the best conditioned
     int longest = 0;
     if (len2[1] > len2[longest]) longest = 1;
@@ -103,35 +107,51 @@ void Mesh::buildNormals() {
     }
     // corners of faces with word 0, or improper faces, keep the face normal
     for (size_t f = 0; f < count; ++f)
-        for (int k = 0; k < 3; ++k) cornerNormals[f * 3 + k] = faceNormals[f];
+        if (!faces[f].smGroup || !hostkit::isProperFace(faces[f], vertexCount))
+            for (int k = 0; k < 3; ++k) cornerNormals[f * 3 + k] = faceNormals[f];
 
     // per vertex: classes of joined smoothing bits, angle-weighted sums
     const hostkit::VertexCorners around = hostkit::buildVertexCorners(*this);
     BitClasses classes;
     Vec3d sums[32];
+    Point3 units[32];
     for (uint32_t v = 0; v < uint32_t(vertexCount); ++v) {
         const auto corners = around.of(v);
+        if (corners.empty()) continue;
+        auto addTo = [&](Vec3d& sum, uint32_t c) {
+            const Point3& n = faceNormals[c / 3];
+            sum.x += double(angles[c]) * n.x;
+            sum.y += double(angles[c]) * n.y;
+            sum.z += double(angles[c]) * n.z;
+        };
+        // common case: every face at the vertex has the same nonzero word
+        const uint32_t firstWord = faces[corners[0] / 3].smGroup;
+        bool uniform = firstWord != 0;
+        for (uint32_t c : corners) uniform &= faces[c / 3].smGroup == firstWord;
+        if (uniform) {
+            Vec3d sum;
+            for (uint32_t c : corners) addTo(sum, c);
+            const Point3 unit = unitOrZero(sum);
+            for (uint32_t c : corners) cornerNormals[c] = unit;
+            continue;
+        }
         classes.reset();
         uint32_t usedBits = 0;
         for (uint32_t c : corners) {
             const uint32_t word = faces[c / 3].smGroup;
             if (word) classes.join(word), usedBits |= word;
         }
-        if (!usedBits) continue;
         for (uint32_t bits = usedBits; bits; bits &= bits - 1) sums[std::countr_zero(bits)] = {};
-        for (uint32_t c : corners) {
-            const uint32_t word = faces[c / 3].smGroup;
-            if (!word) continue;
-            const Point3& n = faceNormals[c / 3];
-            Vec3d& sum = sums[classes.find(std::countr_zero(word))];
-            sum.x += double(angles[c]) * n.x;
-            sum.y += double(angles[c]) * n.y;
-            sum.z += double(angles[c]) * n.z;
+        for (uint32_t c : corners)
+            if (const uint32_t word = faces[c / 3].smGroup)
+                addTo(sums[classes.find(std::countr_zero(word))], c);
+        for (uint32_t bits = usedBits; bits; bits &= bits - 1) {
+            const int b = std::countr_zero(bits);
+            if (classes.find(b) == b) units[b] = unitOrZero(sums[b]);
         }
-        for (uint32_t c : corners) {
-            const uint32_t word = faces[c / 3].smGroup;
-            if (word) cornerNormals[c] = unitOrZero(sums[classes.find(std::countr_zero(word))]);
-        }
+        for (uint32_t c : corners)
+            if (const uint32_t word = faces[c / 3].smGroup)
+                cornerNormals[c] = units[classes.find(std::countr_zero(word))];
     }
 }
 

@@ -137,7 +137,19 @@ struct Mapper {
     bool cap;
     Fit fit;
     TexVertPool pool;
-    uint32_t outside = kNone; // one texture vertex for corners whose vertex is out of range
+    uint32_t outside = kNone;      // one texture vertex for corners whose vertex is out of range
+    std::vector<UVVert> vertexUVW; // wrapping types: each vertex's unshifted coordinates
+    std::vector<uint8_t> onAxisVertex;
+
+    template <typename Uvw> void precompute(Uvw uvw) {
+        vertexUVW.resize(size_t(mesh.vertexCount));
+        onAxisVertex.resize(size_t(mesh.vertexCount));
+        for (int v = 0; v < mesh.vertexCount; ++v) {
+            const Point3 q = fit(mesh.vertices[v]);
+            vertexUVW[size_t(v)] = uvw(q);
+            onAxisVertex[size_t(v)] = onAxis(q);
+        }
+    }
 
     TVFace mapFace(const MeshFace& face) {
         TVFace t;
@@ -187,14 +199,14 @@ struct Mapper {
 
     // Cylindrical and spherical: shift low corners across the seam, average pole corners.
     template <typename Uvw> TVFace wrapFace(const MeshFace& face, Uvw uvw) {
-        Point3 q[3];
         UVVert base[3];
         bool pole[3];
         float lo = 2, hi = -1;
         for (int k = 0; k < 3; ++k) {
-            q[k] = fit(mesh.vertices[face.v[k]]);
-            base[k] = uvw(q[k]);
-            pole[k] = onAxis(q[k]);
+            const uint32_t v = face.v[k];
+            if (vertexUVW.empty()) precompute(uvw);
+            base[k] = vertexUVW[v];
+            pole[k] = onAxisVertex[v];
             if (!pole[k]) lo = std::min(lo, base[k].x), hi = std::max(hi, base[k].x);
         }
         const bool wraps = hi - lo > 0.5f;
@@ -256,8 +268,8 @@ void Mesh::ApplyUVWMap(int type, float uTile, float vTile, float wTile, int uFli
     if (faceCount <= 0 || vertexCount <= 0) return;
     if (type < MAP_PLANAR || type > MAP_BOX) type = MAP_PLANAR;
     const int variants = type == MAP_BOX ? 6 : int(kWrapVariants);
-    Mapper mapper{*this, type, cap != 0, fitToBounds(*this, tm),
-                  TexVertPool(vertexCount, variants)};
+    Mapper mapper{*this, type, cap != 0, fitToBounds(*this, tm), TexVertPool(vertexCount, variants),
+                  kNone, {},   {}};
     mapper.pool.verts.reserve(size_t(vertexCount) + size_t(vertexCount) / 8);
 
     setTexFacesEnabled(true, false);
