@@ -27,6 +27,8 @@ class HOSTKIT_API SceneNode : public HostNode {
 
     const std::string& nodeName() const { return name_; }
     void setName(std::string name) { name_ = std::move(name); }
+    // The object-to-world transform, stored whole: it is not composed with the
+    // parent's, so moving a parent does not move its children.
     const Matrix3& transform() const { return transform_; }
     void setTransform(const Matrix3& tm) { transform_ = tm; }
     HostMaterial* nodeMaterial() const { return material_; }
