@@ -44,15 +44,6 @@ TEST(Materials, PoolsKeepCreationOrderAndFindByName) {
     EXPECT_STREQ(first->name.data(), "Same");
 }
 
-TEST(Materials, SetTwoSidedStoresAFlag) {
-    StdMaterial m;
-    EXPECT_EQ(m.twoSided(), 0);
-    m.setTwoSided(5);
-    EXPECT_EQ(m.twoSided(), 1);
-    m.setTwoSided(0);
-    EXPECT_EQ(m.twoSided(), 0);
-}
-
 TEST(Materials, StandardMapSlotsAreIndependent) {
     Scene scene;
     StdMaterial* m = scene.createStdMaterial("m");
@@ -108,17 +99,6 @@ TEST(MultiMaterial, NestsButRefusesCycles) {
     EXPECT_FALSE(outer->setSubMaterial(1, outer));
     EXPECT_TRUE(outer->contains(inner));
     EXPECT_FALSE(inner->contains(outer));
-}
-
-TEST(MatteMaterial, HasNoHighlightsAndNoSubMaterials) {
-    MatteMaterial matte;
-    matte.color = {0.2f, 0.3f, 0.4f};
-    matte.transparencyValue = 0.5f;
-    EXPECT_EQ(matte.diffuse(0, 0).b, 0.4f);
-    EXPECT_EQ(matte.specular(0, 0).r, 0.0f);
-    EXPECT_EQ(matte.shininess(0, 0), 0.0f);
-    EXPECT_EQ(matte.transparency(0, 0), 0.5f);
-    EXPECT_EQ(matte.subMaterialCount(), 0);
 }
 
 } // namespace

@@ -77,12 +77,6 @@ TEST(SceneObjects, ReleasedObjectDeletesItself) {
     EXPECT_EQ(CountedMesh::destroyed, before + 1);
 }
 
-TEST(SceneObjects, MeshRefusesOtherTargets) {
-    MeshObject mesh;
-    EXPECT_FALSE(mesh.canConvertTo(standardMaterialClassID));
-    EXPECT_EQ(mesh.convertTo(0, boxObjectClassID), nullptr);
-}
-
 TEST(SceneObjects, PrimitivesConvertToANewCallerOwnedMesh) {
     Scene scene;
     SceneNode* boxNode = scene.createNode("box");
@@ -113,16 +107,6 @@ TEST(SceneObjects, BoxMeshFollowsItsParameters) {
     EXPECT_EQ(tri->mesh.faceCount, expected.faceCount);
     EXPECT_EQ(tri->mesh.vertexCount, expected.vertexCount);
     tri->deleteThis();
-}
-
-TEST(SceneObjects, CamerasAndLightsCannotBecomeMeshes) {
-    CameraObject camera;
-    LightObject light;
-    EXPECT_FALSE(camera.canConvertTo(triObjectClassID));
-    EXPECT_FALSE(light.canConvertTo(triObjectClassID));
-    EXPECT_EQ(camera.convertTo(0, triObjectClassID), nullptr);
-    EXPECT_EQ(light.convertTo(0, triObjectClassID), nullptr);
-    EXPECT_NE(camera.classId(), light.classId());
 }
 
 TEST(WorldBoundingBox, MeshBoxCoversTransformedFaceVerticesOnly) {
