@@ -106,7 +106,8 @@ void DialogOptionFlags::addTo(CLI::App& command, DialogKind kind) {
         onOptions_[i] = option.valueEditId
                             ? command.add_option(on, checkValues_[i], help)->expected(0, 1)
                             : command.add_flag(on)->description(help);
-        offOptions_[i] = command.add_flag(std::string("--no-") + option.name)->description("Turn it off");
+        offOptions_[i] =
+            command.add_flag(std::string("--no-") + option.name)->description("Turn it off");
         onOptions_[i]->excludes(offOptions_[i]);
     }
     for (size_t i = 0; i < kTextCountFlags; ++i) {

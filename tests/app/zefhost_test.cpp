@@ -15,12 +15,12 @@
 namespace fs = std::filesystem;
 
 namespace {
-struct Run {
+struct HostRun {
     int code;
     std::string out, err;
 };
 
-Run zefhost(std::vector<std::string> args) {
+HostRun zefhost(std::vector<std::string> args) {
     std::ostringstream out, err;
     args.insert(args.begin(), {"--plugin", ZEF_PLUGIN_PATH});
     int code = runZefhost(args, out, err);
@@ -47,7 +47,7 @@ class ZefhostTest : public ::testing::Test {
 } // namespace
 
 TEST_F(ZefhostTest, InfoShowsWhatAHostShows) {
-    Run run = zefhost({"info"});
+    HostRun run = zefhost({"info"});
     EXPECT_EQ(run.code, 0) << run.err;
     for (const char* line : {"Description: \"ZEF File Export DLL \"", "Version: 100", "Classes: 2",
                              "Class 0: \"ASCII-Export (ZEF)\"", "Category: \"Scene Export\"",
@@ -68,7 +68,7 @@ TEST_F(ZefhostTest, MissingOrWrongPluginIsAClearError) {
 }
 
 TEST_F(ZefhostTest, DemoExportReadsBackAndReportsASummary) {
-    Run run = zefhost({"export", path("demo.zef")});
+    HostRun run = zefhost({"export", path("demo.zef")});
     ASSERT_EQ(run.code, kExitOk) << run.err;
     ZefSummary summary;
     std::string error;
@@ -81,10 +81,10 @@ TEST_F(ZefhostTest, DemoExportReadsBackAndReportsASummary) {
 TEST_F(ZefhostTest, ExitCodesTellOutcomesApart) {
     EXPECT_EQ(zefhost({"export", path("c.zef"), "--cancel"}).code, kExitCancelled);
     EXPECT_FALSE(fs::exists(path("c.zef")));
-    Run nothing = zefhost({"export", path("n.zef"), "--selected-only", "--select", "Camera"});
+    HostRun nothing = zefhost({"export", path("n.zef"), "--selected-only", "--select", "Camera"});
     EXPECT_EQ(nothing.code, kExitNoData) << nothing.err;
     EXPECT_NE(nothing.err.find("ZEFEXP: No data to export"), std::string::npos);
-    Run cannot = zefhost({"export", path("missing/x.zef")});
+    HostRun cannot = zefhost({"export", path("missing/x.zef")});
     EXPECT_EQ(cannot.code, kExitFailed);
     EXPECT_NE(cannot.err.find("Can't create output file"), std::string::npos);
     EXPECT_EQ(zefhost({"export", path("x.zef"), "--map", "triangle"}).code, kExitUsage);
@@ -93,7 +93,7 @@ TEST_F(ZefhostTest, ExitCodesTellOutcomesApart) {
 }
 
 TEST_F(ZefhostTest, HelpExplainsEveryFlag) {
-    Run run = zefhost({"export", "--help"});
+    HostRun run = zefhost({"export", "--help"});
     EXPECT_EQ(run.code, 0);
     for (const char* flag : {"--export-normals", "--no-export-materials", "--selected-only",
                              "--auto-smooth", "--map", "--u-tile", "--cancel", "--select",
@@ -104,7 +104,7 @@ TEST_F(ZefhostTest, HelpExplainsEveryFlag) {
 
 TEST_F(ZefhostTest, BadSceneFileNamesTheFileAndRunsNoExport) {
     std::ofstream(path("bad.json")) << "{ \"nodes\": [ }";
-    Run run = zefhost({"export", path("bad.json"), path("out.zef")});
+    HostRun run = zefhost({"export", path("bad.json"), path("out.zef")});
     EXPECT_EQ(run.code, kExitUsage);
     EXPECT_NE(run.err.find("bad.json"), std::string::npos) << run.err;
     EXPECT_FALSE(fs::exists(path("out.zef")));
@@ -115,7 +115,7 @@ TEST_F(ZefhostTest, SessionScriptCarriesDialogChoicesAcrossExports) {
         << "export \"" << path("first.zef") << "\" --auto-smooth 45.5 --export-normals\n"
         << "export \"" << path("second.zef") << "\"   # same choices, 45,5 now\n"
         << "save \"" << path("scene.json") << "\"\n";
-    Run run = zefhost({"run", path("session.txt")});
+    HostRun run = zefhost({"run", path("session.txt")});
     ASSERT_EQ(run.code, kExitOk) << run.err;
     EXPECT_EQ(readText(path("first.zef")), readText(path("second.zef")));
     EXPECT_NE(readText(path("second.zef")).find("Normals: 1"), std::string::npos);
@@ -131,7 +131,7 @@ TEST_F(ZefhostTest, UtilityApplyUndoAndRedoInOneSession) {
         << "save \"" << path("undone.json") << "\"\n"
         << "redo\n"
         << "save \"" << path("redone.json") << "\"\n";
-    Run run = zefhost({"run", path("session.txt")});
+    HostRun run = zefhost({"run", path("session.txt")});
     ASSERT_EQ(run.code, kExitOk) << run.err;
     EXPECT_NE(readText(path("applied.json")), readText(path("loaded.json")));
     EXPECT_EQ(readText(path("undone.json")), readText(path("loaded.json")));
