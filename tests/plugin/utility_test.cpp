@@ -133,13 +133,16 @@ TEST_F(UtilityTest, CloseKeepsThePageChoicesAndTextsAreRewritten) {
     EXPECT_EQ(utilityOptions.exportHighlights, 0);
     EXPECT_EQ(utilityOptions.exportMaterials, 0);
 
-    runPage(h, {}); // Apply: the preparation parses the bias
-    EXPECT_EQ(theHold.stepCount(), 1);
-    EXPECT_EQ(theHold.stepRecordCount(0), 1);
-    EXPECT_STREQ(utilityOptions.biasText, "0,5");
     h.host.openUtility(&zefUtility);
     auto seam = hostuiSeamFor(h.host.panelPage());
-    EXPECT_EQ(seam->findById(IDC_BIAS_EDIT)->text, "0,5");
+    EXPECT_EQ(seam->findById(IDC_BIAS_EDIT)->text, "0.5");
     EXPECT_TRUE(seam->findById(IDC_OPTIMIZE)->checked);
+    seam->click(seam->findById(IDOK)->index); // Apply: the preparation parses the bias
+    EXPECT_EQ(theHold.stepRecordCount(0), 1);
+    EXPECT_STREQ(utilityOptions.biasText, "0,5");
+    h.host.closeUtility(); // the host closes the page without a read-back
+    h.host.openUtility(&zefUtility);
+    seam = hostuiSeamFor(h.host.panelPage());
+    EXPECT_EQ(seam->findById(IDC_BIAS_EDIT)->text, "0,5");
     h.host.closeUtility();
 }
