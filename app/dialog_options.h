@@ -35,7 +35,7 @@ class DialogOptionFlags {
   private:
     std::vector<CLI::Option*> onOptions_;  // per check-box option: --NAME, or null
     std::vector<CLI::Option*> offOptions_; // --no-NAME, or null
-    std::vector<std::string> texts_; // per text option: the text to type, if given
+    std::vector<std::string> texts_;       // per text option: the text to type, if given
     std::vector<bool> textsGiven_;
     std::vector<std::vector<std::string>> checkValues_; // optional values of check flags
     std::string mapType_;

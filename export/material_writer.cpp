@@ -3,7 +3,9 @@
 #include "resources/resource.h"
 #include "shell/resource_strings.h"
 
-static int result(const ZefStream& out) { return out.failed() ? -1 : 0; }
+static int result(const ZefStream& out) {
+    return out.failed() ? -1 : 0;
+}
 
 static void writeHeadLines(ZefStream& out, int recordNumber, const char* name, Color diffuse,
                            float transparency) {

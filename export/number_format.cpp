@@ -5,9 +5,10 @@
 #include "export/number_format.h"
 
 namespace {
-const char kDigitPairs[] = "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
-                           "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
-                           "8081828384858687888990919293949596979899";
+const char kDigitPairs[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
 
 // Writes the decimal digits of value (no sign) and returns the end.
 char* formatUnsigned128(char* out, unsigned __int128 value) {
@@ -70,7 +71,9 @@ char* formatInt(char* out, int32_t value) {
     return formatUnsigned64(out, magnitude);
 }
 
-char* formatUInt(char* out, uint32_t value) { return formatUnsigned64(out, value); }
+char* formatUInt(char* out, uint32_t value) {
+    return formatUnsigned64(out, value);
+}
 
 char* formatFixed6(char* out, float value) {
     uint32_t bits;

@@ -5,8 +5,8 @@
 #include <cstdint>
 
 // Each writes at out and returns the end of what it wrote (no NUL).
-char* formatInt(char* out, int32_t value);     // "%d"
-char* formatUInt(char* out, uint32_t value);   // "%u"
+char* formatInt(char* out, int32_t value);   // "%d"
+char* formatUInt(char* out, uint32_t value); // "%u"
 // "%.6f" of the float widened to double, with ',' as the separator: exact decimal
 // rounding, ties to even, "-0,000000" for negative values that round to zero,
 // "inf"/"nan" with their sign. Writes at most 48 characters.

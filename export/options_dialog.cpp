@@ -30,9 +30,13 @@ INT_PTR CALLBACK exportOptionsDialogProc(HWND dialog, UINT message, WPARAM wPara
             readDialogBack(dialog);
             EndDialog(dialog, 1);
             return TRUE;
-        case IDCANCEL: EndDialog(dialog, 0); return TRUE;
-        default: return FALSE;
+        case IDCANCEL:
+            EndDialog(dialog, 0);
+            return TRUE;
+        default:
+            return FALSE;
         }
-    default: return FALSE;
+    default:
+        return FALSE;
     }
 }

@@ -16,9 +16,9 @@ class ZefStream {
 
     ZefStream& text(const char* s) { return bytes(s, std::strlen(s)); }
     ZefStream& bytes(const char* s, size_t n);
-    ZefStream& integer(int32_t value);       // "%d"
-    ZefStream& unsignedInt(uint32_t value);  // "%u"
-    ZefStream& fixed(float value);           // "%.6f" with a decimal comma
+    ZefStream& integer(int32_t value);      // "%d"
+    ZefStream& unsignedInt(uint32_t value); // "%u"
+    ZefStream& fixed(float value);          // "%.6f" with a decimal comma
     ZefStream& endLine() { return bytes("\n", 1); }
 
     // Writes what is buffered. Returns false once any write has failed.

@@ -37,7 +37,9 @@ void writeTexVertexList(ZefStream& out, const Mesh& mesh, int texVertexCount) {
     }
 }
 
-static int edgeBit(const MeshFace& face, int bit) { return int((face.flags >> bit) & 1u); }
+static int edgeBit(const MeshFace& face, int bit) {
+    return int((face.flags >> bit) & 1u);
+}
 
 void writeFaceList(ZefStream& out, const Mesh& mesh, const FaceListOptions& options) {
     out.text("Face list:\n");

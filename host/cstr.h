@@ -5,7 +5,7 @@
 
 class HOSTKIT_API CStr {
   public:
-    CStr(); // empty
+    CStr();                 // empty
     CStr(const char* text); // a null text gives the empty string
     CStr(const CStr& other);
     CStr& operator=(const CStr& other);

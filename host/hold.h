@@ -19,9 +19,9 @@ class HOSTKIT_API RestoreObj {
     // what it needs for a redo).
     virtual void undoChange(int isUndo) = 0;
     virtual void redoChange() = 0;
-    virtual int byteSize(); // 1
+    virtual int byteSize();   // 1
     virtual void holdEnded(); // nothing
-    virtual CStr describe(); // "---"
+    virtual CStr describe();  // "---"
 };
 
 class HoldImpl;
@@ -41,12 +41,12 @@ class HOSTKIT_API Hold {
     void Cancel();                // ends the step, undoing and dropping its records
 
     // Host side.
-    int stepCount() const;        // accepted steps that can be undone
-    int redoCount() const;        // undone steps that can be redone
+    int stepCount() const;         // accepted steps that can be undone
+    int redoCount() const;         // undone steps that can be redone
     int stepName(int index) const; // the name id of an undoable step, 0 = oldest
     int stepRecordCount(int index) const;
-    bool undo(); // undoes the newest step: undoChange(1) on its records, last first
-    bool redo(); // redoes the newest undone step: redoChange on its records, in order
+    bool undo();  // undoes the newest step: undoChange(1) on its records, last first
+    bool redo();  // redoes the newest undone step: redoChange on its records, in order
     void clear(); // forgets every step and record
 
   private:

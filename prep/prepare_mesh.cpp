@@ -14,7 +14,8 @@ char* toDecimalComma(char* text) {
 bool switchToDecimalCommaLocale() {
     std::setlocale(LC_NUMERIC, "German");
     const lconv* conventions = std::localeconv();
-    return conventions && conventions->decimal_point && std::strcmp(conventions->decimal_point, ",") == 0;
+    return conventions && conventions->decimal_point &&
+           std::strcmp(conventions->decimal_point, ",") == 0;
 }
 
 // Scans like "%f" under a decimal-comma locale when the runtime could not switch to
@@ -36,8 +37,8 @@ float readOptionNumber(char* text, float fallback) {
     toDecimalComma(text);
     float value = 0;
     bool commaLocale = std::strcmp(std::localeconv()->decimal_point, ",") == 0;
-    bool read = commaLocale ? std::sscanf(text, "%f", &value) == 1
-                            : scanWithoutCommaLocale(text, &value);
+    bool read =
+        commaLocale ? std::sscanf(text, "%f", &value) == 1 : scanWithoutCommaLocale(text, &value);
     return read ? value : fallback;
 }
 
@@ -69,8 +70,8 @@ void prepareMesh(Mesh& mesh, OptionSet& options) {
         float normalThreshold = readText(options, kNormalThreshold);
         float edgeThreshold = readText(options, kEdgeThreshold);
         float bias = readText(options, kBias);
-        mesh.Optimize(normalThreshold * kDegreesToRadians, edgeThreshold * kDegreesToRadians,
-                      bias, OPTIMIZE_KEEP_MATERIALS | OPTIMIZE_KEEP_SMOOTHING | OPTIMIZE_AUTO_EDGE,
+        mesh.Optimize(normalThreshold * kDegreesToRadians, edgeThreshold * kDegreesToRadians, bias,
+                      OPTIMIZE_KEEP_MATERIALS | OPTIMIZE_KEEP_SMOOTHING | OPTIMIZE_AUTO_EDGE,
                       nullptr);
     }
     if (options.removeDegenerate) mesh.RemoveDegenerateFaces();
@@ -79,8 +80,8 @@ void prepareMesh(Mesh& mesh, OptionSet& options) {
         float vTile = readText(options, kVTile);
         Matrix3 identity;
         identity.IdentityMatrix();
-        mesh.ApplyUVWMap(chooseMapType(options), uTile, vTile, 1.0f, options.flipU,
-                         options.flipV, 0, options.cap, identity);
+        mesh.ApplyUVWMap(chooseMapType(options), uTile, vTile, 1.0f, options.flipU, options.flipV,
+                         0, options.cap, identity);
     }
     mesh.InvalidateGeomCache();
 }

@@ -3,7 +3,9 @@
 
 #include "prep/restore_records.h"
 
-MeshRestore::MeshRestore(Mesh* live) : liveMesh(live) { savedMesh = *live; }
+MeshRestore::MeshRestore(Mesh* live) : liveMesh(live) {
+    savedMesh = *live;
+}
 
 MeshRestore::~MeshRestore() = default;
 
@@ -20,9 +22,13 @@ void MeshRestore::undoChange(int isUndo) {
         *liveMesh = savedMesh;
 }
 
-void MeshRestore::redoChange() { exchange(*liveMesh, savedMesh); }
+void MeshRestore::redoChange() {
+    exchange(*liveMesh, savedMesh);
+}
 
-int MeshRestore::byteSize() { return 168; }
+int MeshRestore::byteSize() {
+    return 168;
+}
 
 TwoSidedRestore::TwoSidedRestore(StandardMaterial* changed) : material(changed) {}
 
@@ -32,9 +38,13 @@ static void toggleTwoSided(StandardMaterial* material) {
     material->setTwoSided(material->twoSided() == 0 ? 1 : 0);
 }
 
-void TwoSidedRestore::undoChange(int) { toggleTwoSided(material); }
+void TwoSidedRestore::undoChange(int) {
+    toggleTwoSided(material);
+}
 
-void TwoSidedRestore::redoChange() { toggleTwoSided(material); }
+void TwoSidedRestore::redoChange() {
+    toggleTwoSided(material);
+}
 
 void recordMeshChange(Mesh& mesh) {
     if (!theHold.Holding() || mesh.faceCount <= 0) return;

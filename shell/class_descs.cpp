@@ -12,12 +12,18 @@ void* ZefExportClassDesc::createInstance(int) {
     return exporter;
 }
 
-const char* ZefExportClassDesc::displayName() { return loadResourceString(IDS_EXPORTER_NAME); }
-const char* ZefExportClassDesc::categoryText() { return loadResourceString(IDS_CATEGORY); }
+const char* ZefExportClassDesc::displayName() {
+    return loadResourceString(IDS_EXPORTER_NAME);
+}
+const char* ZefExportClassDesc::categoryText() {
+    return loadResourceString(IDS_CATEGORY);
+}
 
 void* ZefUtilityClassDesc::createInstance(int) {
     HostUtilityPlugin* utility = &zefUtility;
     return utility;
 }
 
-const char* ZefUtilityClassDesc::displayName() { return loadResourceString(IDS_UTILITY_NAME); }
+const char* ZefUtilityClassDesc::displayName() {
+    return loadResourceString(IDS_UTILITY_NAME);
+}

@@ -39,8 +39,12 @@ constexpr UINT kPanelNotification = 1709;
 
 INT_PTR CALLBACK utilityPanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_INITDIALOG: fillPage(window); return 1;
-    case WM_DESTROY: releaseControls(); return 1;
+    case WM_INITDIALOG:
+        fillPage(window);
+        return 1;
+    case WM_DESTROY:
+        releaseControls();
+        return 1;
     case WM_MOUSEACTIVATE:
         if (zefUtility.host) zefUtility.host->panelActivated();
         return 0;
@@ -61,7 +65,9 @@ INT_PTR CALLBACK utilityPanelProc(HWND window, UINT message, WPARAM wParam, LPAR
             break;
         }
         return 1;
-    case kPanelNotification: return 1;
-    default: return 0;
+    case kPanelNotification:
+        return 1;
+    default:
+        return 0;
     }
 }

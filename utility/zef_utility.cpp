@@ -7,7 +7,9 @@
 #include "shell/resource_strings.h"
 #include "utility/zef_utility.h"
 
-ZefUtility::ZefUtility() { initialiseUtilityTexts(); }
+ZefUtility::ZefUtility() {
+    initialiseUtilityTexts();
+}
 
 void ZefUtility::openPanel(HostInterface* hostInterface, HostUtilityInterface* utility) {
     utilityHost = utility;

@@ -4,14 +4,18 @@
 
 #include "host/geom.h"
 
-float Length(const Point3& p) { return std::sqrt(DotProd(p, p)); }
+float Length(const Point3& p) {
+    return std::sqrt(DotProd(p, p));
+}
 
 Point3 Normalize(const Point3& p) {
     float len = Length(p);
     return len > 0 ? p * (1.0f / len) : Point3();
 }
 
-Matrix3::Matrix3() { IdentityMatrix(); }
+Matrix3::Matrix3() {
+    IdentityMatrix();
+}
 
 Matrix3::Matrix3(const Point3& row0, const Point3& row1, const Point3& row2, const Point3& row3)
     : rows{row0, row1, row2, row3} {}
@@ -23,7 +27,9 @@ void Matrix3::IdentityMatrix() {
     rows[3] = {0, 0, 0};
 }
 
-bool Matrix3::IsIdentity() const { return *this == Matrix3(); }
+bool Matrix3::IsIdentity() const {
+    return *this == Matrix3();
+}
 
 bool Matrix3::operator==(const Matrix3& o) const {
     for (int i = 0; i < 4; ++i)
@@ -59,7 +65,9 @@ Matrix3 Matrix3::Rotation(const Point3& axis, float angle) {
                    {0, 0, 0});
 }
 
-Point3 operator*(const Point3& p, const Matrix3& m) { return VectorTransform(p, m) + m.GetTrans(); }
+Point3 operator*(const Point3& p, const Matrix3& m) {
+    return VectorTransform(p, m) + m.GetTrans();
+}
 
 Point3 VectorTransform(const Point3& v, const Matrix3& m) {
     Point3 r0 = m.GetRow(0), r1 = m.GetRow(1), r2 = m.GetRow(2);
@@ -67,7 +75,9 @@ Point3 VectorTransform(const Point3& v, const Matrix3& m) {
             v.x * r0.z + v.y * r1.z + v.z * r2.z};
 }
 
-Box3::Box3() { Init(); }
+Box3::Box3() {
+    Init();
+}
 
 void Box3::Init() {
     const float big = std::numeric_limits<float>::max();
@@ -75,11 +85,17 @@ void Box3::Init() {
     pmax = {-big, -big, -big};
 }
 
-bool Box3::IsEmpty() const { return pmin.x > pmax.x || pmin.y > pmax.y || pmin.z > pmax.z; }
+bool Box3::IsEmpty() const {
+    return pmin.x > pmax.x || pmin.y > pmax.y || pmin.z > pmax.z;
+}
 
-Point3 Box3::Center() const { return IsEmpty() ? Point3() : (pmin + pmax) * 0.5f; }
+Point3 Box3::Center() const {
+    return IsEmpty() ? Point3() : (pmin + pmax) * 0.5f;
+}
 
-Point3 Box3::Width() const { return IsEmpty() ? Point3() : pmax - pmin; }
+Point3 Box3::Width() const {
+    return IsEmpty() ? Point3() : pmax - pmin;
+}
 
 Box3& Box3::operator+=(const Box3& b) {
     if (b.IsEmpty()) return *this;

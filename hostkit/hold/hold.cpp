@@ -6,9 +6,13 @@
 #include "host/hold.h"
 
 RestoreObj::~RestoreObj() = default;
-int RestoreObj::byteSize() { return 1; }
+int RestoreObj::byteSize() {
+    return 1;
+}
 void RestoreObj::holdEnded() {}
-CStr RestoreObj::describe() { return CStr("---"); }
+CStr RestoreObj::describe() {
+    return CStr("---");
+}
 
 namespace {
 struct Step {
@@ -28,11 +32,17 @@ class HoldImpl {
 Hold theHold;
 
 Hold::Hold() : impl(new HoldImpl) {}
-Hold::~Hold() { delete impl; }
+Hold::~Hold() {
+    delete impl;
+}
 
-void Hold::Begin() { ++impl->depth; }
+void Hold::Begin() {
+    ++impl->depth;
+}
 
-int Hold::Holding() const { return impl->depth > 0 ? 1 : 0; }
+int Hold::Holding() const {
+    return impl->depth > 0 ? 1 : 0;
+}
 
 void Hold::Put(RestoreObj* record) {
     if (!record) return;
@@ -62,9 +72,15 @@ void Hold::Cancel() {
     impl->open = Step();
 }
 
-int Hold::stepCount() const { return int(impl->done.size()); }
-int Hold::redoCount() const { return int(impl->undone.size()); }
-int Hold::stepName(int index) const { return impl->done.at(size_t(index)).nameId; }
+int Hold::stepCount() const {
+    return int(impl->done.size());
+}
+int Hold::redoCount() const {
+    return int(impl->undone.size());
+}
+int Hold::stepName(int index) const {
+    return impl->done.at(size_t(index)).nameId;
+}
 int Hold::stepRecordCount(int index) const {
     return int(impl->done.at(size_t(index)).records.size());
 }

@@ -35,7 +35,9 @@ template <typename T> T* copyArray(const T* src, int n) {
 
 Mesh::Mesh() = default;
 
-Mesh::Mesh(const Mesh& other) { *this = other; }
+Mesh::Mesh(const Mesh& other) {
+    *this = other;
+}
 
 Mesh& Mesh::operator=(const Mesh& other) {
     if (this == &other) return *this;
@@ -63,7 +65,9 @@ Mesh& Mesh::operator=(const Mesh& other) {
     return *this; // copy now frees the old arrays
 }
 
-Mesh::~Mesh() { clear(); }
+Mesh::~Mesh() {
+    clear();
+}
 
 void Mesh::clear() {
     std::free(vertices);

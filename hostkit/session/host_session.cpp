@@ -2,15 +2,21 @@
 #include "hostkit/session/host_session.h"
 #include "hostkit/ui/hostui.h"
 
-HostSession::HostSession(Scene& scene) : scene_(scene) { exportInterface_.scene = &scene_; }
+HostSession::HostSession(Scene& scene) : scene_(scene) {
+    exportInterface_.scene = &scene_;
+}
 
 HostSession::~HostSession() {
     if (utility_) closeUtility();
 }
 
-HWND HostSession::mainWindow() { return hostuiMainWindow(); }
+HWND HostSession::mainWindow() {
+    return hostuiMainWindow();
+}
 
-void* HostSession::viewport(int) { return &viewportToken_; }
+void* HostSession::viewport(int) {
+    return &viewportToken_;
+}
 
 void HostSession::openUtility(HostUtilityPlugin* utility) {
     if (utility_) closeUtility();

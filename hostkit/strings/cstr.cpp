@@ -20,7 +20,8 @@ CStr::CStr(const char* text) {
     text_ = copyText(text, length_);
 }
 
-CStr::CStr(const CStr& other) : text_(copyText(other.text_, other.length_)), length_(other.length_) {}
+CStr::CStr(const CStr& other)
+    : text_(copyText(other.text_, other.length_)), length_(other.length_) {}
 
 CStr& CStr::operator=(const CStr& other) {
     if (this != &other) *this = other.text_;
@@ -37,7 +38,9 @@ CStr& CStr::operator=(const char* text) {
     return *this;
 }
 
-CStr::~CStr() { std::free(text_); }
+CStr::~CStr() {
+    std::free(text_);
+}
 
 bool CStr::operator==(const CStr& o) const {
     return length_ == o.length_ && std::memcmp(text_, o.text_, size_t(length_)) == 0;

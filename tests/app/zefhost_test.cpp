@@ -50,12 +50,12 @@ class ZefhostTest : public ::testing::Test {
 TEST_F(ZefhostTest, InfoShowsWhatAHostShows) {
     HostRun run = zefhost({"info"});
     EXPECT_EQ(run.code, 0) << run.err;
-    for (const char* line : {"Description: \"ZEF File Export DLL \"", "Version: 100", "Classes: 2",
-                             "Class 0: \"ASCII-Export (ZEF)\"", "Category: \"Scene Export\"",
-                             "Kind: 0xA20", "Class ID: (0x6CB00598, 0x7763262B)", "0: \"ZEF\"",
-                             "Long description: \"ZEF File (Scene-ASCII)\"",
-                             "Class 1: \"ZEFX Utility\"", "Category: \"\"", "Kind: 0x1020",
-                             "Class ID: (0x16AA652A, 0x6F052FCD)"})
+    for (const char* line :
+         {"Description: \"ZEF File Export DLL \"", "Version: 100", "Classes: 2",
+          "Class 0: \"ASCII-Export (ZEF)\"", "Category: \"Scene Export\"", "Kind: 0xA20",
+          "Class ID: (0x6CB00598, 0x7763262B)", "0: \"ZEF\"",
+          "Long description: \"ZEF File (Scene-ASCII)\"", "Class 1: \"ZEFX Utility\"",
+          "Category: \"\"", "Kind: 0x1020", "Class ID: (0x16AA652A, 0x6F052FCD)"})
         EXPECT_NE(run.out.find(line), std::string::npos) << line;
 }
 
@@ -84,7 +84,8 @@ TEST_F(ZefhostTest, DemoExportReadsBackAndReportsASummary) {
 TEST_F(ZefhostTest, ExitCodesTellOutcomesApart) {
     EXPECT_EQ(zefhost({"export", path("c.zef"), "--cancel"}).code, kExitCancelled);
     EXPECT_FALSE(fs::exists(path("c.zef")));
-    HostRun nothing = zefhost({"export", path("n.zef"), "--selected-only", "--select", "Camera 01"});
+    HostRun nothing =
+        zefhost({"export", path("n.zef"), "--selected-only", "--select", "Camera 01"});
     EXPECT_EQ(nothing.code, kExitNoData) << nothing.err;
     EXPECT_NE(nothing.err.find("ZEFEXP: No data to export"), std::string::npos);
     HostRun cannot = zefhost({"export", path("missing/x.zef")});
@@ -98,9 +99,9 @@ TEST_F(ZefhostTest, ExitCodesTellOutcomesApart) {
 TEST_F(ZefhostTest, HelpExplainsEveryFlag) {
     HostRun run = zefhost({"export", "--help"});
     EXPECT_EQ(run.code, 0);
-    for (const char* flag : {"--export-normals", "--no-export-materials", "--selected-only",
-                             "--auto-smooth", "--map", "--u-tile", "--cancel", "--select",
-                             "default: on", "default: 30,0"})
+    for (const char* flag :
+         {"--export-normals", "--no-export-materials", "--selected-only", "--auto-smooth", "--map",
+          "--u-tile", "--cancel", "--select", "default: on", "default: 30,0"})
         EXPECT_NE(run.out.find(flag), std::string::npos) << flag;
     EXPECT_NE(zefhost({"utility", "--help"}).out.find("--angle"), std::string::npos);
 }

@@ -115,8 +115,9 @@ TEST_F(ExportTest, MaterialRecordShapes) {
 
 TEST_F(ExportTest, FaceWordsAreWrittenAsStored) {
     PluginHarness h;
-    Mesh mesh = makeTriangles({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}, {2, 0, 0}, {2, 1, 0}, {3, 0, 0}},
-                              {{4, 5, 6}, {0, 1, 2}});
+    Mesh mesh =
+        makeTriangles({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}, {2, 0, 0}, {2, 1, 0}, {3, 0, 0}},
+                      {{4, 5, 6}, {0, 1, 2}});
     mesh.faces[0].flags = 1u | (65535u << 16); // only the edge v0-v1 visible
     mesh.faces[0].smGroup = 0x80000000u;
     mesh.faces[1].smGroup = 0;
@@ -212,7 +213,8 @@ TEST_F(ExportTest, SelectedOnlyVisitsSelectedNodesNotTheirChildren) {
     SceneNode* parent = addTri(h, "Parent");
     addTri(h, "Child")->setName("Child");
     SceneNode* child = h.scene.createNode("Selected child", parent);
-    child->setObject(std::make_unique<MeshObject>(makeTriangles({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}})));
+    child->setObject(std::make_unique<MeshObject>(
+        makeTriangles({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}})));
     h.scene.select(child);
     exportOptions.selectedOnly = 1;
     h.exportTo(out);
@@ -224,10 +226,10 @@ TEST_F(ExportTest, CancelWritesNothingAndKeepsTheOptions) {
     PluginHarness h;
     addTri(h);
     OptionSet before = exportOptions;
-    ExportOutcome outcome =
-        h.exportTo(out, {{UserStep::SetCheck, IDC_EXPORT_NORMALS, true, ""},
-                         {UserStep::Type, IDC_ANGLE_EDIT, false, "12"}},
-                   true);
+    ExportOutcome outcome = h.exportTo(out,
+                                       {{UserStep::SetCheck, IDC_EXPORT_NORMALS, true, ""},
+                                        {UserStep::Type, IDC_ANGLE_EDIT, false, "12"}},
+                                       true);
     EXPECT_EQ(outcome.hostResult, 1);
     EXPECT_FALSE(fileExists(out));
     EXPECT_EQ(std::memcmp(&before, &exportOptions, sizeof(OptionSet)), 0);
@@ -263,7 +265,8 @@ static int exportUnderFileSizeLimit(const std::string& path, rlim_t limitBytes, 
         setrlimit(RLIMIT_FSIZE, &limit);
         PluginHarness h;
         for (int i = 0; i < nodes; ++i)
-            h.addMeshNode("N" + std::to_string(i), makeTriangles({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}}));
+            h.addMeshNode("N" + std::to_string(i),
+                          makeTriangles({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}}));
         ExportOutcome outcome = h.exportTo(path);
         bool reported = outcome.messages == std::vector<std::string>{"Write error on file"};
         _exit(outcome.hostResult == 1 && reported ? 0 : 1);

@@ -17,8 +17,8 @@ bool sameAsRuntime(float value) {
     std::snprintf(expected, sizeof(expected), "%.6f", double(value));
     *formatFixed6(actual, value) = 0;
     if (std::strcmp(expected, actual) == 0) return true;
-    ADD_FAILURE() << "value bits 0x" << std::hex << std::bit_cast<uint32_t>(value)
-                  << ": runtime " << expected << ", ours " << actual;
+    ADD_FAILURE() << "value bits 0x" << std::hex << std::bit_cast<uint32_t>(value) << ": runtime "
+                  << expected << ", ours " << actual;
     return false;
 }
 
@@ -36,9 +36,9 @@ TEST_F(FixedFormat, KnownValues) {
     EXPECT_STREQ(text, "-1,500000");
     *formatFixed6(text, -1e-9f) = 0;
     EXPECT_STREQ(text, "-0,000000");
-    for (float v : {0.0f, -0.0f, 1e-7f, 5e-7f, 4.9999997e-7f, 1.5e-6f, 2.5e-6f, 3.4028235e38f,
-                    -3.4028235e38f, 1e-45f, 16777216.0f, 0.1f, 0.25f, 1234567.875f,
-                    INFINITY, -INFINITY})
+    for (float v :
+         {0.0f, -0.0f, 1e-7f, 5e-7f, 4.9999997e-7f, 1.5e-6f, 2.5e-6f, 3.4028235e38f, -3.4028235e38f,
+          1e-45f, 16777216.0f, 0.1f, 0.25f, 1234567.875f, INFINITY, -INFINITY})
         sameAsRuntime(v);
 }
 

@@ -67,7 +67,9 @@ inline std::string readWholeFile(const std::string& path) {
     return text.str();
 }
 
-inline bool fileExists(const std::string& path) { return std::ifstream(path).good(); }
+inline bool fileExists(const std::string& path) {
+    return std::ifstream(path).good();
+}
 
 // A triangle mesh from vertex positions and faces (all edges visible, group 1).
 inline Mesh makeTriangles(const std::vector<Point3>& vertices,

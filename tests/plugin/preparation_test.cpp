@@ -30,9 +30,7 @@ TEST(OptionSet, DefaultTextsAreCopiedOnce) {
     EXPECT_EQ(utilityTextsInitialised, 1);
     EXPECT_STREQ(utilityOptions.biasText, "0,1");
     EXPECT_STREQ(utilityOptions.uTileText, "");
-    {
-        ZefExport first;
-    }
+    { ZefExport first; }
     std::strcpy(exportOptions.angleText, "12,5");
     ZefExport second; // finds the guard set and copies nothing
     EXPECT_STREQ(exportOptions.angleText, "12,5");
@@ -109,7 +107,8 @@ TEST(PrepareMesh, AllFlagsClearChangesOnlyTheCache) {
     EXPECT_EQ(mesh.hasNormals, 0);
     ASSERT_EQ(mesh.faceCount, before.faceCount);
     EXPECT_EQ(std::memcmp(mesh.faces, before.faces, sizeof(MeshFace) * size_t(mesh.faceCount)), 0);
-    EXPECT_EQ(std::memcmp(mesh.vertices, before.vertices, sizeof(Point3) * size_t(mesh.vertexCount)), 0);
+    EXPECT_EQ(
+        std::memcmp(mesh.vertices, before.vertices, sizeof(Point3) * size_t(mesh.vertexCount)), 0);
 }
 
 TEST(PrepareMesh, FlipThenRemoveDegenerateFaces) {

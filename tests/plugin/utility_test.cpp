@@ -122,8 +122,9 @@ TEST_F(UtilityTest, PrimitiveGetsItsMaterialSwitchedButNoMeshRecord) {
 TEST_F(UtilityTest, CloseKeepsThePageChoicesAndTextsAreRewritten) {
     PluginHarness h;
     h.addMeshNode("A", tri());
-    runPage(h, {{UserStep::SetCheck, IDC_OPTIMIZE, true, ""},
-                {UserStep::Type, IDC_BIAS_EDIT, false, "0.5"}},
+    runPage(h,
+            {{UserStep::SetCheck, IDC_OPTIMIZE, true, ""},
+             {UserStep::Type, IDC_BIAS_EDIT, false, "0.5"}},
             false);
     EXPECT_EQ(theHold.stepCount(), 0);
     EXPECT_EQ(utilityOptions.optimize, 1);
