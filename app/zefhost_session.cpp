@@ -147,20 +147,20 @@ int ZefhostSession::runUtility(const std::vector<UserStep>& steps, bool apply) {
     return kExitOk;
 }
 
-int ZefhostSession::undo() {
-    if (!theHold.undo()) {
-        err_ << "zefhost: nothing to undo\n";
+// Undoes or redoes the newest step the hold has, and says which.
+static int moveThroughHistory(bool undo, std::ostream& out, std::ostream& err) {
+    if (!(undo ? theHold.undo() : theHold.redo())) {
+        err << "zefhost: nothing to " << (undo ? "undo" : "redo") << "\n";
         return kExitUsage;
     }
-    out_ << "Undone\n";
+    out << (undo ? "Undone" : "Redone") << "\n";
     return kExitOk;
 }
 
+int ZefhostSession::undo() {
+    return moveThroughHistory(true, out_, err_);
+}
+
 int ZefhostSession::redo() {
-    if (!theHold.redo()) {
-        err_ << "zefhost: nothing to redo\n";
-        return kExitUsage;
-    }
-    out_ << "Redone\n";
-    return kExitOk;
+    return moveThroughHistory(false, out_, err_);
 }

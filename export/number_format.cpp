@@ -11,28 +11,8 @@ const char kDigitPairs[] =
     "8081828384858687888990919293949596979899";
 
 // Writes the decimal digits of value (no sign) and returns the end.
-char* formatUnsigned128(char* out, unsigned __int128 value) {
+template <typename Unsigned> char* formatUnsigned(char* out, Unsigned value) {
     char digits[40];
-    char* p = digits + sizeof(digits);
-    while (value >= 100) {
-        unsigned pair = unsigned(value % 100);
-        value /= 100;
-        p -= 2;
-        std::memcpy(p, kDigitPairs + 2 * pair, 2);
-    }
-    if (value >= 10) {
-        p -= 2;
-        std::memcpy(p, kDigitPairs + 2 * unsigned(value), 2);
-    } else {
-        *--p = char('0' + unsigned(value));
-    }
-    size_t n = size_t(digits + sizeof(digits) - p);
-    std::memcpy(out, p, n);
-    return out + n;
-}
-
-char* formatUnsigned64(char* out, uint64_t value) {
-    char digits[20];
     char* p = digits + sizeof(digits);
     while (value >= 100) {
         unsigned pair = unsigned(value % 100);
@@ -68,11 +48,11 @@ char* formatInt(char* out, int32_t value) {
         *out++ = '-';
         magnitude = 0u - magnitude;
     }
-    return formatUnsigned64(out, magnitude);
+    return formatUnsigned<uint64_t>(out, magnitude);
 }
 
 char* formatUInt(char* out, uint32_t value) {
-    return formatUnsigned64(out, value);
+    return formatUnsigned(out, value);
 }
 
 char* formatFixed6(char* out, float value) {
@@ -92,7 +72,7 @@ char* formatFixed6(char* out, float value) {
 
     if (exponent >= 0) { // an integer, up to 2^128: no fraction digits to round
         unsigned __int128 whole = (unsigned __int128)mantissa << exponent;
-        out = formatUnsigned128(out, whole);
+        out = formatUnsigned(out, whole);
         std::memcpy(out, ",000000", 7);
         return out + 7;
     }
@@ -108,7 +88,7 @@ char* formatFixed6(char* out, float value) {
         uint64_t half = uint64_t(1) << (shift - 1);
         if (remainder > half || (remainder == half && (rounded & 1))) ++rounded;
     }
-    out = formatUnsigned64(out, rounded / kScale);
+    out = formatUnsigned(out, rounded / kScale);
     *out++ = ',';
     return formatSixDigits(out, uint32_t(rounded % kScale));
 }
