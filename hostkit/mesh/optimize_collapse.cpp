@@ -56,8 +56,24 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
         if (deviation > threshold) return -1;
     }
 
+    // the faces on the edge go; on each side, they give v's texture vertex there
+    struct EdgeFace {
+        uint32_t group;
+        UVVert uvU;
+        uint32_t texV;
+    };
+    EdgeFace edgeFaces[2];
     size_t removed = 0;
-    for (const StarFace& sf : star.faces) removed += onEdge(sf, v);
+    for (const StarFace& sf : star.faces) {
+        if (!onEdge(sf, v)) continue;
+        if (removed == 2) return -1; // not a manifold edge: the star is locked anyway
+        EdgeFace& e = edgeFaces[removed++];
+        e.group = sf.group;
+        if (textured) {
+            e.uvU = sf.uv[0];
+            e.texV = m.texFaces[sf.face].t[(sf.corner + (sf.next == v ? 1 : 2)) % 3];
+        }
+    }
     if (removed == 0) return -1;
 
     double newQuality = 1;
@@ -67,25 +83,27 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
         const Vec3d pa = ws.position(sf.next), pb = ws.position(sf.prev);
         const Vec3d n = cross(pa - pv, pb - pv);
         if (dot(n, sf.normal) <= 0) return -1; // flipped or zero area
-        const double reach = coneReach(star.groupCone[sf.group], unit(n));
-        if (reach > threshold) return -1;
-        deviation = std::max(deviation, reach);
-        newQuality = std::min(newQuality, triangleQuality(pv, pa, pb));
+        const ConeTest& test = star.groupTest[sf.group];
+        const double len = length(n);
+        const Vec3d dir = n * (1 / len);
+        if (!test.passes(dir)) return -1;
+        deviation = std::max(deviation, test.reach(dir));
+        newQuality = std::min(newQuality, triangleQuality(pv, pa, pb, len));
         if (!textured) continue;
 
         // the corner takes the texture vertex v has on the same side of the seams (which
         // are line edges, so sides are groups)
-        const UVVert uvU = ws.texAt(sf.face, sf.corner);
+        const UVVert uvU = sf.uv[0];
         uint32_t tex = kNone;
-        for (const StarFace& r : star.faces) {
-            if (!onEdge(r, v) || r.group != sf.group || ws.texAt(r.face, r.corner) != uvU) continue;
-            uint32_t t = m.texFaces[r.face].t[(r.corner + (r.next == v ? 1 : 2)) % 3];
-            if (tex != kNone && m.texVerts[t] != m.texVerts[tex]) return -1; // ambiguous
-            tex = t;
+        for (size_t e = 0; e < removed; ++e) {
+            const EdgeFace& r = edgeFaces[e];
+            if (r.group != sf.group || r.uvU != uvU) continue;
+            if (tex != kNone && m.texVerts[r.texV] != m.texVerts[tex]) return -1; // ambiguous
+            tex = r.texV;
         }
         if (tex == kNone) return -1;
-        const UVVert uvA = ws.texAt(sf.face, (sf.corner + 1) % 3);
-        const UVVert uvB = ws.texAt(sf.face, (sf.corner + 2) % 3);
+        const UVVert uvA = sf.uv[1];
+        const UVVert uvB = sf.uv[2];
         const double before = uvArea(uvU, uvA, uvB);
         if (before != 0 && uvArea(m.texVerts[tex], uvA, uvB) * before <= 0) return -1;
         scratch.newTex[i] = tex;
@@ -94,72 +112,62 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
     const double bias = ws.settings.bias;
     const double oldQuality = star.minQuality;
     if (newQuality < std::min(oldQuality, std::max(kSliverQuality, bias * oldQuality))) return -1;
-    const double normalized = threshold > 0 ? deviation / threshold : 0;
+    const double normalized = threshold > 0 ? std::min(1.0, deviation / threshold) : 0;
     return (1 - bias) * normalized + bias * (1 - newQuality);
 }
 
 bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v,
                            CollapseScratch& scratch) {
     const Mesh& m = ws.mesh;
-    scratch.ringV.clear();
     scratch.facesV.clear();
     for (uint32_t c = ws.vertexHead[v]; c != kNone; c = ws.cornerNext[c]) {
         uint32_t f = c / 3, k = c % 3;
         if (ws.faceDead[f]) continue;
-        uint32_t a = m.faces[f].v[(k + 1) % 3], b = m.faces[f].v[(k + 2) % 3];
-        scratch.ringV.push_back(a);
-        scratch.ringV.push_back(b);
-        scratch.facesV.push_back({std::min(a, b), std::max(a, b)});
+        scratch.facesV.push_back({m.faces[f].v[(k + 1) % 3], m.faces[f].v[(k + 2) % 3]});
     }
-    std::sort(scratch.ringV.begin(), scratch.ringV.end());
-    scratch.ringV.erase(std::unique(scratch.ringV.begin(), scratch.ringV.end()),
-                        scratch.ringV.end());
 
     // link condition: the common neighbours are exactly the far corners of the edge's faces
+    // (small stars: direct scans beat sorting)
     size_t edgeFaces = 0;
     for (const StarFace& sf : star.faces) edgeFaces += onEdge(sf, v);
     size_t common = 0;
-    for (size_t i = 0, j = 0; i < star.ring.size() && j < scratch.ringV.size();) {
-        if (star.ring[i] < scratch.ringV[j]) {
-            ++i;
-        } else if (star.ring[i] > scratch.ringV[j]) {
-            ++j;
-        } else {
-            ++common, ++i, ++j;
-        }
+    for (uint32_t w : star.ring) {
+        bool shared = false;
+        for (const auto& [a, b] : scratch.facesV) shared |= a == w || b == w;
+        common += shared;
     }
     if (common != edgeFaces) return false;
 
     // a moved face must not land on a face v already has (a tetrahedron's last edge)
     for (const StarFace& sf : star.faces) {
         if (onEdge(sf, v)) continue;
-        std::pair<uint32_t, uint32_t> key{std::min(sf.next, sf.prev), std::max(sf.next, sf.prev)};
-        if (std::find(scratch.facesV.begin(), scratch.facesV.end(), key) != scratch.facesV.end())
-            return false;
+        for (const auto& [a, b] : scratch.facesV)
+            if ((a == sf.next && b == sf.prev) || (a == sf.prev && b == sf.next)) return false;
     }
     return true;
 }
 
 uint32_t bestCollapse(const WorkState& ws, const Star& star, CollapseScratch& scratch,
                       double& cost) {
+    // try the targets from the shortest edge up and take the first legal one: short
+    // edges keep triangles well shaped, and most first tries pass
     scratch.ranked.clear();
+    const Vec3d pu = ws.position(star.centre);
+    auto consider = [&](uint32_t v) {
+        Vec3d d = ws.position(v) - pu;
+        scratch.ranked.push_back({dot(d, d), v});
+    };
     if (star.cls == VertexClass::Interior) {
-        for (uint32_t v : star.ring) {
-            double c = collapseGeometryCost(ws, star, v, scratch);
-            if (c >= 0) scratch.ranked.push_back({c, v});
-        }
+        for (uint32_t v : star.ring) consider(v);
     } else if (star.cls == VertexClass::Line) {
-        for (uint32_t v : star.lineEnds) {
-            double c = collapseGeometryCost(ws, star, v, scratch);
-            if (c >= 0) scratch.ranked.push_back({c, v});
-        }
+        for (uint32_t v : star.lineEnds) consider(v);
     }
     std::sort(scratch.ranked.begin(), scratch.ranked.end());
-    for (const auto& [c, v] : scratch.ranked) {
-        if (!collapseKeepsTopology(ws, star, v, scratch)) continue;
-        collapseGeometryCost(ws, star, v, scratch); // refill newTex for this target
+    for (const auto& [lengthSquared, v] : scratch.ranked) {
+        double c = collapseGeometryCost(ws, star, v, scratch);
+        if (c < 0 || !collapseKeepsTopology(ws, star, v, scratch)) continue;
         cost = c;
-        return v;
+        return v; // scratch.newTex still holds this target's texture corners
     }
     return kNone;
 }

@@ -12,10 +12,9 @@ namespace hostkit::opt {
 
 // Reused buffers of the collapse tests.
 struct CollapseScratch {
-    std::vector<uint32_t> ringV;                       // neighbours of the target
-    std::vector<std::pair<uint32_t, uint32_t>> facesV; // other two vertices of the target's faces
+    std::vector<std::pair<uint32_t, uint32_t>> facesV; // the target's faces: the other two corners
     std::vector<uint32_t> newTex;                      // per star face: texture index at the centre
-    std::vector<std::pair<double, uint32_t>> ranked;   // candidate costs
+    std::vector<std::pair<double, uint32_t>> ranked;   // targets by edge length
 };
 
 // Cost of merging star.centre into its neighbour v, from 0 (free) to about 1, or a
@@ -30,8 +29,8 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
 bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v,
                            CollapseScratch& scratch);
 
-// The cheapest legal target of star.centre (its cost in cost), or kNone. Leaves scratch
-// ready for applyCollapse with that target.
+// A legal target of star.centre, trying the nearest neighbours first, with its cost in
+// cost; kNone when none is legal. Leaves scratch ready for applyCollapse to that target.
 uint32_t bestCollapse(const WorkState& ws, const Star& star, CollapseScratch& scratch,
                       double& cost);
 

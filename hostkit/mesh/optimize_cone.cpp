@@ -12,7 +12,7 @@ DirectionCone coneOf(const Vec3d& dir) {
     return {Point3(float(u.x), float(u.y), float(u.z)), 0.0f};
 }
 
-DirectionCone coneUnion(const DirectionCone& a, const DirectionCone& b) {
+DirectionCone coneUnionSlow(const DirectionCone& a, const DirectionCone& b) {
     if (a.empty()) return b;
     if (b.empty()) return a;
     const Vec3d axisA(a.axis), axisB(b.axis);

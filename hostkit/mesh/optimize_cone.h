@@ -2,6 +2,7 @@
 // directions) a piece of the simplified surface stands for, kept as an axis and a spread.
 #pragma once
 
+#include <algorithm>
 #include <cmath>
 
 #include "host/api.h"
@@ -55,12 +56,44 @@ struct DirectionCone {
 HOSTKIT_API DirectionCone coneOf(const Vec3d& dir);
 // Smallest cone (axis in the plane of both axes) holding both cones. Empty cones are
 // neutral; axes more than pi apart at the rims give the full sphere (spread pi).
-HOSTKIT_API DirectionCone coneUnion(const DirectionCone& a, const DirectionCone& b);
+HOSTKIT_API DirectionCone coneUnionSlow(const DirectionCone& a, const DirectionCone& b);
+inline DirectionCone coneUnion(const DirectionCone& a, const DirectionCone& b) {
+    if (a.empty()) return b;
+    if (b.empty()) return a;
+    if (a.axis == b.axis) return a.spread >= b.spread ? a : b; // flat regions: the usual case
+    return coneUnionSlow(a, b);
+}
 // The cone with its axis negated when that axis points away from ref: for undirected
 // line directions, where d and -d are the same line.
 HOSTKIT_API DirectionCone alignedWith(const DirectionCone& cone, const Vec3d& ref);
 // Largest angle between dir (unit or zero) and any direction in the cone; 0 for the
 // empty cone, pi for a zero dir against a non-empty cone.
 HOSTKIT_API double coneReach(const DirectionCone& cone, const Vec3d& dir);
+
+// Cosine form of "coneReach(cone, dir) <= limit" for repeated tests against one cone:
+// a unit dir passes when dot(axis, dir) >= minCos.
+struct ConeTest {
+    Vec3d axis;
+    double spread = 0;
+    double minCos = -2; // passes everything (the empty cone)
+
+    ConeTest() = default;
+    // cosLimit is cos(limit), passed in to spare the call for a zero spread.
+    ConeTest(const DirectionCone& cone, double limit, double cosLimit) {
+        if (cone.empty()) return;
+        axis = Vec3d(cone.axis);
+        spread = cone.spread;
+        if (cone.spread == 0) {
+            minCos = cosLimit;
+        } else {
+            minCos = limit >= spread ? std::cos(limit - spread) : 2; // 2: nothing passes
+        }
+    }
+    bool passes(const Vec3d& unitDir) const { return dot(axis, unitDir) >= minCos; }
+    // Cheap increasing stand-in for coneReach: the spread plus the chord to the axis.
+    double reach(const Vec3d& unitDir) const {
+        return spread + std::sqrt(std::max(0.0, 2.0 - 2.0 * dot(axis, unitDir)));
+    }
+};
 
 } // namespace hostkit::opt

@@ -82,7 +82,6 @@ int compactMesh(WorkState& ws) {
     std::vector<uint32_t>().swap(ws.cornerNext);
     std::vector<uint32_t>().swap(ws.vertexHead);
     std::vector<DirectionCone>().swap(ws.lineCone);
-    std::vector<uint32_t>().swap(ws.lockStamp);
 
     // faces and every per-face array
     const size_t faceCount = size_t(m.faceCount);

@@ -19,7 +19,7 @@ double clampAngle(float angle) {
     return std::min(double(angle), kMaxThreshold);
 }
 
-Vec3d faceNormal(const Vec3d& a, const Vec3d& b, const Vec3d& c) {
+inline Vec3d faceNormal(const Vec3d& a, const Vec3d& b, const Vec3d& c) {
     return cross(b - a, c - a);
 }
 
@@ -38,12 +38,15 @@ bool isLineEdge(const WorkState& ws, const Star& star, const StarEdge& ei, const
     if (ws.settings.keepMaterials && a.getMatID() != b.getMatID()) return true;
     if (ws.settings.keepSmoothing && a.smGroup != b.smGroup) return true;
     if (ws.mesh.texFaces) {
-        if (ws.texAt(fi.face, fi.corner) != ws.texAt(fj.face, fj.corner)) return true;
-        uint32_t otherI = (fi.corner + (ei.outgoing ? 1 : 2)) % 3;
-        uint32_t otherJ = (fj.corner + (ej.outgoing ? 1 : 2)) % 3;
-        if (ws.texAt(fi.face, otherI) != ws.texAt(fj.face, otherJ)) return true;
+        if (fi.uv[0] != fj.uv[0]) return true;
+        if (fi.uv[ei.outgoing ? 1 : 2] != fj.uv[ej.outgoing ? 1 : 2]) return true;
     }
-    return angleBetween(fi.normal, fj.normal) > ws.settings.normalThreshold;
+    // a crease sharper than the threshold (unit normals; exact for a zero threshold)
+    if (ws.settings.normalThreshold == 0) {
+        Vec3d c = cross(fi.normal, fj.normal);
+        return dot(c, c) > 0 || dot(fi.normal, fj.normal) < 0;
+    }
+    return dot(fi.normal, fj.normal) < ws.settings.cosNormalThreshold;
 }
 
 } // namespace
@@ -51,6 +54,7 @@ bool isLineEdge(const WorkState& ws, const Star& star, const StarEdge& ei, const
 Settings makeSettings(float normalThreshold, float edgeThreshold, float bias, int flags) {
     Settings s;
     s.normalThreshold = clampAngle(normalThreshold);
+    s.cosNormalThreshold = std::cos(s.normalThreshold);
     s.edgeThreshold = edgeThreshold > 0 ? double(edgeThreshold) : 0;
     s.bias = bias > 0 ? std::min(double(bias), 1.0) : 0;
     s.keepMaterials = flags & OPTIMIZE_KEEP_MATERIALS;
@@ -59,23 +63,15 @@ Settings makeSettings(float normalThreshold, float edgeThreshold, float bias, in
     return s;
 }
 
-double triangleQuality(const Vec3d& a, const Vec3d& b, const Vec3d& c) {
-    Vec3d ab = b - a, bc = c - b, ca = a - c;
-    double squares = dot(ab, ab) + dot(bc, bc) + dot(ca, ca);
-    if (squares <= 0) return 0;
-    return 2.0 * std::sqrt(3.0) * length(cross(ab, ca)) / squares;
-}
-
 void initWorkState(WorkState& ws) {
     Mesh& m = ws.mesh;
     const size_t faceCount = size_t(m.faceCount), vertexCount = size_t(m.vertexCount);
-    ws.faceCone.assign(faceCount, DirectionCone());
+    ws.faceCone.assign(faceCount, DirectionCone{Point3(), kOwnNormal});
     ws.faceDead.assign(faceCount, 0);
     ws.cornerNext.assign(faceCount * 3, kNone);
     ws.vertexHead.assign(vertexCount, kNone);
     ws.lineCone.assign(vertexCount, DirectionCone());
     ws.vertexFlags.assign(vertexCount, 0);
-    ws.lockStamp.assign(vertexCount, 0);
     if (m.texFaces && m.texVertCount > 0) {
         ws.texUsedBefore.assign(size_t(m.texVertCount), 0);
         for (size_t f = 0; f < faceCount; ++f)
@@ -97,8 +93,7 @@ void initWorkState(WorkState& ws) {
             for (uint32_t t : m.texFaces[f].t) frozen |= t >= uint32_t(m.texVertCount);
         Vec3d n =
             faceNormal(ws.position(face.v[0]), ws.position(face.v[1]), ws.position(face.v[2]));
-        ws.faceCone[f] = coneOf(n);
-        frozen |= ws.faceCone[f].empty();
+        frozen |= n.x == 0 && n.y == 0 && n.z == 0;
         for (uint32_t k = 0; k < 3; ++k) {
             uint32_t corner = uint32_t(f) * 3 + k;
             ws.cornerNext[corner] = ws.vertexHead[face.v[k]];
@@ -113,7 +108,6 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
     star.centre = u;
     star.cls = VertexClass::Locked;
     star.faces.clear();
-    star.edges.clear();
     star.ring.clear();
     star.groupCone.clear();
     star.lineEnds[0] = star.lineEnds[1] = kNone;
@@ -125,56 +119,75 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
     for (uint32_t c = ws.vertexHead[u]; c != kNone; c = ws.cornerNext[c]) {
         uint32_t f = c / 3, k = c % 3;
         if (ws.faceDead[f]) continue;
-        StarFace sf{f, k, m.faces[f].v[(k + 1) % 3], m.faces[f].v[(k + 2) % 3], 0, {}, 0};
+        StarFace sf{f, k, m.faces[f].v[(k + 1) % 3], m.faces[f].v[(k + 2) % 3], 0, {}, 0, {}};
+        if (m.texFaces)
+            for (uint32_t i = 0; i < 3; ++i) sf.uv[i] = ws.texAt(f, (k + i) % 3);
         Vec3d pa = ws.position(sf.next), pb = ws.position(sf.prev);
-        sf.normal = unit(faceNormal(pu, pa, pb));
-        sf.quality = triangleQuality(pu, pa, pb);
+        const Vec3d n = faceNormal(pu, pa, pb);
+        const double len = length(n);
+        sf.normal = len > 0 ? n * (1 / len) : Vec3d();
+        sf.quality = triangleQuality(pu, pa, pb, len);
         locked |= dot(sf.normal, sf.normal) == 0;
         star.faces.push_back(sf);
     }
     if (star.faces.empty() || locked) return;
 
-    // the edges around u, grouped by neighbour
-    for (uint32_t i = 0; i < star.faces.size(); ++i) {
-        star.edges.push_back({star.faces[i].next, i, true});
-        star.edges.push_back({star.faces[i].prev, i, false});
-    }
-    std::sort(star.edges.begin(), star.edges.end(), [](const StarEdge& a, const StarEdge& b) {
-        return a.other != b.other ? a.other < b.other : a.face < b.face;
-    });
-
-    // classify the edges; faces across free edges join one side
-    std::vector<uint32_t>& parent = star.scratch;
-    parent.resize(star.faces.size());
-    for (uint32_t i = 0; i < parent.size(); ++i) parent[i] = i;
+    // classify the edges by matching faces directly (stars are small); faces across free
+    // edges join one side. An edge is handled from its first outgoing face, or from its
+    // first face when no face runs out along it.
+    const uint32_t d = uint32_t(star.faces.size());
+    std::vector<uint32_t>& parent = star.parent;
+    parent.resize(d);
+    for (uint32_t i = 0; i < d; ++i) parent[i] = i;
     int boundaryEdges = 0, featureEdges = 0, lineEdges = 0;
-    for (size_t i = 0; i < star.edges.size();) {
-        size_t end = i;
-        while (end < star.edges.size() && star.edges[end].other == star.edges[i].other) ++end;
-        const uint32_t w = star.edges[i].other;
+    // each face's outgoing edge, then the incoming edges no face runs out along
+    // (boundaries, or two faces wound against each other)
+    auto classify = [&](uint32_t i, bool outgoing) {
+        const uint32_t w = outgoing ? star.faces[i].next : star.faces[i].prev;
+        uint32_t uses = 0, mate = kNone;
+        for (uint32_t j = 0; j < d; ++j) {
+            const bool on = star.faces[j].next == w || star.faces[j].prev == w;
+            uses += on;
+            if (on && j != i) mate = j;
+        }
         star.ring.push_back(w);
-        const size_t count = end - i;
         bool line = false;
-        if (w == u || count > 2) {
+        if (uses > 2) {
             locked = true;
-        } else if (count == 1) {
+        } else if (uses == 1) {
             ++boundaryEdges;
             line = true;
-        } else if (isLineEdge(ws, star, star.edges[i], star.edges[i + 1])) {
+        } else if (isLineEdge(ws, star, {w, i, outgoing}, {w, mate, star.faces[mate].next == w})) {
             ++featureEdges;
             line = true;
         } else {
-            parent[findRoot(parent, star.edges[i].face)] = findRoot(parent, star.edges[i + 1].face);
+            parent[findRoot(parent, i)] = findRoot(parent, mate);
         }
         if (line && lineEdges < 2) star.lineEnds[lineEdges] = w;
         lineEdges += line;
-        i = end;
+    };
+    for (uint32_t i = 0; i < d; ++i) {
+        // handled by the first face running out along it
+        uint32_t first = 0;
+        while (star.faces[first].next != star.faces[i].next) ++first;
+        if (first == i) classify(i, true);
+    }
+    for (uint32_t i = 0; i < d; ++i) {
+        const uint32_t w = star.faces[i].prev;
+        bool out = false;
+        uint32_t first = kNone;
+        for (uint32_t j = 0; j < d; ++j) {
+            out |= star.faces[j].next == w;
+            if (first == kNone && star.faces[j].prev == w) first = j;
+        }
+        if (!out && first == i) classify(i, false);
     }
     if (locked) return;
 
     // number the sides
     uint32_t groups = 0;
-    std::vector<uint32_t> label(star.faces.size(), kNone);
+    std::vector<uint32_t>& label = star.label;
+    label.assign(star.faces.size(), kNone);
     for (uint32_t i = 0; i < star.faces.size(); ++i) {
         uint32_t root = findRoot(parent, i);
         if (label[root] == kNone) label[root] = groups++;
@@ -192,9 +205,15 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
     star.groupCone.assign(groups, DirectionCone());
     star.minQuality = 1;
     for (const StarFace& sf : star.faces) {
-        star.groupCone[sf.group] = coneUnion(star.groupCone[sf.group], ws.faceCone[sf.face]);
+        const DirectionCone& cone = ws.faceCone[sf.face];
+        star.groupCone[sf.group] = coneUnion(star.groupCone[sf.group],
+                                             cone.spread == kOwnNormal ? coneOf(sf.normal) : cone);
         star.minQuality = std::min(star.minQuality, sf.quality);
     }
+    star.groupTest.clear();
+    for (const DirectionCone& cone : star.groupCone)
+        star.groupTest.emplace_back(cone, ws.settings.normalThreshold,
+                                    ws.settings.cosNormalThreshold);
 }
 
 } // namespace hostkit::opt

@@ -20,6 +20,7 @@ constexpr double kSliverQuality = 0.1;
 // Optimize's arguments, sanitised: thresholds in [0, just below 90 degrees], bias in [0, 1].
 struct Settings {
     double normalThreshold = 0;
+    double cosNormalThreshold = 1;
     double edgeThreshold = 0;
     double bias = 0;
     bool keepMaterials = false;
@@ -32,7 +33,20 @@ HOSTKIT_API Settings makeSettings(float normalThreshold, float edgeThreshold, fl
 
 // Triangle quality 4 sqrt(3) area / (sum of squared edge lengths): 1 for equilateral,
 // 0 for zero area.
-HOSTKIT_API double triangleQuality(const Vec3d& a, const Vec3d& b, const Vec3d& c);
+inline double triangleQuality(const Vec3d& a, const Vec3d& b, const Vec3d& c) {
+    const Vec3d ab = b - a, bc = c - b, ca = a - c;
+    const double squares = dot(ab, ab) + dot(bc, bc) + dot(ca, ca);
+    return squares > 0 ? 2.0 * std::sqrt(3.0) * length(cross(ab, ca)) / squares : 0;
+}
+// The same, given the length of the triangle's cross product (twice its area).
+inline double triangleQuality(const Vec3d& a, const Vec3d& b, const Vec3d& c, double crossLength) {
+    const Vec3d ab = b - a, bc = c - b, ca = a - c;
+    const double squares = dot(ab, ab) + dot(bc, bc) + dot(ca, ca);
+    return squares > 0 ? 2.0 * std::sqrt(3.0) * crossLength / squares : 0;
+}
+
+// Spread of a face cone that is just the face's own normal: the face is as it came.
+constexpr float kOwnNormal = -2.0f;
 
 enum VertexFlag : uint8_t {
     kFrozen = 1, // never collapses: on an improper or zero-area face
@@ -44,13 +58,12 @@ enum VertexFlag : uint8_t {
 struct WorkState {
     Mesh& mesh;
     Settings settings;
-    std::vector<DirectionCone> faceCone; // original normals each face stands for
+    std::vector<DirectionCone> faceCone; // original normals each face stands for, or kOwnNormal
     std::vector<uint8_t> faceDead;       // removed by a collapse
     std::vector<uint32_t> cornerNext;    // next corner at the same vertex, kNone ends
     std::vector<uint32_t> vertexHead;    // first corner at each vertex, kNone for none
     std::vector<DirectionCone> lineCone; // original line directions a line vertex absorbed
     std::vector<uint8_t> vertexFlags;    // VertexFlag bits
-    std::vector<uint32_t> lockStamp;     // pass in which a vertex was last locked
     std::vector<uint8_t> texUsedBefore;  // per texture vertex: some face used it
 
     WorkState(Mesh& m, const Settings& s) : mesh(m), settings(s) {}
@@ -61,8 +74,8 @@ struct WorkState {
 };
 
 // Links the corners of every proper face into vertex lists, gives each face the cone of
-// its normal and freezes the vertices of improper faces, zero-area faces and faces with a
-// texture index out of range. Marks every used vertex and texture vertex.
+// its own normal (kOwnNormal) and freezes the vertices of improper faces, zero-area faces and faces
+// with a texture index out of range. Marks every used vertex and texture vertex.
 void initWorkState(WorkState& ws);
 
 enum class VertexClass : uint8_t {
@@ -79,8 +92,10 @@ struct StarFace {
     uint32_t group;  // side of the feature line the face is on
     Vec3d normal;    // unit normal, zero for zero area
     double quality;
+    UVVert uv[3]; // texture coordinates at the centre, next and prev (when mapped)
 };
 
+// One face's use of the edge from a star's centre to another vertex.
 struct StarEdge {
     uint32_t other;
     uint32_t face; // index into Star::faces
@@ -92,12 +107,12 @@ struct Star {
     uint32_t centre = kNone;
     VertexClass cls = VertexClass::Locked;
     std::vector<StarFace> faces;
-    std::vector<StarEdge> edges;           // sorted by other vertex
     std::vector<uint32_t> ring;            // distinct neighbours, ascending
     uint32_t lineEnds[2] = {kNone, kNone}; // neighbours along the line for Line vertices
     std::vector<DirectionCone> groupCone;  // normals each side stands for
+    std::vector<ConeTest> groupTest;       // the threshold test against groupCone
     double minQuality = 1;                 // worst triangle of the star
-    std::vector<uint32_t> scratch;
+    std::vector<uint32_t> parent, label;   // scratch
 };
 
 // Gathers and classifies the live faces around u. A vertex is Locked when frozen, on a

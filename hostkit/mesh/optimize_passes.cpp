@@ -1,0 +1,101 @@
+// Optimize's passes: cost-limited greedy sweeps in vertex order.
+#include "hostkit/mesh/optimize_passes.h"
+
+#include <algorithm>
+#include <iterator>
+
+#include "hostkit/mesh/optimize_collapse.h"
+
+namespace hostkit::opt {
+
+namespace {
+
+constexpr size_t kProgressEvery = size_t(1) << 16; // vertices visited between reports
+constexpr size_t kSampleStep = 32;                 // one vertex in this many sets the first limit
+constexpr double kMinimumLimit = 1.0 / 64;
+constexpr double kFirstLimitScale = 2;
+
+class PassRunner {
+  public:
+    PassRunner(WorkState& ws, MeshOpProgress* progress) : ws_(ws), progress_(progress) {}
+
+    int run() {
+        for (uint32_t v = 0; v < uint32_t(ws_.mesh.vertexCount); ++v) queue(v);
+        double limit = firstLimit();
+        for (size_t pass = 0; !queued_.empty(); ++pass, limit *= 2) {
+            const bool limitedPasses = limit < 1;
+            const size_t collapsed = sweep(limit);
+            if (stopped_ || (collapsed == 0 && !limitedPasses)) break;
+            if (progress_ && !progress_->Progress(removed_)) break;
+        }
+        return removed_;
+    }
+
+  private:
+    void queue(uint32_t v) {
+        uint8_t& flags = ws_.vertexFlags[v];
+        if ((flags & (kDirty | kFrozen | kDead)) || !(flags & kUsed)) return;
+        flags |= kDirty;
+        queued_.push_back(v);
+    }
+
+    // The median cost of a sample of the queued vertices' collapses: the first pass then
+    // makes about the cheaper half of them.
+    double firstLimit() {
+        std::vector<double> costs;
+        for (size_t i = 0; i < queued_.size(); i += kSampleStep) {
+            analyzeStar(ws_, queued_[i], star_);
+            double cost = 0;
+            if (bestCollapse(ws_, star_, scratch_, cost) != kNone) costs.push_back(cost);
+        }
+        if (costs.empty()) return kMinimumLimit;
+        std::nth_element(costs.begin(), costs.begin() + costs.size() / 2, costs.end());
+        return std::max(kMinimumLimit, kFirstLimitScale * costs[costs.size() / 2]);
+    }
+
+    // One pass: every queued vertex, in index order so memory is walked coherently.
+    // Returns the number of collapses.
+    size_t sweep(double limit) {
+        std::vector<uint32_t> visit;
+        visit.swap(queued_);
+        std::sort(visit.begin(), visit.end());
+        for (uint32_t u : visit) ws_.vertexFlags[u] &= uint8_t(~kDirty);
+        size_t collapsed = 0;
+        for (size_t i = 0; i < visit.size(); ++i) {
+            if (progress_ && (i + 1) % kProgressEvery == 0 && !progress_->Progress(removed_)) {
+                stopped_ = true;
+                break;
+            }
+            const uint32_t u = visit[i];
+            analyzeStar(ws_, u, star_);
+            double cost = 0;
+            const uint32_t v = bestCollapse(ws_, star_, scratch_, cost);
+            if (v == kNone) continue; // looked at again once its star changes
+            if (cost > limit) {
+                queue(u);
+                continue;
+            }
+            for (const StarFace& sf : star_.faces) removed_ += sf.next == v || sf.prev == v;
+            applyCollapse(ws_, star_, v, scratch_);
+            for (uint32_t w : star_.ring) queue(w); // their stars changed
+            ++collapsed;
+        }
+        return collapsed;
+    }
+
+    WorkState& ws_;
+    MeshOpProgress* progress_;
+    int removed_ = 0;
+    bool stopped_ = false;
+    std::vector<uint32_t> queued_;
+    Star star_;
+    CollapseScratch scratch_;
+};
+
+} // namespace
+
+int runCollapsePasses(WorkState& ws, MeshOpProgress* progress) {
+    return PassRunner(ws, progress).run();
+}
+
+} // namespace hostkit::opt

@@ -1,0 +1,17 @@
+// Scheduling of Optimize's collapses: passes under a rising cost limit, so the cheapest
+// collapses happen first, repeated until a pass at the full limit changes nothing.
+#pragma once
+
+#include "host/mesh.h"
+#include "hostkit/mesh/optimize_state.h"
+
+namespace hostkit::opt {
+
+// Runs the passes over an initialised state. A pass visits the queued vertices in index
+// order and collapses each into its best legal neighbour when the cost is within the
+// pass's limit; a vertex is queued again when its star changes or its collapse waits for
+// a higher limit. progress (may be null) hears the faces removed so far; false stops at
+// once, leaving a valid state. Returns the number of faces removed.
+int runCollapsePasses(WorkState& ws, MeshOpProgress* progress);
+
+} // namespace hostkit::opt
