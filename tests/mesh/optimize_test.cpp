@@ -376,3 +376,146 @@ TEST(Optimize, RebuildsNormalsThatWereBuilt) {
     ASSERT_NE(m.faceNormals, nullptr);
     for (int f = 0; f < m.faceCount; ++f) EXPECT_NEAR(m.faceNormals[f].z, 1, 1e-6);
 }
+
+TEST(Optimize, TextureTrianglesKeepTheirWinding) {
+    // the sphere's mapping runs one way round every face; no face may turn it over
+    Mesh m = makeSphereMesh(1, 96);
+    auto windings = [](const Mesh& mesh) {
+        int positive = 0, negative = 0;
+        for (int f = 0; f < mesh.faceCount; ++f) {
+            const UVVert& a = mesh.texVerts[mesh.texFaces[f].t[0]];
+            const UVVert& b = mesh.texVerts[mesh.texFaces[f].t[1]];
+            const UVVert& c = mesh.texVerts[mesh.texFaces[f].t[2]];
+            double area = double(b.x - a.x) * (c.y - a.y) - double(b.y - a.y) * (c.x - a.x);
+            positive += area > 0;
+            negative += area < 0;
+        }
+        return std::pair{positive, negative};
+    };
+    const auto [positiveBefore, negativeBefore] = windings(m);
+    ASSERT_TRUE(positiveBefore == 0 || negativeBefore == 0);
+    EXPECT_GT(m.Optimize(8 * kDegree, kFourDegrees, 0.1f, kAllFlags, nullptr), 0);
+    const auto [positiveAfter, negativeAfter] = windings(m);
+    EXPECT_EQ(positiveBefore == 0 ? positiveAfter : negativeAfter, 0);
+}
+
+TEST(Optimize, KeepsVerticesThatNoFaceUsedBefore) {
+    Mesh m = makeGridMesh(8, 2.0f);
+    const int used = m.vertexCount;
+    m.setNumVerts(used + 1, true);
+    m.vertices[used] = Point3(5, 6, 7); // a loose point the caller keeps for its own reasons
+    m.Optimize(kFourDegrees, kFourDegrees, 0.1f, kAllFlags, nullptr);
+    ASSERT_EQ(m.faceCount, 2);
+    EXPECT_EQ(m.vertexCount, 5);
+    EXPECT_EQ(m.vertices[m.vertexCount - 1], Point3(5, 6, 7));
+}
+
+TEST(Optimize, LeavesZeroAreaAndImproperFacesAsTheyAre) {
+    for (Mesh original : {zeroAreaFaces(), repeatedIndexFaces()}) {
+        Mesh m = original;
+        m.Optimize(45 * kDegree, kFourDegrees, 0.1f, kAllFlags, nullptr);
+        auto flatFaces = [](const Mesh& mesh) {
+            std::multiset<std::tuple<float, float, float>> corners;
+            for (int f = 0; f < mesh.faceCount; ++f) {
+                if (faceArea(mesh, f) > 0) continue;
+                for (uint32_t v : mesh.faces[f].v)
+                    if (v < uint32_t(mesh.vertexCount))
+                        corners.insert(
+                            {mesh.vertices[v].x, mesh.vertices[v].y, mesh.vertices[v].z});
+            }
+            return corners;
+        };
+        EXPECT_EQ(flatFaces(m), flatFaces(original));
+    }
+}
+
+namespace {
+
+// A flat n x n grid and its mirror glued along the rim: a closed pillow of zero thickness.
+// Its two sides meet at every rim vertex, so collapses there must respect the link
+// condition or the sides fuse into edges with four faces. Diagonals run towards the
+// centre, so no diagonal joins two rim vertices.
+Mesh zeroThicknessPillow(int n) {
+    const int side = n + 1;
+    auto index = [&](int x, int y, bool bottom) {
+        bool rim = x == 0 || y == 0 || x == n || y == n;
+        if (!bottom || rim) return uint32_t(y * side + x);
+        return uint32_t(side * side + (y - 1) * (n - 1) + (x - 1));
+    };
+    Mesh m;
+    m.setNumVerts(side * side + (n - 1) * (n - 1));
+    for (int y = 0; y <= n; ++y)
+        for (int x = 0; x <= n; ++x)
+            for (bool bottom : {false, true})
+                m.vertices[index(x, y, bottom)] = Point3(float(x), float(y), 0);
+    m.setNumFaces(4 * n * n);
+    int f = 0;
+    auto addQuad = [&](uint32_t a, uint32_t b, uint32_t c, uint32_t d, bool flip) {
+        // a b c d counter-clockwise seen from +z, split along a-c
+        uint32_t tris[2][3] = {{a, b, c}, {a, c, d}};
+        for (auto& t : tris) {
+            if (flip) std::swap(t[1], t[2]);
+            for (int k = 0; k < 3; ++k) m.faces[f].v[k] = t[k];
+            ++f;
+        }
+    };
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x)
+            for (bool bottom : {false, true}) {
+                uint32_t p00 = index(x, y, bottom), p10 = index(x + 1, y, bottom);
+                uint32_t p11 = index(x + 1, y + 1, bottom), p01 = index(x, y + 1, bottom);
+                if ((x < n / 2) == (y < n / 2))
+                    addQuad(p00, p10, p11, p01, bottom);
+                else
+                    addQuad(p10, p11, p01, p00, bottom);
+            }
+    return m;
+}
+
+// A flat fan around vertex 0 whose texture layout is not the geometry's: merging vertex 0
+// into its nearest neighbour would turn one texture triangle over.
+Mesh fanWithFoldingTexture() {
+    Mesh m;
+    m.setNumVerts(5);
+    m.vertices[0] = Point3(0, 0, 0);
+    m.vertices[1] = Point3(0.5f, 0, 0);
+    m.vertices[2] = Point3(0, 1, 0);
+    m.vertices[3] = Point3(-1, 0, 0);
+    m.vertices[4] = Point3(0, -1, 0);
+    m.setNumTVerts(5);
+    m.texVerts[0] = UVVert(0, 0, 0);
+    m.texVerts[1] = UVVert(1, 0, 0);
+    m.texVerts[2] = UVVert(0, 1, 0);
+    m.texVerts[3] = UVVert(-1, 3, 0);
+    m.texVerts[4] = UVVert(0, -1, 0);
+    m.setNumFaces(4);
+    m.setTexFacesEnabled(true);
+    for (uint32_t f = 0; f < 4; ++f) {
+        const uint32_t a = f + 1, b = (f + 1) % 4 + 1;
+        m.faces[f].v[0] = m.texFaces[f].t[0] = 0;
+        m.faces[f].v[1] = m.texFaces[f].t[1] = a;
+        m.faces[f].v[2] = m.texFaces[f].t[2] = b;
+    }
+    return m;
+}
+
+} // namespace
+
+TEST(Optimize, ZeroThicknessPillowStaysManifold) {
+    const Mesh original = zeroThicknessPillow(6);
+    for (const auto& [edge, count] : edgeFaceCounts(original)) ASSERT_EQ(count, 2);
+    Mesh m = original;
+    EXPECT_GT(m.Optimize(kFourDegrees, kFourDegrees, 0.1f, kAllFlags, nullptr), 0);
+    expectValidResult(original, m, true, "pillow");
+}
+
+TEST(Optimize, RefusesACollapseThatFoldsTheTexture) {
+    Mesh m = fanWithFoldingTexture();
+    EXPECT_EQ(m.Optimize(kFourDegrees, kFourDegrees, 0.1f, kAllFlags, nullptr), 2);
+    for (int f = 0; f < m.faceCount; ++f) {
+        const UVVert& a = m.texVerts[m.texFaces[f].t[0]];
+        const UVVert& b = m.texVerts[m.texFaces[f].t[1]];
+        const UVVert& c = m.texVerts[m.texFaces[f].t[2]];
+        EXPECT_GT(double(b.x - a.x) * (c.y - a.y) - double(b.y - a.y) * (c.x - a.x), 0);
+    }
+}
