@@ -1,12 +1,16 @@
 // Mesh::Optimize: set up, collapse, set edge visibility, compact.
 #include "hostkit/mesh/optimize.h"
 
+#include "hostkit/mesh/operation_observer.h"
 #include "hostkit/mesh/optimize_finish.h"
 #include "hostkit/mesh/optimize_passes.h"
 #include "hostkit/mesh/optimize_state.h"
 
 int Mesh::Optimize(float normalThreshold, float edgeThreshold, float bias, int flags,
                    MeshOpProgress* progress) {
+    hostkit::reportMeshOperation(
+        "Optimize", this,
+        {normalThreshold, edgeThreshold, bias, double(flags), progress ? 1.0 : 0.0});
     using namespace hostkit::opt;
     if (faceCount <= 0 || vertexCount <= 0 || !faces || !vertices) return 0;
     const bool rebuildNormals = hasNormals != 0;

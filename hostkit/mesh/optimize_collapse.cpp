@@ -2,7 +2,6 @@
 #include "hostkit/mesh/optimize_collapse.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace hostkit::opt {
 

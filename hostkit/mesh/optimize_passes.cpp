@@ -2,7 +2,6 @@
 #include "hostkit/mesh/optimize_passes.h"
 
 #include <algorithm>
-#include <iterator>
 
 #include "hostkit/mesh/optimize_collapse.h"
 
@@ -23,9 +22,8 @@ class PassRunner {
         for (uint32_t v = 0; v < uint32_t(ws_.mesh.vertexCount); ++v) queue(v);
         double limit = firstLimit();
         for (size_t pass = 0; !queued_.empty(); ++pass, limit *= 2) {
-            const bool limitedPasses = limit < 1;
             const size_t collapsed = sweep(limit);
-            if (stopped_ || (collapsed == 0 && !limitedPasses)) break;
+            if (stopped_ || (collapsed == 0 && limit >= 1)) break; // costs never exceed 1
             if (progress_ && !progress_->Progress(removed_)) break;
         }
         return removed_;
@@ -39,8 +37,8 @@ class PassRunner {
         queued_.push_back(v);
     }
 
-    // The median cost of a sample of the queued vertices' collapses: the first pass then
-    // makes about the cheaper half of them.
+    // Twice the median cost of a sample of the queued vertices' collapses: the first pass
+    // takes the cheap bulk, later passes double the limit for the rest.
     double firstLimit() {
         std::vector<double> costs;
         for (size_t i = 0; i < queued_.size(); i += kSampleStep) {
