@@ -1,5 +1,6 @@
 // Smoothing groups by island colouring: see auto_smooth.h.
 #include "hostkit/mesh/auto_smooth.h"
+#include "hostkit/mesh/operation_observer.h"
 
 #include <algorithm>
 #include <bit>
@@ -310,5 +311,6 @@ AutoSmoothReport autoSmooth(Mesh& mesh, float angle, int flag) {
 } // namespace hostkit
 
 void Mesh::AutoSmooth(float angle, int flag) {
+    hostkit::reportMeshOperation("AutoSmooth", this, {angle, double(flag)});
     hostkit::autoSmooth(*this, angle, flag);
 }

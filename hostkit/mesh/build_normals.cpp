@@ -1,5 +1,6 @@
 // Face and corner normals from smoothing groups: see build_normals.h.
 #include "hostkit/mesh/build_normals.h"
+#include "hostkit/mesh/operation_observer.h"
 
 #include <algorithm>
 #include <bit>
@@ -88,6 +89,7 @@ struct BitClasses {
 } // namespace
 
 void Mesh::buildNormals() {
+    hostkit::reportMeshOperation("buildNormals", this, {});
     hasNormals = 1;
     if (faceCount <= 0) return;
     const size_t count = size_t(faceCount);
@@ -156,6 +158,7 @@ void Mesh::buildNormals() {
 }
 
 void Mesh::InvalidateGeomCache() {
+    hostkit::reportMeshOperation("InvalidateGeomCache", this, {});
     std::free(faceNormals);
     std::free(cornerNormals);
     faceNormals = nullptr;

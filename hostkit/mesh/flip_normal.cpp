@@ -1,9 +1,11 @@
 // Mesh::FlipNormal: see flip_normal.h.
 #include "hostkit/mesh/flip_normal.h"
+#include "hostkit/mesh/operation_observer.h"
 
 #include <utility>
 
 void Mesh::FlipNormal(int face) {
+    hostkit::reportMeshOperation("FlipNormal", this, {double(face)});
     if (face < 0 || face >= faceCount) return;
     MeshFace& f = faces[face];
     std::swap(f.v[1], f.v[2]);

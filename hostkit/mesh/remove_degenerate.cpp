@@ -1,9 +1,11 @@
 // Mesh::RemoveDegenerateFaces: see remove_degenerate.h.
 #include "hostkit/mesh/remove_degenerate.h"
+#include "hostkit/mesh/operation_observer.h"
 
 #include "hostkit/mesh/edge_table.h"
 
 int Mesh::RemoveDegenerateFaces() {
+    hostkit::reportMeshOperation("RemoveDegenerateFaces", this, {});
     int kept = 0;
     while (kept < faceCount && hostkit::isProperFace(faces[kept], vertexCount)) ++kept;
     if (kept == faceCount) return 0;

@@ -1,5 +1,6 @@
 // Consistent, outward face orientation: see unify_normals.h.
 #include "hostkit/mesh/unify_normals.h"
+#include "hostkit/mesh/operation_observer.h"
 
 #include <cmath>
 #include <vector>
@@ -103,6 +104,7 @@ double patchVolume(const Mesh& mesh, const Patches& p, size_t patch) {
 } // namespace
 
 void Mesh::UnifyNormals(int flag) {
+    hostkit::reportMeshOperation("UnifyNormals", this, {double(flag)});
     if (faceCount <= 0) return;
     std::vector<uint8_t> open;
     Patches p;

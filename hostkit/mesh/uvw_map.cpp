@@ -1,5 +1,6 @@
 // Texture coordinate generation: see uvw_map.h.
 #include "hostkit/mesh/uvw_map.h"
+#include "hostkit/mesh/operation_observer.h"
 
 #include <algorithm>
 #include <cmath>
@@ -265,6 +266,9 @@ float tileAndFlip(float x, float tile, int flip) {
 
 void Mesh::ApplyUVWMap(int type, float uTile, float vTile, float wTile, int uFlip, int vFlip,
                        int wFlip, int cap, const Matrix3& tm) {
+    hostkit::reportMeshOperation("ApplyUVWMap", this,
+                                 {double(type), uTile, vTile, wTile, double(uFlip), double(vFlip),
+                                  double(wFlip), double(cap), tm.IsIdentity() ? 1.0 : 0.0});
     if (faceCount <= 0 || vertexCount <= 0) return;
     if (type < MAP_PLANAR || type > MAP_BOX) type = MAP_PLANAR;
     const int variants = type == MAP_BOX ? 6 : int(kWrapVariants);

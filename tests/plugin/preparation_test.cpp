@@ -4,7 +4,9 @@
 
 #include <bit>
 #include <cstring>
+#include <stdexcept>
 
+#include "hostkit/mesh/operation_observer.h"
 #include "hostkit/mesh/primitives.h"
 #include "hostkit/scene/materials.h"
 #include "plugin_harness.h"
@@ -210,4 +212,92 @@ TEST(RestoreRecords, MeshRestoreSwapsStatesAndIsUndoZeroOnlyRestores) {
     EXPECT_EQ(flag.byteSize(), 1);
     EXPECT_STREQ(flag.describe().data(), "---");
     EXPECT_EQ(flag.reserved0 + flag.reserved1, 0u);
+}
+
+namespace {
+// The mesh operations a preparation called, with their arguments.
+struct CallLog {
+    std::vector<std::string> names;
+    std::vector<MeshOperationCall> calls;
+
+    static void record(const MeshOperationCall& call, void* context) {
+        auto* log = static_cast<CallLog*>(context);
+        log->names.push_back(call.name);
+        log->calls.push_back(call);
+    }
+    const MeshOperationCall& first(const std::string& name) const {
+        for (size_t i = 0; i < names.size(); ++i)
+            if (names[i] == name) return calls[i];
+        throw std::runtime_error("no call of " + name);
+    }
+};
+
+CallLog prepareLogged(Mesh& mesh, OptionSet& options) {
+    CallLog log;
+    setMeshOperationObserver(&CallLog::record, &log);
+    prepareMesh(mesh, options);
+    setMeshOperationObserver(nullptr, nullptr);
+    return log;
+}
+
+OptionSet allClear() {
+    OptionSet options;
+    for (int i = 0; i < kFlagCount; ++i) options.flag(i) = 0;
+    const char* texts[kTextCount] = {"30,0", "4,0", "4,0", "0,1", "1", "1"};
+    for (int i = 0; i < kTextCount; ++i) std::strcpy(options.text(i), texts[i]);
+    return options;
+}
+} // namespace
+
+TEST(PrepareMeshSteps, RunInTheirOrderWithDegenerateRemovalAroundTheOptimisation) {
+    OptionSet options = allClear();
+    options.removeDegenerate = 1;
+    Mesh mesh = makeGridMesh(2, 1.0f);
+    using Names = std::vector<std::string>;
+    EXPECT_EQ(prepareLogged(mesh, options).names,
+              (Names{"RemoveDegenerateFaces", "RemoveDegenerateFaces", "InvalidateGeomCache"}));
+
+    options.unifyNormals = options.autoSmooth = options.optimize = options.applyUVMap = 1;
+    Mesh grid = makeGridMesh(1, 1.0f);
+    EXPECT_EQ(prepareLogged(grid, options).names,
+              (Names{"RemoveDegenerateFaces", "UnifyNormals", "AutoSmooth", "Optimize",
+                     "RemoveDegenerateFaces", "ApplyUVWMap", "InvalidateGeomCache"}));
+
+    options = allClear();
+    options.flipNormals = 1;
+    EXPECT_EQ(prepareLogged(grid, options).names.size(), size_t(grid.faceCount) + 1);
+}
+
+TEST(PrepareMeshSteps, PassAnglesAsSinglePrecisionRadians) {
+    OptionSet options = allClear();
+    options.autoSmooth = options.optimize = 1;
+    std::strcpy(options.angleText, "30.5");
+    Mesh mesh = makeGridMesh(1, 1.0f);
+    CallLog log = prepareLogged(mesh, options);
+    EXPECT_EQ(float(log.first("AutoSmooth").args[0]), 30.5f * kDegreesToRadians);
+    EXPECT_FLOAT_EQ(float(log.first("AutoSmooth").args[0]), 0.5323254f);
+    const MeshOperationCall& optimize = log.first("Optimize");
+    EXPECT_EQ(float(optimize.args[0]), 4.0f * kDegreesToRadians);
+    EXPECT_EQ(float(optimize.args[1]), 4.0f * kDegreesToRadians);
+    EXPECT_EQ(float(optimize.args[2]), 0.1f); // the bias as read
+    EXPECT_EQ(optimize.args[3], 7.0);
+    EXPECT_EQ(optimize.args[4], 0.0); // no progress callback
+}
+
+TEST(PrepareMeshSteps, UVMappingTakesTheFlagsAndFixedWValues) {
+    OptionSet options = allClear();
+    options.applyUVMap = options.mapCylindrical = options.mapBox = options.flipU = 1;
+    options.cap = 1;
+    std::strcpy(options.uTileText, "2.5");
+    Mesh mesh = makeGridMesh(1, 1.0f);
+    const MeshOperationCall& map = prepareLogged(mesh, options).first("ApplyUVWMap");
+    EXPECT_EQ(map.args[0], MAP_CYLINDRICAL);
+    EXPECT_EQ(map.args[1], 2.5);
+    EXPECT_EQ(map.args[2], 1.0);
+    EXPECT_EQ(map.args[3], 1.0); // W tile
+    EXPECT_EQ(map.args[4], 1.0); // U flip
+    EXPECT_EQ(map.args[5], 0.0); // V flip
+    EXPECT_EQ(map.args[6], 0.0); // W flip
+    EXPECT_EQ(map.args[7], 1.0); // cap
+    EXPECT_EQ(map.args[8], 1.0); // identity transform
 }

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "app/dialog_options.h"
+#include "hostkit/mesh/operation_observer.h"
 #include "hostkit/scene/materials.h"
 #include "hostkit/scene/primitive_objects.h"
 #include "hostkit/scene/scene_dump.h"
@@ -146,4 +147,26 @@ TEST_F(UtilityTest, CloseKeepsThePageChoicesAndTextsAreRewritten) {
     seam = hostuiSeamFor(h.host.panelPage());
     EXPECT_EQ(seam->findById(IDC_BIAS_EDIT)->text, "0,5");
     h.host.closeUtility();
+}
+
+namespace {
+void recordMesh(const MeshOperationCall& call, void* context) {
+    auto* order = static_cast<std::vector<const Mesh*>*>(context);
+    if (std::string(call.name) == "InvalidateGeomCache") order->push_back(call.mesh);
+}
+} // namespace
+
+TEST_F(UtilityTest, WholeSceneVisitsTheRootFirstAndParentsBeforeChildren) {
+    PluginHarness h;
+    h.scene.root()->setObject(std::make_unique<MeshObject>(tri()));
+    SceneNode* first = h.addMeshNode("First", tri());
+    SceneNode* child = h.addMeshNode("Child", tri(), first);
+    SceneNode* second = h.addMeshNode("Second", tri());
+    auto meshOf = [](SceneNode* node) { return &static_cast<MeshObject*>(node->object())->mesh; };
+    std::vector<const Mesh*> order;
+    setMeshOperationObserver(&recordMesh, &order);
+    runPage(h, {});
+    setMeshOperationObserver(nullptr, nullptr);
+    EXPECT_EQ(order, (std::vector<const Mesh*>{meshOf(h.scene.root()), meshOf(first), meshOf(child),
+                                               meshOf(second)}));
 }

@@ -1,0 +1,23 @@
+// The mesh operation observer.
+#include <initializer_list>
+
+#include "hostkit/mesh/operation_observer.h"
+
+static MeshOperationObserver currentObserver = nullptr;
+static void* currentContext = nullptr;
+
+MeshOperationObserver setMeshOperationObserver(MeshOperationObserver observer, void* context) {
+    MeshOperationObserver previous = currentObserver;
+    currentObserver = observer;
+    currentContext = context;
+    return previous;
+}
+
+void hostkit::reportMeshOperation(const char* name, const Mesh* mesh,
+                                  std::initializer_list<double> args) {
+    if (!currentObserver) return;
+    MeshOperationCall call{name, mesh, {}, 0};
+    for (double value : args)
+        if (call.argCount < 9) call.args[call.argCount++] = value;
+    currentObserver(call, currentContext);
+}
