@@ -119,7 +119,12 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
     for (uint32_t c = ws.vertexHead[u]; c != kNone; c = ws.cornerNext[c]) {
         uint32_t f = c / 3, k = c % 3;
         if (ws.faceDead[f]) continue;
-        StarFace sf{f, k, m.faces[f].v[(k + 1) % 3], m.faces[f].v[(k + 2) % 3], 0, {}, 0, {}};
+        StarFace& sf = star.faces.emplace_back();
+        sf.face = f;
+        sf.corner = k;
+        sf.next = m.faces[f].v[(k + 1) % 3];
+        sf.prev = m.faces[f].v[(k + 2) % 3];
+        sf.group = 0;
         if (m.texFaces)
             for (uint32_t i = 0; i < 3; ++i) sf.uv[i] = ws.texAt(f, (k + i) % 3);
         Vec3d pa = ws.position(sf.next), pb = ws.position(sf.prev);
@@ -127,8 +132,7 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
         const double len = length(n);
         sf.normal = len > 0 ? n * (1 / len) : Vec3d();
         sf.quality = triangleQuality(pu, pa, pb, len);
-        locked |= dot(sf.normal, sf.normal) == 0;
-        star.faces.push_back(sf);
+        locked |= len == 0;
     }
     if (star.faces.empty() || locked) return;
 
@@ -206,8 +210,11 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
     star.minQuality = 1;
     for (const StarFace& sf : star.faces) {
         const DirectionCone& cone = ws.faceCone[sf.face];
-        star.groupCone[sf.group] = coneUnion(star.groupCone[sf.group],
-                                             cone.spread == kOwnNormal ? coneOf(sf.normal) : cone);
+        const Vec3d& n = sf.normal; // already unit
+        star.groupCone[sf.group] = coneUnion(
+            star.groupCone[sf.group],
+            cone.spread == kOwnNormal ? DirectionCone{Point3(float(n.x), float(n.y), float(n.z)), 0}
+                                      : cone);
         star.minQuality = std::min(star.minQuality, sf.quality);
     }
     star.groupTest.clear();

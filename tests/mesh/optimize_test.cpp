@@ -519,3 +519,27 @@ TEST(Optimize, RefusesACollapseThatFoldsTheTexture) {
         EXPECT_GT(double(b.x - a.x) * (c.y - a.y) - double(b.y - a.y) * (c.x - a.x), 0);
     }
 }
+
+TEST(Optimize, SurvivesRandomFaceSoups) {
+    // arbitrary index triples, some out of range, over coplanar and scattered points
+    std::mt19937 rng(17);
+    int totalRemoved = 0;
+    for (int round = 0; round < 200; ++round) {
+        Mesh m;
+        const int vertices = 3 + int(rng() % 12);
+        m.setNumVerts(vertices);
+        const bool flat = round % 2 == 0;
+        for (int v = 0; v < vertices; ++v)
+            m.vertices[v] =
+                Point3(float(rng() % 5), float(rng() % 5), flat ? 0.0f : float(rng() % 3));
+        m.setNumFaces(1 + int(rng() % 24));
+        for (int f = 0; f < m.faceCount; ++f)
+            for (uint32_t& v : m.faces[f].v) v = uint32_t(rng() % uint32_t(vertices + 1));
+        const Mesh original = m;
+        const int removed = m.Optimize(30 * kDegree, kFourDegrees, 0.1f, kAllFlags, nullptr);
+        EXPECT_EQ(removed, original.faceCount - m.faceCount);
+        expectValidResult(original, m, false, "soup");
+        totalRemoved += removed;
+    }
+    EXPECT_GT(totalRemoved, 0); // the soups did give collapses something to do
+}
