@@ -1,0 +1,503 @@
+// Export benchmark: the plug-in, loaded by path and driven through its dialog like
+// zefhost does, against a one-fprintf-per-line writer of the same file (whose bytes
+// must match) and against Assimp's OBJ exporter; then how export time grows with the
+// number of nodes, and the peak memory of each export. Every export runs in a forked
+// child, so times and peaks do not mix.
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include <assimp/Exporter.hpp>
+#include <assimp/scene.h>
+
+#include "app/plugin_library.h"
+#include "host/hold.h"
+#include "hostkit/mesh/primitives.h"
+#include "hostkit/scene/materials.h"
+#include "hostkit/scene/mesh_object.h"
+#include "hostkit/scene/scene.h"
+#include "hostkit/session/host_session.h"
+#include "hostkit/ui/user.h"
+#include "resources/resource.h"
+
+namespace {
+
+constexpr double kMB = 1024.0 * 1024.0;
+
+// ---- process measurements -------------------------------------------------------
+
+long readStatusKb(const char* field) {
+    FILE* status = std::fopen("/proc/self/status", "r");
+    if (!status) return -1;
+    char line[256];
+    long kb = -1;
+    const size_t len = std::strlen(field);
+    while (std::fgets(line, sizeof line, status))
+        if (std::strncmp(line, field, len) == 0) kb = std::atol(line + len + 1);
+    std::fclose(status);
+    return kb;
+}
+
+// Resets the peak resident size to the current one; false when the kernel refuses.
+bool resetPeak() {
+    FILE* f = std::fopen("/proc/self/clear_refs", "w");
+    if (!f) return false;
+    const bool ok = std::fputs("5", f) >= 0;
+    return std::fclose(f) == 0 && ok;
+}
+
+double cpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto toSeconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) * 1e-6; };
+    return toSeconds(usage.ru_utime) + toSeconds(usage.ru_stime);
+}
+
+struct Measure {
+    bool ok = false;
+    double seconds = 0;    // wall
+    double cpuSeconds = 0; // user + system
+    double baseBytes = 0;  // resident just before the run
+    double peakBytes = 0;  // peak resident during the run
+    double extraBytes() const { return peakBytes - baseBytes; }
+};
+
+// Runs work in a forked child: its wall and CPU time, and its peak resident size
+// against the size just before. ok is work's result; false too when the child died.
+Measure measureInChild(const std::function<bool()>& work) {
+    int channel[2];
+    if (pipe(channel) != 0) return {};
+    std::fflush(stdout);
+    const pid_t child = fork();
+    if (child == 0) {
+        close(channel[0]);
+        resetPeak();
+        Measure m;
+        m.baseBytes = double(readStatusKb("VmRSS:")) * 1024.0;
+        const double cpuStart = cpuSeconds();
+        const auto start = std::chrono::steady_clock::now();
+        m.ok = work();
+        const auto stop = std::chrono::steady_clock::now();
+        m.cpuSeconds = cpuSeconds() - cpuStart;
+        m.seconds = std::chrono::duration<double>(stop - start).count();
+        m.peakBytes = double(readStatusKb("VmHWM:")) * 1024.0;
+        const ssize_t written = write(channel[1], &m, sizeof m);
+        _exit(written == sizeof m ? 0 : 1);
+    }
+    close(channel[1]);
+    Measure m;
+    if (read(channel[0], &m, sizeof m) != sizeof m) m = {};
+    close(channel[0]);
+    waitpid(child, nullptr, 0);
+    return m;
+}
+
+double fileBytes(const std::string& path) {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(path, error);
+    return error ? 0.0 : double(size);
+}
+
+// ---- the plug-in ----------------------------------------------------------------
+
+// The person at the export dialog: sets the check boxes the bench wants (normals and
+// materials on, every preparation step off, vertices in world space), presses OK,
+// and keeps whatever went wrong: a missing control or any message box.
+class BenchUser : public User {
+  public:
+    void onModalDialog(UserSeam& dialog) override {
+        sawDialog = true;
+        const std::pair<int, bool> wanted[] = {
+            {IDC_SELECTED_ONLY, false},   {IDC_EXPORT_NORMALS, true},
+            {IDC_EXPORT_MATERIALS, true}, {IDC_EXPORT_CENTERED, false},
+            {IDC_APPLY_TO_SCENE, false},  {IDC_FLIP_NORMALS, false},
+            {IDC_UNIFY_NORMALS, false},   {IDC_REMOVE_DEGENERATE, false},
+            {IDC_AUTO_SMOOTH, false},     {IDC_OPTIMIZE, false},
+            {IDC_APPLY_UVMAP, false},     {IDC_EXPORT_HIGHLIGHTS, true},
+            {IDC_REMOVE_TWOSIDED, false}, {IDC_APPLY_TWOSIDED, false}};
+        for (const auto& [id, on] : wanted) {
+            std::optional<ControlInfo> control = dialog.findById(id);
+            if (!control) {
+                problems += "no control " + std::to_string(id) + " in " + dialog.title() + "; ";
+                continue;
+            }
+            if (control->checked != on) dialog.click(control->index);
+        }
+        std::optional<ControlInfo> ok = dialog.findById(1);
+        if (ok) dialog.click(ok->index);
+    }
+    void onMessageBox(const std::string& text, const std::string&) override {
+        problems += "message box \"" + text + "\"; ";
+    }
+
+    bool sawDialog = false;
+    std::string problems;
+};
+
+// One export through the loaded plug-in's exporter class. False with a note on
+// stderr when the dialog could not be played or the export showed a message.
+bool exportThroughPlugin(PluginLibrary& plugin, HostSession& host, const std::string& path) {
+    HostClassDescriptor* descriptor = plugin.findClass(SCENE_EXPORT_CLASS_ID);
+    auto* exporter =
+        descriptor ? static_cast<HostSceneExporter*>(descriptor->createInstance(0)) : nullptr;
+    if (!exporter) {
+        std::fprintf(stderr, "the plug-in offers no scene exporter\n");
+        return false;
+    }
+    BenchUser user;
+    User* previous = hkSetUser(&user);
+    exporter->exportScene(path.c_str(), host.exportInterface(), &host);
+    hkSetUser(previous);
+    delete exporter;
+    if (!user.problems.empty() || !user.sawDialog) {
+        std::fprintf(stderr, "export to %s failed: %s\n", path.c_str(),
+                     user.sawDialog ? user.problems.c_str() : "no dialog");
+        return false;
+    }
+    return true;
+}
+
+// ---- the same file, one fprintf per line ----------------------------------------
+
+// Writes the file the plug-in writes for one node with a standard material under
+// the dialog of exportSteps(): one formatted print per line, each result tested.
+bool writeWithFprintf(const std::string& path, const char* name, const Mesh& mesh,
+                      const Matrix3& tm, StdMaterial& material) {
+    std::setlocale(LC_NUMERIC, "German");
+    FILE* out = std::fopen(path.c_str(), "w");
+    if (!out) return false;
+    bool ok = std::fprintf(out, "ZEF File 1.0\n") >= 0 && std::fprintf(out, "NumObjects: 1\n") >= 0;
+    ok = ok && std::fprintf(out, "Object 0: %s\n", name) >= 0;
+    ok = ok && std::fprintf(out, "Vertices: %d TVertices: %d Faces: %d Materials: 1 Normals: 1\n",
+                            mesh.vertexCount, mesh.texVertCount, mesh.faceCount) >= 0;
+
+    const Color diffuse = material.diffuse(0, 0);
+    const Color specular = material.specular(0, 0);
+    ok = ok && std::fprintf(out, "Material list:\n") >= 0;
+    ok = ok && std::fprintf(out, "Material 0: %s\n", material.name.data()) >= 0;
+    ok = ok && std::fprintf(out, "Diffuse: R: %.6f G: %.6f B: %.6f A: %.6f\n", diffuse.r, diffuse.g,
+                            diffuse.b, 1.0f - material.transparency(0, 0)) >= 0;
+    ok = ok && std::fprintf(out,
+                            "Specular: R: %.6f G: %.6f B: %.6f Shininess: %.6f "
+                            "Shiningstrength: %.6f\n",
+                            specular.r, specular.g, specular.b, material.shininess(0, 0),
+                            material.shininessStrength(0, 0)) >= 0;
+    ok = ok && std::fprintf(out, "Twosided: %d\n", material.twoSided()) >= 0;
+    ok = ok && std::fprintf(out, "Texture: NODIFFUSE\n") >= 0;
+
+    ok = ok && std::fprintf(out, "Vertex list:\n") >= 0;
+    for (int k = 0; ok && k < mesh.vertexCount; ++k) {
+        const Point3 p = mesh.vertices[k] * tm;
+        ok = std::fprintf(out, "Vertex %d: X: %.6f Y: %.6f Z: %.6f\n", k, p.x, p.y, p.z) >= 0;
+    }
+    ok = ok && std::fprintf(out, "TVertex list:\n") >= 0;
+    for (int k = 0; ok && k < mesh.texVertCount; ++k) {
+        const UVVert& uv = mesh.texVerts[k];
+        ok = std::fprintf(out, "TVertex %d: U: %.6f V: %.6f\n", k, uv.x, uv.y) >= 0;
+    }
+    ok = ok && std::fprintf(out, "Face list:\n") >= 0;
+    for (int f = 0; ok && f < mesh.faceCount; ++f) {
+        const MeshFace& face = mesh.faces[f];
+        const Point3& n = mesh.faceNormals[f];
+        const TVFace& tv = mesh.texFaces[f];
+        ok = std::fprintf(out, "Face %d: A: %d B: %d C: %d AB: %d BC: %d CA: %d\n", f,
+                          int(face.v[0]), int(face.v[2]), int(face.v[1]), int(face.flags & 1),
+                          int((face.flags >> 1) & 1), int((face.flags >> 2) & 1)) >= 0 &&
+             std::fprintf(out, "Normal: X: %.6f Y: %.6f Z: %.6f\n", n.x, n.y, n.z) >= 0 &&
+             std::fprintf(out, "Smoothing: %u\n", face.smGroup) >= 0 &&
+             std::fprintf(out, "TVFace %d: TA: %d TB: %d TC: %d\n", f, int(tv.t[0]), int(tv.t[2]),
+                          int(tv.t[1])) >= 0;
+    }
+    return std::fclose(out) == 0 && ok;
+}
+
+// ---- Assimp's OBJ exporter ------------------------------------------------------
+
+// The mesh as Assimp holds one: a vertex per face corner with its position (world
+// space), the face's normal and the corner's texture coordinate.
+std::unique_ptr<aiScene> makeAssimpScene(const Mesh& mesh, const Matrix3& tm) {
+    auto scene = std::make_unique<aiScene>();
+    scene->mRootNode = new aiNode("Sphere");
+    scene->mRootNode->mNumMeshes = 1;
+    scene->mRootNode->mMeshes = new unsigned int[1]{0};
+    scene->mNumMaterials = 1;
+    scene->mMaterials = new aiMaterial* [1] { new aiMaterial() };
+    scene->mNumMeshes = 1;
+    scene->mMeshes = new aiMesh* [1] { new aiMesh() };
+
+    aiMesh& out = *scene->mMeshes[0];
+    const unsigned corners = unsigned(mesh.faceCount) * 3;
+    out.mPrimitiveTypes = aiPrimitiveType_TRIANGLE;
+    out.mNumVertices = corners;
+    out.mVertices = new aiVector3D[corners];
+    out.mNormals = new aiVector3D[corners];
+    out.mTextureCoords[0] = new aiVector3D[corners];
+    out.mNumUVComponents[0] = 2;
+    out.mNumFaces = unsigned(mesh.faceCount);
+    out.mFaces = new aiFace[out.mNumFaces];
+    for (int f = 0; f < mesh.faceCount; ++f) {
+        aiFace& face = out.mFaces[f];
+        face.mNumIndices = 3;
+        face.mIndices = new unsigned int[3];
+        const Point3& n = mesh.faceNormals[f];
+        for (int k = 0; k < 3; ++k) {
+            const unsigned corner = unsigned(f) * 3 + unsigned(k);
+            face.mIndices[k] = corner;
+            const Point3 p = mesh.vertices[mesh.faces[f].v[k]] * tm;
+            const UVVert& uv = mesh.texVerts[mesh.texFaces[f].t[k]];
+            out.mVertices[corner] = aiVector3D(p.x, p.y, p.z);
+            out.mNormals[corner] = aiVector3D(n.x, n.y, n.z);
+            out.mTextureCoords[0][corner] = aiVector3D(uv.x, uv.y, 0);
+        }
+    }
+    return scene;
+}
+
+bool exportWithAssimp(const aiScene& scene, const std::string& path) {
+    Assimp::Exporter exporter;
+    if (exporter.Export(&scene, "obj", path) == aiReturn_SUCCESS) return true;
+    std::fprintf(stderr, "Assimp: %s\n", exporter.GetErrorString());
+    return false;
+}
+
+// ---- file comparison ------------------------------------------------------------
+
+// True when both files hold the same bytes; otherwise says loudly where they part.
+bool sameBytes(const std::string& expected, const std::string& actual) {
+    FILE* a = std::fopen(expected.c_str(), "rb");
+    FILE* b = std::fopen(actual.c_str(), "rb");
+    bool same = a && b;
+    std::vector<char> bufferA(1 << 20), bufferB(1 << 20);
+    size_t offset = 0, line = 1;
+    while (same) {
+        const size_t na = std::fread(bufferA.data(), 1, bufferA.size(), a);
+        const size_t nb = std::fread(bufferB.data(), 1, bufferB.size(), b);
+        const size_t n = std::min(na, nb);
+        size_t i = 0;
+        while (i < n && bufferA[i] == bufferB[i]) line += bufferA[i++] == '\n';
+        if (i < n || na != nb) {
+            std::printf("\n*** MISMATCH: %s and %s differ at byte %zu (line %zu)\n",
+                        expected.c_str(), actual.c_str(), offset + i, line);
+            same = false;
+        }
+        if (na == 0) break;
+        offset += n;
+    }
+    if (a) std::fclose(a);
+    if (b) std::fclose(b);
+    return same;
+}
+
+// ---- scenes -----------------------------------------------------------------------
+
+struct BenchScene {
+    Scene scene;
+    HostSession host{scene};
+    double meshBytes = 0;        // every node's mesh
+    double largestMeshBytes = 0; // the largest one
+};
+
+// One node with a UV sphere of about faces faces, normals built, and a standard
+// material; the node sits off the origin so the vertex transform does real work.
+void addSphereNode(BenchScene& bench, int faces) {
+    Mesh mesh = makeSphereMesh(1.0f, std::max(3, int(std::lround(std::sqrt(double(faces))))));
+    mesh.buildNormals();
+    SceneNode* node = bench.scene.createNode("Sphere");
+    node->setObject(std::make_unique<MeshObject>(mesh));
+    Matrix3 tm;
+    tm.SetTrans(Point3(1.5f, -2.0f, 0.25f));
+    node->setTransform(tm);
+    node->setMaterial(bench.scene.createStdMaterial("Glaze"));
+    bench.meshBytes = bench.largestMeshBytes = double(mesh.memoryBytes());
+}
+
+// count nodes, each a 12-face box on a grid of positions, sharing one material.
+void addBoxNodes(BenchScene& bench, int count) {
+    const Mesh box = makeBoxMesh(1, 1, 1, 1);
+    StdMaterial* material = bench.scene.createStdMaterial("Crate");
+    const int side = int(std::ceil(std::sqrt(double(count))));
+    for (int i = 0; i < count; ++i) {
+        SceneNode* node = bench.scene.createNode("Box" + std::to_string(i));
+        node->setObject(std::make_unique<MeshObject>(box));
+        Matrix3 tm;
+        tm.SetTrans(Point3(float(i % side) * 2.0f, float(i / side) * 2.0f, 0));
+        node->setTransform(tm);
+        node->setMaterial(material);
+    }
+    bench.meshBytes = double(box.memoryBytes()) * count;
+    bench.largestMeshBytes = double(box.memoryBytes());
+}
+
+// ---- report ---------------------------------------------------------------------
+
+void printRow(const char* writer, const Measure& m, double bytes) {
+    std::printf("  %-28s %8.3f %8.3f %9.1f %9.1f %10.1f  %s\n", writer, m.seconds, m.cpuSeconds,
+                bytes / kMB, bytes / kMB / std::max(m.seconds, 1e-9), m.extraBytes() / kMB,
+                m.ok ? "" : "FAILED");
+}
+
+// The peak of an export against what the scene holds plus one copy of its largest
+// mesh; the process's own size (resident before the export less the scene) is added
+// to both sides.
+void printMemory(const char* what, const BenchScene& bench, const Measure& m) {
+    const double overhead = m.baseBytes - bench.meshBytes;
+    const double budget = bench.meshBytes + bench.largestMeshBytes;
+    std::printf("  %-20s scene %8.1f MB + largest mesh %7.1f MB = %8.1f MB; peak %8.1f MB "
+                "(process %5.1f MB) -> %+6.1f MB over\n",
+                what, bench.meshBytes / kMB, bench.largestMeshBytes / kMB, budget / kMB,
+                (m.peakBytes - overhead) / kMB, overhead / kMB,
+                (m.peakBytes - overhead - budget) / kMB);
+}
+
+struct Options {
+    bool quick = false;
+    bool keep = false;
+    std::string dir;
+    std::string plugin;
+};
+
+bool parse(int argc, char** argv, Options& options) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--quick") {
+            options.quick = true;
+        } else if (arg == "--keep") {
+            options.keep = true;
+        } else if ((arg == "--dir" || arg == "--plugin") && i + 1 < argc) {
+            (arg == "--dir" ? options.dir : options.plugin) = argv[++i];
+        } else {
+            std::fprintf(stderr,
+                         "usage: export_bench [--quick] [--keep] [--dir DIR] [--plugin PATH]\n"
+                         "  --quick  small sizes; --keep  leave the written files in DIR\n");
+            return false;
+        }
+    }
+    return true;
+}
+
+// The plug-in against the fprintf loop and Assimp on one large mesh; false when a
+// writer failed or the fprintf file differs from the plug-in's.
+bool compareWriters(PluginLibrary& plugin, const Options& options, int faces) {
+    BenchScene bench;
+    addSphereNode(bench, faces);
+    SceneNode* node = bench.scene.findNode("Sphere");
+    const Mesh& mesh = static_cast<MeshObject*>(node->object())->mesh;
+    auto* material = static_cast<StdMaterial*>(node->nodeMaterial());
+    std::printf("One node, UV sphere: %d faces, %d vertices, %d texture vertices, normals built\n",
+                mesh.faceCount, mesh.vertexCount, mesh.texVertCount);
+
+    const std::string pluginPath = options.dir + "/sphere_plugin.zef";
+    const std::string fprintfPath = options.dir + "/sphere_fprintf.zef";
+    const std::string objPath = options.dir + "/sphere_assimp.obj";
+    const Measure viaPlugin =
+        measureInChild([&] { return exportThroughPlugin(plugin, bench.host, pluginPath); });
+    const Measure viaFprintf = measureInChild([&] {
+        return writeWithFprintf(fprintfPath, node->name(), mesh, node->transform(), *material);
+    });
+    std::unique_ptr<aiScene> assimpScene = makeAssimpScene(mesh, node->transform());
+    const Measure viaAssimp =
+        measureInChild([&] { return exportWithAssimp(*assimpScene, objPath); });
+    assimpScene.reset();
+
+    std::printf("  %-28s %8s %8s %9s %9s %10s\n", "writer", "wall s", "cpu s", "file MB", "MB/s",
+                "peak+ MB");
+    printRow("plug-in (zefexp.dle)", viaPlugin, fileBytes(pluginPath));
+    printRow("fprintf per line", viaFprintf, fileBytes(fprintfPath));
+    printRow("Assimp OBJ exporter", viaAssimp, fileBytes(objPath));
+
+    const bool same = viaPlugin.ok && viaFprintf.ok && sameBytes(pluginPath, fprintfPath);
+    std::printf("  fprintf file %s the plug-in's\n",
+                same ? "is byte-identical to" : "DIFFERS FROM");
+    auto ratio = [](const char* name, const Measure& theirs, const Measure& ours, double target) {
+        const double wall = theirs.seconds / std::max(ours.seconds, 1e-9);
+        const double cpu = theirs.cpuSeconds / std::max(ours.cpuSeconds, 1e-9);
+        std::printf("  plug-in vs %-20s %6.1fx faster (cpu %6.1fx), target %4.0fx: %s\n", name,
+                    wall, cpu, target, std::min(wall, cpu) >= target ? "met" : "MISSED");
+    };
+    ratio("fprintf loop", viaFprintf, viaPlugin, 5);
+    ratio("Assimp OBJ", viaAssimp, viaPlugin, 15);
+    std::printf("\nPeak memory of the export (target: at most scene + largest mesh + a few MB)\n");
+    printMemory("sphere", bench, viaPlugin);
+
+    if (!options.keep)
+        for (const std::string& path : {pluginPath, fprintfPath, objPath, objPath + ".mtl",
+                                        options.dir + "/sphere_assimp.mtl"})
+            std::remove(path.c_str());
+    return same && viaAssimp.ok;
+}
+
+// Exports of scenes of many small nodes: time per node should stay flat.
+bool measureNodeGrowth(PluginLibrary& plugin, const Options& options,
+                       const std::vector<int>& counts) {
+    std::printf("\nExport time against the number of nodes (12-face boxes, one material)\n");
+    std::printf("  %8s %8s %8s %12s %9s %10s\n", "nodes", "wall s", "cpu s", "us/node", "file MB",
+                "peak+ MB");
+    bool ok = true;
+    std::vector<std::pair<int, Measure>> results;
+    std::vector<std::unique_ptr<BenchScene>> scenes;
+    for (int count : counts) {
+        auto bench = std::make_unique<BenchScene>();
+        addBoxNodes(*bench, count);
+        const std::string path = options.dir + "/boxes_" + std::to_string(count) + ".zef";
+        const Measure m =
+            measureInChild([&] { return exportThroughPlugin(plugin, bench->host, path); });
+        std::printf("  %8d %8.3f %8.3f %12.2f %9.1f %10.1f  %s\n", count, m.seconds, m.cpuSeconds,
+                    m.seconds / count * 1e6, fileBytes(path) / kMB, m.extraBytes() / kMB,
+                    m.ok ? "" : "FAILED");
+        ok = ok && m.ok;
+        results.emplace_back(count, m);
+        if (!options.keep) std::remove(path.c_str());
+        if (count == counts.back()) printMemory("largest box scene", *bench, m);
+    }
+    const double first = results.front().second.seconds / results.front().first;
+    const double last = results.back().second.seconds / results.back().first;
+    std::printf("  time per node, largest scene over smallest: %.2f (1.00 is linear)\n",
+                last / first);
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options options;
+    if (!parse(argc, argv, options)) return 2;
+    char temporary[] = "/tmp/export_bench.XXXXXX";
+    if (options.dir.empty()) {
+        if (!mkdtemp(temporary)) return 1;
+        options.dir = temporary;
+    }
+    if (options.plugin.empty()) options.plugin = defaultPluginPath();
+    std::string error;
+    std::unique_ptr<PluginLibrary> plugin = PluginLibrary::load(options.plugin, error);
+    if (!plugin) {
+        std::fprintf(stderr, "export_bench: %s\n", error.c_str());
+        return 2;
+    }
+    std::printf("Plug-in: %s (%s); files in %s\n\n", plugin->path().c_str(), plugin->description(),
+                options.dir.c_str());
+
+    const int faces = options.quick ? 20000 : 1000000;
+    const std::vector<int> nodeCounts = options.quick ? std::vector<int>{1000, 5000, 10000}
+                                                      : std::vector<int>{10000, 50000, 100000};
+    bool ok = compareWriters(*plugin, options, faces);
+    ok = measureNodeGrowth(*plugin, options, nodeCounts) && ok;
+
+    theHold.clear();
+    if (!options.keep && options.dir == temporary) std::filesystem::remove(options.dir);
+    plugin.reset();
+    return ok ? 0 : 1;
+}
