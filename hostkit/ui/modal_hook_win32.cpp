@@ -1,6 +1,6 @@
 // The modal hook: the host kit's counterpart of the headless layer's modal run. A
-// dialog is handed over once, after it is shown (the first activation), since
-// EndDialog hides it and visibility is how the seam tells a dialog has ended.
+// dialog is handed over once, from its first activation, as soon as it shows;
+// EndDialog hides it, and visibility is how the seam tells a dialog has ended.
 #include "hostkit/ui/modal_hook_win32.h"
 
 #include <set>
@@ -27,9 +27,12 @@ void runUser(HWND dialog) {
     if (isDialogOpen(dialog)) EndDialog(dialog, 0);
 }
 
+// The dialog can activate while it is still being made; the user gets it once it
+// shows, which the modal loop does when its queue first runs empty. A dialog that
+// ends before it shows is destroyed, and its timer with it.
 void CALLBACK onUserTimer(HWND dialog, UINT, UINT_PTR id, DWORD) {
-    KillTimer(dialog, id);
     if (!isDialogOpen(dialog)) return;
+    KillTimer(dialog, id);
     if (isMessageBox(dialog))
         answerMessageBox(dialog);
     else
