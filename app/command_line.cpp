@@ -163,7 +163,7 @@ int runParsed(CLI::App& app, Request& r, ZefhostSession& session, std::ostream& 
     if (!isExport && !r.positionals.empty()) r.scene = r.positionals[0];
     if (!r.scene.empty() && !session.loadScene(r.scene)) return kExitUsage;
     if (!r.select.empty() && !session.selectNodes(r.select, true)) return kExitUsage;
-    std::vector<UserStep> steps;
+    Scenario steps;
     std::string error;
     if (!(isExport ? r.exportFlags : r.utilityFlags).steps(steps, error)) {
         err << "zefhost " << name << ": " << error << "\n";

@@ -132,7 +132,24 @@ void DialogOptionFlags::addTo(CLI::App& command, DialogKind kind) {
         ->type_name("TYPE");
 }
 
-bool DialogOptionFlags::steps(std::vector<UserStep>& out, std::string& error) const {
+static std::string target(int controlId) {
+    return "#" + std::to_string(controlId);
+}
+
+ScenarioStep checkStep(int controlId, bool checked) {
+    return {checked ? ScenarioStep::Action::Check : ScenarioStep::Action::Uncheck,
+            target(controlId), ""};
+}
+
+ScenarioStep clickStep(int controlId) {
+    return {ScenarioStep::Action::Click, target(controlId), ""};
+}
+
+ScenarioStep typeStep(int controlId, const std::string& text) {
+    return {ScenarioStep::Action::Type, target(controlId), text};
+}
+
+bool DialogOptionFlags::steps(Scenario& out, std::string& error) const {
     int mapControl = 0;
     if (!mapType_.empty()) {
         for (const MapChoice& choice : kMapChoices)
@@ -148,38 +165,12 @@ bool DialogOptionFlags::steps(std::vector<UserStep>& out, std::string& error) co
         if (onOptions_[i] && onOptions_[i]->count() > 0) state = 1;
         if (offOptions_[i] && offOptions_[i]->count() > 0) state = -1;
         if (kCheckOptions[i].controlId == IDC_APPLY_UVMAP && mapControl && state == 0) state = 1;
-        if (state != 0)
-            out.push_back({UserStep::SetCheck, kCheckOptions[i].controlId, state > 0, ""});
+        if (state != 0) out.steps.push_back(checkStep(kCheckOptions[i].controlId, state > 0));
         if (!checkValues_[i].empty())
-            out.push_back(
-                {UserStep::Type, kCheckOptions[i].valueEditId, false, checkValues_[i][0]});
+            out.steps.push_back(typeStep(kCheckOptions[i].valueEditId, checkValues_[i][0]));
     }
     for (size_t i = 0; i < kTextCountFlags; ++i)
-        if (textsGiven_[i])
-            out.push_back({UserStep::Type, kTextOptions[i].controlId, false, texts_[i]});
-    if (mapControl) out.push_back({UserStep::Click, mapControl, false, ""});
+        if (textsGiven_[i]) out.steps.push_back(typeStep(kTextOptions[i].controlId, texts_[i]));
+    if (mapControl) out.steps.push_back(clickStep(mapControl));
     return true;
-}
-
-SeamResult playSteps(UserSeam& dialog, const std::vector<UserStep>& steps) {
-    for (const UserStep& step : steps) {
-        std::optional<ControlInfo> control = dialog.findById(step.controlId);
-        if (!control)
-            return {"no control with id " + std::to_string(step.controlId) + " in '" +
-                    dialog.title() + "'"};
-        SeamResult result;
-        switch (step.kind) {
-        case UserStep::SetCheck:
-            if (control->checked != step.checked) result = dialog.click(control->index);
-            break;
-        case UserStep::Click:
-            result = dialog.click(control->index);
-            break;
-        case UserStep::Type:
-            result = dialog.type(control->index, step.text);
-            break;
-        }
-        if (!result.ok()) return result;
-    }
-    return {};
 }

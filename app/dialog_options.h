@@ -8,27 +8,23 @@
 
 #include <CLI/CLI.hpp>
 
-#include "hostkit/ui/user_seam.h"
+#include "hostkit/ui/scenario.h"
 
 enum class DialogKind { Export, Utility };
 
-// One action on a dialog control, by id.
-struct UserStep {
-    enum Kind { SetCheck, Click, Type };
-    Kind kind = Click;
-    int controlId = 0;
-    bool checked = false; // SetCheck
-    std::string text;     // Type
-};
+// Scenario steps on the control with that id.
+ScenarioStep checkStep(int controlId, bool checked);
+ScenarioStep clickStep(int controlId);
+ScenarioStep typeStep(int controlId, const std::string& text);
 
 // The flags given on one command line, kept until they are turned into steps.
 class DialogOptionFlags {
   public:
     // Adds every flag that dialog kind has, with help texts and defaults.
     void addTo(CLI::App& command, DialogKind kind);
-    // The steps for what was given, in dialog order. Fails with a message when a
-    // value is not one the dialog offers (an unknown map type).
-    bool steps(std::vector<UserStep>& out, std::string& error) const;
+    // Appends the steps for what was given, in dialog order. Fails with a message
+    // when a value is not one the dialog offers (an unknown map type).
+    bool steps(Scenario& out, std::string& error) const;
     // Clears what was parsed, for the next command of a session.
     void reset();
 
@@ -41,7 +37,3 @@ class DialogOptionFlags {
     std::string mapType_;
     DialogKind kind_ = DialogKind::Export;
 };
-
-// Plays the steps on an open dialog or page. Stops at the first step whose control is
-// missing, with a message naming the control and the dialog.
-SeamResult playSteps(UserSeam& dialog, const std::vector<UserStep>& steps);

@@ -1,11 +1,11 @@
 // zefhost's commands over one session.
 #include "app/demo_scene.h"
 #include "app/scene_file.h"
-#include "app/scripted_user.h"
 #include "app/zef_reader.h"
 #include "app/zefhost_session.h"
 #include "host/hold.h"
 #include "hostkit/ui/hostui.h"
+#include "resources/resource.h"
 
 ZefhostSession::ZefhostSession(std::ostream& out, std::ostream& err)
     : out_(out), err_(err), scene_(makeDemoScene()), host_(new HostSession(*scene_)) {}
@@ -81,8 +81,7 @@ static void printSummary(std::ostream& out, const std::string& path) {
         << path << "\n";
 }
 
-int ZefhostSession::exportScene(const std::string& path, const std::vector<UserStep>& steps,
-                                bool cancel) {
+int ZefhostSession::exportScene(const std::string& path, const Scenario& steps, bool cancel) {
     if (!plugin_) return kExitUsage;
     HostClassDescriptor* descriptor = plugin_->findClass(SCENE_EXPORT_CLASS_ID);
     auto* exporter =
@@ -91,30 +90,36 @@ int ZefhostSession::exportScene(const std::string& path, const std::vector<UserS
         err_ << "zefhost: the plug-in offers no scene exporter\n";
         return kExitUsage;
     }
-    ScriptedUser user(steps, cancel, err_); // message boxes show on stderr
+    Scenario scenario = steps;
+    scenario.steps.push_back(clickStep(cancel ? IDCANCEL : IDOK));
+    ScenarioUser user;
+    user.queue(scenario);
     User* previous = hkSetUser(&user);
     int result = exporter->exportScene(path.c_str(), host_->exportInterface(), host_.get());
     hkSetUser(previous);
     delete exporter;
 
-    if (!user.error().empty()) {
-        err_ << "zefhost: " << user.error() << "\n";
+    bool noData = false, writeError = false;
+    for (const ScenarioUser::Message& message : user.messages()) {
+        err_ << message.caption << ": " << message.text << "\n";
+        noData = noData || message.text == "No data to export";
+        writeError = writeError || message.text == "Write error on file";
+    }
+    if (!user.errors().empty()) { // a step could not be played: the dialog was closed
+        err_ << "zefhost: " << user.errors().front() << "\n";
         return kExitUsage;
     }
-    if (result < 0) return kExitFailed;
-    if (user.cancelled() || !user.sawDialog()) {
+    if (result < 0 || writeError) return kExitFailed;
+    if (cancel || user.dialogTitles().empty()) {
         out_ << "Export cancelled\n";
         return kExitCancelled;
     }
-    for (const std::string& message : user.messages()) {
-        if (message == "No data to export") return kExitNoData;
-        if (message == "Write error on file") return kExitFailed;
-    }
+    if (noData) return kExitNoData;
     printSummary(out_, path);
     return kExitOk;
 }
 
-int ZefhostSession::runUtility(const std::vector<UserStep>& steps, bool apply) {
+int ZefhostSession::runUtility(const Scenario& steps, bool apply) {
     if (!plugin_) return kExitUsage;
     HostClassDescriptor* descriptor = plugin_->findClass(UTILITY_CLASS_ID);
     auto* utility =
@@ -131,12 +136,12 @@ int ZefhostSession::runUtility(const std::vector<UserStep>& steps, bool apply) {
         host_->closeUtility();
         return kExitFailed;
     }
-    SeamResult played = playSteps(*seam, steps);
+    SeamResult played = runScenario(steps, *seam);
     if (played.ok() && apply) {
-        std::optional<ControlInfo> applyButton = seam->findById(1);
+        std::optional<ControlInfo> applyButton = seam->findById(IDOK);
         played = applyButton ? seam->click(applyButton->index) : SeamResult{"no Apply button"};
     }
-    std::optional<ControlInfo> closeButton = seam->findById(2);
+    std::optional<ControlInfo> closeButton = seam->findById(IDCANCEL);
     if (closeButton) seam->click(closeButton->index);
     if (host_->utilityOpen()) host_->closeUtility();
     if (!played.ok()) {

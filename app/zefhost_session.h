@@ -34,11 +34,11 @@ class ZefhostSession {
     bool selectNodes(const std::vector<std::string>& names, bool replace);
 
     // An export to path with a fresh exporter object; the steps are played on its
-    // dialog, then OK (or Cancel) is pressed.
-    int exportScene(const std::string& path, const std::vector<UserStep>& steps, bool cancel);
+    // dialog, then OK (or Cancel) is pressed. Message boxes are printed on err.
+    int exportScene(const std::string& path, const Scenario& steps, bool cancel);
     // Opens the utility, plays the steps on its page, presses Apply (unless told not
     // to), then Close.
-    int runUtility(const std::vector<UserStep>& steps, bool apply);
+    int runUtility(const Scenario& steps, bool apply);
     int undo();
     int redo();
 

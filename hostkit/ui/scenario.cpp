@@ -13,6 +13,8 @@ struct ActionName {
 
 constexpr ActionName kActions[] = {
     {"click", ScenarioStep::Action::Click, true},
+    {"check", ScenarioStep::Action::Check, true},
+    {"uncheck", ScenarioStep::Action::Uncheck, true},
     {"up", ScenarioStep::Action::ArrowUp, true},
     {"down", ScenarioStep::Action::ArrowDown, true},
     {"type", ScenarioStep::Action::Type, true},
@@ -30,6 +32,10 @@ std::string trim(const std::string& s) {
 SeamResult act(const ScenarioStep& step, const ControlInfo& control, UserSeam& seam) {
     switch (step.action) {
     case ScenarioStep::Action::Click:
+        return seam.click(control.index);
+    case ScenarioStep::Action::Check:
+    case ScenarioStep::Action::Uncheck:
+        if (control.checked == (step.action == ScenarioStep::Action::Check)) return {};
         return seam.click(control.index);
     case ScenarioStep::Action::ArrowUp:
         return seam.clickArrow(control.index, SpinArrow::Up);

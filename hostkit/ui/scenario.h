@@ -3,6 +3,7 @@
 //
 // Text form, one step per line ('#' at the start of a line begins a comment):
 //   click TARGET        clicks a button, check box or radio button
+//   check TARGET / uncheck TARGET   clicks a check box only when its state differs
 //   up TARGET / down TARGET   clicks a spinner's arrow
 //   type TARGET TEXT    replaces an edit's text (TARGET is one word, e.g. #1028)
 //   enter / escape      presses the key
@@ -17,7 +18,7 @@
 #include "hostkit/ui/user.h"
 
 struct ScenarioStep {
-    enum class Action { Click, ArrowUp, ArrowDown, Type, Enter, Escape };
+    enum class Action { Click, Check, Uncheck, ArrowUp, ArrowDown, Type, Enter, Escape };
     Action action = Action::Click;
     std::string target;
     std::string text; // for Type

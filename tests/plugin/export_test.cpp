@@ -226,10 +226,8 @@ TEST_F(ExportTest, CancelWritesNothingAndKeepsTheOptions) {
     PluginHarness h;
     addTri(h);
     OptionSet before = exportOptions;
-    ExportOutcome outcome = h.exportTo(out,
-                                       {{UserStep::SetCheck, IDC_EXPORT_NORMALS, true, ""},
-                                        {UserStep::Type, IDC_ANGLE_EDIT, false, "12"}},
-                                       true);
+    ExportOutcome outcome = h.exportTo(
+        out, {checkStep(IDC_EXPORT_NORMALS, true), typeStep(IDC_ANGLE_EDIT, "12")}, true);
     EXPECT_EQ(outcome.hostResult, 1);
     EXPECT_FALSE(fileExists(out));
     EXPECT_EQ(std::memcmp(&before, &exportOptions, sizeof(OptionSet)), 0);
@@ -288,9 +286,8 @@ TEST_F(ExportTest, WriteErrorReportsAndKeepsTheOldFile) {
 TEST_F(ExportTest, SecondExportOpensWithTheFirstOnesChoices) {
     PluginHarness h;
     addTri(h);
-    h.exportTo(out, {{UserStep::SetCheck, IDC_AUTO_SMOOTH, true, ""},
-                     {UserStep::Type, IDC_ANGLE_EDIT, false, "45.5"},
-                     {UserStep::Click, IDC_MAP_SPHERICAL, false, ""}});
+    h.exportTo(out, {checkStep(IDC_AUTO_SMOOTH, true), typeStep(IDC_ANGLE_EDIT, "45.5"),
+                     clickStep(IDC_MAP_SPHERICAL)});
     EXPECT_STREQ(exportOptions.angleText, "45,5"); // rewritten when the preparation read it
     EXPECT_EQ(exportOptions.mapSpherical, 1);
     EXPECT_EQ(exportOptions.mapPlanar, 0);

@@ -10,7 +10,7 @@
 #include <array>
 #include <cstdio>
 
-#include "app/scripted_user.h"
+#include "app/dialog_options.h"
 #include "host/hold.h"
 #include "export/zef_export.h"
 #include "hostkit/scene/mesh_object.h"
@@ -30,16 +30,19 @@ class PluginHarness {
 
     // Exports with the current exportOptions (the dialog is filled and read back
     // unchanged), or with the given steps played first.
-    ExportOutcome exportTo(const std::string& path, std::vector<UserStep> steps = {},
+    ExportOutcome exportTo(const std::string& path, std::vector<ScenarioStep> steps = {},
                            bool cancel = false) {
-        std::ostringstream messages;
-        ScriptedUser user(std::move(steps), cancel, messages);
+        Scenario scenario{std::move(steps)};
+        scenario.steps.push_back(clickStep(cancel ? 2 : 1));
+        ScenarioUser user;
+        user.queue(scenario);
         User* previous = hkSetUser(&user);
         ZefExport exporter;
         ExportOutcome outcome;
         outcome.hostResult = exporter.exportScene(path.c_str(), host.exportInterface(), &host);
         hkSetUser(previous);
-        outcome.messages = user.messages();
+        for (const ScenarioUser::Message& message : user.messages())
+            outcome.messages.push_back(message.text);
         return outcome;
     }
 

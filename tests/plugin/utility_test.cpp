@@ -24,12 +24,12 @@ class UtilityTest : public ::testing::Test {
     void TearDown() override { theHold.clear(); }
 
     // Opens the page, plays the steps, presses Apply (when asked) and Close.
-    void runPage(PluginHarness& h, const std::vector<UserStep>& steps, bool apply = true) {
+    void runPage(PluginHarness& h, const std::vector<ScenarioStep>& steps, bool apply = true) {
         h.host.openUtility(&zefUtility);
         ASSERT_NE(h.host.panelPage(), nullptr);
         EXPECT_EQ(h.host.panelTitle(), "ZEFX Utility");
         auto seam = hostuiSeamFor(h.host.panelPage());
-        ASSERT_TRUE(playSteps(*seam, steps).ok());
+        ASSERT_TRUE(runScenario(Scenario{steps}, *seam).ok());
         if (apply) seam->click(seam->findById(IDOK)->index);
         seam->click(seam->findById(IDCANCEL)->index);
         EXPECT_FALSE(h.host.utilityOpen());
@@ -48,13 +48,10 @@ TEST_F(UtilityTest, ApplyThenUndoGivesBackTheSceneExactly) {
     StdMaterial* material = h.scene.createStdMaterial("M");
     a->setMaterial(material);
     std::string loaded = dumpScene(h.scene);
-    runPage(h, {{UserStep::SetCheck, IDC_FLIP_NORMALS, true, ""},
-                {UserStep::SetCheck, IDC_REMOVE_DEGENERATE, true, ""},
-                {UserStep::SetCheck, IDC_APPLY_TWOSIDED, true, ""},
-                {UserStep::SetCheck, IDC_APPLY_UVMAP, true, ""},
-                {UserStep::Click, IDC_MAP_BOX, false, ""},
-                {UserStep::Type, IDC_UTILE_EDIT, false, "2"},
-                {UserStep::Type, IDC_VTILE_EDIT, false, "1"}});
+    runPage(h,
+            {checkStep(IDC_FLIP_NORMALS, true), checkStep(IDC_REMOVE_DEGENERATE, true),
+             checkStep(IDC_APPLY_TWOSIDED, true), checkStep(IDC_APPLY_UVMAP, true),
+             clickStep(IDC_MAP_BOX), typeStep(IDC_UTILE_EDIT, "2"), typeStep(IDC_VTILE_EDIT, "1")});
     std::string applied = dumpScene(h.scene);
     EXPECT_NE(applied, loaded);
     EXPECT_EQ(material->twoSidedFlag, 1);
@@ -72,8 +69,7 @@ TEST_F(UtilityTest, SelectedOnlyWithNothingSelectedIsOneEmptyStep) {
     PluginHarness h;
     h.addMeshNode("A", tri());
     int redraws = h.host.redrawCount();
-    runPage(h, {{UserStep::SetCheck, IDC_SELECTED_ONLY, true, ""},
-                {UserStep::SetCheck, IDC_FLIP_NORMALS, true, ""}});
+    runPage(h, {checkStep(IDC_SELECTED_ONLY, true), checkStep(IDC_FLIP_NORMALS, true)});
     ASSERT_EQ(theHold.stepCount(), 1);
     EXPECT_EQ(theHold.stepRecordCount(0), 0);
     EXPECT_EQ(h.host.redrawCount(), redraws + 1);
@@ -85,8 +81,7 @@ TEST_F(UtilityTest, SelectedChildOfUnselectedParentIsTheOnlyChange) {
     SceneNode* child = h.addMeshNode("Child", tri(), parent);
     h.addMeshNode("Grandchild", tri(), child);
     h.scene.select(child);
-    runPage(h, {{UserStep::SetCheck, IDC_SELECTED_ONLY, true, ""},
-                {UserStep::SetCheck, IDC_FLIP_NORMALS, true, ""}});
+    runPage(h, {checkStep(IDC_SELECTED_ONLY, true), checkStep(IDC_FLIP_NORMALS, true)});
     EXPECT_EQ(theHold.stepRecordCount(0), 1);
     EXPECT_EQ(static_cast<MeshObject*>(child->object())->mesh.faces[0].v[1], 2u);
     EXPECT_EQ(static_cast<MeshObject*>(parent->object())->mesh.faces[0].v[1], 1u);
@@ -101,7 +96,7 @@ TEST_F(UtilityTest, SharedMaterialIsSwitchedOnceAndFacelessNodesKeepTheirs) {
     Mesh points;
     points.setNumVerts(2);
     h.addMeshNode("Points", points)->setMaterial(lonely);
-    runPage(h, {{UserStep::SetCheck, IDC_APPLY_TWOSIDED, true, ""}});
+    runPage(h, {checkStep(IDC_APPLY_TWOSIDED, true)});
     EXPECT_EQ(shared->twoSidedFlag, 1);
     EXPECT_EQ(lonely->twoSidedFlag, 0);
     // One two-sided record and one mesh record per node with faces.
@@ -114,8 +109,7 @@ TEST_F(UtilityTest, PrimitiveGetsItsMaterialSwitchedButNoMeshRecord) {
     SceneNode* box = h.scene.createNode("Box");
     box->setObject(std::make_unique<BoxObject>(1.0f, 1.0f, 1.0f, 1));
     box->setMaterial(material);
-    runPage(h, {{UserStep::SetCheck, IDC_APPLY_TWOSIDED, true, ""},
-                {UserStep::SetCheck, IDC_FLIP_NORMALS, true, ""}});
+    runPage(h, {checkStep(IDC_APPLY_TWOSIDED, true), checkStep(IDC_FLIP_NORMALS, true)});
     EXPECT_EQ(material->twoSidedFlag, 1);
     EXPECT_EQ(theHold.stepRecordCount(0), 1);
 }
@@ -123,10 +117,7 @@ TEST_F(UtilityTest, PrimitiveGetsItsMaterialSwitchedButNoMeshRecord) {
 TEST_F(UtilityTest, CloseKeepsThePageChoicesAndTextsAreRewritten) {
     PluginHarness h;
     h.addMeshNode("A", tri());
-    runPage(h,
-            {{UserStep::SetCheck, IDC_OPTIMIZE, true, ""},
-             {UserStep::Type, IDC_BIAS_EDIT, false, "0.5"}},
-            false);
+    runPage(h, {checkStep(IDC_OPTIMIZE, true), typeStep(IDC_BIAS_EDIT, "0.5")}, false);
     EXPECT_EQ(theHold.stepCount(), 0);
     EXPECT_EQ(utilityOptions.optimize, 1);
     EXPECT_STREQ(utilityOptions.biasText, "0.5"); // read back as typed
