@@ -73,7 +73,9 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
             e.texV = m.texFaces[sf.face].t[(sf.corner + (sf.next == v ? 1 : 2)) % 3];
         }
     }
-    if (removed == 0) return -1;
+    // a collapse must move a face: dropping a lone ear would erase area, however wide the
+    // threshold
+    if (removed == 0 || removed == star.faces.size()) return -1;
 
     double newQuality = 1;
     for (size_t i = 0; i < star.faces.size(); ++i) {

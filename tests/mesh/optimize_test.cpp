@@ -11,6 +11,7 @@
 #include <set>
 #include <tuple>
 
+#include "hostkit/mesh/edge_table.h"
 #include "hostkit/mesh/optimize_cone.h"
 #include "hostkit/mesh/optimize_state.h"
 #include "hostkit/mesh/primitives.h"
@@ -51,9 +52,10 @@ std::map<EdgeKey, int> edgeFaceCounts(const Mesh& m) {
     std::map<EdgeKey, int> counts;
     for (int f = 0; f < m.faceCount; ++f) {
         const MeshFace& face = m.faces[f];
+        if (!hostkit::isProperFace(face, m.vertexCount)) continue;
         for (int k = 0; k < 3; ++k) {
             uint32_t a = face.v[k], b = face.v[(k + 1) % 3];
-            if (a != b) ++counts[{std::min(a, b), std::max(a, b)}];
+            ++counts[{std::min(a, b), std::max(a, b)}];
         }
     }
     return counts;
@@ -334,6 +336,20 @@ TEST(Optimize, BoundaryBendsOnlyWithinThreshold) {
     EXPECT_GE(m.faceCount, 45);
 }
 
+TEST(Optimize, WideThresholdsNeverEraseTheSurface) {
+    // cutting a corner of the square bends its rim by 45 degrees: refused at 30 degrees
+    Mesh m = makeGridMesh(10, 2.0f);
+    const double area = totalArea(m);
+    m.Optimize(30 * kDegree, kFourDegrees, 0.1f, kAllFlags, nullptr);
+    EXPECT_EQ(m.faceCount, 2);
+    EXPECT_NEAR(totalArea(m), area, 1e-5);
+    // at nearly 90 degrees corners may go, but the last face is no ear to drop
+    Mesh wide = makeGridMesh(10, 2.0f);
+    wide.Optimize(89 * kDegree, 89 * kDegree, 0.1f, kAllFlags, nullptr);
+    EXPECT_GE(wide.faceCount, 1);
+    EXPECT_GT(totalArea(wide), 0.25 * area);
+}
+
 TEST(Optimize, FullBiasNeverWorsensTheWorstTriangle) {
     Mesh m = noisySurface(30, 5);
     const double before = minQuality(m);
@@ -521,20 +537,19 @@ TEST(Optimize, RefusesACollapseThatFoldsTheTexture) {
 }
 
 TEST(Optimize, SurvivesRandomFaceSoups) {
-    // arbitrary index triples, some out of range, over coplanar and scattered points
+    // grids with some indices scrambled (some out of range) and random faces added
     std::mt19937 rng(17);
     int totalRemoved = 0;
     for (int round = 0; round < 200; ++round) {
-        Mesh m;
-        const int vertices = 3 + int(rng() % 12);
-        m.setNumVerts(vertices);
-        const bool flat = round % 2 == 0;
-        for (int v = 0; v < vertices; ++v)
-            m.vertices[v] =
-                Point3(float(rng() % 5), float(rng() % 5), flat ? 0.0f : float(rng() % 3));
-        m.setNumFaces(1 + int(rng() % 24));
+        Mesh m = makeGridMesh(3 + round % 4, 2.0f);
+        m.setTexFacesEnabled(false);
+        const int vertices = m.vertexCount, gridFaces = m.faceCount;
+        if (round % 2) // lift some vertices off the plane
+            for (int v = 0; v < vertices; ++v) m.vertices[v].z = float(rng() % 3) * 0.1f;
+        m.setNumFaces(gridFaces + int(rng() % 4), true);
         for (int f = 0; f < m.faceCount; ++f)
-            for (uint32_t& v : m.faces[f].v) v = uint32_t(rng() % uint32_t(vertices + 1));
+            for (uint32_t& v : m.faces[f].v)
+                if (f >= gridFaces || rng() % 16 == 0) v = uint32_t(rng() % uint32_t(vertices + 1));
         const Mesh original = m;
         const int removed = m.Optimize(30 * kDegree, kFourDegrees, 0.1f, kAllFlags, nullptr);
         EXPECT_EQ(removed, original.faceCount - m.faceCount);
