@@ -45,7 +45,7 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
     const double threshold = ws.settings.normalThreshold;
     const Vec3d pv = ws.position(v);
     const bool textured = m.texFaces != nullptr;
-    scratch.newTex.assign(star.faces.size(), kNone);
+    scratch.newTex.resize(star.faces.size()); // set for every face that stays
 
     double deviation = 0;
     if (star.cls == VertexClass::Line) {
@@ -98,8 +98,9 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
         uint32_t tex = kNone;
         for (size_t e = 0; e < removed; ++e) {
             const EdgeFace& r = edgeFaces[e];
-            if (r.group != sf.group || r.uvU != uvU) continue;
-            if (tex != kNone && m.texVerts[r.texV] != m.texVerts[tex]) return -1; // ambiguous
+            if (r.group != sf.group || !sameUV(r.uvU, uvU)) continue;
+            if (tex != kNone && !sameUV(m.texVerts[r.texV], m.texVerts[tex]))
+                return -1; // ambiguous
             tex = r.texV;
         }
         if (tex == kNone) return -1;
@@ -111,8 +112,13 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
     }
 
     const double bias = ws.settings.bias;
-    const double oldQuality = star.minQuality;
-    if (newQuality < std::min(oldQuality, std::max(kSliverQuality, bias * oldQuality))) return -1;
+    // no new sliver, and at full bias no worse worst triangle (the star's worst is only
+    // needed when the result is below both bounds' ceiling)
+    if (newQuality < std::max(kSliverQuality, bias)) {
+        const double oldQuality = starMinQuality(ws, star);
+        if (newQuality < std::min(oldQuality, std::max(kSliverQuality, bias * oldQuality)))
+            return -1;
+    }
     const double normalized = threshold > 0 ? std::min(1.0, deviation / threshold) : 0;
     return (1 - bias) * normalized + bias * (1 - newQuality);
 }

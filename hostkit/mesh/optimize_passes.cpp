@@ -10,7 +10,7 @@ namespace hostkit::opt {
 namespace {
 
 constexpr size_t kProgressEvery = size_t(1) << 16; // vertices visited between reports
-constexpr size_t kSampleStep = 32;                 // one vertex in this many sets the first limit
+constexpr size_t kSampleStep = 128;                // one vertex in this many sets the first limit
 constexpr double kMinimumLimit = 1.0 / 64;
 constexpr double kFirstLimitScale = 2;
 

@@ -38,8 +38,8 @@ bool isLineEdge(const WorkState& ws, const Star& star, const StarEdge& ei, const
     if (ws.settings.keepMaterials && a.getMatID() != b.getMatID()) return true;
     if (ws.settings.keepSmoothing && a.smGroup != b.smGroup) return true;
     if (ws.mesh.texFaces) {
-        if (fi.uv[0] != fj.uv[0]) return true;
-        if (fi.uv[ei.outgoing ? 1 : 2] != fj.uv[ej.outgoing ? 1 : 2]) return true;
+        if (!sameUV(fi.uv[0], fj.uv[0])) return true;
+        if (!sameUV(fi.uv[ei.outgoing ? 1 : 2], fj.uv[ej.outgoing ? 1 : 2])) return true;
     }
     // a crease sharper than the threshold (unit normals; exact for a zero threshold)
     if (ws.settings.normalThreshold == 0) {
@@ -103,6 +103,14 @@ void initWorkState(WorkState& ws) {
     }
 }
 
+double starMinQuality(const WorkState& ws, const Star& star) {
+    const Vec3d pu = ws.position(star.centre);
+    double worst = 1;
+    for (const StarFace& sf : star.faces)
+        worst = std::min(worst, triangleQuality(pu, ws.position(sf.next), ws.position(sf.prev)));
+    return worst;
+}
+
 void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
     const Mesh& m = ws.mesh;
     star.centre = u;
@@ -131,7 +139,6 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
         const Vec3d n = faceNormal(pu, pa, pb);
         const double len = length(n);
         sf.normal = len > 0 ? n * (1 / len) : Vec3d();
-        sf.quality = triangleQuality(pu, pa, pb, len);
         locked |= len == 0;
     }
     if (star.faces.empty() || locked) return;
@@ -207,7 +214,6 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
     }
 
     star.groupCone.assign(groups, DirectionCone());
-    star.minQuality = 1;
     for (const StarFace& sf : star.faces) {
         const DirectionCone& cone = ws.faceCone[sf.face];
         const Vec3d& n = sf.normal; // already unit
@@ -215,7 +221,6 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
             star.groupCone[sf.group],
             cone.spread == kOwnNormal ? DirectionCone{Point3(float(n.x), float(n.y), float(n.z)), 0}
                                       : cone);
-        star.minQuality = std::min(star.minQuality, sf.quality);
     }
     star.groupTest.clear();
     for (const DirectionCone& cone : star.groupCone)

@@ -78,6 +78,11 @@ struct WorkState {
 // with a texture index out of range. Marks every used vertex and texture vertex.
 void initWorkState(WorkState& ws);
 
+// Exact equality of texture coordinates without early-out branches (compared often).
+inline bool sameUV(const UVVert& a, const UVVert& b) {
+    return (a.x == b.x) & (a.y == b.y) & (a.z == b.z);
+}
+
 enum class VertexClass : uint8_t {
     Interior, // may merge into any neighbour
     Line,     // on a boundary or feature line: may merge only along it
@@ -91,8 +96,7 @@ struct StarFace {
     uint32_t prev;   // vertex before the centre
     uint32_t group;  // side of the feature line the face is on
     Vec3d normal;    // unit normal, zero for zero area
-    double quality;
-    UVVert uv[3]; // texture coordinates at the centre, next and prev (when mapped)
+    UVVert uv[3];    // texture coordinates at the centre, next and prev (when mapped)
 };
 
 // One face's use of the edge from a star's centre to another vertex.
@@ -111,9 +115,11 @@ struct Star {
     uint32_t lineEnds[2] = {kNone, kNone}; // neighbours along the line for Line vertices
     std::vector<DirectionCone> groupCone;  // normals each side stands for
     std::vector<ConeTest> groupTest;       // the threshold test against groupCone
-    double minQuality = 1;                 // worst triangle of the star
     std::vector<uint32_t> parent, label;   // scratch
 };
+
+// Quality of the worst triangle around star.centre.
+double starMinQuality(const WorkState& ws, const Star& star);
 
 // Gathers and classifies the live faces around u. A vertex is Locked when frozen, on a
 // non-manifold edge or vertex, on a zero-area face, at the end or crossing of lines, or
