@@ -28,6 +28,11 @@ struct Request {
 const char* kExitCodesHelp = "Exit codes: 0 done, 1 the export failed, 2 bad command line, "
                              "scene or plug-in, 3 cancelled, 4 nothing to export.";
 
+const char* kDialogFlagsHelp =
+    "Each flag acts on the dialog as a user would: --NAME checks a box, --no-NAME clears it, "
+    "a text flag types into its edit, --map clicks a radio button. What is not given stays as "
+    "the dialog opens: the defaults at first, then the last confirmed choices of the session.";
+
 // Builds the command-line parser; inScript adds the commands of session scripts.
 std::unique_ptr<CLI::App> makeParser(Request& r, bool inScript) {
     auto app = std::make_unique<CLI::App>(
@@ -61,6 +66,7 @@ std::unique_ptr<CLI::App> makeParser(Request& r, bool inScript) {
         "Select this node before the export (repeatable; replaces the scene's selection)");
     exportCommand->add_flag("--cancel", r.cancel, "Press Cancel instead of OK");
     r.exportFlags.addTo(*exportCommand, DialogKind::Export);
+    exportCommand->footer(kDialogFlagsHelp);
 
     CLI::App* utility = app->add_subcommand(
         "utility", "Open the ZEFX Utility, set the flags on its page as a user would, press "
@@ -76,6 +82,7 @@ std::unique_ptr<CLI::App> makeParser(Request& r, bool inScript) {
         "--no-apply", r.noApply,
         "Only set the page and press Close (the choices are kept for the next opening)");
     r.utilityFlags.addTo(*utility, DialogKind::Utility);
+    utility->footer(kDialogFlagsHelp);
     if (!inScript) utility->get_option("--save")->required();
 
     if (inScript) {

@@ -1,4 +1,6 @@
 // The flag table of the option dialogs and how flags become user actions.
+#include <algorithm>
+
 #include "app/dialog_options.h"
 #include "resources/resource.h"
 
@@ -82,9 +84,12 @@ constexpr size_t kTextCountFlags = sizeof(kTextOptions) / sizeof(kTextOptions[0]
 } // namespace
 
 void DialogOptionFlags::reset() {
-    onOptions_.resize(kCheckCount, nullptr);
-    offOptions_.resize(kCheckCount, nullptr);
     // Cleared in place: the options are bound to these elements.
+    checkStates_.resize(kCheckCount);
+    offStates_.resize(kCheckCount);
+    std::fill(checkStates_.begin(), checkStates_.end(), 0);
+    std::fill(offStates_.begin(), offStates_.end(), 0);
+    valueOptions_.resize(kCheckCount, nullptr);
     checkValues_.resize(kCheckCount);
     for (auto& values : checkValues_) values.clear();
     texts_.assign(kTextCountFlags, "");
@@ -99,16 +104,17 @@ void DialogOptionFlags::addTo(CLI::App& command, DialogKind kind) {
     for (size_t i = 0; i < kCheckCount; ++i) {
         const CheckOption& option = kCheckOptions[i];
         if (!(forExport ? option.inExport : option.inUtility)) continue;
-        std::string on = std::string("--") + option.name;
-        std::string help = std::string(option.help) +
-                           " (default: " + (option.onByDefault ? "on" : "off") +
-                           "; the dialog keeps a session's last choice)";
-        onOptions_[i] = option.valueEditId
-                            ? command.add_option(on, checkValues_[i], help)->expected(0, 1)
-                            : command.add_flag(on)->description(help);
-        offOptions_[i] =
-            command.add_flag(std::string("--no-") + option.name)->description("Turn it off");
-        onOptions_[i]->excludes(offOptions_[i]);
+        std::string name = std::string("--") + option.name;
+        std::string help =
+            std::string(option.help) + " (default: " + (option.onByDefault ? "on" : "off") + ")";
+        if (option.valueEditId) {
+            valueOptions_[i] = command.add_option(name, checkValues_[i], help)
+                                   ->expected(0, 1)
+                                   ->type_name("[TEXT]");
+            command.add_flag("--no-" + std::string(option.name), offStates_[i], "Turn it off");
+        } else {
+            command.add_flag(name + ",!--no-" + option.name, checkStates_[i], help);
+        }
     }
     for (size_t i = 0; i < kTextCountFlags; ++i) {
         const TextOption& option = kTextOptions[i];
@@ -161,9 +167,9 @@ bool DialogOptionFlags::steps(Scenario& out, std::string& error) const {
         }
     }
     for (size_t i = 0; i < kCheckCount; ++i) {
-        int state = 0;
-        if (onOptions_[i] && onOptions_[i]->count() > 0) state = 1;
-        if (offOptions_[i] && offOptions_[i]->count() > 0) state = -1;
+        int state = checkStates_[i];
+        if (valueOptions_[i] && valueOptions_[i]->count() > 0) state = 1;
+        if (offStates_[i]) state = -1;
         if (kCheckOptions[i].controlId == IDC_APPLY_UVMAP && mapControl && state == 0) state = 1;
         if (state != 0) out.steps.push_back(checkStep(kCheckOptions[i].controlId, state > 0));
         if (!checkValues_[i].empty())

@@ -29,9 +29,10 @@ class DialogOptionFlags {
     void reset();
 
   private:
-    std::vector<CLI::Option*> onOptions_;  // per check-box option: --NAME, or null
-    std::vector<CLI::Option*> offOptions_; // --no-NAME, or null
-    std::vector<std::string> texts_;       // per text option: the text to type, if given
+    std::vector<int> checkStates_;           // per check-box option: +1 on, -1 off, 0 not given
+    std::vector<int> offStates_;             // --no-NAME of options that also take a value
+    std::vector<CLI::Option*> valueOptions_; // options that take a value, or null
+    std::vector<std::string> texts_;         // per text option: the text to type, if given
     std::vector<bool> textsGiven_;
     std::vector<std::vector<std::string>> checkValues_; // optional values of check flags
     std::string mapType_;

@@ -96,6 +96,15 @@ TEST_F(ZefhostTest, ExitCodesTellOutcomesApart) {
     EXPECT_EQ(zefhost({"export", path("x.zef"), "--select", "Nobody"}).code, kExitUsage);
 }
 
+TEST_F(ZefhostTest, NegatedFlagClearsItsBox) {
+    ASSERT_EQ(zefhost({"export", path("m.zef"), "--no-export-materials"}).code, kExitOk);
+    std::string text = readText(path("m.zef"));
+    EXPECT_EQ(text.find("Material list:"), std::string::npos);
+    EXPECT_EQ(text.find("TVertex list:"), std::string::npos);
+    ASSERT_EQ(zefhost({"export", path("m.zef")}).code, kExitOk); // a fresh process: default on
+    EXPECT_NE(readText(path("m.zef")).find("Material list:"), std::string::npos);
+}
+
 TEST_F(ZefhostTest, HelpExplainsEveryFlag) {
     HostRun run = zefhost({"export", "--help"});
     EXPECT_EQ(run.code, 0);
