@@ -222,6 +222,9 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
             cone.spread == kOwnNormal ? DirectionCone{Point3(float(n.x), float(n.y), float(n.z)), 0}
                                       : cone);
     }
+    // a side whose normals already spread wider than the threshold can never move
+    for (const DirectionCone& cone : star.groupCone)
+        if (cone.spread > ws.settings.normalThreshold) star.cls = VertexClass::Locked;
     star.groupTest.clear();
     for (const DirectionCone& cone : star.groupCone)
         star.groupTest.emplace_back(cone, ws.settings.normalThreshold,

@@ -122,9 +122,10 @@ struct Star {
 double starMinQuality(const WorkState& ws, const Star& star);
 
 // Gathers and classifies the live faces around u. A vertex is Locked when frozen, on a
-// non-manifold edge or vertex, on a zero-area face, at the end or crossing of lines, or
-// with no faces. Edges on a line: boundary, inconsistent winding, a material or smoothing
-// change the flags keep, a texture seam, or a crease sharper than the normal threshold.
+// non-manifold edge or vertex, on a zero-area face, at the end or crossing of lines, with
+// no faces, or when a side's normal cone is already wider than the threshold. Edges on a line:
+// boundary, inconsistent winding, a material or smoothing change the flags keep, a texture seam, or
+// a crease sharper than the normal threshold.
 void analyzeStar(const WorkState& ws, uint32_t u, Star& star);
 
 } // namespace hostkit::opt
