@@ -8,18 +8,39 @@
 #include <cstring>
 #include <memory>
 
+#include "export/number_format.h"
+
 class ZefStream {
   public:
+    // The most a caller may reserve at once.
+    static constexpr size_t kLongestReserve = size_t(1) << 12;
+
     explicit ZefStream(FILE* file);
     ZefStream(const ZefStream&) = delete;
     ZefStream& operator=(const ZefStream&) = delete;
 
     ZefStream& text(const char* s) { return bytes(s, std::strlen(s)); }
     ZefStream& bytes(const char* s, size_t n);
-    ZefStream& integer(int32_t value);      // "%d"
-    ZefStream& unsignedInt(uint32_t value); // "%u"
-    ZefStream& fixed(float value);          // "%.6f" with a decimal comma
+    ZefStream& integer(int32_t value) { return commit(formatInt(reserve(kLongestNumber), value)); }
+    ZefStream& unsignedInt(uint32_t value) {
+        return commit(formatUInt(reserve(kLongestNumber), value));
+    }
+    ZefStream& fixed(float value) { // "%.6f" with a decimal comma
+        return commit(formatFixed6(reserve(kLongestNumber), value));
+    }
     ZefStream& endLine() { return bytes("\n", 1); }
+
+    // Room for n more bytes (n at most kLongestReserve) at the end of the buffer, to
+    // be filled directly; commit then takes everything up to end. Lines written this
+    // way are held back like any others, and dropped once the stream has failed.
+    char* reserve(size_t n) {
+        if (used_ + n > kCapacity) flush();
+        return buffer_.get() + used_;
+    }
+    ZefStream& commit(char* end) {
+        used_ = size_t(end - buffer_.get());
+        return *this;
+    }
 
     // Writes what is buffered. Returns false once any write has failed.
     bool flush();
@@ -28,8 +49,6 @@ class ZefStream {
   private:
     static constexpr size_t kCapacity = size_t(1) << 20;
     static constexpr size_t kLongestNumber = 64;
-
-    char* room(size_t n); // space for n more bytes, flushing first when needed
 
     FILE* file_;
     std::unique_ptr<char[]> buffer_;

@@ -1,5 +1,76 @@
-// The object block of a ZEF file, line by line.
+// The object block of a ZEF file, line by line. The long lists are formatted
+// straight into the stream's buffer, one reserved stretch per line or face group.
 #include "export/zef_writer.h"
+
+namespace {
+// Upper bounds of what one line or group can take: an int is at most 11
+// characters, a fixed-point number at most 48.
+constexpr size_t kLongestVertexLine = 7 + 11 + 5 + 3 * 48 + 8 + 1;
+constexpr size_t kLongestTexVertexLine = 8 + 11 + 5 + 2 * 48 + 4 + 1;
+constexpr size_t kLongestFaceGroup = 512;
+static_assert(kLongestFaceGroup <= ZefStream::kLongestReserve);
+
+// Copies a string literal without its NUL; returns the end.
+template <size_t N> char* put(char* out, const char (&literal)[N]) {
+    std::memcpy(out, literal, N - 1);
+    return out + N - 1;
+}
+
+int edgeBit(const MeshFace& face, int bit) {
+    return int((face.flags >> bit) & 1u);
+}
+
+// One face group: the face line and the lines the options ask for.
+char* putFaceGroup(char* s, const Mesh& mesh, int f, const FaceListOptions& options) {
+    const MeshFace& face = mesh.faces[f];
+    s = put(s, "Face ");
+    s = formatInt(s, f);
+    s = put(s, ": A: ");
+    s = formatInt(s, int32_t(face.v[0]));
+    s = put(s, " B: ");
+    s = formatInt(s, int32_t(face.v[2]));
+    s = put(s, " C: ");
+    s = formatInt(s, int32_t(face.v[1]));
+    s = put(s, " AB: ");
+    *s++ = char('0' + edgeBit(face, 0));
+    s = put(s, " BC: ");
+    *s++ = char('0' + edgeBit(face, 1));
+    s = put(s, " CA: ");
+    *s++ = char('0' + edgeBit(face, 2));
+    *s++ = '\n';
+    if (options.normals) {
+        const Point3& n = mesh.faceNormals[f];
+        s = put(s, "Normal: X: ");
+        s = formatFixed6(s, n.x);
+        s = put(s, " Y: ");
+        s = formatFixed6(s, n.y);
+        s = put(s, " Z: ");
+        s = formatFixed6(s, n.z);
+        *s++ = '\n';
+    }
+    s = put(s, "Smoothing: ");
+    s = formatUInt(s, face.smGroup);
+    *s++ = '\n';
+    if (options.texFaces) {
+        const TVFace& tv = mesh.texFaces[f];
+        s = put(s, "TVFace ");
+        s = formatInt(s, f);
+        s = put(s, ": TA: ");
+        s = formatInt(s, int32_t(tv.t[0]));
+        s = put(s, " TB: ");
+        s = formatInt(s, int32_t(tv.t[2]));
+        s = put(s, " TC: ");
+        s = formatInt(s, int32_t(tv.t[1]));
+        *s++ = '\n';
+    }
+    if (options.materialIds) {
+        s = put(s, "Material: ");
+        s = formatInt(s, int32_t(face.getMatID()));
+        *s++ = '\n';
+    }
+    return s;
+}
+} // namespace
 
 void writeFileHeader(ZefStream& out, int objectCount) {
     out.text("ZEF File 1.0\n");
@@ -23,8 +94,17 @@ void writeVertexList(ZefStream& out, const Mesh& mesh, const Matrix3& tm, const 
     for (int k = 0; k < mesh.vertexCount && !out.failed(); ++k) {
         Point3 p = mesh.vertices[k] * tm;
         if (centred) p -= centre;
-        out.text("Vertex ").integer(k).text(": X: ").fixed(p.x).text(" Y: ").fixed(p.y);
-        out.text(" Z: ").fixed(p.z).endLine();
+        char* s = out.reserve(kLongestVertexLine);
+        s = put(s, "Vertex ");
+        s = formatInt(s, k);
+        s = put(s, ": X: ");
+        s = formatFixed6(s, p.x);
+        s = put(s, " Y: ");
+        s = formatFixed6(s, p.y);
+        s = put(s, " Z: ");
+        s = formatFixed6(s, p.z);
+        *s++ = '\n';
+        out.commit(s);
     }
 }
 
@@ -32,35 +112,20 @@ void writeTexVertexList(ZefStream& out, const Mesh& mesh, int texVertexCount) {
     out.text("TVertex list:\n");
     for (int k = 0; k < texVertexCount && !out.failed(); ++k) {
         const UVVert& uv = mesh.texVerts[k];
-        out.text("TVertex ").integer(k).text(": U: ").fixed(uv.x).text(" V: ").fixed(uv.y);
-        out.endLine();
+        char* s = out.reserve(kLongestTexVertexLine);
+        s = put(s, "TVertex ");
+        s = formatInt(s, k);
+        s = put(s, ": U: ");
+        s = formatFixed6(s, uv.x);
+        s = put(s, " V: ");
+        s = formatFixed6(s, uv.y);
+        *s++ = '\n';
+        out.commit(s);
     }
-}
-
-static int edgeBit(const MeshFace& face, int bit) {
-    return int((face.flags >> bit) & 1u);
 }
 
 void writeFaceList(ZefStream& out, const Mesh& mesh, const FaceListOptions& options) {
     out.text("Face list:\n");
-    for (int f = 0; f < mesh.faceCount && !out.failed(); ++f) {
-        const MeshFace& face = mesh.faces[f];
-        out.text("Face ").integer(f).text(": A: ").integer(int32_t(face.v[0]));
-        out.text(" B: ").integer(int32_t(face.v[2])).text(" C: ").integer(int32_t(face.v[1]));
-        out.text(" AB: ").integer(edgeBit(face, 0)).text(" BC: ").integer(edgeBit(face, 1));
-        out.text(" CA: ").integer(edgeBit(face, 2)).endLine();
-        if (options.normals) {
-            const Point3& n = mesh.faceNormals[f];
-            out.text("Normal: X: ").fixed(n.x).text(" Y: ").fixed(n.y).text(" Z: ").fixed(n.z);
-            out.endLine();
-        }
-        out.text("Smoothing: ").unsignedInt(face.smGroup).endLine();
-        if (options.texFaces) {
-            const TVFace& tv = mesh.texFaces[f];
-            out.text("TVFace ").integer(f).text(": TA: ").integer(int32_t(tv.t[0]));
-            out.text(" TB: ").integer(int32_t(tv.t[2])).text(" TC: ").integer(int32_t(tv.t[1]));
-            out.endLine();
-        }
-        if (options.materialIds) out.text("Material: ").integer(int32_t(face.getMatID())).endLine();
-    }
+    for (int f = 0; f < mesh.faceCount && !out.failed(); ++f)
+        out.commit(putFaceGroup(out.reserve(kLongestFaceGroup), mesh, f, options));
 }
