@@ -125,6 +125,74 @@ Mesh disc(int segments) {
     return m;
 }
 
+// A flat n x n grid and its mirror glued along the rim: a closed pillow of zero thickness.
+// Its two sides meet at every rim vertex, so collapses there must respect the link
+// condition or the sides fuse into edges with four faces. Diagonals run towards the
+// centre, so no diagonal joins two rim vertices.
+Mesh zeroThicknessPillow(int n) {
+    const int side = n + 1;
+    auto index = [&](int x, int y, bool bottom) {
+        bool rim = x == 0 || y == 0 || x == n || y == n;
+        if (!bottom || rim) return uint32_t(y * side + x);
+        return uint32_t(side * side + (y - 1) * (n - 1) + (x - 1));
+    };
+    Mesh m;
+    m.setNumVerts(side * side + (n - 1) * (n - 1));
+    for (int y = 0; y <= n; ++y)
+        for (int x = 0; x <= n; ++x)
+            for (bool bottom : {false, true})
+                m.vertices[index(x, y, bottom)] = Point3(float(x), float(y), 0);
+    m.setNumFaces(4 * n * n);
+    int f = 0;
+    auto addQuad = [&](uint32_t a, uint32_t b, uint32_t c, uint32_t d, bool flip) {
+        // a b c d counter-clockwise seen from +z, split along a-c
+        uint32_t tris[2][3] = {{a, b, c}, {a, c, d}};
+        for (auto& t : tris) {
+            if (flip) std::swap(t[1], t[2]);
+            for (int k = 0; k < 3; ++k) m.faces[f].v[k] = t[k];
+            ++f;
+        }
+    };
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x)
+            for (bool bottom : {false, true}) {
+                uint32_t p00 = index(x, y, bottom), p10 = index(x + 1, y, bottom);
+                uint32_t p11 = index(x + 1, y + 1, bottom), p01 = index(x, y + 1, bottom);
+                if ((x < n / 2) == (y < n / 2))
+                    addQuad(p00, p10, p11, p01, bottom);
+                else
+                    addQuad(p10, p11, p01, p00, bottom);
+            }
+    return m;
+}
+
+// A flat fan around vertex 0 whose texture layout is not the geometry's: merging vertex 0
+// into its nearest neighbour would turn one texture triangle over.
+Mesh fanWithFoldingTexture() {
+    Mesh m;
+    m.setNumVerts(5);
+    m.vertices[0] = Point3(0, 0, 0);
+    m.vertices[1] = Point3(0.5f, 0, 0);
+    m.vertices[2] = Point3(0, 1, 0);
+    m.vertices[3] = Point3(-1, 0, 0);
+    m.vertices[4] = Point3(0, -1, 0);
+    m.setNumTVerts(5);
+    m.texVerts[0] = UVVert(0, 0, 0);
+    m.texVerts[1] = UVVert(1, 0, 0);
+    m.texVerts[2] = UVVert(0, 1, 0);
+    m.texVerts[3] = UVVert(-1, 3, 0);
+    m.texVerts[4] = UVVert(0, -1, 0);
+    m.setNumFaces(4);
+    m.setTexFacesEnabled(true);
+    for (uint32_t f = 0; f < 4; ++f) {
+        const uint32_t a = f + 1, b = (f + 1) % 4 + 1;
+        m.faces[f].v[0] = m.texFaces[f].t[0] = 0;
+        m.faces[f].v[1] = m.texFaces[f].t[1] = a;
+        m.faces[f].v[2] = m.texFaces[f].t[2] = b;
+    }
+    return m;
+}
+
 class StopAfter : public MeshOpProgress {
   public:
     explicit StopAfter(int calls) : left_(calls) {}
@@ -444,78 +512,6 @@ TEST(Optimize, LeavesZeroAreaAndImproperFacesAsTheyAre) {
         EXPECT_EQ(flatFaces(m), flatFaces(original));
     }
 }
-
-namespace {
-
-// A flat n x n grid and its mirror glued along the rim: a closed pillow of zero thickness.
-// Its two sides meet at every rim vertex, so collapses there must respect the link
-// condition or the sides fuse into edges with four faces. Diagonals run towards the
-// centre, so no diagonal joins two rim vertices.
-Mesh zeroThicknessPillow(int n) {
-    const int side = n + 1;
-    auto index = [&](int x, int y, bool bottom) {
-        bool rim = x == 0 || y == 0 || x == n || y == n;
-        if (!bottom || rim) return uint32_t(y * side + x);
-        return uint32_t(side * side + (y - 1) * (n - 1) + (x - 1));
-    };
-    Mesh m;
-    m.setNumVerts(side * side + (n - 1) * (n - 1));
-    for (int y = 0; y <= n; ++y)
-        for (int x = 0; x <= n; ++x)
-            for (bool bottom : {false, true})
-                m.vertices[index(x, y, bottom)] = Point3(float(x), float(y), 0);
-    m.setNumFaces(4 * n * n);
-    int f = 0;
-    auto addQuad = [&](uint32_t a, uint32_t b, uint32_t c, uint32_t d, bool flip) {
-        // a b c d counter-clockwise seen from +z, split along a-c
-        uint32_t tris[2][3] = {{a, b, c}, {a, c, d}};
-        for (auto& t : tris) {
-            if (flip) std::swap(t[1], t[2]);
-            for (int k = 0; k < 3; ++k) m.faces[f].v[k] = t[k];
-            ++f;
-        }
-    };
-    for (int y = 0; y < n; ++y)
-        for (int x = 0; x < n; ++x)
-            for (bool bottom : {false, true}) {
-                uint32_t p00 = index(x, y, bottom), p10 = index(x + 1, y, bottom);
-                uint32_t p11 = index(x + 1, y + 1, bottom), p01 = index(x, y + 1, bottom);
-                if ((x < n / 2) == (y < n / 2))
-                    addQuad(p00, p10, p11, p01, bottom);
-                else
-                    addQuad(p10, p11, p01, p00, bottom);
-            }
-    return m;
-}
-
-// A flat fan around vertex 0 whose texture layout is not the geometry's: merging vertex 0
-// into its nearest neighbour would turn one texture triangle over.
-Mesh fanWithFoldingTexture() {
-    Mesh m;
-    m.setNumVerts(5);
-    m.vertices[0] = Point3(0, 0, 0);
-    m.vertices[1] = Point3(0.5f, 0, 0);
-    m.vertices[2] = Point3(0, 1, 0);
-    m.vertices[3] = Point3(-1, 0, 0);
-    m.vertices[4] = Point3(0, -1, 0);
-    m.setNumTVerts(5);
-    m.texVerts[0] = UVVert(0, 0, 0);
-    m.texVerts[1] = UVVert(1, 0, 0);
-    m.texVerts[2] = UVVert(0, 1, 0);
-    m.texVerts[3] = UVVert(-1, 3, 0);
-    m.texVerts[4] = UVVert(0, -1, 0);
-    m.setNumFaces(4);
-    m.setTexFacesEnabled(true);
-    for (uint32_t f = 0; f < 4; ++f) {
-        const uint32_t a = f + 1, b = (f + 1) % 4 + 1;
-        m.faces[f].v[0] = m.texFaces[f].t[0] = 0;
-        m.faces[f].v[1] = m.texFaces[f].t[1] = a;
-        m.faces[f].v[2] = m.texFaces[f].t[2] = b;
-    }
-    return m;
-}
-
-} // namespace
 
 TEST(Optimize, ZeroThicknessPillowStaysManifold) {
     const Mesh original = zeroThicknessPillow(6);
