@@ -58,6 +58,7 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
     // the faces on the edge go; on each side, they give v's texture vertex there
     struct EdgeFace {
         uint32_t group;
+        uint32_t texU;
         UVVert uvU;
         uint32_t texV;
     };
@@ -69,6 +70,7 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
         EdgeFace& e = edgeFaces[removed++];
         e.group = sf.group;
         if (textured) {
+            e.texU = sf.tex[0];
             e.uvU = sf.uv[0];
             e.texV = m.texFaces[sf.face].t[(sf.corner + (sf.next == v ? 1 : 2)) % 3];
         }
@@ -98,7 +100,7 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
         uint32_t tex = kNone;
         for (size_t e = 0; e < removed; ++e) {
             const EdgeFace& r = edgeFaces[e];
-            if (r.group != sf.group || !sameUV(r.uvU, uvU)) continue;
+            if (r.group != sf.group || (r.texU != sf.tex[0] && !sameUV(r.uvU, uvU))) continue;
             if (tex != kNone && !sameUV(m.texVerts[r.texV], m.texVerts[tex]))
                 return -1; // ambiguous
             tex = r.texV;

@@ -38,8 +38,10 @@ bool isLineEdge(const WorkState& ws, const Star& star, const StarEdge& ei, const
     if (ws.settings.keepMaterials && a.getMatID() != b.getMatID()) return true;
     if (ws.settings.keepSmoothing && a.smGroup != b.smGroup) return true;
     if (ws.mesh.texFaces) {
-        if (!sameUV(fi.uv[0], fj.uv[0])) return true;
-        if (!sameUV(fi.uv[ei.outgoing ? 1 : 2], fj.uv[ej.outgoing ? 1 : 2])) return true;
+        // a shared texture vertex settles it; distinct ones may still coincide
+        const int ci = ei.outgoing ? 1 : 2, cj = ej.outgoing ? 1 : 2;
+        if (fi.tex[0] != fj.tex[0] && !sameUV(fi.uv[0], fj.uv[0])) return true;
+        if (fi.tex[ci] != fj.tex[cj] && !sameUV(fi.uv[ci], fj.uv[cj])) return true;
     }
     // a crease sharper than the threshold (unit normals; exact for a zero threshold)
     if (ws.settings.normalThreshold == 0) {
@@ -134,7 +136,10 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
         sf.prev = m.faces[f].v[(k + 2) % 3];
         sf.group = 0;
         if (m.texFaces)
-            for (uint32_t i = 0; i < 3; ++i) sf.uv[i] = ws.texAt(f, (k + i) % 3);
+            for (uint32_t i = 0; i < 3; ++i) {
+                sf.tex[i] = m.texFaces[f].t[(k + i) % 3];
+                sf.uv[i] = m.texVerts[sf.tex[i]];
+            }
         Vec3d pa = ws.position(sf.next), pb = ws.position(sf.prev);
         const Vec3d n = faceNormal(pu, pa, pb);
         const double len = length(n);

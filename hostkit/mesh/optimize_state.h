@@ -96,7 +96,8 @@ struct StarFace {
     uint32_t prev;   // vertex before the centre
     uint32_t group;  // side of the feature line the face is on
     Vec3d normal;    // unit normal, zero for zero area
-    UVVert uv[3];    // texture coordinates at the centre, next and prev (when mapped)
+    uint32_t tex[3]; // texture vertices at the centre, next and prev (when mapped)
+    UVVert uv[3];    // and their coordinates
 };
 
 // One face's use of the edge from a star's centre to another vertex.
