@@ -10,7 +10,7 @@ packages=(
   nlohmann-json3-dev libcli11-dev libmeshoptimizer-dev libassimp-dev
   locales
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
-  wine64 xvfb xauth
+  wine wine64 xvfb xauth
 )
 
 missing=()

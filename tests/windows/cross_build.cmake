@@ -1,0 +1,14 @@
+# Configures and builds the Windows binaries with the mingw-w64 toolchain:
+#   cmake -DSOURCE_DIR=... -DBINARY_DIR=... [-DBUILD_TYPE=...] -P cross_build.cmake
+if(NOT BUILD_TYPE)
+  set(BUILD_TYPE RelWithDebInfo)
+endif()
+execute_process(
+  COMMAND ${CMAKE_COMMAND} -S ${SOURCE_DIR} -B ${BINARY_DIR}
+          -DCMAKE_TOOLCHAIN_FILE=${SOURCE_DIR}/cmake/mingw-w64.cmake
+          -DCMAKE_BUILD_TYPE=${BUILD_TYPE}
+  COMMAND_ERROR_IS_FATAL ANY)
+cmake_host_system_information(RESULT cores QUERY NUMBER_OF_LOGICAL_CORES)
+execute_process(
+  COMMAND ${CMAKE_COMMAND} --build ${BINARY_DIR} -j${cores} --target zefhost zefexp
+  COMMAND_ERROR_IS_FATAL ANY)
