@@ -68,7 +68,7 @@ class HOSTKIT_API Mesh {
     UVVert* texVerts = nullptr;      // texVertCount
     TVFace* texFaces = nullptr;      // faceCount, or null when the mesh has no mapping
     Point3* faceNormals = nullptr;   // faceCount once normals are built, else null
-    Point3* cornerNormals = nullptr; // 3 per face once normals are built, else null
+    Point3* cornerNormals = nullptr; // 3 per face once buildCornerNormals ran, else null
     int hasNormals = 0;
 
     Mesh();
@@ -101,5 +101,6 @@ class HOSTKIT_API Mesh {
     void ApplyUVWMap(int type, float uTile, float vTile, float wTile, int uFlip, int vFlip,
                      int wFlip, int cap, const Matrix3& tm);
     void buildNormals();
+    void buildCornerNormals(); // host kit: smoothing-group normals at each face corner
     void InvalidateGeomCache();
 };

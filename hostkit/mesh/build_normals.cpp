@@ -65,26 +65,30 @@ float weightAngle(float y, float x) {
     return x < 0 ? kPi - r : r;
 }
 
-// Face normal and the three corner angles of one proper face.
-Point3 faceNormalAndAngles(const Point3 p[3], float angles[3]) {
+// The three corner angles of one proper face; they are only weights, so single
+// precision does, and the third is what the others leave.
+void cornerAngles(const Point3 p[3], float angles[3]) {
     const Vec3d edge[3] = {sub(p[1], p[0]), sub(p[2], p[1]), sub(p[0], p[2])};
-    const double len2[3] = {dot(edge[0], edge[0]), dot(edge[1], edge[1]), dot(edge[2], edge[2])};
-    // corner k sits between edge k (outgoing) and edge k+2 (incoming); the angles are
-    // only weights, so single precision does, and the third is what the others leave
-    for (int k = 0; k < 2; ++k) {
+    for (int k = 0; k < 2; ++k) { // corner k: between edge k (outgoing) and edge k+2 (incoming)
         const Vec3d& out = edge[k];
-        const Vec3d in = edge[(k + 2) % 3];
+        const Vec3d& in = edge[(k + 2) % 3];
         const Vec3d back = {-in.x, -in.y, -in.z};
         angles[k] = weightAngle(float(length(cross(out, back))), float(dot(out, back)));
     }
     angles[2] = std::max(std::numbers::pi_v<float> - angles[0] - angles[1], 0.0f);
-    // the corner opposite the longest edge: its two edges are the best conditioned
+}
+
+// The unit normal of a proper face: the cross product at the corner opposite the
+// longest edge, whose two edges are the best conditioned.
+Point3 faceNormalOf(const Point3& a, const Point3& b, const Point3& c) {
+    const Vec3d edge[3] = {sub(b, a), sub(c, b), sub(a, c)};
+    const double len2[3] = {dot(edge[0], edge[0]), dot(edge[1], edge[1]), dot(edge[2], edge[2])};
     int longest = 0;
     if (len2[1] > len2[longest]) longest = 1;
     if (len2[2] > len2[longest]) longest = 2;
     const int apex = (longest + 2) % 3; // edge k runs from corner k to corner k+1
-    const Vec3d out = edge[apex];
-    const Vec3d in = edge[(apex + 2) % 3];
+    const Vec3d& out = edge[apex];
+    const Vec3d& in = edge[(apex + 2) % 3];
     return unitOrZero(cross(out, Vec3d{-in.x, -in.y, -in.z}));
 }
 
@@ -115,18 +119,28 @@ void Mesh::buildNormals() {
     if (faceCount <= 0) return;
     const size_t count = size_t(faceCount);
     faceNormals = allocateArray(faceNormals, count);
+    for (size_t f = 0; f < count; ++f) {
+        const MeshFace& face = faces[f];
+        faceNormals[f] =
+            hostkit::isProperFace(face, vertexCount)
+                ? faceNormalOf(vertices[face.v[0]], vertices[face.v[1]], vertices[face.v[2]])
+                : Point3();
+    }
+}
+
+void Mesh::buildCornerNormals() {
+    if (!hasNormals || !faceNormals) buildNormals();
+    if (faceCount <= 0) return;
+    const size_t count = size_t(faceCount);
     cornerNormals = allocateArray(cornerNormals, count * 3);
 
-    // face normals and corner angles
+    // corner angles
     std::vector<float> angles(count * 3, 0.0f);
     for (size_t f = 0; f < count; ++f) {
-        if (!hostkit::isProperFace(faces[f], vertexCount)) {
-            faceNormals[f] = Point3();
-            continue;
-        }
+        if (!hostkit::isProperFace(faces[f], vertexCount)) continue;
         const Point3 p[3] = {vertices[faces[f].v[0]], vertices[faces[f].v[1]],
                              vertices[faces[f].v[2]]};
-        faceNormals[f] = faceNormalAndAngles(p, &angles[f * 3]);
+        cornerAngles(p, &angles[f * 3]);
     }
     // corners of faces with word 0, or improper faces, keep the face normal
     for (size_t f = 0; f < count; ++f)

@@ -19,7 +19,7 @@ float len(const Point3& p) {
 TEST(BuildNormals, FaceNormalsAreUnitOrZeroForZeroArea) {
     for (NamedMesh& named : smallFamily()) {
         Mesh& mesh = named.mesh;
-        mesh.buildNormals();
+        mesh.buildCornerNormals();
         EXPECT_EQ(mesh.hasNormals, 1);
         for (int f = 0; f < mesh.faceCount; ++f) {
             const Point3 n = mesh.faceNormals[f];
@@ -51,7 +51,7 @@ TEST(BuildNormals, FaceNormalFollowsWinding) {
 TEST(BuildNormals, AllSmoothCubeCornersPointAlongDiagonals) {
     Mesh cube = makeBoxMesh(2, 2, 2, 1);
     for (int f = 0; f < cube.faceCount; ++f) cube.faces[f].smGroup = 1;
-    cube.buildNormals();
+    cube.buildCornerNormals();
     const float d = 1 / std::sqrt(3.0f);
     const Point3 centre(0, 0, 1);
     for (int c = 0; c < cube.faceCount * 3; ++c) {
@@ -66,7 +66,7 @@ TEST(BuildNormals, AllSmoothCubeCornersPointAlongDiagonals) {
 TEST(BuildNormals, SeparateGroupsAndWordZeroKeepFaceNormals) {
     Mesh cube = makeBoxMesh(1, 1, 1, 1); // one bit per side
     cube.faces[0].smGroup = 0;
-    cube.buildNormals();
+    cube.buildCornerNormals();
     for (int c = 0; c < cube.faceCount * 3; ++c)
         EXPECT_EQ(cube.cornerNormals[c], cube.faceNormals[c / 3]) << c;
 }
@@ -79,8 +79,8 @@ TEST(BuildNormals, BitsSharedThroughOneFaceJoinOneClass) {
     joined.faces[0].smGroup = 3;
     Mesh reference = noisy;
     for (int f = 0; f < reference.faceCount; ++f) reference.faces[f].smGroup = 1;
-    joined.buildNormals();
-    reference.buildNormals();
+    joined.buildCornerNormals();
+    reference.buildCornerNormals();
     int checked = 0;
     for (int c = 0; c < joined.faceCount * 3; ++c) {
         const uint32_t v = joined.faces[c / 3].v[c % 3];
@@ -95,7 +95,7 @@ TEST(BuildNormals, BitsSharedThroughOneFaceJoinOneClass) {
 
 TEST(BuildNormals, InvalidateDropsBuiltNormals) {
     Mesh grid = makeGridMesh(2, 1);
-    grid.buildNormals();
+    grid.buildCornerNormals();
     grid.InvalidateGeomCache();
     EXPECT_EQ(grid.hasNormals, 0);
     EXPECT_EQ(grid.faceNormals, nullptr);
@@ -103,4 +103,8 @@ TEST(BuildNormals, InvalidateDropsBuiltNormals) {
     Mesh empty;
     empty.buildNormals();
     EXPECT_EQ(empty.faceNormals, nullptr);
+    Mesh faceOnly = makeGridMesh(2, 1); // corner normals only on request
+    faceOnly.buildNormals();
+    EXPECT_NE(faceOnly.faceNormals, nullptr);
+    EXPECT_EQ(faceOnly.cornerNormals, nullptr);
 }

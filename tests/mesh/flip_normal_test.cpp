@@ -20,7 +20,7 @@ TEST(FlipNormal, TwiceRestoresEveryWordOnTheWholeFamily) {
     for (NamedMesh& named : smallFamily()) {
         Mesh& mesh = named.mesh;
         if (mesh.faceCount) mesh.faces[0].flags |= 0x5A0u; // other flag bits ride along
-        mesh.buildNormals();
+        mesh.buildCornerNormals();
         const Mesh before = mesh;
         for (int round = 0; round < 2; ++round)
             for (int f = 0; f < mesh.faceCount; ++f) mesh.FlipNormal(f);
@@ -58,7 +58,7 @@ TEST(FlipNormal, ReversesWindingAndKeepsTheSameEdgesVisible) {
 
 TEST(FlipNormal, NegatesBuiltNormals) {
     Mesh mesh = makeGridMesh(1, 1);
-    mesh.buildNormals();
+    mesh.buildCornerNormals();
     const Point3 n = mesh.faceNormals[1];
     mesh.FlipNormal(1);
     EXPECT_EQ(mesh.faceNormals[1], -n);
