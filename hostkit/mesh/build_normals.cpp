@@ -79,17 +79,19 @@ void cornerAngles(const Point3 p[3], float angles[3]) {
 }
 
 // The unit normal of a proper face: the cross product at the corner opposite the
-// longest edge, whose two edges are the best conditioned.
+// longest edge, whose two edges are the best conditioned. Single precision keeps
+// the normal within a few units in the last place, and vectorises.
 Point3 faceNormalOf(const Point3& a, const Point3& b, const Point3& c) {
-    const Vec3d edge[3] = {sub(b, a), sub(c, b), sub(a, c)};
-    const double len2[3] = {dot(edge[0], edge[0]), dot(edge[1], edge[1]), dot(edge[2], edge[2])};
+    const Point3 edge[3] = {b - a, c - b, a - c};
+    const float len2[3] = {DotProd(edge[0], edge[0]), DotProd(edge[1], edge[1]),
+                           DotProd(edge[2], edge[2])};
     int longest = 0;
     if (len2[1] > len2[longest]) longest = 1;
     if (len2[2] > len2[longest]) longest = 2;
     const int apex = (longest + 2) % 3; // edge k runs from corner k to corner k+1
-    const Vec3d& out = edge[apex];
-    const Vec3d& in = edge[(apex + 2) % 3];
-    return unitOrZero(cross(out, Vec3d{-in.x, -in.y, -in.z}));
+    const Point3 n = CrossProd(edge[apex], -edge[(apex + 2) % 3]);
+    const float len = std::sqrt(DotProd(n, n));
+    return len > 0 ? n * (1.0f / len) : Point3();
 }
 
 // Joins smoothing bits that share a face at one vertex; 32-entry union-find.

@@ -1,11 +1,18 @@
 // MeshObject and the world box of a mesh.
 #include "hostkit/scene/mesh_object.h"
 
+#include <cstdint>
+#include <vector>
+
 Box3 meshWorldBox(const Mesh& mesh, const Matrix3& tm) {
-    Box3 box;
+    // Each vertex that a face uses is transformed once.
+    std::vector<uint8_t> used(size_t(mesh.vertexCount), 0);
     for (int f = 0; f < mesh.faceCount; ++f)
         for (uint32_t v : mesh.faces[f].v)
-            if (v < uint32_t(mesh.vertexCount)) box += mesh.vertices[v] * tm;
+            if (v < uint32_t(mesh.vertexCount)) used[v] = 1;
+    Box3 box;
+    for (int v = 0; v < mesh.vertexCount; ++v)
+        if (used[size_t(v)]) box += mesh.vertices[v] * tm;
     return box;
 }
 
