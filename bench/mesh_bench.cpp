@@ -173,18 +173,20 @@ void compareWithMeshoptimizer(int faces) {
 } // namespace
 
 int main(int argc, char** argv) {
-    // mesh_bench [--quick] [--large] [sphere|grid|noisy ...]
-    bool quick = false, largeOnly = false;
+    // mesh_bench [--quick] [--large] [--compare] [sphere|grid|noisy ...]
+    bool quick = false, largeOnly = false, compareOnly = false;
     std::vector<std::string> kinds;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--quick") == 0)
             quick = true;
         else if (std::strcmp(argv[i], "--large") == 0)
             largeOnly = true;
+        else if (std::strcmp(argv[i], "--compare") == 0) // only Optimize against meshopt
+            compareOnly = true;
         else
             kinds.push_back(argv[i]);
     }
-    if (kinds.empty()) kinds = {"sphere", "grid", "noisy"};
+    if (kinds.empty() && !compareOnly) kinds = {"sphere", "grid", "noisy"};
     const std::vector<int> sizes = quick       ? std::vector<int>{10000, 100000}
                                    : largeOnly ? std::vector<int>{1000000}
                                                : std::vector<int>{10000, 100000, 1000000, 2000000};
