@@ -3,9 +3,6 @@
 // must match) and against Assimp's OBJ exporter; then how export time grows with the
 // number of nodes, and the peak memory of each export. Every export runs in a forked
 // child, so times and peaks do not mix.
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -31,7 +28,8 @@
 #include "hostkit/scene/mesh_object.h"
 #include "hostkit/scene/scene.h"
 #include "hostkit/session/host_session.h"
-#include "hostkit/ui/user.h"
+#include "child_measure.h"
+#include "hostkit/ui/scenario.h"
 #include "resources/resource.h"
 
 namespace {
@@ -39,72 +37,6 @@ namespace {
 constexpr double kMB = 1024.0 * 1024.0;
 
 // ---- process measurements -------------------------------------------------------
-
-long readStatusKb(const char* field) {
-    FILE* status = std::fopen("/proc/self/status", "r");
-    if (!status) return -1;
-    char line[256];
-    long kb = -1;
-    const size_t len = std::strlen(field);
-    while (std::fgets(line, sizeof line, status))
-        if (std::strncmp(line, field, len) == 0) kb = std::atol(line + len + 1);
-    std::fclose(status);
-    return kb;
-}
-
-// Resets the peak resident size to the current one; false when the kernel refuses.
-bool resetPeak() {
-    FILE* f = std::fopen("/proc/self/clear_refs", "w");
-    if (!f) return false;
-    const bool ok = std::fputs("5", f) >= 0;
-    return std::fclose(f) == 0 && ok;
-}
-
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    auto toSeconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) * 1e-6; };
-    return toSeconds(usage.ru_utime) + toSeconds(usage.ru_stime);
-}
-
-struct Measure {
-    bool ok = false;
-    double seconds = 0;    // wall
-    double cpuSeconds = 0; // user + system
-    double baseBytes = 0;  // resident just before the run
-    double peakBytes = 0;  // peak resident during the run
-    double extraBytes() const { return peakBytes - baseBytes; }
-};
-
-// Runs work in a forked child: its wall and CPU time, and its peak resident size
-// against the size just before. ok is work's result; false too when the child died.
-Measure measureInChild(const std::function<bool()>& work) {
-    int channel[2];
-    if (pipe(channel) != 0) return {};
-    std::fflush(stdout);
-    const pid_t child = fork();
-    if (child == 0) {
-        close(channel[0]);
-        resetPeak();
-        Measure m;
-        m.baseBytes = double(readStatusKb("VmRSS:")) * 1024.0;
-        const double cpuStart = cpuSeconds();
-        const auto start = std::chrono::steady_clock::now();
-        m.ok = work();
-        const auto stop = std::chrono::steady_clock::now();
-        m.cpuSeconds = cpuSeconds() - cpuStart;
-        m.seconds = std::chrono::duration<double>(stop - start).count();
-        m.peakBytes = double(readStatusKb("VmHWM:")) * 1024.0;
-        const ssize_t written = write(channel[1], &m, sizeof m);
-        _exit(written == sizeof m ? 0 : 1);
-    }
-    close(channel[1]);
-    Measure m;
-    if (read(channel[0], &m, sizeof m) != sizeof m) m = {};
-    close(channel[0]);
-    waitpid(child, nullptr, 0);
-    return m;
-}
 
 double fileBytes(const std::string& path) {
     std::error_code error;
@@ -114,39 +46,22 @@ double fileBytes(const std::string& path) {
 
 // ---- the plug-in ----------------------------------------------------------------
 
-// The person at the export dialog: sets the check boxes the bench wants (normals and
-// materials on, every preparation step off, vertices in world space), presses OK,
-// and keeps whatever went wrong: a missing control or any message box.
-class BenchUser : public User {
-  public:
-    void onModalDialog(UserSeam& dialog) override {
-        sawDialog = true;
-        const std::pair<int, bool> wanted[] = {
-            {IDC_SELECTED_ONLY, false},   {IDC_EXPORT_NORMALS, true},
-            {IDC_EXPORT_MATERIALS, true}, {IDC_EXPORT_CENTERED, false},
-            {IDC_APPLY_TO_SCENE, false},  {IDC_FLIP_NORMALS, false},
-            {IDC_UNIFY_NORMALS, false},   {IDC_REMOVE_DEGENERATE, false},
-            {IDC_AUTO_SMOOTH, false},     {IDC_OPTIMIZE, false},
-            {IDC_APPLY_UVMAP, false},     {IDC_EXPORT_HIGHLIGHTS, true},
-            {IDC_REMOVE_TWOSIDED, false}, {IDC_APPLY_TWOSIDED, false}};
-        for (const auto& [id, on] : wanted) {
-            std::optional<ControlInfo> control = dialog.findById(id);
-            if (!control) {
-                problems += "no control " + std::to_string(id) + " in " + dialog.title() + "; ";
-                continue;
-            }
-            if (control->checked != on) dialog.click(control->index);
-        }
-        std::optional<ControlInfo> ok = dialog.findById(1);
-        if (ok) dialog.click(ok->index);
-    }
-    void onMessageBox(const std::string& text, const std::string&) override {
-        problems += "message box \"" + text + "\"; ";
-    }
-
-    bool sawDialog = false;
-    std::string problems;
-};
+// What the person at the export dialog does: normals and materials on, every
+// preparation step off, vertices in world space, then OK.
+Scenario benchDialogSteps() {
+    const std::pair<int, bool> wanted[] = {
+        {IDC_SELECTED_ONLY, false},   {IDC_EXPORT_NORMALS, true},     {IDC_EXPORT_MATERIALS, true},
+        {IDC_EXPORT_CENTERED, false}, {IDC_APPLY_TO_SCENE, false},    {IDC_FLIP_NORMALS, false},
+        {IDC_UNIFY_NORMALS, false},   {IDC_REMOVE_DEGENERATE, false}, {IDC_AUTO_SMOOTH, false},
+        {IDC_OPTIMIZE, false},        {IDC_APPLY_UVMAP, false},       {IDC_EXPORT_HIGHLIGHTS, true},
+        {IDC_REMOVE_TWOSIDED, false}, {IDC_APPLY_TWOSIDED, false}};
+    Scenario scenario;
+    for (const auto& [id, on] : wanted)
+        scenario.steps.push_back({on ? ScenarioStep::Action::Check : ScenarioStep::Action::Uncheck,
+                                  "#" + std::to_string(id), ""});
+    scenario.steps.push_back({ScenarioStep::Action::Click, "#1", ""});
+    return scenario;
+}
 
 // One export through the loaded plug-in's exporter class. False with a note on
 // stderr when the dialog could not be played or the export showed a message.
@@ -158,17 +73,20 @@ bool exportThroughPlugin(PluginLibrary& plugin, HostSession& host, const std::st
         std::fprintf(stderr, "the plug-in offers no scene exporter\n");
         return false;
     }
-    BenchUser user;
+    ScenarioUser user;
+    user.queue(benchDialogSteps());
     User* previous = hkSetUser(&user);
     exporter->exportScene(path.c_str(), host.exportInterface(), &host);
     hkSetUser(previous);
     delete exporter;
-    if (!user.problems.empty() || !user.sawDialog) {
-        std::fprintf(stderr, "export to %s failed: %s\n", path.c_str(),
-                     user.sawDialog ? user.problems.c_str() : "no dialog");
-        return false;
-    }
-    return true;
+    std::string problems;
+    for (const std::string& error : user.errors()) problems += error + "; ";
+    for (const ScenarioUser::Message& message : user.messages())
+        problems += "message box \"" + message.text + "\"; ";
+    if (user.dialogTitles().empty()) problems += "no dialog";
+    if (!problems.empty())
+        std::fprintf(stderr, "export to %s failed: %s\n", path.c_str(), problems.c_str());
+    return problems.empty();
 }
 
 // ---- the same file, one fprintf per line ----------------------------------------
@@ -407,14 +325,14 @@ bool compareWriters(PluginLibrary& plugin, const Options& options, int faces) {
     const std::string pluginPath = options.dir + "/sphere_plugin.zef";
     const std::string fprintfPath = options.dir + "/sphere_fprintf.zef";
     const std::string objPath = options.dir + "/sphere_assimp.obj";
-    const Measure viaPlugin =
-        measureInChild([&] { return exportThroughPlugin(plugin, bench.host, pluginPath); });
-    const Measure viaFprintf = measureInChild([&] {
+    const Measure viaPlugin = measureInChild(
+        nullptr, [&] { return exportThroughPlugin(plugin, bench.host, pluginPath); });
+    const Measure viaFprintf = measureInChild(nullptr, [&] {
         return writeWithFprintf(fprintfPath, node->name(), mesh, node->transform(), *material);
     });
     // What the export asks of the host's mesh library for this node: the world box,
     // the work copy, and the normals its preparation drops and the writer rebuilds.
-    const Measure hostWork = measureInChild([&] {
+    const Measure hostWork = measureInChild(nullptr, [&] {
         const Box3 box = meshWorldBox(mesh, node->transform());
         Mesh work = mesh;
         work.InvalidateGeomCache();
@@ -423,7 +341,7 @@ bool compareWriters(PluginLibrary& plugin, const Options& options, int faces) {
     });
     std::unique_ptr<aiScene> assimpScene = makeAssimpScene(mesh, node->transform());
     const Measure viaAssimp =
-        measureInChild([&] { return exportWithAssimp(*assimpScene, objPath); });
+        measureInChild(nullptr, [&] { return exportWithAssimp(*assimpScene, objPath); });
     assimpScene.reset();
 
     std::printf("  %-28s %8s %8s %9s %9s %10s\n", "writer", "wall s", "cpu s", "file MB", "MB/s",
@@ -475,7 +393,7 @@ bool measureNodeGrowth(PluginLibrary& plugin, const Options& options,
         addBoxNodes(*bench, count);
         const std::string path = options.dir + "/boxes_" + std::to_string(count) + ".zef";
         const Measure m =
-            measureInChild([&] { return exportThroughPlugin(plugin, bench->host, path); });
+            measureInChild(nullptr, [&] { return exportThroughPlugin(plugin, bench->host, path); });
         std::printf("  %8d %8.3f %8.3f %12.2f %9.1f %10.1f  %s\n", count, m.seconds, m.cpuSeconds,
                     m.seconds / count * 1e6, fileBytes(path) / kMB, m.extraBytes() / kMB,
                     m.ok ? "" : "FAILED");

@@ -1,4 +1,5 @@
-# Mesh operation benchmark (build Release for the figures): mesh_bench [--quick]
+# Mesh operation benchmark (build Release for the figures):
+# mesh_bench [--quick] [--large] [--compare] [sphere|grid|noisy ...]
 find_package(meshoptimizer REQUIRED)
-add_executable(mesh_bench ${CMAKE_CURRENT_LIST_DIR}/mesh_bench.cpp)
+add_executable(mesh_bench ${CMAKE_CURRENT_LIST_DIR}/mesh_bench.cpp ${CMAKE_CURRENT_LIST_DIR}/child_measure.cpp)
 target_link_libraries(mesh_bench PRIVATE hostkit meshoptimizer::meshoptimizer)

@@ -2,9 +2,6 @@
 // operation on growing meshes, each run in a forked child so peaks do not mix, plus
 // Optimize against meshoptimizer's simplifier on a large flat grid.
 #include <malloc.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -13,11 +10,13 @@
 #include <cstring>
 #include <functional>
 #include <numbers>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <meshoptimizer.h>
 
+#include "child_measure.h"
 #include "host/mesh.h"
 #include "hostkit/mesh/primitives.h"
 
@@ -76,69 +75,20 @@ Mesh makeMesh(const std::string& kind, int faces) {
     return kind == "grid" ? makeGridMesh(n, 10) : noisySurface(n);
 }
 
-long readStatusKb(const char* field) {
-    FILE* status = std::fopen("/proc/self/status", "r");
-    if (!status) return -1;
-    char line[256];
-    long kb = -1;
-    const size_t len = std::strlen(field);
-    while (std::fgets(line, sizeof line, status))
-        if (std::strncmp(line, field, len) == 0) kb = std::atol(line + len + 1);
-    std::fclose(status);
-    return kb;
-}
-
-// Resets the peak resident size to the current one; false when the kernel refuses.
-bool resetPeak() {
-    FILE* f = std::fopen("/proc/self/clear_refs", "w");
-    if (!f) return false;
-    const bool ok = std::fputs("5", f) >= 0;
-    return std::fclose(f) == 0 && ok;
-}
-
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    auto toSeconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) * 1e-6; };
-    return toSeconds(usage.ru_utime) + toSeconds(usage.ru_stime);
-}
-
-struct Measure {
-    double seconds = 0;    // wall
-    double cpuSeconds = 0; // user + system: steadier on a busy machine
-    double peakBytes = 0;
-};
-
 // Runs op on a fresh copy of mesh in a forked child: wall time and the rise of the
 // child's peak resident size above its size just before the call.
-Measure measureInChild(const Mesh& mesh, const Operation& op) {
-    int channel[2];
-    if (pipe(channel) != 0) return {};
-    const pid_t child = fork();
-    if (child == 0) {
-        close(channel[0]);
-        mallopt(M_MMAP_THRESHOLD, 64 * 1024); // big arrays come and go as mappings
-        Mesh work = mesh;
-        malloc_trim(0);
-        resetPeak();
-        const long before = readStatusKb("VmRSS:");
-        const double cpuStart = cpuSeconds();
-        const auto start = std::chrono::steady_clock::now();
-        op.run(work);
-        const auto stop = std::chrono::steady_clock::now();
-        Measure m;
-        m.cpuSeconds = cpuSeconds() - cpuStart;
-        m.seconds = std::chrono::duration<double>(stop - start).count();
-        m.peakBytes = double(readStatusKb("VmHWM:") - before) * 1024.0;
-        const ssize_t written = write(channel[1], &m, sizeof m);
-        _exit(written == sizeof m ? 0 : 1);
-    }
-    close(channel[1]);
-    Measure m;
-    if (read(channel[0], &m, sizeof m) != sizeof m) m = {};
-    close(channel[0]);
-    waitpid(child, nullptr, 0);
-    return m;
+Measure measureOperation(const Mesh& mesh, const Operation& op) {
+    std::optional<Mesh> work;
+    return measureInChild(
+        [&] {
+            mallopt(M_MMAP_THRESHOLD, 64 * 1024); // big arrays come and go as mappings
+            work.emplace(mesh);
+            malloc_trim(0);
+        },
+        [&] {
+            op.run(*work);
+            return true;
+        });
 }
 
 void compareWithMeshoptimizer(int faces) {
@@ -196,11 +146,12 @@ int main(int argc, char** argv) {
         for (int size : sizes) {
             const Mesh mesh = makeMesh(kind, size);
             for (const Operation& op : operations()) {
-                const Measure m = measureInChild(mesh, op);
+                const Measure m = measureOperation(mesh, op);
                 const double cpu = std::max(m.cpuSeconds, 1e-6);
                 std::printf("%-8s %9d  %-24s %10.2f %10.2f %14.2f %10.2f\n", kind.c_str(),
                             mesh.faceCount, op.name, m.seconds * 1e3, m.cpuSeconds * 1e3,
-                            mesh.faceCount / cpu / 1e6, m.peakBytes / double(mesh.memoryBytes()));
+                            mesh.faceCount / cpu / 1e6,
+                            m.extraBytes() / double(mesh.memoryBytes()));
                 std::fflush(stdout);
             }
         }

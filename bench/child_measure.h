@@ -1,0 +1,18 @@
+// Measuring one piece of work in a forked child: wall and CPU time, and how far its
+// resident size rose above what it was just before, so runs do not disturb each other.
+#pragma once
+
+#include <functional>
+
+struct Measure {
+    bool ok = false;
+    double seconds = 0;    // wall
+    double cpuSeconds = 0; // user + system: steadier on a busy machine
+    double baseBytes = 0;  // resident just before the work
+    double peakBytes = 0;  // peak resident during the work
+    double extraBytes() const { return peakBytes - baseBytes; }
+};
+
+// Runs prepare (not measured), then work, in a forked child; ok is work's result,
+// false too when the child died.
+Measure measureInChild(const std::function<void()>& prepare, const std::function<bool()>& work);
