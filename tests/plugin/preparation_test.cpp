@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <bit>
+#include <clocale>
 #include <cstring>
 #include <stdexcept>
 
@@ -60,6 +61,20 @@ TEST(ReadOptionNumber, TextWithoutANumberGivesTheFallback) {
     char letters[kTextSize] = "abc";
     EXPECT_EQ(readOptionNumber(empty, 30.0f), 30.0f);
     EXPECT_EQ(readOptionNumber(letters, 4.0f), 4.0f);
+}
+
+TEST(ReadOptionNumber, ReadsTheCommaEvenWithoutACommaLocale) {
+    // As on a system where "German" names no locale: the runtime stays at ".".
+    std::string saved = std::setlocale(LC_NUMERIC, nullptr);
+    std::setlocale(LC_NUMERIC, "C");
+    char half[kTextSize] = "30.5";
+    char twoPoints[kTextSize] = "1.2.3";
+    char comma[kTextSize] = "4,25";
+    EXPECT_FLOAT_EQ(readOptionNumber(half, 0), 30.5f);
+    EXPECT_FLOAT_EQ(readOptionNumber(twoPoints, 0), 1.2f);
+    EXPECT_FLOAT_EQ(readOptionNumber(comma, 0), 4.25f);
+    EXPECT_STREQ(half, "30,5");
+    std::setlocale(LC_NUMERIC, saved.c_str());
 }
 
 TEST(ReadOptionNumber, LocaleSwitchGivesDecimalComma) {

@@ -48,10 +48,19 @@ TEST_F(UtilityTest, ApplyThenUndoGivesBackTheSceneExactly) {
     StdMaterial* material = h.scene.createStdMaterial("M");
     a->setMaterial(material);
     std::string loaded = dumpScene(h.scene);
+    std::vector<double> mapTypes;
+    setMeshOperationObserver(
+        [](const MeshOperationCall& call, void* context) {
+            if (std::string(call.name) == "ApplyUVWMap")
+                static_cast<std::vector<double>*>(context)->push_back(call.args[0]);
+        },
+        &mapTypes);
     runPage(h,
             {checkStep(IDC_FLIP_NORMALS, true), checkStep(IDC_REMOVE_DEGENERATE, true),
              checkStep(IDC_APPLY_TWOSIDED, true), checkStep(IDC_APPLY_UVMAP, true),
              clickStep(IDC_MAP_BOX), typeStep(IDC_UTILE_EDIT, "2"), typeStep(IDC_VTILE_EDIT, "1")});
+    setMeshOperationObserver(nullptr, nullptr);
+    EXPECT_EQ(mapTypes, (std::vector<double>{MAP_BOX, MAP_BOX})); // "Box" maps with type 4
     std::string applied = dumpScene(h.scene);
     EXPECT_NE(applied, loaded);
     EXPECT_EQ(material->twoSidedFlag, 1);
