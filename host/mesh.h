@@ -63,12 +63,14 @@ class HOSTKIT_API Mesh {
     int vertexCount = 0;
     int faceCount = 0;
     int texVertCount = 0;
-    Point3* vertices = nullptr;      // vertexCount, object space
-    MeshFace* faces = nullptr;       // faceCount
-    UVVert* texVerts = nullptr;      // texVertCount
-    TVFace* texFaces = nullptr;      // faceCount, or null when the mesh has no mapping
-    Point3* faceNormals = nullptr;   // faceCount once normals are built, else null
-    Point3* cornerNormals = nullptr; // 3 per face once buildCornerNormals ran, else null
+    Point3* vertices = nullptr; // vertexCount, object space
+    MeshFace* faces = nullptr;  // faceCount
+    UVVert* texVerts = nullptr; // texVertCount
+    TVFace* texFaces = nullptr; // faceCount, or null when the mesh has no mapping
+    // Normals are valid while hasNormals is set; the arrays, once allocated, stay (null
+    // before the first build).
+    Point3* faceNormals = nullptr;   // faceCount
+    Point3* cornerNormals = nullptr; // 3 per face, from buildCornerNormals
     int hasNormals = 0;
 
     Mesh();

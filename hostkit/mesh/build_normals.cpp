@@ -196,9 +196,6 @@ void Mesh::buildCornerNormals() {
 
 void Mesh::InvalidateGeomCache() {
     hostkit::reportMeshOperation("InvalidateGeomCache", this, {});
-    std::free(faceNormals);
-    std::free(cornerNormals);
-    faceNormals = nullptr;
-    cornerNormals = nullptr;
+    // The arrays stay allocated for the next build; their contents are stale now.
     hasNormals = 0;
 }

@@ -12,8 +12,10 @@
 // word 0 keeps its own face normal at its corners. Order-independent. They are built
 // only on request: the export and the mesh operations need face normals alone.
 //
-// InvalidateGeomCache frees both normal arrays and clears hasNormals; the mesh keeps no
-// other cached geometry (bounds are computed on request).
+// InvalidateGeomCache clears hasNormals: the normal arrays then hold stale values and
+// stay allocated for the next build, which fills them in place (so an export's work
+// copy never holds two sets). The mesh keeps no other cached geometry (bounds are
+// computed on request).
 #pragma once
 
 #include "host/mesh.h"

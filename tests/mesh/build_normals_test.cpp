@@ -98,8 +98,11 @@ TEST(BuildNormals, InvalidateDropsBuiltNormals) {
     grid.buildCornerNormals();
     grid.InvalidateGeomCache();
     EXPECT_EQ(grid.hasNormals, 0);
-    EXPECT_EQ(grid.faceNormals, nullptr);
-    EXPECT_EQ(grid.cornerNormals, nullptr);
+    const Point3* kept = grid.faceNormals; // kept for the next build, filled in place
+    grid.faces[0].v[1] = grid.faces[0].v[2];
+    grid.buildNormals();
+    EXPECT_EQ(grid.faceNormals, kept);
+    EXPECT_EQ(grid.faceNormals[0], Point3()); // rebuilt: now a zero-area face
     Mesh empty;
     empty.buildNormals();
     EXPECT_EQ(empty.faceNormals, nullptr);
