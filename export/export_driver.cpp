@@ -54,6 +54,10 @@ bool writeObject(ExportRun& run, int index, NodeEntry* entry) {
     ConvertedMesh converted(entry->object, time);
     TriangleMeshObject* tri = converted.get();
     writeObjectLine(run.out, index, entry->node->name());
+    if (!tri) { // the host could not convert after all: an object without faces
+        writeCountsLine(run.out, 0, 0, 0, 0, 0);
+        return !run.out.failed();
+    }
 
     // The scene's own mesh with applyToScene, else a copy; a temporary mesh made by
     // the conversion is already a copy.
