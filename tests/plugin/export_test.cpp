@@ -336,3 +336,25 @@ TEST_F(ExportTest, ParametricPrimitiveIsExportedAndLeftAlone) {
     EXPECT_EQ(theHold.stepRecordCount(0), 0); // nothing of the scene's changed
     theHold.clear();
 }
+
+namespace {
+// An object that claims it converts to a mesh, then fails to.
+class RefusingObject : public HostObject {
+  public:
+    Class_ID classId() override { return Class_ID(0x7777, 0); }
+    int canConvertTo(Class_ID) override { return 1; }
+    TriangleMeshObject* convertTo(TimeValue, Class_ID) override { return nullptr; }
+    void worldBoundingBox(TimeValue, HostNode*, void*, Box3& box) override { box.Init(); }
+    void deleteThis() override {}
+};
+} // namespace
+
+TEST_F(ExportTest, ObjectThatFailsToConvertIsWrittenWithoutFaces) {
+    PluginHarness h;
+    h.scene.createNode("Refuses")->setObject(std::make_unique<RefusingObject>());
+    addTri(h);
+    EXPECT_EQ(h.exportTo(out).hostResult, 1);
+    EXPECT_NE(readWholeFile(out).find("Object 0: Refuses\nVertices: 0 TVertices: 0 Faces: 0 "
+                                      "Materials: 0 Normals: 0\nObject 1: Tri\n"),
+              std::string::npos);
+}
