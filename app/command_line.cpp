@@ -1,7 +1,9 @@
 // Parsing and running zefhost command lines and session scripts.
 #include <fstream>
 #include <iostream>
+#include <iterator>
 #include <memory>
+#include <optional>
 
 #include <CLI/CLI.hpp>
 
@@ -17,6 +19,7 @@ struct Request {
     std::string out;
     std::string save;
     std::string script;
+    std::string stepsFile;
     std::vector<std::string> select;
     std::vector<std::string> positionals;
     bool cancel = false;
@@ -32,6 +35,29 @@ const char* kDialogFlagsHelp =
     "Each flag acts on the dialog as a user would: --NAME checks a box, --no-NAME clears it, "
     "a text flag types into its edit, --map clicks a radio button. What is not given stays as "
     "the dialog opens: the defaults at first, then the last confirmed choices of the session.";
+
+const char* kStepsHelp =
+    "Also play these steps on the dialog, after the flags, one per line: click TARGET, "
+    "check TARGET, uncheck TARGET, up TARGET, down TARGET (a spinner's arrows), "
+    "type TARGET TEXT, enter, escape; TARGET is #ID or a caption";
+
+// The steps of a --steps file, appended to steps; false with a message on err.
+bool readStepsFile(const std::string& path, Scenario& steps, std::ostream& err) {
+    std::ifstream in(path);
+    if (!in) {
+        err << "zefhost: cannot open steps file '" << path << "'\n";
+        return false;
+    }
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string error;
+    std::optional<Scenario> parsed = parseScenario(text, error);
+    if (!parsed) {
+        err << "zefhost: " << path << ": " << error << "\n";
+        return false;
+    }
+    steps.steps.insert(steps.steps.end(), parsed->steps.begin(), parsed->steps.end());
+    return true;
+}
 
 // Builds the command-line parser; inScript adds the commands of session scripts.
 std::unique_ptr<CLI::App> makeParser(Request& r, bool inScript) {
@@ -65,6 +91,7 @@ std::unique_ptr<CLI::App> makeParser(Request& r, bool inScript) {
         "--select", r.select,
         "Select this node before the export (repeatable; replaces the scene's selection)");
     exportCommand->add_flag("--cancel", r.cancel, "Press Cancel instead of OK");
+    exportCommand->add_option("--steps", r.stepsFile, kStepsHelp)->type_name("FILE");
     r.exportFlags.addTo(*exportCommand, DialogKind::Export);
     exportCommand->footer(kDialogFlagsHelp);
 
@@ -78,6 +105,7 @@ std::unique_ptr<CLI::App> makeParser(Request& r, bool inScript) {
     utility->add_option("--select", r.select,
                         "Select this node first (repeatable; replaces the scene's selection)");
     utility->add_option("--save", r.save, "Save the changed scene to this scene file");
+    utility->add_option("--steps", r.stepsFile, kStepsHelp)->type_name("FILE");
     utility->add_flag(
         "--no-apply", r.noApply,
         "Only set the page and press Close (the choices are kept for the next opening)");
@@ -176,6 +204,7 @@ int runParsed(CLI::App& app, Request& r, ZefhostSession& session, std::ostream& 
         err << "zefhost " << name << ": " << error << "\n";
         return kExitUsage;
     }
+    if (!r.stepsFile.empty() && !readStepsFile(r.stepsFile, steps, err)) return kExitUsage;
     if (isExport) return session.exportScene(r.positionals.back(), steps, r.cancel);
     int code = session.runUtility(steps, !r.noApply);
     if (code == kExitOk && !r.save.empty() && !session.saveScene(r.save)) return kExitUsage;

@@ -191,3 +191,21 @@ INSTANTIATE_TEST_SUITE_P(
                       std::vector<std::string>{"--map", "box", "--flip-v"},
                       std::vector<std::string>{"--apply-two-sided"},
                       std::vector<std::string>{"--remove-two-sided", "--no-unify-normals"}));
+
+TEST_F(ZefhostTest, StepsFileIsPlayedAfterTheFlags) {
+    std::ofstream(path("steps.txt")) << "# normals on, by caption\ncheck Export Normals\n";
+    HostRun run = zefhost({"export", path("x.zef"), "--steps", path("steps.txt")});
+    ASSERT_EQ(run.code, kExitOk) << run.err;
+    EXPECT_NE(readText(path("x.zef")).find("Normals: 1"), std::string::npos);
+
+    std::ofstream(path("spin.txt")) << "up #1033\n"; // the export dialog has no spinners
+    HostRun missing = zefhost({"export", path("y.zef"), "--steps", path("spin.txt")});
+    EXPECT_EQ(missing.code, kExitUsage);
+    EXPECT_NE(missing.err.find("no control '#1033'"), std::string::npos) << missing.err;
+    EXPECT_FALSE(fs::exists(path("y.zef")));
+
+    std::ofstream(path("bad.txt")) << "jump #1\n";
+    HostRun bad = zefhost({"utility", "--steps", path("bad.txt"), "--save", path("s.json")});
+    EXPECT_EQ(bad.code, kExitUsage);
+    EXPECT_NE(bad.err.find("line 1: unknown step 'jump'"), std::string::npos) << bad.err;
+}

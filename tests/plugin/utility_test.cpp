@@ -10,6 +10,7 @@
 #include "hostkit/scene/scene_dump.h"
 #include "hostkit/ui/hostui.h"
 #include "plugin_harness.h"
+#include "prep/prepare_mesh.h"
 #include "resources/resource.h"
 #include "utility/zef_utility.h"
 
@@ -169,4 +170,24 @@ TEST_F(UtilityTest, WholeSceneVisitsTheRootFirstAndParentsBeforeChildren) {
     setMeshOperationObserver(nullptr, nullptr);
     EXPECT_EQ(order, (std::vector<const Mesh*>{meshOf(h.scene.root()), meshOf(first), meshOf(child),
                                                meshOf(second)}));
+}
+
+TEST_F(UtilityTest, SpinnerArrowsChangeTheTextThePreparationReads) {
+    PluginHarness h;
+    h.addMeshNode("A", tri());
+    std::vector<double> angles;
+    setMeshOperationObserver(
+        [](const MeshOperationCall& call, void* context) {
+            if (std::string(call.name) == "AutoSmooth")
+                static_cast<std::vector<double>*>(context)->push_back(call.args[0]);
+        },
+        &angles);
+    // The angle spinner starts from its edit's 30,0 and steps by 0,1.
+    runPage(h, {checkStep(IDC_AUTO_SMOOTH, true),
+                {ScenarioStep::Action::ArrowUp, "#1033", ""},
+                {ScenarioStep::Action::ArrowUp, "#1033", ""}});
+    setMeshOperationObserver(nullptr, nullptr);
+    EXPECT_STREQ(utilityOptions.angleText, "30,2");
+    ASSERT_EQ(angles.size(), 1u);
+    EXPECT_FLOAT_EQ(float(angles[0]), 30.2f * kDegreesToRadians);
 }
