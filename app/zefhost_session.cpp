@@ -148,7 +148,7 @@ int ZefhostSession::runUtility(const Scenario& steps, bool apply) {
         err_ << "zefhost: " << played.error << "\n";
         return kExitUsage;
     }
-    if (apply) out_ << "Applied the utility (" << theHold.stepCount() << " undoable steps)\n";
+    if (apply) out_ << "Applied the utility as one undoable step\n";
     return kExitOk;
 }
 
