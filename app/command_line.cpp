@@ -29,12 +29,12 @@ struct Request {
 };
 
 const char* kExitCodesHelp = "Exit codes: 0 done, 1 the export failed, 2 bad command line, "
-                             "scene or plug-in, 3 cancelled, 4 nothing to export.";
+                             "scene or plug-in, 3 cancelled, 4 nothing to export.\n";
 
 const char* kDialogFlagsHelp =
     "Each flag acts on the dialog as a user would: --NAME checks a box, --no-NAME clears it, "
     "a text flag types into its edit, --map clicks a radio button. What is not given stays as "
-    "the dialog opens: the defaults at first, then the last confirmed choices of the session.";
+    "the dialog opens: the defaults at first, then the last confirmed choices of the session.\n";
 
 const char* kStepsHelp =
     "Also play these steps on the dialog, after the flags, one per line: click TARGET, "
