@@ -79,18 +79,31 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
     // threshold
     if (removed == 0 || removed == star.faces.size()) return -1;
 
+    // flips are the usual rejection: rule them out before any square root
+    scratch.newNormal.resize(star.faces.size());
+    for (size_t i = 0; i < star.faces.size(); ++i) {
+        const StarFace& sf = star.faces[i];
+        if (onEdge(sf, v)) continue;
+        const Vec3d n = cross(ws.position(sf.next) - pv, ws.position(sf.prev) - pv);
+        if (dot(n, sf.normal) <= 0) return -1; // flipped or zero area
+        scratch.newNormal[i] = n;
+    }
+
+    // each side's reach grows with the chord to its axis: one square root per side
+    double largestChord[2] = {-1, -1}; // -1: no face stays on that side (there are at most two)
     double newQuality = 1;
     for (size_t i = 0; i < star.faces.size(); ++i) {
         const StarFace& sf = star.faces[i];
         if (onEdge(sf, v)) continue;
         const Vec3d pa = ws.position(sf.next), pb = ws.position(sf.prev);
-        const Vec3d n = cross(pa - pv, pb - pv);
-        if (dot(n, sf.normal) <= 0) return -1; // flipped or zero area
+        const Vec3d n = scratch.newNormal[i];
         const ConeTest& test = star.groupTest[sf.group];
         const double len = length(n);
         const Vec3d dir = n * (1 / len);
+        scratch.newNormal[i] = dir;
         if (!test.passes(dir)) return -1;
-        deviation = std::max(deviation, test.reach(dir));
+        double& chord = largestChord[sf.group];
+        chord = std::max(chord, test.chordSquared(dir));
         newQuality = std::min(newQuality, triangleQuality(pv, pa, pb, len));
         if (!textured) continue;
 
@@ -112,6 +125,10 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
         if (before != 0 && uvArea(m.texVerts[tex], uvA, uvB) * before <= 0) return -1;
         scratch.newTex[i] = tex;
     }
+
+    for (size_t g = 0; g < star.groupTest.size(); ++g)
+        if (largestChord[g] >= 0)
+            deviation = std::max(deviation, star.groupTest[g].reachOfChord(largestChord[g]));
 
     const double bias = ws.settings.bias;
     // no new sliver, and at full bias no worse worst triangle (the star's worst is only
@@ -198,6 +215,7 @@ void applyCollapse(WorkState& ws, const Star& star, uint32_t v, const CollapseSc
         m.faces[sf.face].v[sf.corner] = v;
         if (m.texFaces) m.texFaces[sf.face].t[sf.corner] = scratch.newTex[i];
         ws.faceCone[sf.face] = star.groupCone[sf.group];
+        ws.faceNormal[sf.face] = scratch.newNormal[i];
     }
 
     // hand u's live corners to v, then drop the removed faces' corners elsewhere

@@ -14,13 +14,15 @@ namespace hostkit::opt {
 struct CollapseScratch {
     std::vector<std::pair<uint32_t, uint32_t>> facesV; // the target's faces: the other two corners
     std::vector<uint32_t> newTex;                      // per star face: texture index at the centre
+    std::vector<Vec3d> newNormal;                      // per star face: normal after the collapse
     std::vector<std::pair<double, uint32_t>> ranked;   // targets by edge length
 };
 
 // Cost of merging star.centre into its neighbour v, from 0 (free) to about 1, or a
 // negative value when the geometry forbids it: a face would leave its side's normal cone
 // by more than the threshold, flip, lose its area or become a sliver; a line would bend
-// more than the threshold; a texture triangle would turn over. Fills scratch.newTex.
+// more than the threshold; a texture triangle would turn over. Fills scratch.newTex and
+// scratch.newNormal (unit normals, then) for the faces that stay.
 double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
                             CollapseScratch& scratch);
 

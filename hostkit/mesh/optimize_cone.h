@@ -91,9 +91,12 @@ struct ConeTest {
     }
     bool passes(const Vec3d& unitDir) const { return dot(axis, unitDir) >= minCos; }
     // Cheap increasing stand-in for coneReach: the spread plus the chord to the axis.
-    double reach(const Vec3d& unitDir) const {
-        return spread + std::sqrt(std::max(0.0, 2.0 - 2.0 * dot(axis, unitDir)));
+    double reach(const Vec3d& unitDir) const { return reachOfChord(chordSquared(unitDir)); }
+    // The same in two steps, so the largest of many reaches costs one square root.
+    double chordSquared(const Vec3d& unitDir) const {
+        return std::max(0.0, 2.0 - 2.0 * dot(axis, unitDir));
     }
+    double reachOfChord(double chordSquared) const { return spread + std::sqrt(chordSquared); }
 };
 
 } // namespace hostkit::opt

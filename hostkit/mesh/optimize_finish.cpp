@@ -79,6 +79,7 @@ void setEdgeVisibility(WorkState& ws) {
 int compactMesh(WorkState& ws) {
     Mesh& m = ws.mesh;
     std::vector<DirectionCone>().swap(ws.faceCone);
+    std::vector<Vec3d>().swap(ws.faceNormal);
     std::vector<uint32_t>().swap(ws.cornerNext);
     std::vector<uint32_t>().swap(ws.vertexHead);
     std::vector<DirectionCone>().swap(ws.lineCone);

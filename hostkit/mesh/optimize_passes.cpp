@@ -56,6 +56,8 @@ class PassRunner {
     size_t sweep(double limit) {
         std::vector<uint32_t> visit;
         visit.swap(queued_);
+        // vertices merged away since they were queued need no look
+        std::erase_if(visit, [&](uint32_t u) { return (ws_.vertexFlags[u] & kDead) != 0; });
         std::sort(visit.begin(), visit.end());
         for (uint32_t u : visit) ws_.vertexFlags[u] &= uint8_t(~kDirty);
         size_t collapsed = 0;

@@ -70,6 +70,7 @@ void initWorkState(WorkState& ws) {
     const size_t faceCount = size_t(m.faceCount), vertexCount = size_t(m.vertexCount);
     ws.faceCone.assign(faceCount, DirectionCone{Point3(), kOwnNormal});
     ws.faceDead.assign(faceCount, 0);
+    ws.faceNormal.resize(faceCount);
     ws.cornerNext.assign(faceCount * 3, kNone);
     ws.vertexHead.assign(vertexCount, kNone);
     ws.lineCone.assign(vertexCount, DirectionCone());
@@ -96,6 +97,7 @@ void initWorkState(WorkState& ws) {
         Vec3d n =
             faceNormal(ws.position(face.v[0]), ws.position(face.v[1]), ws.position(face.v[2]));
         frozen |= n.x == 0 && n.y == 0 && n.z == 0;
+        ws.faceNormal[f] = unit(n);
         for (uint32_t k = 0; k < 3; ++k) {
             uint32_t corner = uint32_t(f) * 3 + k;
             ws.cornerNext[corner] = ws.vertexHead[face.v[k]];
@@ -124,12 +126,11 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
     if (ws.vertexFlags[u] & (kFrozen | kDead)) return;
 
     // gather the live faces
-    const Vec3d pu = ws.position(u);
     bool locked = false;
     for (uint32_t c = ws.vertexHead[u]; c != kNone; c = ws.cornerNext[c]) {
         uint32_t f = c / 3, k = c % 3;
         if (ws.faceDead[f]) continue;
-        StarFace& sf = star.faces.emplace_back();
+        StarFace sf;
         sf.face = f;
         sf.corner = k;
         sf.next = m.faces[f].v[(k + 1) % 3];
@@ -140,11 +141,9 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
                 sf.tex[i] = m.texFaces[f].t[(k + i) % 3];
                 sf.uv[i] = m.texVerts[sf.tex[i]];
             }
-        Vec3d pa = ws.position(sf.next), pb = ws.position(sf.prev);
-        const Vec3d n = faceNormal(pu, pa, pb);
-        const double len = length(n);
-        sf.normal = len > 0 ? n * (1 / len) : Vec3d();
-        locked |= len == 0;
+        sf.normal = ws.faceNormal[f];
+        locked |= sf.normal.x == 0 && sf.normal.y == 0 && sf.normal.z == 0;
+        star.faces.push_back(sf);
     }
     if (star.faces.empty() || locked) return;
 

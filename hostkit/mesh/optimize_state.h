@@ -59,6 +59,7 @@ struct WorkState {
     Mesh& mesh;
     Settings settings;
     std::vector<DirectionCone> faceCone; // original normals each face stands for, or kOwnNormal
+    std::vector<Vec3d> faceNormal;       // unit normal, zero for zero area; set on each move
     std::vector<uint8_t> faceDead;       // removed by a collapse
     std::vector<uint32_t> cornerNext;    // next corner at the same vertex, kNone ends
     std::vector<uint32_t> vertexHead;    // first corner at each vertex, kNone for none
@@ -74,8 +75,9 @@ struct WorkState {
 };
 
 // Links the corners of every proper face into vertex lists, gives each face the cone of
-// its own normal (kOwnNormal) and freezes the vertices of improper faces, zero-area faces and faces
-// with a texture index out of range. Marks every used vertex and texture vertex.
+// its own normal (kOwnNormal), caches its unit normal and freezes the vertices of improper faces,
+// zero-area faces and faces with a texture index out of range. Marks every used vertex and texture
+// vertex.
 void initWorkState(WorkState& ws);
 
 // Exact equality of texture coordinates without early-out branches (compared often).
