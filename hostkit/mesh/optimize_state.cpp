@@ -149,22 +149,14 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
 
     // classify the edges by matching faces directly (stars are small); faces across free
     // edges join one side. An edge is handled from its first outgoing face, or from its
-    // first face when no face runs out along it.
+    // first face when no face runs out along it; outgoing edges first, in face order.
     const uint32_t d = uint32_t(star.faces.size());
     std::vector<uint32_t>& parent = star.parent;
     parent.resize(d);
     for (uint32_t i = 0; i < d; ++i) parent[i] = i;
     int boundaryEdges = 0, featureEdges = 0, lineEdges = 0;
-    // each face's outgoing edge, then the incoming edges no face runs out along
-    // (boundaries, or two faces wound against each other)
-    auto classify = [&](uint32_t i, bool outgoing) {
-        const uint32_t w = outgoing ? star.faces[i].next : star.faces[i].prev;
-        uint32_t uses = 0, mate = kNone;
-        for (uint32_t j = 0; j < d; ++j) {
-            const bool on = star.faces[j].next == w || star.faces[j].prev == w;
-            uses += on;
-            if (on && j != i) mate = j;
-        }
+    // uses: faces on the edge centre-w; mate: the last of them other than face i
+    auto classify = [&](uint32_t i, bool outgoing, uint32_t w, uint32_t uses, uint32_t mate) {
         star.ring.push_back(w);
         bool line = false;
         if (uses > 2) {
@@ -181,22 +173,35 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
         if (line && lineEdges < 2) star.lineEnds[lineEdges] = w;
         lineEdges += line;
     };
+    // one scan per face settles both its edges: the outgoing one, and the incoming one
+    // when no face runs out along it (a boundary, or two faces wound against each other)
+    std::vector<uint32_t>& inOnly = star.inOnly;
+    inOnly.clear();
     for (uint32_t i = 0; i < d; ++i) {
-        // handled by the first face running out along it
-        uint32_t first = 0;
-        while (star.faces[first].next != star.faces[i].next) ++first;
-        if (first == i) classify(i, true);
-    }
-    for (uint32_t i = 0; i < d; ++i) {
-        const uint32_t w = star.faces[i].prev;
-        bool out = false;
-        uint32_t first = kNone;
+        const uint32_t wn = star.faces[i].next, wp = star.faces[i].prev;
+        uint32_t usesN = 0, mateN = kNone, usesP = 0, mateP = kNone;
+        bool firstOut = true, firstIn = true, leftByP = false;
         for (uint32_t j = 0; j < d; ++j) {
-            out |= star.faces[j].next == w;
-            if (first == kNone && star.faces[j].prev == w) first = j;
+            const uint32_t nj = star.faces[j].next, pj = star.faces[j].prev;
+            const bool onN = (nj == wn) | (pj == wn);
+            usesN += onN;
+            mateN = onN && j != i ? j : mateN;
+            firstOut &= !(j < i && nj == wn);
+            const bool inP = pj == wp;
+            usesP += inP;
+            mateP = inP && j != i ? j : mateP;
+            firstIn &= !(j < i && inP);
+            leftByP |= nj == wp;
         }
-        if (!out && first == i) classify(i, false);
+        if (firstOut) classify(i, true, wn, usesN, mateN);
+        if (firstIn && !leftByP) {
+            inOnly.push_back(i);
+            inOnly.push_back(usesP);
+            inOnly.push_back(mateP);
+        }
     }
+    for (size_t k = 0; k < inOnly.size(); k += 3)
+        classify(inOnly[k], false, star.faces[inOnly[k]].prev, inOnly[k + 1], inOnly[k + 2]);
     if (locked) return;
 
     // number the sides

@@ -119,6 +119,7 @@ struct Star {
     std::vector<DirectionCone> groupCone;  // normals each side stands for
     std::vector<ConeTest> groupTest;       // the threshold test against groupCone
     std::vector<uint32_t> parent, label;   // scratch
+    std::vector<uint32_t> inOnly;          // scratch: faces whose incoming edge no face leaves by
 };
 
 // Quality of the worst triangle around star.centre.
