@@ -20,17 +20,12 @@ DirectionCone effectiveLineCone(const WorkState& ws, const Star& star) {
     return coneUnion(cone, alignedWith(ws.lineCone[star.centre], Vec3d(cone.axis)));
 }
 
-void pruneDeadCorners(WorkState& ws, uint32_t vertex) {
-    uint32_t prev = kNone;
-    for (uint32_t c = ws.vertexHead[vertex]; c != kNone;) {
-        uint32_t next = ws.cornerNext[c];
-        if (ws.faceDead[c / 3]) {
-            (prev == kNone ? ws.vertexHead[vertex] : ws.cornerNext[prev]) = next;
-        } else {
-            prev = c;
-        }
-        c = next;
-    }
+// Unlinks one corner from a vertex's list. The lists hold live corners only, so a removed
+// face's corner is met once and the walk ends there.
+void unlinkCorner(WorkState& ws, uint32_t vertex, uint32_t corner) {
+    uint32_t* link = &ws.vertexHead[vertex];
+    while (*link != kNone && *link != corner) link = &ws.cornerNext[*link];
+    if (*link == corner) *link = ws.cornerNext[corner];
 }
 
 bool onEdge(const StarFace& sf, uint32_t v) {
@@ -210,6 +205,9 @@ void applyCollapse(WorkState& ws, const Star& star, uint32_t v, const CollapseSc
         const StarFace& sf = star.faces[i];
         if (onEdge(sf, v)) {
             ws.faceDead[sf.face] = 1;
+            const uint32_t base = sf.face * 3;
+            unlinkCorner(ws, sf.next, base + (sf.corner + 1) % 3);
+            unlinkCorner(ws, sf.prev, base + (sf.corner + 2) % 3);
             continue;
         }
         m.faces[sf.face].v[sf.corner] = v;
@@ -218,7 +216,7 @@ void applyCollapse(WorkState& ws, const Star& star, uint32_t v, const CollapseSc
         ws.faceNormal[sf.face] = scratch.newNormal[i];
     }
 
-    // hand u's live corners to v, then drop the removed faces' corners elsewhere
+    // hand u's live corners to v
     for (uint32_t c = ws.vertexHead[u]; c != kNone;) {
         uint32_t next = ws.cornerNext[c];
         if (!ws.faceDead[c / 3]) {
@@ -228,9 +226,6 @@ void applyCollapse(WorkState& ws, const Star& star, uint32_t v, const CollapseSc
         c = next;
     }
     ws.vertexHead[u] = kNone;
-    pruneDeadCorners(ws, v);
-    for (const StarFace& sf : star.faces)
-        if (onEdge(sf, v)) pruneDeadCorners(ws, sf.next == v ? sf.prev : sf.next);
     ws.vertexFlags[u] |= kDead;
 }
 
