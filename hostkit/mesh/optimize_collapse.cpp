@@ -147,21 +147,29 @@ bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v,
         scratch.facesV.push_back({m.faces[f].v[(k + 1) % 3], m.faces[f].v[(k + 2) % 3]});
     }
 
-    // link condition: the common neighbours are exactly the far corners of the edge's faces
-    // (small stars: direct scans beat sorting)
+    // link condition: the common neighbours are exactly the far corners of the edge's faces.
+    // Those faces are live at v, so their far corners are v's neighbours already: they must
+    // differ, and no other neighbour of the centre may be one of v's (small stars: direct
+    // scans beat sorting)
+    uint32_t far[2] = {kNone, kNone};
     size_t edgeFaces = 0;
-    for (const StarFace& sf : star.faces) edgeFaces += onEdge(sf, v);
-    size_t common = 0;
-    for (uint32_t w : star.ring) {
-        bool shared = false;
-        for (const auto& [a, b] : scratch.facesV) shared |= a == w || b == w;
-        common += shared;
-    }
-    if (common != edgeFaces) return false;
-
-    // a moved face must not land on a face v already has (a tetrahedron's last edge)
     for (const StarFace& sf : star.faces) {
-        if (onEdge(sf, v)) continue;
+        if (!onEdge(sf, v)) continue;
+        if (edgeFaces == 2) return false; // not a manifold edge
+        far[edgeFaces++] = sf.next == v ? sf.prev : sf.next;
+    }
+    if (far[0] == far[1]) return false;
+    auto isFar = [&](uint32_t w) { return w == far[0] || w == far[1]; };
+    for (uint32_t w : star.ring) {
+        if (isFar(w)) continue;
+        for (const auto& [a, b] : scratch.facesV)
+            if (a == w || b == w) return false;
+    }
+
+    // a moved face must not land on a face v already has (a tetrahedron's last edge); both
+    // its other corners would then be common neighbours, so far corners
+    for (const StarFace& sf : star.faces) {
+        if (onEdge(sf, v) || !isFar(sf.next) || !isFar(sf.prev)) continue;
         for (const auto& [a, b] : scratch.facesV)
             if ((a == sf.next && b == sf.prev) || (a == sf.prev && b == sf.next)) return false;
     }

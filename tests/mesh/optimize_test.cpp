@@ -521,6 +521,24 @@ TEST(Optimize, ZeroThicknessPillowStaysManifold) {
     expectValidResult(original, m, true, "pillow");
 }
 
+TEST(Optimize, FlatTetrahedronKeepsItsFourFaces) {
+    // merging the apex into a base corner passes the link condition but would lay the one
+    // moved side face on the base, back to back
+    Mesh m;
+    m.setNumVerts(4);
+    m.vertices[0] = Point3(1, 0, 0);
+    m.vertices[1] = Point3(-0.5f, 0.866f, 0);
+    m.vertices[2] = Point3(-0.5f, -0.866f, 0);
+    m.vertices[3] = Point3(0, 0, 0.05f);
+    m.setNumFaces(4);
+    const uint32_t faces[4][3] = {{0, 2, 1}, {3, 0, 1}, {3, 1, 2}, {3, 2, 0}};
+    for (int f = 0; f < 4; ++f)
+        for (int k = 0; k < 3; ++k) m.faces[f].v[k] = faces[f][k];
+    const Mesh original = m;
+    EXPECT_EQ(m.Optimize(30 * kDegree, kFourDegrees, 0.1f, kAllFlags, nullptr), 0);
+    expectValidResult(original, m, true, "flat tetrahedron");
+}
+
 TEST(Optimize, RefusesACollapseThatFoldsTheTexture) {
     Mesh m = fanWithFoldingTexture();
     EXPECT_EQ(m.Optimize(kFourDegrees, kFourDegrees, 0.1f, kAllFlags, nullptr), 2);
