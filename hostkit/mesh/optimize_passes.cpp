@@ -58,7 +58,8 @@ class PassRunner {
         visit.swap(queued_);
         // vertices merged away since they were queued need no look
         std::erase_if(visit, [&](uint32_t u) { return (ws_.vertexFlags[u] & kDead) != 0; });
-        std::sort(visit.begin(), visit.end());
+        if (!std::is_sorted(visit.begin(), visit.end())) // the first pass queued in order
+            std::sort(visit.begin(), visit.end());
         for (uint32_t u : visit) ws_.vertexFlags[u] &= uint8_t(~kDirty);
         size_t collapsed = 0;
         for (size_t i = 0; i < visit.size(); ++i) {
