@@ -3,31 +3,15 @@
 
 #include "hostkit/scene/kit_class_ids.h"
 
-static Box3 originBox(TimeValue t, HostNode* node) {
+void PointObject::worldBoundingBox(TimeValue t, HostNode* node, void*, Box3& box) {
     Point3 origin = node->objectTransform(t, nullptr).GetTrans();
-    return Box3(origin, origin);
+    box = Box3(origin, origin);
 }
 
-Class_ID CameraObject::classId() {
-    return cameraObjectClassID;
-}
-
-void CameraObject::worldBoundingBox(TimeValue t, HostNode* node, void*, Box3& box) {
-    box = originBox(t, node);
-}
-
-void CameraObject::deleteThis() {
+void PointObject::deleteThis() {
     if (!isOwnedByNode()) delete this;
 }
 
-Class_ID LightObject::classId() {
-    return lightObjectClassID;
-}
+Class_ID CameraObject::classId() { return cameraObjectClassID; }
 
-void LightObject::worldBoundingBox(TimeValue t, HostNode* node, void*, Box3& box) {
-    box = originBox(t, node);
-}
-
-void LightObject::deleteThis() {
-    if (!isOwnedByNode()) delete this;
-}
+Class_ID LightObject::classId() { return lightObjectClassID; }
