@@ -90,3 +90,8 @@ HostClassDescriptor* PluginLibrary::findClass(int kindCode) const {
     }
     return nullptr;
 }
+
+void* PluginLibrary::createInstance(int kindCode) const {
+    HostClassDescriptor* descriptor = findClass(kindCode);
+    return descriptor ? descriptor->createInstance(0) : nullptr;
+}

@@ -23,6 +23,9 @@ class PluginLibrary {
     uint32_t version() const { return version_(); }
     // The first listed class of that kind code, or null.
     HostClassDescriptor* findClass(int kindCode) const;
+    // An object of the first class of that kind (what its descriptor's createInstance
+    // gives: a HostSceneExporter* or a HostUtilityPlugin*), or null.
+    void* createInstance(int kindCode) const;
 
   private:
     PluginLibrary() = default;

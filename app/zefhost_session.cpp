@@ -83,9 +83,8 @@ static void printSummary(std::ostream& out, const std::string& path) {
 
 int ZefhostSession::exportScene(const std::string& path, const Scenario& steps, bool cancel) {
     if (!plugin_) return kExitUsage;
-    HostClassDescriptor* descriptor = plugin_->findClass(SCENE_EXPORT_CLASS_ID);
     auto* exporter =
-        descriptor ? static_cast<HostSceneExporter*>(descriptor->createInstance(0)) : nullptr;
+        static_cast<HostSceneExporter*>(plugin_->createInstance(SCENE_EXPORT_CLASS_ID));
     if (!exporter) {
         err_ << "zefhost: the plug-in offers no scene exporter\n";
         return kExitUsage;
@@ -121,9 +120,7 @@ int ZefhostSession::exportScene(const std::string& path, const Scenario& steps, 
 
 int ZefhostSession::runUtility(const Scenario& steps, bool apply) {
     if (!plugin_) return kExitUsage;
-    HostClassDescriptor* descriptor = plugin_->findClass(UTILITY_CLASS_ID);
-    auto* utility =
-        descriptor ? static_cast<HostUtilityPlugin*>(descriptor->createInstance(0)) : nullptr;
+    auto* utility = static_cast<HostUtilityPlugin*>(plugin_->createInstance(UTILITY_CLASS_ID));
     if (!utility) {
         err_ << "zefhost: the plug-in offers no utility\n";
         return kExitUsage;

@@ -66,9 +66,7 @@ Scenario benchDialogSteps() {
 // One export through the loaded plug-in's exporter class. False with a note on
 // stderr when the dialog could not be played or the export showed a message.
 bool exportThroughPlugin(PluginLibrary& plugin, HostSession& host, const std::string& path) {
-    HostClassDescriptor* descriptor = plugin.findClass(SCENE_EXPORT_CLASS_ID);
-    auto* exporter =
-        descriptor ? static_cast<HostSceneExporter*>(descriptor->createInstance(0)) : nullptr;
+    auto* exporter = static_cast<HostSceneExporter*>(plugin.createInstance(SCENE_EXPORT_CLASS_ID));
     if (!exporter) {
         std::fprintf(stderr, "the plug-in offers no scene exporter\n");
         return false;
