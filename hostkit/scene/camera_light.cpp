@@ -12,6 +12,10 @@ void PointObject::deleteThis() {
     if (!isOwnedByNode()) delete this;
 }
 
-Class_ID CameraObject::classId() { return cameraObjectClassID; }
+Class_ID CameraObject::classId() {
+    return cameraObjectClassID;
+}
 
-Class_ID LightObject::classId() { return lightObjectClassID; }
+Class_ID LightObject::classId() {
+    return lightObjectClassID;
+}

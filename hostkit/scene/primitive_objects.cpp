@@ -17,10 +17,18 @@ void PrimitiveObject::deleteThis() {
     if (!isOwnedByNode()) delete this;
 }
 
-Class_ID BoxObject::classId() { return boxObjectClassID; }
+Class_ID BoxObject::classId() {
+    return boxObjectClassID;
+}
 
-Mesh BoxObject::buildMesh() const { return makeBoxMesh(width, length, height, segments); }
+Mesh BoxObject::buildMesh() const {
+    return makeBoxMesh(width, length, height, segments);
+}
 
-Class_ID SphereObject::classId() { return sphereObjectClassID; }
+Class_ID SphereObject::classId() {
+    return sphereObjectClassID;
+}
 
-Mesh SphereObject::buildMesh() const { return makeSphereMesh(radius, segments); }
+Mesh SphereObject::buildMesh() const {
+    return makeSphereMesh(radius, segments);
+}
