@@ -93,6 +93,13 @@ class Cursor {
         if (!value_->is_string()) fail("expected a string, found " + describe());
         return value_->get<std::string>();
     }
+    // A name or file name: one line of text, since exports write it on one line.
+    std::string name() const {
+        std::string value = text();
+        if (value.find_first_of("\r\n") != std::string::npos)
+            fail("a name may not hold a line break");
+        return value;
+    }
     bool boolean() const {
         if (!value_->is_boolean()) fail("expected true or false, found " + describe());
         return value_->get<bool>();
@@ -140,13 +147,13 @@ Color colorOr(const Cursor& c, const char* key, Color fallback) {
 // maps
 void readTexmap(Scene& scene, const Cursor& c) {
     c.expectObject({"name", "type", "file", "color1", "color2", "tiling"});
-    std::string name = c.field("name").text();
+    std::string name = c.field("name").name();
     Cursor type = c.field("type");
     std::string kind = type.text();
     if (kind == "bitmap") {
         if (c.has("color1") || c.has("color2") || c.has("tiling"))
             c.fail("a bitmap map has only name, type and file");
-        scene.createBitmapTexmap(name, c.field("file").text());
+        scene.createBitmapTexmap(name, c.field("file").name());
     } else if (kind == "checker") {
         if (c.has("file")) c.fail("a checker map has no file");
         CheckerTexmap* map = scene.createCheckerTexmap(name);
@@ -192,7 +199,7 @@ void readStandardMaterial(Scene& scene, const Cursor& c, const std::string& name
 
 void readMaterial(Scene& scene, const Cursor& c) {
     if (!c.json().is_object()) c.expectObject({});
-    std::string name = c.field("name").text();
+    std::string name = c.field("name").name();
     Cursor type = c.field("type");
     std::string kind = type.text();
     if (kind == "standard") {
@@ -324,7 +331,7 @@ constexpr ObjectKind kObjectKinds[] = {{"mesh", readMesh},
 void readNode(Scene& scene, std::vector<SceneNode*>& nodes, const Cursor& c) {
     c.expectObject(
         {"name", "parent", "transform", "material", "mesh", "box", "sphere", "camera", "light"});
-    std::string name = c.field("name").text();
+    std::string name = c.field("name").name();
     SceneNode* parent = nullptr;
     if (auto p = c.optionalField("parent"); p && !p->isNull()) {
         uint32_t i = p->unsignedWord();

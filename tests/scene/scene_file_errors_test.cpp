@@ -50,6 +50,15 @@ TEST(SceneFileErrors, BaseSceneIsValid) {
     EXPECT_EQ(loaded.scene->selectedCount(), 1);
 }
 
+TEST(SceneFileErrors, NamesAreOneLine) {
+    std::string broken = scene();
+    broken.replace(broken.find(R"("name": "mesh")"), 14, R"("name": "me\nsh")");
+    expectError(errorOf(broken), "/nodes/1/name", "line break");
+    std::string file = scene();
+    file.replace(file.find("/t/a.png"), 8, R"(/t/a\r.png)");
+    expectError(errorOf(file), "/maps/0/file", "line break");
+}
+
 TEST(SceneFileErrors, SyntaxErrorGivesLineAndColumn) {
     SceneFileError e = errorOf("{\n  \"format\": \"zefscene\",\n  \"version\": 1,,\n}");
     EXPECT_EQ(e.file, "bad.json");
