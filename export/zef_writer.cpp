@@ -16,6 +16,31 @@ template <size_t N> char* put(char* out, const char (&literal)[N]) {
     return out + N - 1;
 }
 
+// "X: x Y: y Z: z" and the line end, for vertex and normal lines.
+char* putXYZ(char* s, const Point3& p) {
+    s = put(s, "X: ");
+    s = formatFixed6(s, p.x);
+    s = put(s, " Y: ");
+    s = formatFixed6(s, p.y);
+    s = put(s, " Z: ");
+    s = formatFixed6(s, p.z);
+    *s++ = '\n';
+    return s;
+}
+
+// Three corner indices in the file's reversed winding: corners 0, 2, 1 after the
+// labels a, b, c (the face line's vertices, the TVFace line's texture vertices).
+template <size_t A, size_t B, size_t C>
+char* putReversedCorners(char* s, const uint32_t (&corner)[3], const char (&a)[A],
+                         const char (&b)[B], const char (&c)[C]) {
+    s = put(s, a);
+    s = formatInt(s, int32_t(corner[0]));
+    s = put(s, b);
+    s = formatInt(s, int32_t(corner[2]));
+    s = put(s, c);
+    return formatInt(s, int32_t(corner[1]));
+}
+
 int edgeBit(const MeshFace& face, int bit) {
     return int((face.flags >> bit) & 1u);
 }
@@ -25,12 +50,7 @@ char* putFaceGroup(char* s, const Mesh& mesh, int f, const FaceListOptions& opti
     const MeshFace& face = mesh.faces[f];
     s = put(s, "Face ");
     s = formatInt(s, f);
-    s = put(s, ": A: ");
-    s = formatInt(s, int32_t(face.v[0]));
-    s = put(s, " B: ");
-    s = formatInt(s, int32_t(face.v[2]));
-    s = put(s, " C: ");
-    s = formatInt(s, int32_t(face.v[1]));
+    s = putReversedCorners(s, face.v, ": A: ", " B: ", " C: ");
     s = put(s, " AB: ");
     *s++ = char('0' + edgeBit(face, 0));
     s = put(s, " BC: ");
@@ -39,28 +59,16 @@ char* putFaceGroup(char* s, const Mesh& mesh, int f, const FaceListOptions& opti
     *s++ = char('0' + edgeBit(face, 2));
     *s++ = '\n';
     if (options.normals) {
-        const Point3& n = mesh.faceNormals[f];
-        s = put(s, "Normal: X: ");
-        s = formatFixed6(s, n.x);
-        s = put(s, " Y: ");
-        s = formatFixed6(s, n.y);
-        s = put(s, " Z: ");
-        s = formatFixed6(s, n.z);
-        *s++ = '\n';
+        s = put(s, "Normal: ");
+        s = putXYZ(s, mesh.faceNormals[f]);
     }
     s = put(s, "Smoothing: ");
     s = formatUInt(s, face.smGroup);
     *s++ = '\n';
     if (options.texFaces) {
-        const TVFace& tv = mesh.texFaces[f];
         s = put(s, "TVFace ");
         s = formatInt(s, f);
-        s = put(s, ": TA: ");
-        s = formatInt(s, int32_t(tv.t[0]));
-        s = put(s, " TB: ");
-        s = formatInt(s, int32_t(tv.t[2]));
-        s = put(s, " TC: ");
-        s = formatInt(s, int32_t(tv.t[1]));
+        s = putReversedCorners(s, mesh.texFaces[f].t, ": TA: ", " TB: ", " TC: ");
         *s++ = '\n';
     }
     if (options.materialIds) {
@@ -97,14 +105,8 @@ void writeVertexList(ZefStream& out, const Mesh& mesh, const Matrix3& tm, const 
         char* s = out.reserve(kLongestVertexLine);
         s = put(s, "Vertex ");
         s = formatInt(s, k);
-        s = put(s, ": X: ");
-        s = formatFixed6(s, p.x);
-        s = put(s, " Y: ");
-        s = formatFixed6(s, p.y);
-        s = put(s, " Z: ");
-        s = formatFixed6(s, p.z);
-        *s++ = '\n';
-        out.commit(s);
+        s = put(s, ": ");
+        out.commit(putXYZ(s, p));
     }
 }
 
