@@ -51,7 +51,9 @@ TEST(EdgeTable, MatesArePairedAndNonManifoldIsMarked) {
             EXPECT_EQ(mate[mate[c]], c) << named.name;
             EXPECT_NE(cornerFace(mate[c]), cornerFace(uint32_t(c))) << named.name;
         }
-        if (named.closed) EXPECT_EQ(std::count(mate.begin(), mate.end(), kNoMate), 0) << named.name;
+        if (named.closed) {
+            EXPECT_EQ(std::count(mate.begin(), mate.end(), kNoMate), 0) << named.name;
+        }
     }
 }
 

@@ -110,21 +110,6 @@ double areaWithMaterial(const Mesh& m, uint32_t id) {
     return area;
 }
 
-// A flat disc: a fan of segments triangles around its centre.
-Mesh disc(int segments) {
-    Mesh m;
-    m.setNumVerts(segments + 1);
-    m.setNumFaces(segments);
-    for (int i = 0; i < segments; ++i) {
-        double t = 2 * std::numbers::pi * i / segments;
-        m.vertices[i + 1] = Point3(float(std::cos(t)), float(std::sin(t)), 0);
-        m.faces[i].v[0] = 0;
-        m.faces[i].v[1] = uint32_t(i + 1);
-        m.faces[i].v[2] = uint32_t((i + 1) % segments + 1);
-    }
-    return m;
-}
-
 // A flat n x n grid and its mirror glued along the rim: a closed pillow of zero thickness.
 // Its two sides meet at every rim vertex, so collapses there must respect the link
 // condition or the sides fuse into edges with four faces. Diagonals run towards the
@@ -397,7 +382,7 @@ TEST(Optimize, AutoEdgeShowsOutlineAndHidesDiagonal) {
 
 TEST(Optimize, BoundaryBendsOnlyWithinThreshold) {
     // a disc must not shrink towards a triangle: its rim may bend only 4 degrees
-    Mesh m = disc(360);
+    Mesh m = fan(360, 0.0f);
     const double area = totalArea(m);
     EXPECT_GT(m.Optimize(kFourDegrees, kFourDegrees, 0.1f, kAllFlags, nullptr), 0);
     EXPECT_GT(totalArea(m), 0.99 * area);

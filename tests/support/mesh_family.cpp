@@ -48,6 +48,21 @@ Mesh mobiusStrip(int segments) {
     return mesh;
 }
 
+Mesh fan(int segments, float zigzag) {
+    Mesh mesh;
+    mesh.setNumVerts(segments + 1);
+    mesh.setNumFaces(segments);
+    for (int i = 0; i < segments; ++i) {
+        const double t = 2 * std::numbers::pi * i / segments;
+        const float z = zigzag == 0 ? 0.0f : (i % 2 ? zigzag : -zigzag);
+        mesh.vertices[i + 1] = Point3(float(std::cos(t)), float(std::sin(t)), z);
+        mesh.faces[i].v[0] = 0;
+        mesh.faces[i].v[1] = uint32_t(i + 1);
+        mesh.faces[i].v[2] = uint32_t((i + 1) % segments + 1);
+    }
+    return mesh;
+}
+
 Mesh threeFacesOnEdge() {
     Mesh mesh;
     mesh.setNumVerts(5);

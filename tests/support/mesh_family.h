@@ -29,6 +29,9 @@ Mesh zeroAreaFaces();
 Mesh noisySurface(int n, uint32_t seed);
 // A unit box with segments x segments quads per side.
 Mesh subdividedCube(int segments);
+// A fan of segments triangles around vertex 0 at the origin, rim on the unit circle,
+// rim vertices alternately at z = -zigzag and +zigzag (0: a flat disc). Face words 0.
+Mesh fan(int segments, float zigzag);
 
 // Signed volume enclosed by the faces (positive when a closed mesh faces outward).
 double signedVolume(const Mesh& mesh);
