@@ -28,7 +28,7 @@ class ExportTest : public ::testing::Test {
     void TearDown() override { fs::remove_all(dir); }
 
     SceneNode* addTri(PluginHarness& h, const char* name = "Tri") {
-        return h.addMeshNode(name, makeTriangles({{0, 0, 0}, {2, 0, 0}, {0, 2, 0}}, {{0, 1, 2}}));
+        return h.addMeshNode(name, triangleMesh({{0, 0, 0}, {2, 0, 0}, {0, 2, 0}}, {{0, 1, 2}}));
     }
 
     fs::path dir;
@@ -116,8 +116,8 @@ TEST_F(ExportTest, MaterialRecordShapes) {
 TEST_F(ExportTest, FaceWordsAreWrittenAsStored) {
     PluginHarness h;
     Mesh mesh =
-        makeTriangles({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}, {2, 0, 0}, {2, 1, 0}, {3, 0, 0}},
-                      {{4, 5, 6}, {0, 1, 2}});
+        triangleMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}, {2, 0, 0}, {2, 1, 0}, {3, 0, 0}},
+                     {{4, 5, 6}, {0, 1, 2}});
     mesh.faces[0].flags = 1u | (65535u << 16); // only the edge v0-v1 visible
     mesh.faces[0].smGroup = 0x80000000u;
     mesh.faces[1].smGroup = 0;
@@ -155,7 +155,7 @@ TEST_F(ExportTest, MeshWithoutFacesIsTwoLinesAndNotRecorded) {
 
 TEST_F(ExportTest, TextureVerticesFollowExportMaterialsOnly) {
     PluginHarness h;
-    Mesh mesh = makeTriangles({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}});
+    Mesh mesh = triangleMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}});
     mesh.setNumTVerts(3);
     mesh.texVerts[1] = {1, 0, 0};
     mesh.setTexFacesEnabled(true);
@@ -213,8 +213,8 @@ TEST_F(ExportTest, SelectedOnlyVisitsSelectedNodesNotTheirChildren) {
     SceneNode* parent = addTri(h, "Parent");
     addTri(h, "Child")->setName("Child");
     SceneNode* child = h.scene.createNode("Selected child", parent);
-    child->setObject(std::make_unique<MeshObject>(
-        makeTriangles({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}})));
+    child->setObject(
+        std::make_unique<MeshObject>(triangleMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}})));
     h.scene.select(child);
     exportOptions.selectedOnly = 1;
     h.exportTo(out);
@@ -264,7 +264,7 @@ static int exportUnderFileSizeLimit(const std::string& path, rlim_t limitBytes, 
         PluginHarness h;
         for (int i = 0; i < nodes; ++i)
             h.addMeshNode("N" + std::to_string(i),
-                          makeTriangles({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}}));
+                          triangleMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}}));
         ExportOutcome outcome = h.exportTo(path);
         bool reported = outcome.messages == std::vector<std::string>{"Write error on file"};
         _exit(outcome.hostResult == 1 && reported ? 0 : 1);

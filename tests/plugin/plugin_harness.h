@@ -17,6 +17,7 @@
 #include "hostkit/scene/scene.h"
 #include "hostkit/session/host_session.h"
 #include "prep/option_set.h"
+#include "support/mesh_family.h"
 
 struct ExportOutcome {
     int hostResult = 0;
@@ -72,19 +73,4 @@ inline std::string readWholeFile(const std::string& path) {
 
 inline bool fileExists(const std::string& path) {
     return std::ifstream(path).good();
-}
-
-// A triangle mesh from vertex positions and faces (all edges visible, group 1).
-inline Mesh makeTriangles(const std::vector<Point3>& vertices,
-                          const std::vector<std::array<uint32_t, 3>>& faces) {
-    Mesh mesh;
-    mesh.setNumVerts(int(vertices.size()));
-    for (size_t i = 0; i < vertices.size(); ++i) mesh.vertices[i] = vertices[i];
-    mesh.setNumFaces(int(faces.size()));
-    for (size_t f = 0; f < faces.size(); ++f) {
-        for (int k = 0; k < 3; ++k) mesh.faces[f].v[k] = faces[f][size_t(k)];
-        mesh.faces[f].smGroup = 1;
-        mesh.faces[f].flags = MeshFace::kEdgeAll;
-    }
-    return mesh;
 }

@@ -133,7 +133,7 @@ TEST(PrepareMesh, FlipThenRemoveDegenerateFaces) {
     for (int i = 0; i < kFlagCount; ++i) options.flag(i) = 0;
     options.flipNormals = 1;
     options.removeDegenerate = 1;
-    Mesh mesh = makeTriangles({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}, {0, 0, 1}});
+    Mesh mesh = triangleMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}, {0, 0, 1}});
     prepareMesh(mesh, options);
     ASSERT_EQ(mesh.faceCount, 1);
     EXPECT_EQ(mesh.faces[0].v[1], 2u);

@@ -37,14 +37,14 @@ class UtilityTest : public ::testing::Test {
         EXPECT_EQ(zefUtility.panel, nullptr);
     }
 
-    Mesh tri() { return makeTriangles({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}}); }
+    Mesh tri() { return triangleMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}}); }
 };
 } // namespace
 
 TEST_F(UtilityTest, ApplyThenUndoGivesBackTheSceneExactly) {
     PluginHarness h;
-    SceneNode* a = h.addMeshNode("A", makeTriangles({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}},
-                                                    {{0, 1, 2}, {1, 3, 2}, {0, 0, 1}}));
+    SceneNode* a = h.addMeshNode("A", triangleMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}},
+                                                   {{0, 1, 2}, {1, 3, 2}, {0, 0, 1}}));
     h.addMeshNode("B", tri(), a);
     StdMaterial* material = h.scene.createStdMaterial("M");
     a->setMaterial(material);

@@ -63,53 +63,40 @@ Mesh fan(int segments, float zigzag) {
     return mesh;
 }
 
-Mesh threeFacesOnEdge() {
+Mesh triangleMesh(const std::vector<Point3>& vertices,
+                  const std::vector<std::array<uint32_t, 3>>& faces) {
     Mesh mesh;
-    mesh.setNumVerts(5);
-    mesh.vertices[0] = Point3(0, 0, 0);
-    mesh.vertices[1] = Point3(1, 0, 0);
-    mesh.vertices[2] = Point3(0.5f, 1, 0);
-    mesh.vertices[3] = Point3(0.5f, -0.5f, 0.8f);
-    mesh.vertices[4] = Point3(0.5f, -0.5f, -0.8f);
-    mesh.setNumFaces(3);
-    setFace(mesh, 0, 0, 1, 2);
-    setFace(mesh, 1, 1, 0, 3);
-    setFace(mesh, 2, 1, 0, 4);
+    mesh.setNumVerts(int(vertices.size()));
+    for (size_t i = 0; i < vertices.size(); ++i) mesh.vertices[i] = vertices[i];
+    mesh.setNumFaces(int(faces.size()));
+    for (size_t f = 0; f < faces.size(); ++f)
+        setFace(mesh, int(f), faces[f][0], faces[f][1], faces[f][2]);
     return mesh;
 }
 
+Mesh threeFacesOnEdge() {
+    return triangleMesh(
+        {{0, 0, 0}, {1, 0, 0}, {0.5f, 1, 0}, {0.5f, -0.5f, 0.8f}, {0.5f, -0.5f, -0.8f}},
+        {{0, 1, 2}, {1, 0, 3}, {1, 0, 4}});
+}
+
 Mesh repeatedIndexFaces() {
-    Mesh mesh;
-    mesh.setNumVerts(4);
-    mesh.vertices[1] = Point3(1, 0, 0);
-    mesh.vertices[2] = Point3(1, 1, 0);
-    mesh.vertices[3] = Point3(0, 1, 0);
-    mesh.setNumFaces(6);
-    setFace(mesh, 0, 0, 1, 2);
-    setFace(mesh, 1, 0, 0, 1);
-    setFace(mesh, 2, 0, 2, 3);
-    setFace(mesh, 3, 2, 2, 2);
-    setFace(mesh, 4, 1, 7, 2); // index out of range
-    setFace(mesh, 5, 3, 1, 3);
-    return mesh;
+    return triangleMesh({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}},
+                        {{0, 1, 2},
+                         {0, 0, 1},
+                         {0, 2, 3},
+                         {2, 2, 2},
+                         {1, 7, 2}, // index out of range
+                         {3, 1, 3}});
 }
 
 Mesh zeroAreaFaces() {
     // 0-1-2 along the bottom, 3 above the middle; 4 and 5 coincide with 3
-    Mesh mesh;
-    mesh.setNumVerts(6);
-    mesh.vertices[0] = Point3(0, 0, 0);
-    mesh.vertices[1] = Point3(1, 0, 0);
-    mesh.vertices[2] = Point3(2, 0, 0);
-    mesh.vertices[3] = Point3(1, 1, 0);
-    mesh.vertices[4] = Point3(1, 1, 0);
-    mesh.vertices[5] = Point3(1, 1, 0);
-    mesh.setNumFaces(4);
-    setFace(mesh, 0, 0, 1, 3);
-    setFace(mesh, 1, 1, 2, 3);
-    setFace(mesh, 2, 0, 2, 1); // collinear: closes the crack under faces 0 and 1
-    setFace(mesh, 3, 3, 4, 5); // three coincident points
-    return mesh;
+    return triangleMesh({{0, 0, 0}, {1, 0, 0}, {2, 0, 0}, {1, 1, 0}, {1, 1, 0}, {1, 1, 0}},
+                        {{0, 1, 3},
+                         {1, 2, 3},
+                         {0, 2, 1},   // collinear: closes the crack under faces 0 and 1
+                         {3, 4, 5}}); // three coincident points
 }
 
 Mesh noisySurface(int n, uint32_t seed) {

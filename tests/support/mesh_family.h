@@ -2,6 +2,7 @@
 // non-manifold, degenerate), realistic surfaces, the primitives, and measures over them.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -14,6 +15,11 @@ struct NamedMesh {
     bool closed = false;    // every edge has exactly two faces
     bool orientable = true; // false for the Möbius strip
 };
+
+// A mesh of the given vertices and faces; every face in smoothing group 1 with all
+// three edges visible.
+Mesh triangleMesh(const std::vector<Point3>& vertices,
+                  const std::vector<std::array<uint32_t, 3>>& faces);
 
 // Strip of quads closed into a loop with a half twist: non-orientable, one boundary.
 Mesh mobiusStrip(int segments);
