@@ -5,34 +5,38 @@
 #include "app/zef_reader.h"
 
 namespace {
+// Reads lines with one line of look-ahead, so peeking never seeks back.
 class LineReader {
   public:
-    explicit LineReader(const std::string& path) : path_(path), in_(path, std::ios::binary) {}
-    bool opened() const { return bool(in_); }
+    explicit LineReader(const std::string& path)
+        : path_(path), in_(path, std::ios::binary), opened_(in_.is_open()) {
+        hasAhead_ = readLine(ahead_);
+    }
+    bool opened() const { return opened_; }
     bool next() {
-        if (!std::getline(in_, line_)) return false;
-        if (!line_.empty() && line_.back() == '\r') line_.pop_back();
+        if (!hasAhead_) return false;
+        line_.swap(ahead_);
         ++number_;
+        hasAhead_ = readLine(ahead_);
         return true;
     }
-    bool peekIs(const char* prefix) {
-        std::streampos at = in_.tellg();
-        std::string saved = line_;
-        int savedNumber = number_;
-        bool is = next() && line_.rfind(prefix, 0) == 0;
-        in_.clear();
-        in_.seekg(at);
-        line_ = saved;
-        number_ = savedNumber;
-        return is;
-    }
+    // Whether the next line starts with prefix.
+    bool peekIs(const char* prefix) const { return hasAhead_ && ahead_.rfind(prefix, 0) == 0; }
     const std::string& line() const { return line_; }
     std::string where() const { return path_ + ":" + std::to_string(number_) + ": "; }
 
   private:
+    bool readLine(std::string& into) {
+        if (!std::getline(in_, into)) return false;
+        if (!into.empty() && into.back() == '\r') into.pop_back();
+        return true;
+    }
+
     std::string path_;
     std::ifstream in_;
-    std::string line_;
+    bool opened_;
+    std::string line_, ahead_;
+    bool hasAhead_ = false;
     int number_ = 0;
 };
 
