@@ -209,3 +209,25 @@ TEST_F(ZefhostTest, StepsFileIsPlayedAfterTheFlags) {
     EXPECT_EQ(bad.code, kExitUsage);
     EXPECT_NE(bad.err.find("line 1: unknown step 'jump'"), std::string::npos) << bad.err;
 }
+
+TEST_F(ZefhostTest, ReaderNamesTheLineThatBreaksTheFormat) {
+    const std::string good = "ZEF File 1.0\nNumObjects: 1\nObject 0: Tri\n"
+                             "Vertices: 1 TVertices: 0 Faces: 0 Materials: 0 Normals: 0\n"
+                             "Vertex list:\nVertex 0: X: 1,000000 Y: 0,000000 Z: 0,000000\n"
+                             "Face list:\n";
+    std::ofstream(path("good.zef")) << good;
+    ZefSummary summary;
+    std::string error;
+    ASSERT_TRUE(readZefFile(path("good.zef"), summary, error)) << error;
+    EXPECT_EQ(summary.vertices, 1);
+
+    std::string point = good;
+    point.replace(point.find("1,000000"), 8, "1.000000"); // a decimal point
+    std::ofstream(path("point.zef")) << point;
+    EXPECT_FALSE(readZefFile(path("point.zef"), summary, error));
+    EXPECT_NE(error.find("point.zef:6: expected : X: "), std::string::npos) << error;
+
+    std::ofstream(path("short.zef")) << good.substr(0, good.find("Face list:"));
+    EXPECT_FALSE(readZefFile(path("short.zef"), summary, error));
+    EXPECT_NE(error.find("short.zef:6: file ends"), std::string::npos) << error;
+}
