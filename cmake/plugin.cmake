@@ -4,7 +4,7 @@ set(ZEF_PLUGIN_SOURCES
   shell/statics.cpp
   shell/exports.cpp
   shell/class_descs.cpp
-  shell/resource_strings.cpp
+  resources/resource_strings.cpp
   shell/library_entry.cpp
   shell/zef_export_identity.cpp
   prep/option_set.cpp

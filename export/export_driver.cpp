@@ -13,7 +13,7 @@
 #include "prep/restore_records.h"
 #include "prep/two_sidedness.h"
 #include "resources/resource.h"
-#include "shell/resource_strings.h"
+#include "resources/resource_strings.h"
 
 int ZefExport::exportScene(const char* path, HostExportInterface* exportInterface,
                            HostInterface* host) {

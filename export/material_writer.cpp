@@ -1,7 +1,7 @@
 // Material records.
 #include "export/material_writer.h"
 #include "resources/resource.h"
-#include "shell/resource_strings.h"
+#include "resources/resource_strings.h"
 
 static int result(const ZefStream& out) {
     return out.failed() ? -1 : 0;

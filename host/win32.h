@@ -6,5 +6,5 @@
 #include <windows.h>
 #include <commctrl.h>
 #else
-#include "hostkit/win32/windows_headless.h"
+#include "host/windows_headless.h"
 #endif

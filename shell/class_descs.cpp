@@ -4,7 +4,7 @@
 #include "export/zef_export.h"
 #include "resources/resource.h"
 #include "shell/class_descs.h"
-#include "shell/resource_strings.h"
+#include "resources/resource_strings.h"
 #include "utility/zef_utility.h"
 
 void* ZefExportClassDesc::createInstance(int) {

@@ -1,7 +1,7 @@
 // The four functions the host looks up in the library.
 #include "resources/resource.h"
 #include "shell/class_descs.h"
-#include "shell/resource_strings.h"
+#include "resources/resource_strings.h"
 
 #if defined(_WIN32)
 #define ZEF_EXPORT extern "C" __declspec(dllexport)

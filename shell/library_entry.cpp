@@ -1,7 +1,7 @@
 // The library entry point's work, shared by the Windows DllMain and the Linux loader hook.
 #include "host/controls.h"
 #include "shell/library_entry.h"
-#include "shell/resource_strings.h"
+#include "resources/resource_strings.h"
 
 int controlsInitialised = 0;
 

@@ -1,7 +1,7 @@
 // The library entry on Linux: once the library's static objects are constructed,
 // makes the compiled resources known to the headless Win32 layer and runs the
 // entry with the module's handle, as the Windows loader does with DllMain.
-#include "hostkit/win32/resources.h"
+#include "host/module_resources.h"
 #include "shell/init_order.h"
 #include "shell/library_entry.h"
 

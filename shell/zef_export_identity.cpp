@@ -2,7 +2,7 @@
 #include "export/zef_export.h"
 #include "prep/option_set.h"
 #include "resources/resource.h"
-#include "shell/resource_strings.h"
+#include "resources/resource_strings.h"
 
 ZefExport::ZefExport() {
     initialiseExportTexts();

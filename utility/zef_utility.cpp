@@ -4,7 +4,7 @@
 #include "prep/restore_records.h"
 #include "prep/two_sidedness.h"
 #include "resources/resource.h"
-#include "shell/resource_strings.h"
+#include "resources/resource_strings.h"
 #include "utility/zef_utility.h"
 
 ZefUtility::ZefUtility() {

@@ -10,7 +10,7 @@
 
 #include "host/controls.h"
 #include "hostkit/controls/spinner_model.h"
-#include "hostkit/win32/window_registry.h"
+#include "hostkit/headless/window_registry.h"
 
 namespace {
 

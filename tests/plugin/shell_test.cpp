@@ -7,7 +7,7 @@
 #include "resources/resource.h"
 #include "shell/class_descs.h"
 #include "shell/library_entry.h"
-#include "shell/resource_strings.h"
+#include "resources/resource_strings.h"
 #include "utility/zef_utility.h"
 
 extern "C" {

@@ -7,7 +7,7 @@
 
 #include "host/win32.h"
 #include "hostkit/ui/user.h"
-#include "hostkit/win32/resources.h"
+#include "host/module_resources.h"
 
 extern const ResourceTable testZefexpResources;
 

@@ -7,7 +7,7 @@
 
 #include "hostkit/rc/cpp_writer.h"
 #include "hostkit/rc/rc_parser.h"
-#include "hostkit/win32/resources.h"
+#include "host/module_resources.h"
 
 using namespace zefrc;
 

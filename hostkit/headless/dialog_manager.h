@@ -15,8 +15,8 @@
 
 #include <string>
 
-#include "hostkit/win32/resources.h"
-#include "hostkit/win32/window_registry.h"
+#include "host/module_resources.h"
+#include "hostkit/headless/window_registry.h"
 
 namespace hkwin {
 

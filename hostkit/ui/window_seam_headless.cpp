@@ -1,7 +1,7 @@
 // Reads and acts on headless windows for the user seam.
-#include "hostkit/win32/headless_seam.h"
+#include "hostkit/ui/window_seam_headless.h"
 
-#include "hostkit/win32/dialog_manager.h"
+#include "hostkit/headless/dialog_manager.h"
 
 using hkwin::findWindow;
 

@@ -1,5 +1,5 @@
 // String lookup through the library's string table.
-#include "shell/resource_strings.h"
+#include "resources/resource_strings.h"
 
 HINSTANCE libraryInstance = nullptr;
 

@@ -1,11 +1,11 @@
 // Dialog creation, the modal run and the behaviour of standard controls under a
 // person's clicks and keys.
-#include "hostkit/win32/dialog_manager.h"
+#include "hostkit/headless/dialog_manager.h"
 
 #include <algorithm>
 
 #include "hostkit/ui/user.h"
-#include "hostkit/win32/headless_seam.h"
+#include "hostkit/ui/window_seam_headless.h"
 
 namespace hkwin {
 namespace {

@@ -1,7 +1,7 @@
 // Handle table, window classes and focus of the headless layer. Handles are small
 // numbers that are never reused, so a stale handle finds nothing instead of a
 // different window.
-#include "hostkit/win32/window_registry.h"
+#include "hostkit/headless/window_registry.h"
 
 #include <algorithm>
 #include <cctype>

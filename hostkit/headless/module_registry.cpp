@@ -6,7 +6,7 @@
 #include <cstring>
 #include <map>
 
-#include "hostkit/win32/resources.h"
+#include "host/module_resources.h"
 
 namespace {
 

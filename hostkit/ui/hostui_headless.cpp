@@ -1,8 +1,8 @@
 // The host's windows in the headless layer: a main window on the screen and the
 // command panel along its right edge.
 #include "hostkit/ui/hostui.h"
-#include "hostkit/win32/dialog_manager.h"
-#include "hostkit/win32/headless_seam.h"
+#include "hostkit/headless/dialog_manager.h"
+#include "hostkit/ui/window_seam_headless.h"
 
 namespace {
 

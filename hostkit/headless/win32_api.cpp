@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "hostkit/win32/dialog_manager.h"
+#include "hostkit/headless/dialog_manager.h"
 
 using namespace hkwin;
 
