@@ -5,6 +5,10 @@
 #include "host/api.h"
 #include "host/win32.h"
 
+// The window class names a dialog template gives the custom controls.
+inline constexpr const char* kCustEditClass = "CustEdit";
+inline constexpr const char* kSpinnerClass = "SpinnerControl";
+
 class ICustEdit {
   public:
     virtual ~ICustEdit() = default;

@@ -48,7 +48,7 @@ void registerCustEditClass() {
 } // namespace hkcontrols
 
 ICustEdit* GetICustEdit(HWND window) {
-    if (!hkcontrols::isWindowOfClass(window, hkcontrols::kCustEditClass)) return nullptr;
+    if (!hkcontrols::isWindowOfClass(window, kCustEditClass)) return nullptr;
     return new WindowsCustEdit(window);
 }
 

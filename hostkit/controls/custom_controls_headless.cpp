@@ -36,14 +36,14 @@ class SpinnerWindow : public hkwin::WindowExtension {
 
 SpinnerWindow* spinnerOf(HWND window) {
     hkwin::Window* w = hkwin::findWindow(window);
-    if (!w || !hkwin::sameClass(w->className, "SpinnerControl")) return nullptr;
+    if (!w || !hkwin::sameClass(w->className, kSpinnerClass)) return nullptr;
     return dynamic_cast<SpinnerWindow*>(w->extension.get());
 }
 
 bool isEditWindow(HWND window) {
     const hkwin::Window* w = hkwin::findWindow(window);
-    return w &&
-           (hkwin::sameClass(w->className, "CustEdit") || hkwin::sameClass(w->className, "Edit"));
+    return w && (hkwin::sameClass(w->className, kCustEditClass) ||
+                 hkwin::sameClass(w->className, "Edit"));
 }
 
 HWND childWithId(HWND dialog, int id) {
@@ -98,15 +98,14 @@ class HeadlessSpinner : public ISpinnerControl {
 } // namespace
 
 void InitCustomControls(HINSTANCE) {
-    hkwin::registerWindowClass("CustEdit");
-    hkwin::registerWindowClass("SpinnerControl", [] {
-        return std::unique_ptr<hkwin::WindowExtension>(new SpinnerWindow());
-    });
+    hkwin::registerWindowClass(kCustEditClass);
+    hkwin::registerWindowClass(
+        kSpinnerClass, [] { return std::unique_ptr<hkwin::WindowExtension>(new SpinnerWindow()); });
 }
 
 ICustEdit* GetICustEdit(HWND window) {
     const hkwin::Window* w = hkwin::findWindow(window);
-    if (!w || !hkwin::sameClass(w->className, "CustEdit")) return nullptr;
+    if (!w || !hkwin::sameClass(w->className, kCustEditClass)) return nullptr;
     return new HeadlessCustEdit(window);
 }
 

@@ -1,13 +1,10 @@
-// What the Windows custom controls share with the host's user seam: the class names
-// and the message that clicks a spinner arrow.
+// What the Windows custom controls share with the host's user seam: the message that
+// clicks a spinner arrow, and the module that owns the control classes.
 #pragma once
 
 #include "host/win32.h"
 
 namespace hkcontrols {
-
-inline constexpr const char* kCustEditClass = "CustEdit";
-inline constexpr const char* kSpinnerClass = "SpinnerControl";
 
 // Sent to a SpinnerControl: wParam +1 clicks the up arrow, -1 the down arrow.
 // Returns TRUE; a spinner not yet linked to an edit ignores the click.

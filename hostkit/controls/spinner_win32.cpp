@@ -13,7 +13,7 @@ struct SpinnerState {
 };
 
 SpinnerState* stateOf(HWND window) {
-    if (!hkcontrols::isWindowOfClass(window, hkcontrols::kSpinnerClass)) return nullptr;
+    if (!hkcontrols::isWindowOfClass(window, kSpinnerClass)) return nullptr;
     return reinterpret_cast<SpinnerState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
@@ -95,7 +95,7 @@ class WindowsSpinner : public ISpinnerControl {
 };
 
 bool isEditWindow(HWND window) {
-    return hkcontrols::isWindowOfClass(window, hkcontrols::kCustEditClass) ||
+    return hkcontrols::isWindowOfClass(window, kCustEditClass) ||
            hkcontrols::isWindowOfClass(window, "Edit");
 }
 

@@ -4,8 +4,7 @@
 
 #include <algorithm>
 
-#include "hostkit/ui/user.h"
-#include "hostkit/ui/window_seam_headless.h"
+#include "host/controls.h"
 
 namespace hkwin {
 namespace {
@@ -133,16 +132,9 @@ HWND createDialog(HINSTANCE instance, LPCSTR templateName, HWND parent, DLGPROC 
     return handle;
 }
 
-INT_PTR runModalDialog(HWND dialog) {
+INT_PTR finishModalDialog(HWND dialog) {
     Window* d = findWindow(dialog);
-    if (!d) return -1;
-    if (!d->ended) {
-        if (User* user = hkCurrentUser()) {
-            HeadlessSeam seam(dialog);
-            user->onModalDialog(seam);
-        }
-    }
-    if ((d = findWindow(dialog)) && !d->ended) pressEscape(dialog);
+    if (d && !d->ended) pressEscape(dialog);
     INT_PTR result = -1;
     if ((d = findWindow(dialog))) {
         result = d->ended ? d->result : 0;
@@ -209,7 +201,7 @@ std::string typeInto(HWND handle, const std::string& text) {
     if (std::string e = closedDialogError(control->parent); !e.empty()) return e;
     if (isDisabled(*control)) return nameOf(*control) + " is disabled";
     bool plainEdit = sameClass(control->className, "Edit");
-    if (!plainEdit && !sameClass(control->className, "CustEdit"))
+    if (!plainEdit && !sameClass(control->className, kCustEditClass))
         return nameOf(*control) + " is a " + control->className + ", not an edit box";
     setFocusWindow(handle);
     control->text = text;

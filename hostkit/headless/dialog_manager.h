@@ -9,7 +9,7 @@
 //   gets WM_COMMAND (id, BN_CLICKED).
 // - Enter clicks the focused push button, else the BS_DEFPUSHBUTTON, else sends IDOK;
 //   Esc sends WM_COMMAND IDCANCEL.
-// - A modal dialog is handed to the current User; see runModalDialog.
+// - A modal dialog runs while the host's user acts on it; see finishModalDialog.
 // Dialog units become pixels with the fixed base units of an 8-point MS Sans Serif.
 #pragma once
 
@@ -28,10 +28,10 @@ constexpr int kBaseUnitY = 13;
 // missing, a control class is unknown, or the procedure destroyed it.
 HWND createDialog(HINSTANCE instance, LPCSTR templateName, HWND parent, DLGPROC proc, LPARAM param,
                   bool modal);
-// Runs a modal dialog made by createDialog to its end: the current user acts on it;
-// if it is still open then, Esc is pressed, and if that does not end it, it ends with
-// 0. The dialog is destroyed; returns its EndDialog result.
-INT_PTR runModalDialog(HWND dialog);
+// Ends a modal dialog made by createDialog once the user is done with it: if it is
+// still open, Esc is pressed, and if that does not end it, it ends with 0. The dialog
+// is destroyed; returns its EndDialog result, or -1 for an unknown dialog.
+INT_PTR finishModalDialog(HWND dialog);
 // The innermost running modal dialog, or null.
 HWND activeModalDialog();
 

@@ -30,13 +30,6 @@ int copyText(const std::string& text, LPSTR buffer, int size) {
 
 } // namespace
 
-INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND parent, DLGPROC proc,
-                        LPARAM param) {
-    HWND dialog = createDialog(instance, templateName, parent, proc, param, true);
-    if (!dialog) return -1;
-    return runModalDialog(dialog);
-}
-
 HWND CreateDialogParamA(HINSTANCE instance, LPCSTR templateName, HWND parent, DLGPROC proc,
                         LPARAM param) {
     return createDialog(instance, templateName, parent, proc, param, false);

@@ -2,7 +2,7 @@
 // command panel along its right edge.
 #include "hostkit/ui/hostui.h"
 #include "hostkit/headless/dialog_manager.h"
-#include "hostkit/ui/window_seam_headless.h"
+#include "hostkit/ui/window_seam.h"
 
 namespace {
 
@@ -43,5 +43,5 @@ void hostuiDestroyPanelPage(HWND page) {
 std::unique_ptr<UserSeam> hostuiSeamFor(HWND window) {
     const hkwin::Window* w = hkwin::findWindow(window);
     if (!w || !w->isDialog) return nullptr;
-    return std::make_unique<HeadlessSeam>(window);
+    return std::make_unique<WindowSeam>(window);
 }

@@ -4,7 +4,7 @@
 
 #include "hostkit/controls/custom_controls_win32.h"
 #include "hostkit/ui/modal_hook_win32.h"
-#include "hostkit/ui/window_seam_win32.h"
+#include "hostkit/ui/window_seam.h"
 
 namespace {
 

@@ -1,22 +1,22 @@
 // Reads and acts on headless windows for the user seam.
-#include "hostkit/ui/window_seam_headless.h"
+#include "hostkit/ui/window_seam.h"
 
 #include "hostkit/headless/dialog_manager.h"
 
 using hkwin::findWindow;
 
-std::string HeadlessSeam::title() const {
+std::string WindowSeam::title() const {
     const hkwin::Window* d = findWindow(dialog_);
     if (!d) return "(closed dialog)";
     return d->text.empty() ? "dialog " + std::to_string(d->templateId) : d->text;
 }
 
-bool HeadlessSeam::isOpen() const {
+bool WindowSeam::isOpen() const {
     const hkwin::Window* d = findWindow(dialog_);
     return d && !d->ended;
 }
 
-std::vector<ControlInfo> HeadlessSeam::controls() const {
+std::vector<ControlInfo> WindowSeam::controls() const {
     std::vector<ControlInfo> list;
     const hkwin::Window* d = findWindow(dialog_);
     if (!d) return list;
@@ -34,7 +34,7 @@ std::vector<ControlInfo> HeadlessSeam::controls() const {
     return list;
 }
 
-HWND HeadlessSeam::controlAt(int index, std::string& error) const {
+HWND WindowSeam::controlAt(int index, std::string& error) const {
     const hkwin::Window* d = findWindow(dialog_);
     if (!d) {
         error = "the dialog is gone";
@@ -47,28 +47,28 @@ HWND HeadlessSeam::controlAt(int index, std::string& error) const {
     return d->children[(size_t)index];
 }
 
-SeamResult HeadlessSeam::click(int index) {
+SeamResult WindowSeam::click(int index) {
     std::string error;
     HWND control = controlAt(index, error);
     return {control ? hkwin::clickControl(control) : error};
 }
 
-SeamResult HeadlessSeam::clickArrow(int index, SpinArrow arrow) {
+SeamResult WindowSeam::clickArrow(int index, SpinArrow arrow) {
     std::string error;
     HWND control = controlAt(index, error);
     return {control ? hkwin::clickArrow(control, arrow == SpinArrow::Up ? 1 : -1) : error};
 }
 
-SeamResult HeadlessSeam::type(int index, const std::string& text) {
+SeamResult WindowSeam::type(int index, const std::string& text) {
     std::string error;
     HWND control = controlAt(index, error);
     return {control ? hkwin::typeInto(control, text) : error};
 }
 
-SeamResult HeadlessSeam::pressEnter() {
+SeamResult WindowSeam::pressEnter() {
     return {hkwin::pressEnter(dialog_)};
 }
 
-SeamResult HeadlessSeam::pressEscape() {
+SeamResult WindowSeam::pressEscape() {
     return {hkwin::pressEscape(dialog_)};
 }

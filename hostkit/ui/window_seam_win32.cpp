@@ -1,9 +1,10 @@
 // Reads and acts on real windows for the user seam. Errors read as those of the
 // headless layer, so a scripted session reports the same on every platform.
-#include "hostkit/ui/window_seam_win32.h"
+#include "hostkit/ui/window_seam.h"
 
 #include <algorithm>
 
+#include "host/controls.h"
 #include "hostkit/controls/custom_controls_win32.h"
 
 using hkcontrols::isWindowOfClass;
@@ -61,6 +62,33 @@ bool isDialogOpen(HWND dialog) {
     return IsWindow(dialog) && (style(dialog) & WS_VISIBLE);
 }
 
+namespace {
+
+// Empty when the dialog can take actions, else why not.
+std::string closedError(HWND dialog) {
+    if (!IsWindow(dialog)) return "the dialog is gone";
+    if (!isDialogOpen(dialog)) return "dialog '" + windowText(dialog) + "' has already ended";
+    return "";
+}
+
+// A person's click on one of the dialog's controls.
+SeamResult clickControl(HWND dialog, HWND control) {
+    if (std::string e = closedError(dialog); !e.empty()) return {e};
+    if (isDisabled(control)) return {nameOf(control) + " is disabled"};
+    if (isWindowOfClass(control, kSpinnerClass))
+        return {nameOf(control) + " is a " + className(control) + "; click one of its arrows"};
+    if (isWindowOfClass(control, "Static"))
+        return {nameOf(control) + " is a label and takes no clicks"};
+    SetFocus(control);
+    if (!isButton(control)) return {}; // an edit: the click puts the caret in it
+    if (buttonType(control) == BS_GROUPBOX)
+        return {nameOf(control) + " is a group box and takes no clicks"};
+    SendMessageA(control, BM_CLICK, 0, 0);
+    return {};
+}
+
+} // namespace
+
 std::string WindowSeam::title() const {
     if (!IsWindow(dialog_)) return "(closed dialog)";
     std::string caption = windowText(dialog_);
@@ -88,12 +116,6 @@ std::vector<ControlInfo> WindowSeam::controls() const {
     return list;
 }
 
-std::string WindowSeam::closedError() const {
-    if (!IsWindow(dialog_)) return "the dialog is gone";
-    if (!isOpen()) return "dialog '" + windowText(dialog_) + "' has already ended";
-    return "";
-}
-
 HWND WindowSeam::controlAt(int index, std::string& error) const {
     if (!IsWindow(dialog_)) {
         error = "the dialog is gone";
@@ -111,31 +133,16 @@ SeamResult WindowSeam::click(int index) {
     std::string error;
     HWND control = controlAt(index, error);
     if (!control) return {error};
-    return clickControl(control);
-}
-
-SeamResult WindowSeam::clickControl(HWND control) {
-    if (std::string e = closedError(); !e.empty()) return {e};
-    if (isDisabled(control)) return {nameOf(control) + " is disabled"};
-    if (isWindowOfClass(control, hkcontrols::kSpinnerClass))
-        return {nameOf(control) + " is a " + className(control) + "; click one of its arrows"};
-    if (isWindowOfClass(control, "Static"))
-        return {nameOf(control) + " is a label and takes no clicks"};
-    SetFocus(control);
-    if (!isButton(control)) return {}; // an edit: the click puts the caret in it
-    if (buttonType(control) == BS_GROUPBOX)
-        return {nameOf(control) + " is a group box and takes no clicks"};
-    SendMessageA(control, BM_CLICK, 0, 0);
-    return {};
+    return clickControl(dialog_, control);
 }
 
 SeamResult WindowSeam::clickArrow(int index, SpinArrow arrow) {
     std::string error;
     HWND control = controlAt(index, error);
     if (!control) return {error};
-    if (std::string e = closedError(); !e.empty()) return {e};
+    if (std::string e = closedError(dialog_); !e.empty()) return {e};
     if (isDisabled(control)) return {nameOf(control) + " is disabled"};
-    if (!isWindowOfClass(control, hkcontrols::kSpinnerClass))
+    if (!isWindowOfClass(control, kSpinnerClass))
         return {nameOf(control) + " is a " + className(control) + " and has no arrows"};
     SendMessageA(control, hkcontrols::kSpinnerArrowMessage, arrow == SpinArrow::Up ? 1 : -1, 0);
     return {};
@@ -145,9 +152,9 @@ SeamResult WindowSeam::type(int index, const std::string& text) {
     std::string error;
     HWND control = controlAt(index, error);
     if (!control) return {error};
-    if (std::string e = closedError(); !e.empty()) return {e};
+    if (std::string e = closedError(dialog_); !e.empty()) return {e};
     if (isDisabled(control)) return {nameOf(control) + " is disabled"};
-    if (!isWindowOfClass(control, "Edit") && !isWindowOfClass(control, hkcontrols::kCustEditClass))
+    if (!isWindowOfClass(control, "Edit") && !isWindowOfClass(control, kCustEditClass))
         return {nameOf(control) + " is a " + className(control) + ", not an edit box"};
     SetFocus(control);
     SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
@@ -156,21 +163,21 @@ SeamResult WindowSeam::type(int index, const std::string& text) {
 
 // Enter clicks the focused push button, else the default push button, else sends IDOK.
 SeamResult WindowSeam::pressEnter() {
-    if (std::string e = closedError(); !e.empty()) return {e};
+    if (std::string e = closedError(dialog_); !e.empty()) return {e};
     HWND focus = GetFocus();
     if (focus && GetParent(focus) == dialog_ && isButton(focus) &&
         buttonType(focus) <= BS_DEFPUSHBUTTON && !isDisabled(focus))
-        return clickControl(focus);
+        return clickControl(dialog_, focus);
     for (HWND child : childrenOf(dialog_))
         if (isButton(child) && buttonType(child) == BS_DEFPUSHBUTTON)
-            return isDisabled(child) ? SeamResult{} : clickControl(child);
+            return isDisabled(child) ? SeamResult{} : clickControl(dialog_, child);
     SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog_, IDOK)));
     return {};
 }
 
 SeamResult WindowSeam::pressEscape() {
-    if (std::string e = closedError(); !e.empty()) return {e};
+    if (std::string e = closedError(dialog_); !e.empty()) return {e};
     SendMessageA(dialog_, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog_, IDCANCEL)));
     return {};

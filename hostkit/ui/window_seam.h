@@ -1,5 +1,7 @@
-// The user seam over a real dialog or panel page: each action is the message a
-// person's click or key would cause, sent on the UI thread.
+// The user seam over a dialog or panel page: each action is what a person's click or
+// key would cause. window_seam_win32.cpp acts on real windows (the messages sent on the
+// UI thread), window_seam_headless.cpp on the headless layer's windows; both report
+// the same errors, so a scripted session reads the same on every platform.
 #pragma once
 
 #include "host/win32.h"
@@ -8,6 +10,7 @@
 class WindowSeam : public UserSeam {
   public:
     // templateId names a dialog without a caption ("dialog 103"); -1 when unknown.
+    // Headless windows know their own template and ignore it.
     explicit WindowSeam(HWND dialog, int templateId = -1)
         : dialog_(dialog), templateId_(templateId) {}
 
@@ -25,11 +28,9 @@ class WindowSeam : public UserSeam {
     int templateId_;
     // The control at index, or null with error set.
     HWND controlAt(int index, std::string& error) const;
-    // A person's click on one of the dialog's controls.
-    SeamResult clickControl(HWND control);
-    // Empty when the dialog can take actions, else why not.
-    std::string closedError() const;
 };
 
+#if defined(_WIN32)
 // A modal dialog has ended (EndDialog hides it) or a page is gone.
 bool isDialogOpen(HWND dialog);
+#endif
