@@ -1,7 +1,7 @@
 // zefhost's commands over one session.
-#include "app/demo_scene.h"
-#include "app/scene_file.h"
-#include "app/zef_reader.h"
+#include "scenes/demo_scene.h"
+#include "scenes/scene_file.h"
+#include "scenes/zef_reader.h"
 #include "app/zefhost_session.h"
 #include "host/hold.h"
 #include "hostkit/ui/hostui.h"

@@ -2,7 +2,7 @@
 #include <cstring>
 #include <fstream>
 
-#include "app/zef_reader.h"
+#include "scenes/zef_reader.h"
 
 namespace {
 // Reads lines with one line of look-ahead, so peeking never seeks back.
