@@ -7,7 +7,7 @@
 #include "scenes/demo_scene.h"
 #include "hostkit/scene/kit_class_ids.h"
 #include "hostkit/scene/mesh_object.h"
-#include "hostkit/scene/scene_dump.h"
+#include "scenes/scene_dump.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "scenes/demo_scene.h"
 #include "scenes/scene_file.h"
 #include "hostkit/scene/mesh_object.h"
-#include "hostkit/scene/scene_dump.h"
+#include "scenes/scene_dump.h"
 
 namespace {
 
