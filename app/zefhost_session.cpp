@@ -1,7 +1,8 @@
 // zefhost's commands over one session.
-#include "app/demo_scene.h"
-#include "app/scene_file.h"
-#include "app/zef_reader.h"
+#include "scenes/demo_scene.h"
+#include "scenes/scene_file.h"
+#include "scenes/scene_loader.h"
+#include "scenes/zef_reader.h"
 #include "app/zefhost_session.h"
 #include "host/hold.h"
 #include "hostkit/ui/hostui.h"
@@ -29,16 +30,23 @@ bool ZefhostSession::loadPlugin(const std::string& path) {
 
 bool ZefhostSession::loadScene(const std::string& path) {
     std::unique_ptr<Scene> loaded;
+    std::vector<EmbeddedImage> images;
     if (path.empty()) {
         loaded = makeDemoScene();
     } else {
-        SceneLoadResult result = loadSceneFile(path);
+        OpenedScene result = openScene(path);
         if (!result.ok()) {
             err_ << "zefhost: " << result.error.message() << "\n";
             return false;
         }
+        if (result.leftOutPoints || result.leftOutLines)
+            err_ << "zefhost: left out " << result.leftOutPoints << " points and "
+                 << result.leftOutLines << " lines of " << path
+                 << " (the host holds triangle meshes only)\n";
         loaded = std::move(result.scene);
+        images = std::move(result.images);
     }
+    images_ = std::move(images);
     host_.reset();
     theHold.clear(); // its records point into the old scene
     scene_ = std::move(loaded);
@@ -48,7 +56,7 @@ bool ZefhostSession::loadScene(const std::string& path) {
 
 bool ZefhostSession::saveScene(const std::string& path) {
     SceneFileError error;
-    if (!saveSceneFile(*scene_, path, error)) {
+    if (!saveSceneAs(*scene_, path, error) || !writeEmbeddedImages(images_, path, error)) {
         err_ << "zefhost: " << error.message() << "\n";
         return false;
     }
@@ -114,6 +122,11 @@ int ZefhostSession::exportScene(const std::string& path, const Scenario& steps, 
         return kExitCancelled;
     }
     if (noData) return kExitNoData;
+    SceneFileError imageError;
+    if (!writeEmbeddedImages(images_, path, imageError)) {
+        err_ << "zefhost: " << imageError.message() << "\n";
+        return kExitFailed;
+    }
     printSummary(out_, path);
     return kExitOk;
 }

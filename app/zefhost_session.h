@@ -10,6 +10,7 @@
 #include "app/dialog_options.h"
 #include "app/plugin_library.h"
 #include "hostkit/session/host_session.h"
+#include "scenes/scene_loader.h"
 
 // Exit codes of zefhost commands.
 enum ExitCode {
@@ -27,8 +28,11 @@ class ZefhostSession {
 
     // Loads the plug-in (once per session). False with a message on err.
     bool loadPlugin(const std::string& path);
-    // Replaces the scene: a scene file, or the demo scene for an empty path.
+    // Replaces the scene: any file openScene opens (a scene file, a ZEF file or, in the
+    // Linux build, any file Assimp imports), or the demo scene for an empty path.
     bool loadScene(const std::string& path);
+    // Saves the scene in the format of path's extension, with any embedded images of
+    // the loaded file beside it.
     bool saveScene(const std::string& path);
     // Adds the named nodes to the selection (clearing it first when replace is set).
     bool selectNodes(const std::vector<std::string>& names, bool replace);
@@ -51,4 +55,5 @@ class ZefhostSession {
     std::unique_ptr<PluginLibrary> plugin_;
     std::unique_ptr<Scene> scene_;
     std::unique_ptr<HostSession> host_;
+    std::vector<EmbeddedImage> images_; // embedded in the loaded file; written beside outputs
 };

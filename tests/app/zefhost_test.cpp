@@ -10,7 +10,7 @@
 
 #include "app/command_line.h"
 #include "app/plugin_library.h"
-#include "app/zef_reader.h"
+#include "scenes/zef_reader.h"
 #include "app/zefhost_session.h"
 
 namespace fs = std::filesystem;

@@ -7,7 +7,7 @@
 #include "hostkit/mesh/operation_observer.h"
 #include "hostkit/scene/materials.h"
 #include "hostkit/scene/primitive_objects.h"
-#include "hostkit/scene/scene_dump.h"
+#include "scenes/scene_dump.h"
 #include "hostkit/ui/hostui.h"
 #include "plugin_harness.h"
 #include "prep/prepare_mesh.h"

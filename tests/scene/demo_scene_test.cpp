@@ -4,10 +4,10 @@
 
 #include <set>
 
-#include "app/demo_scene.h"
+#include "scenes/demo_scene.h"
 #include "hostkit/scene/kit_class_ids.h"
 #include "hostkit/scene/mesh_object.h"
-#include "hostkit/scene/scene_dump.h"
+#include "scenes/scene_dump.h"
 
 namespace {
 

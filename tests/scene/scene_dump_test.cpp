@@ -7,7 +7,7 @@
 #include "hostkit/scene/camera_light.h"
 #include "hostkit/scene/mesh_object.h"
 #include "hostkit/scene/primitive_objects.h"
-#include "hostkit/scene/scene_dump.h"
+#include "scenes/scene_dump.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // line and column for syntax errors) and what is wrong.
 #include <gtest/gtest.h>
 
-#include "app/scene_file.h"
+#include "scenes/scene_file.h"
 
 namespace {
 

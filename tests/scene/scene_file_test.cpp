@@ -13,10 +13,10 @@
 #include <random>
 #include <sstream>
 
-#include "app/demo_scene.h"
-#include "app/scene_file.h"
+#include "scenes/demo_scene.h"
+#include "scenes/scene_file.h"
 #include "hostkit/scene/mesh_object.h"
-#include "hostkit/scene/scene_dump.h"
+#include "scenes/scene_dump.h"
 
 namespace {
 

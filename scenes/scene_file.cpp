@@ -1,13 +1,13 @@
 // Scene files: parsing, canonical formatting and file input/output around the
 // reader and writer. Exceptions from the JSON library and from the reader and
 // writer stop here and become SceneFileError values.
-#include "app/scene_file.h"
+#include "scenes/scene_file.h"
 
 #include <charconv>
 #include <fstream>
 #include <sstream>
 
-#include "app/scene_file_json.h"
+#include "scenes/scene_file_json.h"
 
 namespace scenefile {
 namespace {

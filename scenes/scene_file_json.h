@@ -7,7 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "app/scene_file.h"
+#include "scenes/scene_file.h"
 
 namespace scenefile {
 

@@ -1,8 +1,9 @@
 // Line-by-line checking of a ZEF file.
+#include <charconv>
 #include <cstring>
 #include <fstream>
 
-#include "app/zef_reader.h"
+#include "scenes/zef_reader.h"
 
 namespace {
 // Reads lines with one line of look-ahead, so peeking never seeks back.
@@ -59,13 +60,29 @@ struct Cursor {
         if (negative) value = -value;
         return true;
     }
-    bool real() {
+    bool real(float* value = nullptr) {
+        const char* start = p;
         long long whole;
         if (!integer(whole) || *p != ',') return false;
         ++p;
         for (int i = 0; i < 6; ++i, ++p)
             if (*p < '0' || *p > '9') return false;
+        if (value) *value = parseReal(start, p);
         return true;
+    }
+    // The float nearest to the text start..end ("-12,345678"), read with a '.' so no
+    // locale is involved. A negative zero becomes a tiny negative number, which the
+    // writer prints as "-0,000000" again even after adding zeros to it.
+    static float parseReal(const char* start, const char* end) {
+        char buffer[64];
+        size_t n = std::min(size_t(end - start), sizeof buffer);
+        std::memcpy(buffer, start, n);
+        for (size_t i = 0; i < n; ++i)
+            if (buffer[i] == ',') buffer[i] = '.';
+        float v = 0;
+        std::from_chars(buffer, buffer + n, v);
+        if (v == 0 && buffer[0] == '-') v = -1e-30f;
+        return v;
     }
     bool end() const { return *p == 0; }
 };
@@ -76,7 +93,8 @@ struct Failure {
 
 class ZefChecker {
   public:
-    explicit ZefChecker(LineReader& in) : in_(in) {}
+    // With contents set, every value read is kept there.
+    ZefChecker(LineReader& in, ZefObject* contents) : in_(in), keep_(contents) {}
 
     void expectLine(const char* what) {
         if (!in_.next()) fail(std::string("file ends; expected ") + what);
@@ -89,8 +107,8 @@ class ZefChecker {
             fail(std::string("expected ") + label + "<integer>");
         return value;
     }
-    void realField(Cursor& c, const char* label) {
-        if (!c.literal(label) || !c.real())
+    void realField(Cursor& c, const char* label, float* value = nullptr) {
+        if (!c.literal(label) || !c.real(value))
             fail(std::string("expected ") + label + "<number with six decimals and a comma>");
     }
     void endOfLine(Cursor& c) {
@@ -101,34 +119,40 @@ class ZefChecker {
         if (in_.line() != text) fail(std::string("expected \"") + text + "\"");
     }
 
-    void materialRecord(int number) {
+    void materialRecord(int number, ZefMaterialRecord& r) {
         expectLine("a material record");
         Cursor c{in_.line().c_str()};
         if (intField(c, "Material ") != number || !c.literal(": "))
             fail("expected \"Material " + std::to_string(number) + ": <name>\"");
+        if (keep_) r.name = c.p;
         expectLine("the Diffuse line");
         c = {in_.line().c_str()};
-        realField(c, "Diffuse: R: "), realField(c, " G: "), realField(c, " B: "),
-            realField(c, " A: ");
+        realField(c, "Diffuse: R: ", keep(r.diffuse.r)), realField(c, " G: ", keep(r.diffuse.g)),
+            realField(c, " B: ", keep(r.diffuse.b)), realField(c, " A: ", keep(r.alpha));
         endOfLine(c);
         if (in_.peekIs("Specular: ")) {
             in_.next();
+            r.hasSpecular = true;
             c = {in_.line().c_str()};
-            realField(c, "Specular: R: "), realField(c, " G: "), realField(c, " B: ");
-            realField(c, " Shininess: "), realField(c, " Shiningstrength: ");
+            realField(c, "Specular: R: ", keep(r.specular.r));
+            realField(c, " G: ", keep(r.specular.g)), realField(c, " B: ", keep(r.specular.b));
+            realField(c, " Shininess: ", keep(r.shininess));
+            realField(c, " Shiningstrength: ", keep(r.strength));
             endOfLine(c);
         }
         if (!in_.peekIs("Twosided: ")) return;
         in_.next();
+        r.standard = true;
         c = {in_.line().c_str()};
-        intField(c, "Twosided: ");
+        r.twoSided = int(intField(c, "Twosided: "));
         endOfLine(c);
         expectLine("the Texture line");
         if (in_.line().rfind("Texture: ", 0) != 0) fail("expected \"Texture: ...\"");
+        if (keep_) r.texture = in_.line().substr(9);
         if (in_.line() == "Texture: NODIFFUSE") return;
         expectLine("the Amount line");
         c = {in_.line().c_str()};
-        realField(c, "Amount: ");
+        realField(c, "Amount: ", keep(r.amount));
         endOfLine(c);
     }
 
@@ -147,6 +171,10 @@ class ZefChecker {
         object.normals = int(intField(c, " Normals: "));
         endOfLine(c);
         if (object.normals != 0 && object.normals != 1) fail("Normals must be 0 or 1");
+        if (keep_) {
+            keep_->name = object.name;
+            keep_->normals = object.normals != 0;
+        }
         if (!in_.peekIs("Material list:") && !in_.peekIs("Vertex list:")) {
             if (object.vertices || object.texVertices || object.faces || object.materials ||
                 object.normals)
@@ -155,14 +183,19 @@ class ZefChecker {
         }
         if (object.materials > 0) {
             exactLine("Material list:");
-            for (int j = 0; j < object.materials; ++j) materialRecord(j);
+            for (int j = 0; j < object.materials; ++j) {
+                ZefMaterialRecord& r = keep_ ? keep_->materials.emplace_back() : record_;
+                materialRecord(j, r);
+            }
         }
         exactLine("Vertex list:");
         for (int k = 0; k < object.vertices; ++k) {
             expectLine("a Vertex line");
             c = {in_.line().c_str()};
             if (intField(c, "Vertex ") != k) fail("vertex numbers must count up from 0");
-            realField(c, ": X: "), realField(c, " Y: "), realField(c, " Z: ");
+            Point3& p = keep_ ? keep_->vertices.emplace_back() : point_;
+            realField(c, ": X: ", keep(p.x)), realField(c, " Y: ", keep(p.y)),
+                realField(c, " Z: ", keep(p.z));
             endOfLine(c);
         }
         if (object.texVertices > 0) {
@@ -172,48 +205,59 @@ class ZefChecker {
                 c = {in_.line().c_str()};
                 if (intField(c, "TVertex ") != k)
                     fail("texture vertex numbers must count up from 0");
-                realField(c, ": U: "), realField(c, " V: ");
+                Point3& p = keep_ ? keep_->texVertices.emplace_back() : point_;
+                realField(c, ": U: ", keep(p.x)), realField(c, " V: ", keep(p.y));
                 endOfLine(c);
             }
         }
         exactLine("Face list:");
         bool materialLines = false;
-        for (int f = 0; f < object.faces; ++f) faceGroup(f, object, materialLines);
+        for (int f = 0; f < object.faces; ++f)
+            faceGroup(f, object, materialLines, keep_ ? keep_->faces.emplace_back() : face_);
     }
 
-    void vertexIndex(Cursor& c, const char* label, long long count) {
+    uint32_t vertexIndex(Cursor& c, const char* label, long long count) {
         long long v = intField(c, label);
         if (v < 0 || v >= count) fail(std::string(label) + "index out of range");
+        return uint32_t(v);
     }
 
-    void faceGroup(int f, const ZefObjectSummary& object, bool& materialLines) {
+    // Reads the face group of face f into face (corners back in the mesh's order).
+    void faceGroup(int f, const ZefObjectSummary& object, bool& materialLines, ZefFace& face) {
         expectLine("a Face line");
         Cursor c{in_.line().c_str()};
         if (intField(c, "Face ") != f) fail("face numbers must count up from 0");
-        vertexIndex(c, ": A: ", object.vertices), vertexIndex(c, " B: ", object.vertices);
-        vertexIndex(c, " C: ", object.vertices);
-        for (const char* edge : {" AB: ", " BC: ", " CA: "})
-            if (static_cast<unsigned long long>(intField(c, edge)) > 1)
-                fail("edge flags must be 0 or 1");
+        face.v[0] = vertexIndex(c, ": A: ", object.vertices);
+        face.v[2] = vertexIndex(c, " B: ", object.vertices);
+        face.v[1] = vertexIndex(c, " C: ", object.vertices);
+        face.edges = 0;
+        int bit = 0;
+        for (const char* edge : {" AB: ", " BC: ", " CA: "}) {
+            auto flag = static_cast<unsigned long long>(intField(c, edge));
+            if (flag > 1) fail("edge flags must be 0 or 1");
+            face.edges |= uint32_t(flag) << bit++;
+        }
         endOfLine(c);
         if (object.normals) {
             expectLine("a Normal line");
             c = {in_.line().c_str()};
-            realField(c, "Normal: X: "), realField(c, " Y: "), realField(c, " Z: ");
+            realField(c, "Normal: X: ", keep(face.normal.x));
+            realField(c, " Y: ", keep(face.normal.y)), realField(c, " Z: ", keep(face.normal.z));
             endOfLine(c);
         }
         expectLine("a Smoothing line");
         c = {in_.line().c_str()};
         long long word = intField(c, "Smoothing: ");
         if (word < 0 || word > 0xFFFFFFFFll) fail("smoothing word out of range");
+        face.smoothing = uint32_t(word);
         endOfLine(c);
         if (object.texVertices > 0) {
             expectLine("a TVFace line");
             c = {in_.line().c_str()};
             if (intField(c, "TVFace ") != f) fail("TVFace number must equal the face number");
-            vertexIndex(c, ": TA: ", object.texVertices),
-                vertexIndex(c, " TB: ", object.texVertices);
-            vertexIndex(c, " TC: ", object.texVertices);
+            face.t[0] = vertexIndex(c, ": TA: ", object.texVertices);
+            face.t[2] = vertexIndex(c, " TB: ", object.texVertices);
+            face.t[1] = vertexIndex(c, " TC: ", object.texVertices);
             endOfLine(c);
         }
         bool hasMaterial = in_.peekIs("Material: ");
@@ -224,42 +268,65 @@ class ZefChecker {
             c = {in_.line().c_str()};
             long long id = intField(c, "Material: ");
             if (id < 0 || id > 65535) fail("material id out of range");
+            face.material = int(id);
             endOfLine(c);
         }
     }
 
   private:
+    // Where a value goes: into the kept contents, or nowhere.
+    template <class T> T* keep(T& field) { return keep_ ? &field : nullptr; }
+
     LineReader& in_;
+    ZefObject* keep_;
+    ZefMaterialRecord record_; // scratch when nothing is kept
+    ZefFace face_;
+    Point3 point_;
 };
 } // namespace
 
-bool readZefFile(const std::string& path, ZefSummary& summary, std::string& error) {
+namespace {
+// Checks the whole file; with contents set, keeps every object's values there.
+bool readZef(const std::string& path, ZefSummary& summary, std::vector<ZefObject>* contents,
+             std::string& error) {
     LineReader in(path);
     if (!in.opened()) {
         error = path + ": cannot open";
         return false;
     }
-    ZefChecker check(in);
     try {
-        check.exactLine("ZEF File 1.0");
-        check.expectLine("the NumObjects line");
+        ZefChecker head(in, nullptr);
+        head.exactLine("ZEF File 1.0");
+        head.expectLine("the NumObjects line");
         Cursor c{in.line().c_str()};
-        long long count = check.intField(c, "NumObjects: ");
-        check.endOfLine(c);
-        if (count < 1) check.fail("NumObjects must be at least 1");
+        long long count = head.intField(c, "NumObjects: ");
+        head.endOfLine(c);
+        if (count < 1) head.fail("NumObjects must be at least 1");
         summary = ZefSummary();
+        if (contents) contents->clear();
         for (int i = 0; i < count; ++i) {
             ZefObjectSummary object;
+            ZefChecker check(in, contents ? &contents->emplace_back() : nullptr);
             check.objectBlock(i, object);
             summary.vertices += object.vertices;
             summary.faces += object.faces;
             summary.materials += object.materials;
             summary.objects.push_back(object);
         }
-        if (in.next()) check.fail("text after the last object");
+        if (in.next()) head.fail("text after the last object");
     } catch (const Failure& failure) {
         error = failure.message;
         return false;
     }
     return true;
+}
+} // namespace
+
+bool readZefFile(const std::string& path, ZefSummary& summary, std::string& error) {
+    return readZef(path, summary, nullptr, error);
+}
+
+bool readZefContents(const std::string& path, std::vector<ZefObject>& objects, std::string& error) {
+    ZefSummary summary;
+    return readZef(path, summary, &objects, error);
 }

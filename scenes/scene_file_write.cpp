@@ -4,7 +4,7 @@
 #include <cmath>
 #include <map>
 
-#include "app/scene_file_json.h"
+#include "scenes/scene_file_json.h"
 #include "hostkit/scene/camera_light.h"
 #include "hostkit/scene/mesh_object.h"
 #include "hostkit/scene/primitive_objects.h"

@@ -1,5 +1,5 @@
 // The demo scene, built in code.
-#include "app/demo_scene.h"
+#include "scenes/demo_scene.h"
 
 #include <numbers>
 #include <vector>

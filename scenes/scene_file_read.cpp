@@ -6,7 +6,7 @@
 #include <set>
 #include <string_view>
 
-#include "app/scene_file_json.h"
+#include "scenes/scene_file_json.h"
 #include "hostkit/scene/camera_light.h"
 #include "hostkit/scene/mesh_object.h"
 #include "hostkit/scene/primitive_objects.h"

@@ -1,0 +1,71 @@
+// Opening and saving scenes by extension.
+#include "scenes/scene_loader.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+
+#include "scenes/zef_scene.h"
+#ifdef ZEF_WITH_ASSIMP
+#include "scenes/assimp_scene.h"
+#endif
+
+std::string lowerExtension(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    std::transform(extension.begin(), extension.end(), extension.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    return extension;
+}
+
+#ifndef ZEF_WITH_ASSIMP
+namespace {
+const char* kNeedsLinuxBuild = "this build opens and saves only .json and .zef scenes; other "
+                               "formats need the Linux build (Assimp)";
+} // namespace
+#endif
+
+OpenedScene openScene(const std::string& path, LoadProgress* progress) {
+    std::string extension = lowerExtension(path);
+    OpenedScene opened;
+    if (extension == ".json") {
+        SceneLoadResult loaded = loadSceneFile(path);
+        opened.scene = std::move(loaded.scene);
+        opened.error = loaded.error;
+        return opened;
+    }
+    if (extension == ".zef") return loadZefScene(path);
+#ifdef ZEF_WITH_ASSIMP
+    return importWithAssimp(path, progress);
+#else
+    (void)progress;
+    opened.error = {path, "", kNeedsLinuxBuild};
+    return opened;
+#endif
+}
+
+bool saveSceneAs(const Scene& scene, const std::string& path, SceneFileError& error) {
+    if (lowerExtension(path) == ".json") return saveSceneFile(scene, path, error);
+#ifdef ZEF_WITH_ASSIMP
+    return exportWithAssimp(scene, path, error);
+#else
+    error = {path, "", kNeedsLinuxBuild};
+    return false;
+#endif
+}
+
+bool writeEmbeddedImages(const std::vector<EmbeddedImage>& images, const std::string& path,
+                         SceneFileError& error) {
+    std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    for (const EmbeddedImage& image : images) {
+        std::filesystem::path target = folder / image.fileName;
+        std::ofstream out(target, std::ios::binary | std::ios::trunc);
+        out.write(reinterpret_cast<const char*>(image.bytes.data()),
+                  std::streamsize(image.bytes.size()));
+        out.close();
+        if (!out) {
+            error = {target.string(), "", "cannot write the embedded image"};
+            return false;
+        }
+    }
+    return true;
+}
