@@ -1,3 +1,13 @@
+# Careful saving, one implementation for the plug-in and zefhost (standard library and
+# the operating system only).
+if(WIN32)
+  add_library(zefsave STATIC export/safe_save_win32.cpp)
+else()
+  add_library(zefsave STATIC export/safe_save_posix.cpp)
+endif()
+target_include_directories(zefsave PUBLIC ${PROJECT_SOURCE_DIR})
+set_target_properties(zefsave PROPERTIES CXX_VISIBILITY_PRESET hidden)
+
 # The plug-in zefexp.dle: shell, preparation, exporter and utility. Its sources are
 # an object library so the unit tests can link the same objects.
 set(ZEF_PLUGIN_SOURCES
@@ -15,7 +25,6 @@ set(ZEF_PLUGIN_SOURCES
   export/node_list.cpp
   export/number_format.cpp
   export/zef_stream.cpp
-  export/output_file.cpp
   export/zef_writer.cpp
   export/material_writer.cpp
   export/options_dialog.cpp
@@ -24,12 +33,12 @@ set(ZEF_PLUGIN_SOURCES
 
 add_library(zefexp_objects OBJECT ${ZEF_PLUGIN_SOURCES})
 target_include_directories(zefexp_objects PUBLIC ${PROJECT_SOURCE_DIR})
-target_link_libraries(zefexp_objects PUBLIC hostkit)
+target_link_libraries(zefexp_objects PUBLIC hostkit zefsave)
 set_target_properties(zefexp_objects PROPERTIES CXX_VISIBILITY_PRESET hidden
                                                 VISIBILITY_INLINES_HIDDEN ON)
 
 add_library(zefexp MODULE $<TARGET_OBJECTS:zefexp_objects>)
-target_link_libraries(zefexp PRIVATE hostkit)
+target_link_libraries(zefexp PRIVATE hostkit zefsave)
 set_target_properties(zefexp PROPERTIES PREFIX "" SUFFIX ".dle" OUTPUT_NAME zefexp)
 
 set(ZEF_DEF_FILE ${PROJECT_SOURCE_DIR}/resources/zefexp.def)
@@ -55,6 +64,9 @@ else()
     COMMENT "Compiling zefexp.rc for the headless Win32 layer")
   target_sources(zefexp_objects PRIVATE ${CMAKE_BINARY_DIR}/generated/zefexp_resources.cpp
                                         shell/library_entry_linux.cpp)
-  target_link_options(zefexp PRIVATE -Wl,--version-script=${zef_map} -Wl,--no-undefined)
+  target_link_options(zefexp PRIVATE -Wl,--version-script=${zef_map})
+  if(NOT ZEF_SANITIZE) # the sanitizers' runtime is in the program that loads the plug-in
+    target_link_options(zefexp PRIVATE -Wl,--no-undefined)
+  endif()
   set_property(TARGET zefexp APPEND PROPERTY LINK_DEPENDS ${zef_map})
 endif()
