@@ -14,7 +14,7 @@
 // Exit codes of zefhost commands.
 enum ExitCode {
     kExitOk = 0,
-    kExitFailed = 1,    // the export could not write its file
+    kExitFailed = 1,    // the export or a save could not write its file
     kExitUsage = 2,     // bad command line, scene file or plug-in
     kExitCancelled = 3, // the dialog was cancelled
     kExitNoData = 4,    // nothing to export
@@ -29,7 +29,9 @@ class ZefhostSession {
     bool loadPlugin(const std::string& path);
     // Replaces the scene: a scene file, or the demo scene for an empty path.
     bool loadScene(const std::string& path);
-    bool saveScene(const std::string& path);
+    // Saves the scene to a scene file as the export saves its file (an old file stays
+    // whole if the save fails). kExitOk, or kExitFailed with a message on err.
+    int saveScene(const std::string& path);
     // Adds the named nodes to the selection (clearing it first when replace is set).
     bool selectNodes(const std::vector<std::string>& names, bool replace);
 
