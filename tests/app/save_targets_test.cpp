@@ -17,6 +17,7 @@
 
 #include "app/command_line.h"
 #include "app/zefhost_session.h"
+#include "tests/support/scratch_files.h"
 
 namespace fs = std::filesystem;
 
@@ -26,20 +27,6 @@ struct HostRun {
     int code;
     std::string out, err;
 };
-
-std::string readText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::set<std::string> namesIn(const fs::path& folder) {
-    std::set<std::string> names;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
-        names.insert(entry.path().filename().string());
-    return names;
-}
 
 enum class Writer { Export, SaveScene };
 

@@ -12,6 +12,7 @@
 #include "app/plugin_library.h"
 #include "app/zef_reader.h"
 #include "app/zefhost_session.h"
+#include "tests/support/scratch_files.h"
 
 namespace fs = std::filesystem;
 
@@ -26,13 +27,6 @@ HostRun zefhost(std::vector<std::string> args) {
     args.insert(args.begin(), {"--plugin", ZEF_PLUGIN_PATH});
     int code = runZefhost(args, out, err);
     return {code, out.str(), err.str()};
-}
-
-std::string readText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 class ZefhostTest : public ::testing::Test {

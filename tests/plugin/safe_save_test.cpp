@@ -13,24 +13,11 @@
 #include <sstream>
 
 #include "export/safe_save.h"
+#include "tests/support/scratch_files.h"
 
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string readText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-std::set<std::string> namesIn(const fs::path& folder) {
-    std::set<std::string> names;
-    for (const fs::directory_entry& entry : fs::directory_iterator(folder))
-        names.insert(entry.path().filename().string());
-    return names;
-}
 
 // Saves text to target; false when open or commit failed.
 bool save(const std::string& target, const std::string& text) {
