@@ -62,13 +62,7 @@ int createNamedFile(const std::string& path, std::string& name) {
 // name is taken).
 bool nameUnnamedFile(int fd, const std::string& linkName) {
     std::string self = "/proc/self/fd/" + std::to_string(fd);
-    if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, linkName.c_str(), AT_SYMLINK_FOLLOW) == 0)
-        return true;
-#ifdef AT_EMPTY_PATH
-    if (errno == ENOENT) // no /proc; this way needs more privilege
-        return linkat(fd, "", AT_FDCWD, linkName.c_str(), AT_EMPTY_PATH) == 0;
-#endif
-    return false;
+    return linkat(AT_FDCWD, self.c_str(), AT_FDCWD, linkName.c_str(), AT_SYMLINK_FOLLOW) == 0;
 }
 
 // Links the unnamed file fd into the folder of target under a unique name, stored in
@@ -133,8 +127,11 @@ bool SafeSave::open(const std::string& target, SaveMode) {
             ::close(probe);
         }
 #ifdef O_TMPFILE
-        fd = ::open(folderOf(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-        unnamed_ = fd >= 0;
+        // An unnamed file is given its name through /proc at commit.
+        if (access("/proc/self/fd", X_OK) == 0) {
+            fd = ::open(folderOf(path).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+            unnamed_ = fd >= 0;
+        }
 #endif
         if (fd < 0) fd = createNamedFile(path, temporary_);
         if (fd < 0 && targetExisted_ && folderRefuses(errno)) {
