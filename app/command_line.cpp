@@ -24,11 +24,12 @@ struct Request {
     std::vector<std::string> positionals;
     bool cancel = false;
     bool noApply = false;
+    bool keepGoing = false;
     DialogOptionFlags exportFlags;
     DialogOptionFlags utilityFlags;
 };
 
-const char* kExitCodesHelp = "Exit codes: 0 done, 1 the export failed, 2 bad command line, "
+const char* kExitCodesHelp = "Exit codes: 0 done, 1 the export or save failed, 2 bad command line, "
                              "scene or plug-in, 3 cancelled, 4 nothing to export.\n";
 
 const char* kDialogFlagsHelp =
@@ -128,6 +129,12 @@ std::unique_ptr<CLI::App> makeParser(Request& r, bool inScript) {
             "run", "Run a session script: one command per line (load, select, export, utility, "
                    "undo, redo, save, info), with the plug-in loaded once");
         run->add_option("SCRIPT", r.script, "The script file, or - for standard input (default)");
+        run->add_flag("--keep-going", r.keepGoing,
+                      "Run the remaining commands after one fails, and still exit with the "
+                      "first failure's code");
+        run->footer("A command that fails (exit code 1 or 2) stops the script with its code; a "
+                    "cancelled export (3) and nothing to export (4) are reported and the "
+                    "script goes on.");
     }
     return app;
 }
@@ -138,28 +145,42 @@ int runParsed(CLI::App& app, Request& r, ZefhostSession& session, std::ostream& 
 int runLine(const std::vector<std::string>& args, ZefhostSession* session, std::ostream& out,
             std::ostream& err, bool inScript);
 
-int runScript(ZefhostSession& session, std::istream& in, const std::string& name, std::ostream& out,
-              std::ostream& err) {
+// Whether a command's exit code is a failure a script stops at. A cancelled export and
+// "nothing to export" are outcomes a script asks for or can expect.
+bool isFailure(int code) {
+    return code != kExitOk && code != kExitCancelled && code != kExitNoData;
+}
+
+// Runs a session script. The first failing line is reported by number and ends the
+// script with its code, unless keepGoing: then the rest runs and the first failure's
+// code is returned.
+int runScript(ZefhostSession& session, std::istream& in, const std::string& name, bool keepGoing,
+              std::ostream& out, std::ostream& err) {
     std::string line;
     int lineNumber = 0;
+    int firstFailure = kExitOk;
     while (std::getline(in, line)) {
         ++lineNumber;
         std::vector<std::string> words;
         std::string error;
+        int code = kExitOk;
         if (!splitScriptLine(line, words, error)) {
             err << name << ":" << lineNumber << ": " << error << "\n";
-            return kExitUsage;
+            code = kExitUsage;
+        } else if (!words.empty()) {
+            out << "> " << line << "\n";
+            code = runLine(words, &session, out, err, true);
+            if (isFailure(code))
+                err << name << ":" << lineNumber << ": the command failed (exit code " << code
+                    << ")\n";
+            else if (code != kExitOk)
+                out << "(exit code " << code << ")\n";
         }
-        if (words.empty()) continue;
-        out << "> " << line << "\n";
-        int code = runLine(words, &session, out, err, true);
-        if (code == kExitUsage) {
-            err << name << ":" << lineNumber << ": the command failed\n";
-            return code;
-        }
-        if (code != kExitOk) out << "(exit code " << code << ")\n";
+        if (!isFailure(code)) continue;
+        if (firstFailure == kExitOk) firstFailure = code;
+        if (!keepGoing) break;
     }
-    return kExitOk;
+    return firstFailure;
 }
 
 int runParsed(CLI::App& app, Request& r, ZefhostSession& session, std::ostream& out,
@@ -182,16 +203,16 @@ int runParsed(CLI::App& app, Request& r, ZefhostSession& session, std::ostream& 
     if (name == "select") return session.selectNodes(r.select, true) ? kExitOk : kExitUsage;
     if (name == "undo") return session.undo();
     if (name == "redo") return session.redo();
-    if (name == "save") return session.saveScene(r.save) ? kExitOk : kExitUsage;
+    if (name == "save") return session.saveScene(r.save);
     if (name == "run") {
         if (r.script.empty() || r.script == "-")
-            return runScript(session, std::cin, "stdin", out, err);
+            return runScript(session, std::cin, "stdin", r.keepGoing, out, err);
         std::ifstream script(r.script);
         if (!script) {
             err << "zefhost: cannot open script '" << r.script << "'\n";
             return kExitUsage;
         }
-        return runScript(session, script, r.script, out, err);
+        return runScript(session, script, r.script, r.keepGoing, out, err);
     }
     const bool isExport = name == "export";
     if (isExport && r.positionals.size() == 2) r.scene = r.positionals[0];
@@ -207,7 +228,7 @@ int runParsed(CLI::App& app, Request& r, ZefhostSession& session, std::ostream& 
     if (!r.stepsFile.empty() && !readStepsFile(r.stepsFile, steps, err)) return kExitUsage;
     if (isExport) return session.exportScene(r.positionals.back(), steps, r.cancel);
     int code = session.runUtility(steps, !r.noApply);
-    if (code == kExitOk && !r.save.empty() && !session.saveScene(r.save)) return kExitUsage;
+    if (code == kExitOk && !r.save.empty()) code = session.saveScene(r.save);
     return code;
 }
 

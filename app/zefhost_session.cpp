@@ -1,4 +1,7 @@
 // zefhost's commands over one session.
+#include <filesystem>
+
+#include "app/export_dialog_user.h"
 #include "scenes/demo_scene.h"
 #include "scenes/scene_file.h"
 #include "scenes/scene_loader.h"
@@ -54,14 +57,14 @@ bool ZefhostSession::loadScene(const std::string& path) {
     return true;
 }
 
-bool ZefhostSession::saveScene(const std::string& path) {
+int ZefhostSession::saveScene(const std::string& path) {
     SceneFileError error;
     if (!saveSceneAs(*scene_, path, error) || !writeEmbeddedImages(images_, path, error)) {
         err_ << "zefhost: " << error.message() << "\n";
-        return false;
+        return kExitFailed;
     }
     out_ << "Saved the scene to " << path << "\n";
-    return true;
+    return kExitOk;
 }
 
 bool ZefhostSession::selectNodes(const std::vector<std::string>& names, bool replace) {
@@ -78,10 +81,15 @@ bool ZefhostSession::selectNodes(const std::vector<std::string>& names, bool rep
 }
 
 static void printSummary(std::ostream& out, const std::string& path) {
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) { // a device or FIFO: nothing to read back
+        out << "Exported to " << path << "\n";
+        return;
+    }
     ZefSummary summary;
-    std::string error;
-    if (!readZefFile(path, summary, error)) {
-        out << "Wrote " << path << ", but it does not read back: " << error << "\n";
+    std::string problem;
+    if (!readZefFile(path, summary, problem)) {
+        out << "Wrote " << path << ", but it does not read back: " << problem << "\n";
         return;
     }
     out << "Exported " << summary.objects.size() << " objects, " << summary.vertices
@@ -97,27 +105,24 @@ int ZefhostSession::exportScene(const std::string& path, const Scenario& steps, 
         err_ << "zefhost: the plug-in offers no scene exporter\n";
         return kExitUsage;
     }
-    Scenario scenario = steps;
-    scenario.steps.push_back(clickStep(cancel ? IDCANCEL : IDOK));
-    ScenarioUser user;
-    user.queue(scenario);
+    ExportDialogUser user(steps, cancel);
     User* previous = hkSetUser(&user);
     int result = exporter->exportScene(path.c_str(), host_->exportInterface(), host_.get());
     hkSetUser(previous);
     delete exporter;
 
     bool noData = false, writeError = false;
-    for (const ScenarioUser::Message& message : user.messages()) {
+    for (const ExportDialogUser::Message& message : user.messages()) {
         err_ << message.caption << ": " << message.text << "\n";
         noData = noData || message.text == "No data to export";
         writeError = writeError || message.text == "Write error on file";
     }
-    if (!user.errors().empty()) { // a step could not be played: the dialog was closed
-        err_ << "zefhost: " << user.errors().front() << "\n";
+    if (!user.error().empty()) { // a step could not be played: the dialog was closed
+        err_ << "zefhost: " << user.error() << "\n";
         return kExitUsage;
     }
     if (result < 0 || writeError) return kExitFailed;
-    if (cancel || user.dialogTitles().empty()) {
+    if (user.cancelled() || !user.sawDialog()) {
         out_ << "Export cancelled\n";
         return kExitCancelled;
     }

@@ -15,7 +15,7 @@
 // Exit codes of zefhost commands.
 enum ExitCode {
     kExitOk = 0,
-    kExitFailed = 1,    // the export could not write its file
+    kExitFailed = 1,    // the export or a save could not write its file
     kExitUsage = 2,     // bad command line, scene file or plug-in
     kExitCancelled = 3, // the dialog was cancelled
     kExitNoData = 4,    // nothing to export
@@ -32,8 +32,9 @@ class ZefhostSession {
     // Linux build, any file Assimp imports), or the demo scene for an empty path.
     bool loadScene(const std::string& path);
     // Saves the scene in the format of path's extension, with any embedded images of
-    // the loaded file beside it.
-    bool saveScene(const std::string& path);
+    // the loaded file beside it; an old file stays whole if the save fails. kExitOk,
+    // or kExitFailed with a message on err.
+    int saveScene(const std::string& path);
     // Adds the named nodes to the selection (clearing it first when replace is set).
     bool selectNodes(const std::vector<std::string>& names, bool replace);
 

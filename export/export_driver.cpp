@@ -6,7 +6,7 @@
 #include "export/material_writer.h"
 #include "export/node_list.h"
 #include "export/options_dialog.h"
-#include "export/output_file.h"
+#include "export/safe_save.h"
 #include "export/zef_writer.h"
 #include "prep/converted_mesh.h"
 #include "prep/prepare_mesh.h"
@@ -114,15 +114,15 @@ int runExport(const char* path, HostExportInterface* exportInterface, HostInterf
         showMessage(IDS_NO_DATA, IDS_CAPTION, MB_OK);
         return 1;
     }
-    OutputFileGuard file;
-    if (!file.open(path)) {
+    SafeSave file;
+    if (!file.open(path, SaveMode::Text)) {
         showMessage(IDS_CANT_CREATE, IDS_CAPTION, MB_OK);
         return -1;
     }
     Box3 box = list.boundingBox();
     Point3 centre((box.pmin.x + box.pmax.x) * 0.5f, (box.pmin.y + box.pmax.y) * 0.5f,
                   (box.pmin.z + box.pmax.z) * 0.5f);
-    ZefStream out(file.stream);
+    ZefStream out(file.stream());
     ExportRun run{out, host, centre};
 
     const bool toScene = exportOptions.applyToScene != 0;
@@ -139,11 +139,9 @@ int runExport(const char* path, HostExportInterface* exportInterface, HostInterf
         theHold.Accept(IDS_UTILITY_NAME);
     }
     written = written && run.out.flush();
-    written = file.close() == 0 && written;
     if (!written || !file.commit()) {
+        file.discard(); // before the message: no temporary outlives a failed export
         showMessage(IDS_WRITE_ERROR, IDS_CAPTION, MB_OK);
-        file.close();
-        file.discard();
         return 0;
     }
     return 1;

@@ -4,9 +4,11 @@
 #include "scenes/scene_file.h"
 
 #include <charconv>
+#include <cstdio>
 #include <fstream>
 #include <sstream>
 
+#include "export/safe_save.h"
 #include "scenes/scene_file_json.h"
 
 namespace scenefile {
@@ -175,10 +177,14 @@ bool saveSceneFile(const Scene& scene, const std::string& path, SceneFileError& 
         error.file = path;
         return false;
     }
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(text.data(), std::streamsize(text.size()));
-    out.close();
-    if (!out) {
+    // Saved as the export saves its file: an old scene stays whole if the save fails.
+    SafeSave file;
+    if (!file.open(path, SaveMode::Binary)) {
+        error = {path, "", "cannot create the file"};
+        return false;
+    }
+    bool written = std::fwrite(text.data(), 1, text.size(), file.stream()) == text.size();
+    if (!written || !file.commit()) {
         error = {path, "", "cannot write the file"};
         return false;
     }

@@ -12,6 +12,7 @@
 #include "app/plugin_library.h"
 #include "scenes/zef_reader.h"
 #include "app/zefhost_session.h"
+#include "tests/support/scratch_files.h"
 
 namespace fs = std::filesystem;
 
@@ -26,13 +27,6 @@ HostRun zefhost(std::vector<std::string> args) {
     args.insert(args.begin(), {"--plugin", ZEF_PLUGIN_PATH});
     int code = runZefhost(args, out, err);
     return {code, out.str(), err.str()};
-}
-
-std::string readText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
 }
 
 class ZefhostTest : public ::testing::Test {
@@ -230,4 +224,72 @@ TEST_F(ZefhostTest, ReaderNamesTheLineThatBreaksTheFormat) {
     std::ofstream(path("short.zef")) << good.substr(0, good.find("Face list:"));
     EXPECT_FALSE(readZefFile(path("short.zef"), summary, error));
     EXPECT_NE(error.find("short.zef:6: file ends"), std::string::npos) << error;
+}
+
+TEST_F(ZefhostTest, ScriptStopsAtTheFirstFailureWithItsCode) {
+    std::ofstream(path("usage.txt")) << "export \"" << path("a.zef") << "\"\n"
+                                     << "select Nobody\n"
+                                     << "export \"" << path("b.zef") << "\"\n";
+    HostRun usage = zefhost({"run", path("usage.txt")});
+    EXPECT_EQ(usage.code, kExitUsage);
+    EXPECT_NE(usage.err.find("usage.txt:2: the command failed (exit code 2)"), std::string::npos)
+        << usage.err;
+    EXPECT_TRUE(fs::exists(path("a.zef")));
+    EXPECT_FALSE(fs::exists(path("b.zef")));
+
+    std::ofstream(path("failed.txt")) << "export \"" << path("missing/x.zef") << "\"\n"
+                                      << "export \"" << path("c.zef") << "\"\n";
+    HostRun failed = zefhost({"run", path("failed.txt")});
+    EXPECT_EQ(failed.code, kExitFailed);
+    EXPECT_NE(failed.err.find("failed.txt:1: the command failed (exit code 1)"), std::string::npos)
+        << failed.err;
+    EXPECT_FALSE(fs::exists(path("c.zef")));
+
+    std::ofstream(path("quote.txt")) << "select \"Dome\n";
+    HostRun quote = zefhost({"run", path("quote.txt")});
+    EXPECT_EQ(quote.code, kExitUsage);
+    EXPECT_NE(quote.err.find("quote.txt:1: unterminated quote"), std::string::npos) << quote.err;
+}
+
+TEST_F(ZefhostTest, KeepGoingRunsTheRestAndEndsWithTheFirstFailure) {
+    std::ofstream(path("session.txt")) << "export \"" << path("missing/x.zef") << "\"\n"
+                                       << "select Nobody\n"
+                                       << "export \"" << path("d.zef") << "\"\n";
+    HostRun run = zefhost({"run", path("session.txt"), "--keep-going"});
+    EXPECT_EQ(run.code, kExitFailed);
+    EXPECT_NE(run.err.find("session.txt:1: the command failed (exit code 1)"), std::string::npos);
+    EXPECT_NE(run.err.find("session.txt:2: the command failed (exit code 2)"), std::string::npos);
+    EXPECT_TRUE(fs::exists(path("d.zef")));
+}
+
+TEST_F(ZefhostTest, CancelAndNothingToExportAreReportedNotFailures) {
+    std::ofstream(path("session.txt"))
+        << "export \"" << path("e.zef") << "\" --cancel\n"
+        << "export \"" << path("f.zef") << "\" --selected-only --select \"Camera 01\"\n"
+        << "export \"" << path("g.zef") << "\" --no-selected-only\n";
+    HostRun run = zefhost({"run", path("session.txt")});
+    EXPECT_EQ(run.code, kExitOk) << run.err;
+    EXPECT_NE(run.out.find("(exit code 3)"), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("(exit code 4)"), std::string::npos) << run.out;
+    EXPECT_TRUE(fs::exists(path("g.zef")));
+}
+
+// Steps that end the dialog themselves are not followed by another press of OK.
+TEST_F(ZefhostTest, StepsThatEndTheDialogDecideTheOutcome) {
+    struct Case {
+        const char* steps;
+        int code;
+    };
+    for (Case c : {Case{"check Export Normals\nenter\n", kExitOk}, Case{"click #1\n", kExitOk},
+                   Case{"escape\n", kExitCancelled}, Case{"click #2\n", kExitCancelled}}) {
+        SCOPED_TRACE(c.steps);
+        std::ofstream(path("steps.txt")) << c.steps;
+        std::ofstream(path("out.zef")) << "old";
+        HostRun run = zefhost({"export", path("out.zef"), "--steps", path("steps.txt")});
+        EXPECT_EQ(run.code, c.code) << run.err;
+        EXPECT_EQ(readText(path("out.zef")) == "old", c.code == kExitCancelled);
+    }
+    std::ofstream(path("normals.txt")) << "check Export Normals\nenter\n";
+    ASSERT_EQ(zefhost({"export", path("n.zef"), "--steps", path("normals.txt")}).code, kExitOk);
+    EXPECT_NE(readText(path("n.zef")).find("Normals: 1"), std::string::npos);
 }

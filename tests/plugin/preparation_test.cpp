@@ -240,7 +240,8 @@ struct CallLog {
         log->names.push_back(call.name);
         log->calls.push_back(call);
     }
-    const MeshOperationCall& first(const std::string& name) const {
+    // A copy, so a log that is a temporary can be asked safely.
+    MeshOperationCall first(const std::string& name) const {
         for (size_t i = 0; i < names.size(); ++i)
             if (names[i] == name) return calls[i];
         throw std::runtime_error("no call of " + name);
@@ -291,7 +292,7 @@ TEST(PrepareMeshSteps, PassAnglesAsSinglePrecisionRadians) {
     CallLog log = prepareLogged(mesh, options);
     EXPECT_EQ(float(log.first("AutoSmooth").args[0]), 30.5f * kDegreesToRadians);
     EXPECT_FLOAT_EQ(float(log.first("AutoSmooth").args[0]), 0.5323254f);
-    const MeshOperationCall& optimize = log.first("Optimize");
+    MeshOperationCall optimize = log.first("Optimize");
     EXPECT_EQ(float(optimize.args[0]), 4.0f * kDegreesToRadians);
     EXPECT_EQ(float(optimize.args[1]), 4.0f * kDegreesToRadians);
     EXPECT_EQ(float(optimize.args[2]), 0.1f); // the bias as read
@@ -305,7 +306,7 @@ TEST(PrepareMeshSteps, UVMappingTakesTheFlagsAndFixedWValues) {
     options.cap = 1;
     std::strcpy(options.uTileText, "2.5");
     Mesh mesh = makeGridMesh(1, 1.0f);
-    const MeshOperationCall& map = prepareLogged(mesh, options).first("ApplyUVWMap");
+    MeshOperationCall map = prepareLogged(mesh, options).first("ApplyUVWMap");
     EXPECT_EQ(map.args[0], MAP_CYLINDRICAL);
     EXPECT_EQ(map.args[1], 2.5);
     EXPECT_EQ(map.args[2], 1.0);

@@ -1,0 +1,198 @@
+// Every file zefhost writes (an export, a saved scene) over the targets a user may
+// give: a symbolic link, a file with a hard link, a FIFO, a device, a writable file in
+// a folder that takes no new file, a folder with an unrelated OUT.part, and a size
+// limit that stops the write. Each is run as a user would run zefhost.
+#include <gtest/gtest.h>
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <thread>
+
+#include "app/command_line.h"
+#include "app/zefhost_session.h"
+#include "tests/support/scratch_files.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct HostRun {
+    int code;
+    std::string out, err;
+};
+
+enum class Writer { Export, SaveScene };
+
+// Writes path the way the writer does: an export of the demo scene, or the demo scene
+// saved by the utility.
+HostRun write(Writer writer, const std::string& path) {
+    std::vector<std::string> args{"--plugin", ZEF_PLUGIN_PATH};
+    if (writer == Writer::Export)
+        args.insert(args.end(), {"export", path});
+    else
+        args.insert(args.end(), {"utility", "--no-apply", "--save", path});
+    std::ostringstream out, err;
+    int code = runZefhost(args, out, err);
+    return {code, out.str(), err.str()};
+}
+
+// What a complete write puts in a file: ZEF's first line, or a JSON scene.
+bool looksComplete(Writer writer, const std::string& text) {
+    if (writer == Writer::Export) return text.rfind("ZEF File", 0) == 0 && text.back() == '\n';
+    return !text.empty() && text.front() == '{' &&
+           text.find_last_not_of("\n") != std::string::npos &&
+           text[text.find_last_not_of("\n")] == '}';
+}
+
+class SaveTargetTest : public ::testing::TestWithParam<Writer> {
+  protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("zef_targets_" + std::to_string(getpid()));
+        fs::create_directories(dir);
+        fs::permissions(dir, fs::perms(0755));
+    }
+    void TearDown() override {
+        fs::permissions(dir, fs::perms(0755));
+        fs::remove_all(dir);
+    }
+    std::string path(const char* name) { return (dir / name).string(); }
+    Writer writer() const { return GetParam(); }
+    fs::path dir;
+};
+
+} // namespace
+
+TEST_P(SaveTargetTest, SymbolicLinkStaysALinkToTheNewContents) {
+    fs::create_directories(dir / "real");
+    std::ofstream(dir / "real" / "out") << "old";
+    fs::create_symlink("real/out", dir / "link"); // relative, as users make them
+    HostRun run = write(writer(), path("link"));
+    ASSERT_EQ(run.code, kExitOk) << run.err;
+    EXPECT_TRUE(fs::is_symlink(dir / "link"));
+    EXPECT_EQ(fs::read_symlink(dir / "link"), "real/out");
+    EXPECT_TRUE(looksComplete(writer(), readText(dir / "real" / "out")));
+    EXPECT_EQ(namesIn(dir / "real"), std::set<std::string>{"out"});
+
+    fs::create_symlink("real/new", dir / "dangling"); // a link to a file still to be made
+    ASSERT_EQ(write(writer(), path("dangling")).code, kExitOk);
+    EXPECT_TRUE(fs::is_symlink(dir / "dangling"));
+    EXPECT_TRUE(looksComplete(writer(), readText(dir / "real" / "new")));
+}
+
+TEST_P(SaveTargetTest, ReplacedFileKeepsItsModeAndAHardLinkedOneIsWrittenInPlace) {
+    std::ofstream(path("private")) << "old";
+    fs::permissions(path("private"), fs::perms(0600));
+    ASSERT_EQ(write(writer(), path("private")).code, kExitOk);
+    EXPECT_EQ(fs::status(path("private")).permissions(), fs::perms(0600));
+    EXPECT_TRUE(looksComplete(writer(), readText(path("private"))));
+
+    std::ofstream(path("linked")) << "old";
+    fs::permissions(path("linked"), fs::perms(0600));
+    fs::create_hard_link(path("linked"), path("other name"));
+    struct stat before;
+    ASSERT_EQ(stat(path("linked").c_str(), &before), 0);
+    ASSERT_EQ(write(writer(), path("linked")).code, kExitOk);
+    struct stat after;
+    ASSERT_EQ(stat(path("linked").c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino); // the same file, so both names see the new text
+    EXPECT_EQ(after.st_nlink, 2u);
+    EXPECT_EQ(after.st_mode & 07777, 0600u);
+    EXPECT_TRUE(looksComplete(writer(), readText(path("other name"))));
+}
+
+TEST_P(SaveTargetTest, NewFileGetsTheUsualPermissions) {
+    mode_t previous = umask(027);
+    HostRun run = write(writer(), path("new"));
+    umask(previous);
+    ASSERT_EQ(run.code, kExitOk) << run.err;
+    EXPECT_EQ(fs::status(path("new")).permissions(), fs::perms(0640)); // 0666 less the umask
+}
+
+TEST_P(SaveTargetTest, FifoWithAReaderGetsEverythingAndStaysAFifo) {
+    ASSERT_EQ(mkfifo(path("fifo").c_str(), 0644), 0);
+    std::string received;
+    std::thread reader([&] { received = readText(path("fifo")); });
+    HostRun run = write(writer(), path("fifo"));
+    reader.join();
+    ASSERT_EQ(run.code, kExitOk) << run.err;
+    EXPECT_TRUE(fs::is_fifo(path("fifo")));
+    EXPECT_TRUE(looksComplete(writer(), received));
+    EXPECT_EQ(namesIn(dir), std::set<std::string>{"fifo"});
+}
+
+TEST_P(SaveTargetTest, CharacterDeviceIsWrittenNotReplaced) {
+    // A private null device in the scratch folder, never the system's own.
+    if (mknod(path("null").c_str(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+        GTEST_SKIP() << "cannot make a device node here (needs root)";
+    HostRun run = write(writer(), path("null"));
+    ASSERT_EQ(run.code, kExitOk) << run.err;
+    struct stat status;
+    ASSERT_EQ(stat(path("null").c_str(), &status), 0);
+    EXPECT_TRUE(S_ISCHR(status.st_mode));
+    EXPECT_EQ(status.st_rdev, makedev(1, 3));
+    EXPECT_EQ(namesIn(dir), std::set<std::string>{"null"});
+}
+
+TEST_P(SaveTargetTest, WritableFileInAFolderThatTakesNoNewFileIsWrittenInPlace) {
+    std::ofstream(path("shared")) << "old";
+    fs::permissions(path("shared"), fs::perms(0666));
+    if (geteuid() != 0) fs::permissions(dir, fs::perms(0555));
+    pid_t child = fork();
+    if (child == 0) {
+        // As root the folder (root's, 0755) takes no new file from nobody.
+        if (geteuid() == 0 &&
+            (setgroups(0, nullptr) != 0 || setgid(65534) != 0 || setuid(65534) != 0))
+            _exit(77);
+        HostRun run = write(writer(), path("shared"));
+        HostRun fresh = write(writer(), path("fresh")); // no file to write in place
+        _exit(run.code == kExitOk && fresh.code == kExitFailed ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 77) GTEST_SKIP() << "cannot become nobody";
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_TRUE(looksComplete(writer(), readText(path("shared"))));
+    EXPECT_EQ(namesIn(dir), std::set<std::string>{"shared"});
+}
+
+TEST_P(SaveTargetTest, UnrelatedPartFileIsLeftAlone) {
+    std::ofstream(path("out.zef.part")) << "the user's own notes";
+    ASSERT_EQ(write(writer(), path("out.zef")).code, kExitOk);
+    EXPECT_EQ(readText(path("out.zef.part")), "the user's own notes");
+    EXPECT_EQ(namesIn(dir), (std::set<std::string>{"out.zef", "out.zef.part"}));
+}
+
+// zefhost itself (not in-process) under `ulimit -f 4`: the write fails, the process
+// is not killed, and the old file is kept with no temporary beside it.
+TEST_P(SaveTargetTest, SizeLimitFailsTheWriteAndKeepsTheOldFile) {
+    std::ofstream(path("out")) << "old";
+    const std::string errFile = dir.string() + ".err";
+    std::string command =
+        std::string("ulimit -f 4; exec '") + ZEFHOST_PATH + "' " +
+        (writer() == Writer::Export ? "export '" : "utility --no-apply --save '") + path("out") +
+        "' 2>'" + errFile + "' >/dev/null";
+    int status = std::system(("sh -c \"" + command + "\"").c_str());
+    std::string err = readText(errFile);
+    fs::remove(errFile);
+    ASSERT_TRUE(WIFEXITED(status)) << "killed by a signal";
+    EXPECT_EQ(WEXITSTATUS(status), kExitFailed) << err;
+    const char* message =
+        writer() == Writer::Export ? "Write error on file" : "cannot write the file";
+    EXPECT_NE(err.find(message), std::string::npos) << err;
+    EXPECT_EQ(readText(path("out")), "old");
+    EXPECT_EQ(namesIn(dir), std::set<std::string>{"out"});
+}
+
+std::string writerName(const ::testing::TestParamInfo<Writer>& test) {
+    return test.param == Writer::Export ? "Export" : "SceneSave";
+}
+
+INSTANTIATE_TEST_SUITE_P(ExportAndSceneSave, SaveTargetTest,
+                         ::testing::Values(Writer::Export, Writer::SaveScene), writerName);
