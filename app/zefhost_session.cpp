@@ -12,7 +12,8 @@
 #include "resources/resource.h"
 
 ZefhostSession::ZefhostSession(std::ostream& out, std::ostream& err)
-    : out_(out), err_(err), scene_(makeDemoScene()), host_(new HostSession(*scene_)) {}
+    : out_(out), err_(err), scene_(makeDemoScene()), host_(std::make_unique<HostSession>(*scene_)) {
+}
 
 ZefhostSession::~ZefhostSession() {
     // Undo records live in the plug-in's code and point into the scene: drop them
@@ -53,7 +54,7 @@ bool ZefhostSession::loadScene(const std::string& path) {
     host_.reset();
     theHold.clear(); // its records point into the old scene
     scene_ = std::move(loaded);
-    host_.reset(new HostSession(*scene_));
+    host_ = std::make_unique<HostSession>(*scene_);
     return true;
 }
 

@@ -21,7 +21,8 @@ int ZefExport::exportScene(const char* path, HostExportInterface* exportInterfac
     return result == 0 ? 1 : result;
 }
 
-int showMessage(int textId, int captionId, UINT type) {
+// A message box over the active window with strings textId and captionId.
+static int showMessage(int textId, int captionId, UINT type) {
     CStr text(loadResourceString(textId));
     CStr caption(loadResourceString(captionId));
     return MessageBoxA(GetActiveWindow(), text.data(), caption.data(), type);

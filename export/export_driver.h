@@ -7,6 +7,3 @@
 // -1 when the file cannot be created.
 int runExport(const char* path, HostExportInterface* exportInterface, HostInterface* host,
               ZefExport* exporter);
-
-// A message box over the active window with strings textId and captionId.
-int showMessage(int textId, int captionId, UINT type);

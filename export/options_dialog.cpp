@@ -1,7 +1,7 @@
 // The export options dialog procedure: maps controls to exportOptions and back.
 #include "export/options_dialog.h"
 #include "host/controls.h"
-#include "prep/option_set.h"
+#include "prep/option_bindings.h"
 
 static void fillDialog(HWND dialog) {
     fillFlagControls(dialog, exportOptions, exportDialogHasControl);

@@ -3,6 +3,7 @@
 // written after it.
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -34,17 +35,25 @@ class ZefStream {
     // be filled directly; commit then takes everything up to end. Lines written this
     // way are held back like any others, and dropped once the stream has failed.
     char* reserve(size_t n) {
+        assert(n <= kLongestReserve);
         if (used_ + n > kCapacity) flush();
+#ifndef NDEBUG
+        reservedEnd_ = used_ + n;
+#endif
         return buffer_.get() + used_;
     }
     ZefStream& commit(char* end) {
+        // A write must stay inside the room its reserve asked for.
+        assert(end >= buffer_.get() + used_ && size_t(end - buffer_.get()) <= reservedEnd_);
         used_ = size_t(end - buffer_.get());
         return *this;
     }
 
     // Writes what is buffered. Returns false once any write has failed.
     bool flush();
-    bool failed() const { return failed_; }
+    bool failed() const {
+        return failed_;
+    }
 
   private:
     static constexpr size_t kCapacity = size_t(1) << 20;
@@ -54,4 +63,7 @@ class ZefStream {
     std::unique_ptr<char[]> buffer_;
     size_t used_ = 0;
     bool failed_ = false;
+#ifndef NDEBUG
+    size_t reservedEnd_ = 0; // where the room of the latest reserve ends
+#endif
 };

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "host/api.h"
 #include "host/cstr.h"
@@ -50,7 +51,7 @@ class HOSTKIT_API Hold {
     void clear(); // forgets every step and record
 
   private:
-    HoldImpl* impl;
+    std::unique_ptr<HoldImpl> impl;
 };
 
 extern HOSTKIT_API Hold theHold;

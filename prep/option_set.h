@@ -1,17 +1,15 @@
 // The record of user choices shared by the exporter and the utility, its two
-// process-wide instances, and the constant lists that bind it to dialog controls.
+// process-wide instances and the defaults of its texts.
 #pragma once
 
 #include <cstdint>
-
-#include "host/win32.h"
 
 constexpr int kFlagCount = 23;
 constexpr int kTextCount = 6;
 constexpr int kTextSize = 80; // bytes per text, NUL included
 
 struct OptionSet {
-    // Flags, 0 or 1, in the order of flagControlIds.
+    // Flags, 0 or 1, in the order of flagControlIds (option_bindings.h).
     int32_t exportNormals = 0;
     int32_t selectedOnly = 0;
     int32_t exportMaterials = 1;
@@ -35,7 +33,8 @@ struct OptionSet {
     int32_t mapBox = 0;
     int32_t removeTwoSided = 0;
     int32_t applyTwoSided = 0;
-    // Numeric texts, in the order of textEditIds; empty until the defaults are copied.
+    // Numeric texts, in the order of textEditIds (option_bindings.h); empty until the defaults are
+    // copied.
     char angleText[kTextSize] = {};
     char normalThresholdText[kTextSize] = {};
     char edgeThresholdText[kTextSize] = {};
@@ -54,22 +53,9 @@ extern OptionSet utilityOptions;
 extern int32_t exportTextsInitialised;
 extern int32_t utilityTextsInitialised;
 
-extern const int flagControlIds[kFlagCount];
-extern const int textEditIds[kTextCount];
-extern const int textSpinnerIds[kTextCount];
-extern const float textSpinnerLimits[kTextCount][3]; // minimum, maximum, initial value
-// One entry per flag, then one per text: whether the dialog fills and reads it back.
-extern const bool exportDialogHasControl[kFlagCount + kTextCount];
-extern const bool utilityPanelHasControl[kFlagCount + kTextCount];
-
 // The value a numeric text stands for when it holds no number.
 extern const float textFallbackValues[kTextCount];
 
 // One-time copies of the default texts, each behind its own guard.
 void initialiseExportTexts();
 void initialiseUtilityTexts();
-
-// Sets the check mark of every bound flag's control from the record.
-void fillFlagControls(HWND dialog, const OptionSet& options, const bool* hasControl);
-// Reads every bound flag back: 1 when its control is checked, else 0.
-void readFlagControls(HWND dialog, OptionSet& options, const bool* hasControl);

@@ -5,7 +5,8 @@
 
 #include "prep/prepare_mesh.h"
 
-char* toDecimalComma(char* text) {
+// Replaces every '.' of text by ',' in place and returns text.
+static char* toDecimalComma(char* text) {
     for (char* p = text; *p; ++p)
         if (*p == '.') *p = ',';
     return text;

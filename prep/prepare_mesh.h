@@ -13,12 +13,9 @@ constexpr float kDegreesToRadians = 0.017453292f;
 // in each text a running step reads.
 void prepareMesh(Mesh& mesh, OptionSet& options);
 
-// Replaces every '.' of text by ',' in place and returns text.
-char* toDecimalComma(char* text);
-
-// Reads one number from an option text after toDecimalComma, as "%f" reads it under
-// a decimal-comma locale ("1,2,3" reads 1.2). A text that holds no number gives
-// fallback.
+// Rewrites every '.' of an option text to ',' in place, then reads one number from
+// it as "%f" reads it under a decimal-comma locale ("1,2,3" reads 1.2). A text that
+// holds no number gives fallback.
 float readOptionNumber(char* text, float fallback);
 
 // The map type for ApplyUVWMap: the first set mapping flag; planar when none is set.

@@ -4,6 +4,9 @@
 #include "prep/restore_records.h"
 #include "prep/two_sidedness.h"
 
+// The work on one material; materials that are not standard are left alone.
+static void switchMaterialTwoSidedness(HostMaterial* material, const OptionSet& options);
+
 bool isMultiMaterial(HostMaterial* material) {
     return material->classId() == multiMaterialClassID;
 }
@@ -25,7 +28,7 @@ static void setRecorded(StandardMaterial* material, int twoSided) {
     material->setTwoSided(twoSided);
 }
 
-void switchMaterialTwoSidedness(HostMaterial* material, const OptionSet& options) {
+static void switchMaterialTwoSidedness(HostMaterial* material, const OptionSet& options) {
     if (material->classId() != standardMaterialClassID) return;
     auto* standard = static_cast<StandardMaterial*>(material);
     if (options.removeTwoSided && standard->twoSided()) setRecorded(standard, 0);

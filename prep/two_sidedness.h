@@ -11,6 +11,3 @@ bool isMultiMaterial(HostMaterial* material);
 // (one level deep; empty slots skipped), as removeTwoSided and applyTwoSided ask.
 // Null does nothing. Records each toggle while the hold is holding.
 void switchTwoSidedness(HostMaterial* material, const OptionSet& options);
-
-// The work on one material; materials that are not standard are left alone.
-void switchMaterialTwoSidedness(HostMaterial* material, const OptionSet& options);

@@ -1,5 +1,6 @@
 // The utility's page in the host's command panel: fill, read back and commands.
 #include "resources/resource.h"
+#include "prep/option_bindings.h"
 #include "utility/zef_utility.h"
 
 ICustEdit* panelEdits[kTextCount] = {};

@@ -31,10 +31,8 @@ class HoldImpl {
 
 Hold theHold;
 
-Hold::Hold() : impl(new HoldImpl) {}
-Hold::~Hold() {
-    delete impl;
-}
+Hold::Hold() : impl(std::make_unique<HoldImpl>()) {}
+Hold::~Hold() = default;
 
 void Hold::Begin() {
     ++impl->depth;
