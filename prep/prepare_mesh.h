@@ -17,8 +17,8 @@ void prepareMesh(Mesh& mesh, OptionSet& options);
 char* toDecimalComma(char* text);
 
 // Reads one number from an option text after toDecimalComma, as "%f" reads it under
-// a decimal-comma locale ("1,2,3" reads 1.2). A text that holds no number gives
-// fallback.
+// a decimal-comma locale ("1,2,3" reads 1.2). A text that holds no number, or one
+// that is not finite as a float ("nan", "inf", "1e39"), gives fallback.
 float readOptionNumber(char* text, float fallback);
 
 // The map type for ApplyUVWMap: the first set mapping flag; planar when none is set.
