@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Installs what zefexp needs on Debian 12: compilers (Linux and mingw-w64), the
 # libraries of the host kit, tests and benchmarks, Wine and Xvfb for the Windows
-# tests, and the decimal-comma locale "German" stands for.
+# tests, and the decimal-comma locale "German" stands for; clang and its libFuzzer
+# runtime for the fuzz targets.
 set -euo pipefail
 
 packages=(
   cmake g++ make
+  clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libcli11-dev libmeshoptimizer-dev libassimp-dev
   locales
