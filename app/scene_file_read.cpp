@@ -1,7 +1,6 @@
 // Scene-file reader: checks a parsed document and builds the scene it describes.
 // Every value is reached through a Cursor that knows its JSON pointer, so a problem
 // can be reported exactly where it is.
-#include <charconv>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -347,13 +346,9 @@ constexpr ObjectKind kObjectKinds[] = {{"mesh", readMesh},
                                        {"camera", readCamera},
                                        {"light", readLight}};
 
-// The largest world coordinate a scene may hold: the sum or difference of any two
-// stays a finite float, as an export's centring needs.
-constexpr float kMaxWorldCoordinate = std::numeric_limits<float>::max() / 4;
-
-// Refuses a node whose transform takes a vertex of its mesh (built mesh for a
-// primitive) beyond kMaxWorldCoordinate, or to infinity or NaN, so no export or
-// utility run on the scene meets a value that is not finite.
+// Refuses a node whose transform takes a vertex of its mesh (the built mesh for a
+// primitive) past the float range, to infinity or NaN, so no export or utility run
+// on the scene meets a world position that is not finite.
 void checkWorldPositions(const Cursor& node, SceneNode& sceneNode) {
     const Mesh* mesh = nullptr;
     Mesh built;
@@ -367,17 +362,9 @@ void checkWorldPositions(const Cursor& node, SceneNode& sceneNode) {
     const Matrix3& tm = sceneNode.transform();
     for (int v = 0; v < mesh->vertexCount; ++v) {
         Point3 p = mesh->vertices[v] * tm;
-        bool inRange = true;
-        for (int axis = 0; axis < 3; ++axis)
-            inRange = inRange && std::abs(p[axis]) <= kMaxWorldCoordinate;
-        if (inRange) continue;
-        char limit[32];
-        auto end = std::to_chars(limit, limit + sizeof limit, kMaxWorldCoordinate,
-                                 std::chars_format::general, 3)
-                       .ptr;
-        node.fail("the transform takes vertex " + std::to_string(v) +
-                  " beyond the range of world coordinates (the limit is " +
-                  std::string(limit, end) + ")");
+        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
+            node.fail("the transform takes vertex " + std::to_string(v) +
+                      " past the float range (to infinity or NaN)");
     }
 }
 
