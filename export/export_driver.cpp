@@ -15,17 +15,29 @@
 #include "resources/resource.h"
 #include "resources/resource_strings.h"
 
+// No exception leaves the plug-in: one that reaches here (out of memory, say) ends
+// the export as a write error does. The file guard has already removed the
+// temporary file and runExport has closed the hold.
 int ZefExport::exportScene(const char* path, HostExportInterface* exportInterface,
                            HostInterface* host) {
-    int result = runExport(path, exportInterface, host, this);
+    int result = 0;
+    try {
+        result = runExport(path, exportInterface, host, this);
+    } catch (...) {
+        showMessage(IDS_WRITE_ERROR, IDS_CAPTION, MB_OK);
+        result = 0;
+    }
     return result == 0 ? 1 : result;
 }
 
-// A message box over the active window with strings textId and captionId.
-static int showMessage(int textId, int captionId, UINT type) {
-    CStr text(loadResourceString(textId));
-    CStr caption(loadResourceString(captionId));
-    return MessageBoxA(GetActiveWindow(), text.data(), caption.data(), type);
+int showMessage(int textId, int captionId, UINT type) {
+    try {
+        CStr text(loadResourceString(textId));
+        CStr caption(loadResourceString(captionId));
+        return MessageBoxA(GetActiveWindow(), text.data(), caption.data(), type);
+    } catch (...) { // out of memory even for the message: nothing more to do
+        return 0;
+    }
 }
 
 namespace {
@@ -83,9 +95,10 @@ bool writeObject(ExportRun& run, int index, NodeEntry* entry) {
     const bool materials = exportOptions.exportMaterials && material;
     const bool multi = materials && isMultiMaterial(material);
     int materialCount = !materials ? 0 : (multi ? material->subMaterialCount() : 1);
-    // Texture vertices follow "Export Materials"; without texture faces nothing
-    // refers to them, so none are written.
-    int texVertexCount = exportOptions.exportMaterials && work->texFaces ? work->texVertCount : 0;
+    // Texture vertices follow "Export Materials". Only a mesh that has faces but no
+    // texture faces writes none: its face groups would have no TVFace to write.
+    const bool texFacesMissing = work->faceCount > 0 && !work->texFaces;
+    int texVertexCount = exportOptions.exportMaterials && !texFacesMissing ? work->texVertCount : 0;
     const int normals = exportOptions.exportNormals ? 1 : 0;
 
     writeCountsLine(run.out, work->vertexCount, texVertexCount, work->faceCount, materialCount,
@@ -108,7 +121,11 @@ int runExport(const char* path, HostExportInterface* exportInterface, HostInterf
     INT_PTR confirmed =
         DialogBoxParamA(libraryInstance, MAKEINTRESOURCEA(IDD_EXPORT_OPTIONS), host->mainWindow(),
                         exportOptionsDialogProc, reinterpret_cast<LPARAM>(exporter));
-    if (confirmed <= 0) return 0;
+    if (confirmed < 0) { // the dialog failed: no export
+        showMessage(IDS_WRITE_ERROR, IDS_CAPTION, MB_OK);
+        return 0;
+    }
+    if (confirmed == 0) return 0;
 
     NodeList list(exportInterface->scene, host->currentTime(), host);
     if (list.count == 0) {
@@ -130,10 +147,14 @@ int runExport(const char* path, HostExportInterface* exportInterface, HostInterf
     writeFileHeader(run.out, list.count);
     if (toScene) theHold.Begin();
     bool written = !run.out.failed();
-    // Walks the entries in order (what entryAt(i) gives), in linear time.
-    NodeEntry* entry = list.head;
-    for (int i = 0; written && i < list.count; ++i, entry = entry->next)
-        written = writeObject(run, i, entry);
+    try {
+        // Walks the entries in order (what entryAt(i) gives), in linear time.
+        NodeEntry* entry = list.head;
+        for (int i = 0; written && i < list.count; ++i, entry = entry->next)
+            written = writeObject(run, i, entry);
+    } catch (...) { // out of memory or a failing host call: a write error, hold closed
+        written = false;
+    }
     if (toScene) {
         host->redrawViews();
         // Also after a write error: the changes already made stay one undoable step.

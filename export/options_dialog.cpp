@@ -17,7 +17,7 @@ static void readDialogBack(HWND dialog) {
             GetDlgItemTextA(dialog, textEditIds[i], exportOptions.text(i), kTextSize);
 }
 
-INT_PTR CALLBACK exportOptionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+static INT_PTR handleMessage(HWND dialog, UINT message, WPARAM wParam) {
     switch (message) {
     case WM_INITDIALOG:
         fillDialog(dialog);
@@ -38,5 +38,16 @@ INT_PTR CALLBACK exportOptionsDialogProc(HWND dialog, UINT message, WPARAM wPara
         }
     default:
         return FALSE;
+    }
+}
+
+// No exception leaves the procedure: one ends the dialog as failed (-1, what
+// DialogBoxParam returns when it fails), and the export reports a write error.
+INT_PTR CALLBACK exportOptionsDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+    try {
+        return handleMessage(dialog, message, wParam);
+    } catch (...) {
+        EndDialog(dialog, -1);
+        return TRUE;
     }
 }

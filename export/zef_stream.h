@@ -1,9 +1,10 @@
 // The export file's output: lines are assembled in a large buffer and written in
-// chunks. The first failed write makes the stream fail for good; nothing is
-// written after it.
+// chunks. The first failed write (or a value refused as not finite) makes the
+// stream fail for good; nothing is written after it.
 #pragma once
 
 #include <cassert>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
@@ -26,8 +27,17 @@ class ZefStream {
     ZefStream& unsignedInt(uint32_t value) {
         return commit(formatUInt(reserve(kLongestNumber), value));
     }
-    ZefStream& fixed(float value) { // "%.6f" with a decimal comma
+    // "%.6f" with a decimal comma. A value that is not finite is never written: it
+    // fails the stream instead.
+    ZefStream& fixed(float value) {
+        if (!std::isfinite(value)) return refuse();
         return commit(formatFixed6(reserve(kLongestNumber), value));
+    }
+    // Fails the stream for good (a value the file must not hold); nothing more is
+    // written, and what is buffered is dropped.
+    ZefStream& refuse() {
+        failed_ = true;
+        return *this;
     }
     ZefStream& endLine() { return bytes("\n", 1); }
 

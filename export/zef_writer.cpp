@@ -2,6 +2,8 @@
 // straight into the stream's buffer, one reserved stretch per line or face group.
 #include "export/zef_writer.h"
 
+#include <cmath>
+
 namespace {
 // Upper bounds of what one line or group can take: an int is at most 11
 // characters, a fixed-point number at most 48.
@@ -39,6 +41,10 @@ char* putReversedCorners(char* s, const uint32_t (&corner)[3], const char (&a)[A
     s = formatInt(s, int32_t(corner[2]));
     s = put(s, c);
     return formatInt(s, int32_t(corner[1]));
+}
+
+bool isFinite(const Point3& p) {
+    return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
 }
 
 int edgeBit(const MeshFace& face, int bit) {
@@ -102,6 +108,10 @@ void writeVertexList(ZefStream& out, const Mesh& mesh, const Matrix3& tm, const 
     for (int k = 0; k < mesh.vertexCount && !out.failed(); ++k) {
         Point3 p = mesh.vertices[k] * tm;
         if (centred) p -= centre;
+        if (!isFinite(p)) {
+            out.refuse();
+            break;
+        }
         char* s = out.reserve(kLongestVertexLine);
         s = put(s, "Vertex ");
         s = formatInt(s, k);
@@ -114,6 +124,10 @@ void writeTexVertexList(ZefStream& out, const Mesh& mesh, int texVertexCount) {
     out.text("TVertex list:\n");
     for (int k = 0; k < texVertexCount && !out.failed(); ++k) {
         const UVVert& uv = mesh.texVerts[k];
+        if (!std::isfinite(uv.x) || !std::isfinite(uv.y)) {
+            out.refuse();
+            break;
+        }
         char* s = out.reserve(kLongestTexVertexLine);
         s = put(s, "TVertex ");
         s = formatInt(s, k);
@@ -128,6 +142,11 @@ void writeTexVertexList(ZefStream& out, const Mesh& mesh, int texVertexCount) {
 
 void writeFaceList(ZefStream& out, const Mesh& mesh, const FaceListOptions& options) {
     out.text("Face list:\n");
-    for (int f = 0; f < mesh.faceCount && !out.failed(); ++f)
+    for (int f = 0; f < mesh.faceCount && !out.failed(); ++f) {
+        if (options.normals && !isFinite(mesh.faceNormals[f])) {
+            out.refuse();
+            break;
+        }
         out.commit(putFaceGroup(out.reserve(kLongestFaceGroup), mesh, f, options));
+    }
 }

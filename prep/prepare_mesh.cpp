@@ -1,5 +1,6 @@
 // The nine preparation steps, and reading the numeric option texts.
 #include <clocale>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 
@@ -40,7 +41,8 @@ float readOptionNumber(char* text, float fallback) {
     bool commaLocale = std::strcmp(std::localeconv()->decimal_point, ",") == 0;
     bool read =
         commaLocale ? std::sscanf(text, "%f", &value) == 1 : scanWithoutCommaLocale(text, &value);
-    return read ? value : fallback;
+    // "nan", "inf" and numbers beyond the float range are no usable value either.
+    return read && std::isfinite(value) ? value : fallback;
 }
 
 int chooseMapType(const OptionSet& options) {

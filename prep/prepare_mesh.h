@@ -15,7 +15,8 @@ void prepareMesh(Mesh& mesh, OptionSet& options);
 
 // Rewrites every '.' of an option text to ',' in place, then reads one number from
 // it as "%f" reads it under a decimal-comma locale ("1,2,3" reads 1.2). A text that
-// holds no number gives fallback.
+// holds no number, or
+// one that is not finite as a float ("nan", "inf", "1e39"), gives fallback.
 float readOptionNumber(char* text, float fallback);
 
 // The map type for ApplyUVWMap: the first set mapping flag; planar when none is set.

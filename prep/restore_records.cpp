@@ -1,6 +1,4 @@
 // MeshRestore and TwoSidedRestore.
-#include <new>
-
 #include "prep/restore_records.h"
 
 MeshRestore::MeshRestore(Mesh* live) : liveMesh(live) {
@@ -48,8 +46,5 @@ void TwoSidedRestore::redoChange() {
 
 void recordMeshChange(Mesh& mesh) {
     if (!theHold.Holding() || mesh.faceCount <= 0) return;
-    try {
-        theHold.Put(new MeshRestore(&mesh));
-    } catch (const std::bad_alloc&) {
-    }
+    theHold.Put(new MeshRestore(&mesh)); // a failed copy throws before anything is held
 }

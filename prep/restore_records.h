@@ -33,5 +33,6 @@ class TwoSidedRestore : public RestoreObj {
 };
 
 // Puts a MeshRestore of mesh into the hold, when the hold is holding and the mesh
-// has faces. A record that cannot be made is skipped; the change goes ahead anyway.
+// has faces. When the record cannot be made (out of memory) this throws, so the
+// caller never changes a mesh whose change could not be undone.
 void recordMeshChange(Mesh& mesh);

@@ -1,11 +1,13 @@
 // Scene-file reader: checks a parsed document and builds the scene it describes.
 // Every value is reached through a Cursor that knows its JSON pointer, so a problem
 // can be reported exactly where it is.
+#include <cmath>
 #include <limits>
 #include <optional>
 #include <set>
 #include <string_view>
 
+#include "hostkit/mesh/primitives.h"
 #include "scenes/scene_file_json.h"
 #include "hostkit/scene/camera_light.h"
 #include "hostkit/scene/mesh_object.h"
@@ -56,6 +58,14 @@ class Cursor {
         if (!value_->is_array()) fail("expected an array, found " + describe());
         return value_->size();
     }
+    // The size of an array that becomes a mesh's element count: at most an int's range.
+    int elementCount() const {
+        size_t n = arraySize();
+        if (n > size_t(std::numeric_limits<int>::max()))
+            fail("too many entries (" + std::to_string(n) + "; the limit is " +
+                 std::to_string(std::numeric_limits<int>::max()) + ")");
+        return int(n);
+    }
     void expectSize(size_t n) const {
         if (arraySize() != n)
             fail("expected " + std::to_string(n) + " entries, found " +
@@ -80,6 +90,14 @@ class Cursor {
         if (i < std::numeric_limits<int>::min() || i > std::numeric_limits<int>::max())
             fail("integer out of range");
         return int(i);
+    }
+    // An integer at most limit; lower values are the caller's to interpret.
+    int integerAtMost(int limit) const {
+        int i = integer();
+        if (i > limit)
+            fail(std::to_string(i) + " is out of range (the limit is " + std::to_string(limit) +
+                 ")");
+        return i;
     }
     // An index below count naming one of what ("node", "material", ...).
     uint32_t index(size_t count, const char* what) const {
@@ -235,7 +253,7 @@ void readMultiSlots(Scene& scene, int index, const Cursor& c) {
 
 // objects
 void readFaces(Mesh& mesh, const Cursor& faces) {
-    mesh.setNumFaces(int(faces.arraySize()));
+    mesh.setNumFaces(faces.elementCount());
     for (int f = 0; f < mesh.faceCount; ++f) {
         Cursor face = faces[size_t(f)];
         face.expectSize(5);
@@ -266,10 +284,10 @@ std::unique_ptr<HostObject> readMesh(const Cursor& c) {
     auto object = std::make_unique<MeshObject>();
     Mesh& mesh = object->mesh;
     Cursor vertices = c.field("vertices");
-    mesh.setNumVerts(int(vertices.arraySize()));
+    mesh.setNumVerts(vertices.elementCount());
     for (int v = 0; v < mesh.vertexCount; ++v) mesh.vertices[v] = vertices[size_t(v)].point();
     if (auto texVerts = c.optionalField("texVerts")) {
-        mesh.setNumTVerts(int(texVerts->arraySize()));
+        mesh.setNumTVerts(texVerts->elementCount());
         for (int v = 0; v < mesh.texVertCount; ++v)
             mesh.texVerts[v] = (*texVerts)[size_t(v)].point();
     }
@@ -281,13 +299,14 @@ std::unique_ptr<HostObject> readMesh(const Cursor& c) {
 std::unique_ptr<HostObject> readBox(const Cursor& c) {
     c.expectObject({"width", "length", "height", "segments"});
     return std::make_unique<BoxObject>(c.field("width").number(), c.field("length").number(),
-                                       c.field("height").number(), c.field("segments").integer());
+                                       c.field("height").number(),
+                                       c.field("segments").integerAtMost(kMaxBoxSegments));
 }
 
 std::unique_ptr<HostObject> readSphere(const Cursor& c) {
     c.expectObject({"radius", "segments"});
     return std::make_unique<SphereObject>(c.field("radius").number(),
-                                          c.field("segments").integer());
+                                          c.field("segments").integerAtMost(kMaxSphereSegments));
 }
 
 std::unique_ptr<HostObject> readCamera(const Cursor& c) {
@@ -327,6 +346,28 @@ constexpr ObjectKind kObjectKinds[] = {{"mesh", readMesh},
                                        {"camera", readCamera},
                                        {"light", readLight}};
 
+// Refuses a node whose transform takes a vertex of its mesh (the built mesh for a
+// primitive) past the float range, to infinity or NaN, so no export or utility run
+// on the scene meets a world position that is not finite.
+void checkWorldPositions(const Cursor& node, SceneNode& sceneNode) {
+    const Mesh* mesh = nullptr;
+    Mesh built;
+    if (auto* object = dynamic_cast<MeshObject*>(sceneNode.object())) {
+        mesh = &object->mesh;
+    } else if (auto* primitive = dynamic_cast<PrimitiveObject*>(sceneNode.object())) {
+        built = primitive->buildMesh();
+        mesh = &built;
+    }
+    if (!mesh) return;
+    const Matrix3& tm = sceneNode.transform();
+    for (int v = 0; v < mesh->vertexCount; ++v) {
+        Point3 p = mesh->vertices[v] * tm;
+        if (!std::isfinite(p.x) || !std::isfinite(p.y) || !std::isfinite(p.z))
+            node.fail("the transform takes vertex " + std::to_string(v) +
+                      " past the float range (to infinity or NaN)");
+    }
+}
+
 // nodes
 void readNode(Scene& scene, std::vector<SceneNode*>& nodes, const Cursor& c) {
     c.expectObject(
@@ -358,6 +399,7 @@ void readNode(Scene& scene, std::vector<SceneNode*>& nodes, const Cursor& c) {
         found = &kind;
     }
     if (found) node->setObject(found->read(c.field(found->key)));
+    checkWorldPositions(c, *node);
 }
 
 } // namespace

@@ -2,6 +2,8 @@
 #include <charconv>
 #include <cstring>
 #include <fstream>
+#include <limits>
+#include <sstream>
 
 #include "scenes/zef_reader.h"
 
@@ -9,11 +11,9 @@ namespace {
 // Reads lines with one line of look-ahead, so peeking never seeks back.
 class LineReader {
   public:
-    explicit LineReader(const std::string& path)
-        : path_(path), in_(path, std::ios::binary), opened_(in_.is_open()) {
+    LineReader(std::istream& in, const std::string& name) : path_(name), in_(in) {
         hasAhead_ = readLine(ahead_);
     }
-    bool opened() const { return opened_; }
     bool next() {
         if (!hasAhead_) return false;
         line_.swap(ahead_);
@@ -34,8 +34,7 @@ class LineReader {
     }
 
     std::string path_;
-    std::ifstream in_;
-    bool opened_;
+    std::istream& in_;
     std::string line_, ahead_;
     bool hasAhead_ = false;
     int number_ = 0;
@@ -50,20 +49,25 @@ struct Cursor {
         p += n;
         return true;
     }
+    // An integer of at most 18 digits, so it never overflows; longer ones are no
+    // count or index the format can hold.
     bool integer(long long& value) {
         const char* start = p;
         bool negative = *p == '-';
         if (negative) ++p;
-        if (*p < '0' || *p > '9') return p = start, false;
+        const char* digits = p;
+        if (!skipDigits() || p - digits > 18) return p = start, false;
         value = 0;
-        while (*p >= '0' && *p <= '9') value = value * 10 + (*p++ - '0');
+        for (const char* d = digits; d < p; ++d) value = value * 10 + (*d - '0');
         if (negative) value = -value;
         return true;
     }
+    // "%.6f" with a comma: any number of whole digits (a float's whole part may have
+    // 39), exactly six after the comma.
     bool real(float* value = nullptr) {
         const char* start = p;
-        long long whole;
-        if (!integer(whole) || *p != ',') return false;
+        if (*p == '-') ++p;
+        if (!skipDigits() || *p != ',') return false;
         ++p;
         for (int i = 0; i < 6; ++i, ++p)
             if (*p < '0' || *p > '9') return false;
@@ -83,6 +87,11 @@ struct Cursor {
         std::from_chars(buffer, buffer + n, v);
         if (v == 0 && buffer[0] == '-') v = -1e-30f;
         return v;
+    }
+    bool skipDigits() {
+        const char* start = p;
+        while (*p >= '0' && *p <= '9') ++p;
+        return p > start;
     }
     bool end() const { return *p == 0; }
 };
@@ -106,6 +115,12 @@ class ZefChecker {
         if (!c.literal(label) || !c.integer(value))
             fail(std::string("expected ") + label + "<integer>");
         return value;
+    }
+    int countField(Cursor& c, const char* label) {
+        long long value = intField(c, label);
+        if (value < 0 || value > std::numeric_limits<int>::max())
+            fail(std::string(label) + "count out of range");
+        return int(value);
     }
     void realField(Cursor& c, const char* label, float* value = nullptr) {
         if (!c.literal(label) || !c.real(value))
@@ -164,11 +179,11 @@ class ZefChecker {
         object.name = c.p;
         expectLine("the counts line");
         c = {in_.line().c_str()};
-        object.vertices = int(intField(c, "Vertices: "));
-        object.texVertices = int(intField(c, " TVertices: "));
-        object.faces = int(intField(c, " Faces: "));
-        object.materials = int(intField(c, " Materials: "));
-        object.normals = int(intField(c, " Normals: "));
+        object.vertices = countField(c, "Vertices: ");
+        object.texVertices = countField(c, " TVertices: ");
+        object.faces = countField(c, " Faces: ");
+        object.materials = countField(c, " Materials: ");
+        object.normals = countField(c, " Normals: ");
         endOfLine(c);
         if (object.normals != 0 && object.normals != 1) fail("Normals must be 0 or 1");
         if (keep_) {
@@ -286,14 +301,10 @@ class ZefChecker {
 } // namespace
 
 namespace {
-// Checks the whole file; with contents set, keeps every object's values there.
-bool readZef(const std::string& path, ZefSummary& summary, std::vector<ZefObject>* contents,
-             std::string& error) {
-    LineReader in(path);
-    if (!in.opened()) {
-        error = path + ": cannot open";
-        return false;
-    }
+// Checks the whole stream; with contents set, keeps every object's values there.
+bool readZef(std::istream& stream, const std::string& name, ZefSummary& summary,
+             std::vector<ZefObject>* contents, std::string& error) {
+    LineReader in(stream, name);
     try {
         ZefChecker head(in, nullptr);
         head.exactLine("ZEF File 1.0");
@@ -323,10 +334,31 @@ bool readZef(const std::string& path, ZefSummary& summary, std::vector<ZefObject
 } // namespace
 
 bool readZefFile(const std::string& path, ZefSummary& summary, std::string& error) {
-    return readZef(path, summary, nullptr, error);
+    std::ifstream file(path, std::ios::binary);
+    if (!file.is_open()) {
+        error = path + ": cannot open";
+        return false;
+    }
+    return readZef(file, path, summary, nullptr, error);
+}
+
+bool readZefStream(std::istream& in, const std::string& name, ZefSummary& summary,
+                   std::string& error) {
+    return readZef(in, name, summary, nullptr, error);
+}
+
+bool readZefText(const std::string& text, const std::string& name, ZefSummary& summary,
+                 std::string& error) {
+    std::istringstream in(text);
+    return readZef(in, name, summary, nullptr, error);
 }
 
 bool readZefContents(const std::string& path, std::vector<ZefObject>& objects, std::string& error) {
+    std::ifstream file(path, std::ios::binary);
+    if (!file.is_open()) {
+        error = path + ": cannot open";
+        return false;
+    }
     ZefSummary summary;
-    return readZef(path, summary, &objects, error);
+    return readZef(file, path, summary, &objects, error);
 }

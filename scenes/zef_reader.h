@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <istream>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,11 @@ struct ZefSummary {
 // Reads path; false with "FILE:LINE: what is wrong" in error when a line breaks the
 // format (labels, counts, numbering, number syntax with a decimal comma).
 bool readZefFile(const std::string& path, ZefSummary& summary, std::string& error);
+// The same for a stream or a text in memory; name stands for the file in messages.
+bool readZefStream(std::istream& in, const std::string& name, ZefSummary& summary,
+                   std::string& error);
+bool readZefText(const std::string& text, const std::string& name, ZefSummary& summary,
+                 std::string& error);
 
 // One material record as written.
 struct ZefMaterialRecord {

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Installs what zefexp needs on Debian 12: compilers (Linux, clang for the sanitizer
-# build, and mingw-w64), the libraries of the host kit, tests and benchmarks, Wine and
+# build and the fuzz targets, and mingw-w64), the libraries of the host kit, tests and benchmarks, Wine and
 # Xvfb for the Windows tests, and the decimal-comma locale "German" stands for.
 set -euo pipefail
 
 packages=(
-  cmake g++ make clang
+  cmake g++ make clang libclang-rt-14-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libcli11-dev libmeshoptimizer-dev libassimp-dev
   assimp-testmodels assimp-utils

@@ -38,7 +38,7 @@ static void releaseControls() {
 // The host's private panel notification, answered and otherwise ignored.
 constexpr UINT kPanelNotification = 1709;
 
-INT_PTR CALLBACK utilityPanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+static INT_PTR handleMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_INITDIALOG:
         fillPage(window);
@@ -69,6 +69,16 @@ INT_PTR CALLBACK utilityPanelProc(HWND window, UINT message, WPARAM wParam, LPAR
     case kPanelNotification:
         return 1;
     default:
+        return 0;
+    }
+}
+
+// No exception leaves the procedure; Apply handles its own (see ZefUtility::apply),
+// anything else leaves the message unhandled.
+INT_PTR CALLBACK utilityPanelProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        return handleMessage(window, message, wParam, lParam);
+    } catch (...) {
         return 0;
     }
 }

@@ -1,4 +1,7 @@
 // The utility object: opening and closing its page, and Apply.
+#include <vector>
+
+#include "export/export_driver.h"
 #include "prep/converted_mesh.h"
 #include "prep/prepare_mesh.h"
 #include "prep/restore_records.h"
@@ -25,20 +28,45 @@ void ZefUtility::closePanel(HostInterface* hostInterface, HostUtilityInterface*)
     panel = nullptr;
 }
 
+// An exception (out of memory) stops the walk: what was changed so far stays one
+// undoable step, as the hold offers no cancel, and a message box says so. Every
+// mesh changed has its undo record, since a mesh is recorded before it is changed.
 void ZefUtility::apply() {
     theHold.Begin();
-    if (utilityOptions.selectedOnly) {
-        for (int i = 0; i < host->selectedNodeCount(); ++i) applyToNode(host->selectedNode(i));
-    } else {
-        applyToTree(host->rootNode());
+    bool stopped = false;
+    try {
+        if (utilityOptions.selectedOnly) {
+            for (int i = 0; i < host->selectedNodeCount(); ++i) applyToNode(host->selectedNode(i));
+        } else {
+            applyToTree(host->rootNode());
+        }
+    } catch (...) {
+        stopped = true;
     }
     host->redrawViews();
     theHold.Accept(IDS_UTILITY_NAME);
+    if (stopped) showMessage(IDS_APPLY_STOPPED, IDS_CAPTION, MB_OK);
 }
 
-void ZefUtility::applyToTree(HostNode* node) {
-    applyToNode(node);
-    for (int i = 0; i < node->childCount(); ++i) applyToTree(node->child(i));
+// Parents before children, children in order; the path from top is kept in a
+// vector, so a hierarchy of any depth is walked without deep recursion.
+void ZefUtility::applyToTree(HostNode* top) {
+    struct Step {
+        HostNode* node;
+        int nextChild;
+    };
+    applyToNode(top);
+    std::vector<Step> path{{top, 0}};
+    while (!path.empty()) {
+        Step& step = path.back();
+        if (step.nextChild >= step.node->childCount()) {
+            path.pop_back();
+            continue;
+        }
+        HostNode* child = step.node->child(step.nextChild++);
+        applyToNode(child);
+        path.push_back({child, 0});
+    }
 }
 
 // A node whose object is not itself a triangle mesh (a parametric primitive) only

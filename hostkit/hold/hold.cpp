@@ -48,7 +48,8 @@ void Hold::Put(RestoreObj* record) {
         delete record;
         return;
     }
-    impl->open.records.emplace_back(record);
+    std::unique_ptr<RestoreObj> owned(record); // freed if the list cannot grow
+    impl->open.records.push_back(std::move(owned));
 }
 
 void Hold::Accept(int nameId) {

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "host/mesh.h"
+#include "hostkit/mesh/operation_observer.h"
 
 namespace {
 // Reallocates a plain array to n entries; keep copies the common prefix, new
@@ -17,6 +18,7 @@ template <typename T> void resizeArray(T*& data, int oldCount, int n, bool keep)
         data = nullptr;
         return;
     }
+    hostkit::checkMeshAllocation(size_t(n) * sizeof(T));
     T* fresh = static_cast<T*>(std::calloc(size_t(n), sizeof(T)));
     if (!fresh) throw std::bad_alloc();
     if (keep && data) std::memcpy(fresh, data, sizeof(T) * size_t(oldCount < n ? oldCount : n));
@@ -26,6 +28,7 @@ template <typename T> void resizeArray(T*& data, int oldCount, int n, bool keep)
 
 template <typename T> T* copyArray(const T* src, int n) {
     if (!src || n <= 0) return nullptr;
+    hostkit::checkMeshAllocation(sizeof(T) * size_t(n));
     T* copy = static_cast<T*>(std::malloc(sizeof(T) * size_t(n)));
     if (!copy) throw std::bad_alloc();
     std::memcpy(copy, src, sizeof(T) * size_t(n));

@@ -1,5 +1,6 @@
 // The mesh operation observer.
 #include <initializer_list>
+#include <new>
 
 #include "hostkit/mesh/operation_observer.h"
 
@@ -20,4 +21,14 @@ void hostkit::reportMeshOperation(const char* name, const Mesh* mesh,
     for (double value : args)
         if (call.argCount < 9) call.args[call.argCount++] = value;
     currentObserver(call, currentContext);
+}
+
+static size_t meshAllocationLimit = 0;
+
+void setMeshAllocationLimit(size_t bytes) {
+    meshAllocationLimit = bytes;
+}
+
+void hostkit::checkMeshAllocation(size_t bytes) {
+    if (meshAllocationLimit && bytes > meshAllocationLimit) throw std::bad_alloc();
 }

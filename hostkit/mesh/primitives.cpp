@@ -79,21 +79,26 @@ constexpr BoxSide kBoxSides[6] = {
 } // namespace
 
 Mesh makeBoxMesh(float width, float length, float height, int segments) {
-    const int s = std::max(segments, 1);
+    const int s = std::clamp(segments, 1, kMaxBoxSegments);
     const int sideTexVerts = (s + 1) * (s + 1);
     Mesh mesh;
     allocate(mesh, 6 * s * s + 2, 6 * sideTexVerts, 12 * s * s);
 
-    // vertices: every surface point of the (s+1)^3 lattice
-    for (int k = 0; k <= s; ++k)
-        for (int j = 0; j <= s; ++j)
-            for (int i = 0; i <= s; ++i) {
-                bool surface = i == 0 || i == s || j == 0 || j == s || k == 0 || k == s;
-                if (!surface) continue;
-                mesh.vertices[boxSurfaceIndex(s, i, j, k)] =
-                    Point3((float(i) / float(s) - 0.5f) * width,
-                           (float(j) / float(s) - 0.5f) * length, float(k) / float(s) * height);
-            }
+    // vertices: every surface point of the (s+1)^3 lattice, visiting only those
+    auto place = [&](int i, int j, int k) {
+        mesh.vertices[boxSurfaceIndex(s, i, j, k)] =
+            Point3((float(i) / float(s) - 0.5f) * width, (float(j) / float(s) - 0.5f) * length,
+                   float(k) / float(s) * height);
+    };
+    for (int k = 0; k <= s; ++k) {
+        if (k == 0 || k == s) {
+            for (int j = 0; j <= s; ++j)
+                for (int i = 0; i <= s; ++i) place(i, j, k);
+            continue;
+        }
+        for (int i = 0; i <= s; ++i) place(i, 0, k), place(i, s, k);
+        for (int j = 1; j < s; ++j) place(0, j, k), place(s, j, k);
+    }
 
     FaceWriter out{mesh};
     for (int side = 0; side < 6; ++side) {
@@ -123,7 +128,7 @@ Mesh makeBoxMesh(float width, float length, float height, int segments) {
 }
 
 Mesh makeSphereMesh(float radius, int segments) {
-    const int columns = std::max(segments, 3);
+    const int columns = std::clamp(segments, 3, kMaxSphereSegments);
     const int rings = std::max(columns / 2, 2);
     const int ringVerts = rings - 1;
     const uint32_t north = 0, south = uint32_t(ringVerts * columns + 1);

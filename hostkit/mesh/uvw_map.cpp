@@ -14,28 +14,38 @@ namespace {
 constexpr uint32_t kNone = UINT32_MAX;
 constexpr double kTwoPi = 2 * std::numbers::pi;
 
-// Maps object-space positions into the fitted box: q in [-0.5, 0.5] per axis.
+// Maps object-space positions into the fitted box: q in [-0.5, 0.5] per axis. The
+// fit is kept in double, so an extent that is subnormal (whose inverse a float
+// cannot hold) or as wide as the float range still maps to finite coordinates.
 struct Fit {
     const Matrix3& tm;
-    Point3 centre, scale;
+    double centre[3] = {0, 0, 0};
+    double scale[3] = {1, 1, 1};
 
     Point3 operator()(const Point3& p) const {
         const Point3 t = p * tm;
-        return Point3((t.x - centre.x) * scale.x, (t.y - centre.y) * scale.y,
-                      (t.z - centre.z) * scale.z);
+        Point3 q;
+        for (int axis = 0; axis < 3; ++axis)
+            q[axis] = float((double(t[axis]) - centre[axis]) * scale[axis]);
+        return q;
     }
 };
 
+// A zero extent (or one that is not finite) keeps scale 1: every point maps to the
+// centre of that axis.
 Fit fitToBounds(const Mesh& mesh, const Matrix3& tm) {
     Box3 box;
     for (int f = 0; f < mesh.faceCount; ++f)
         for (uint32_t v : mesh.faces[f].v)
             if (v < uint32_t(mesh.vertexCount)) box += mesh.vertices[v] * tm;
-    Fit fit{tm, Point3(), Point3(1, 1, 1)};
+    Fit fit{tm};
     if (box.IsEmpty()) return fit;
-    fit.centre = box.Center();
-    const Point3 size = box.Width();
-    for (int axis = 0; axis < 3; ++axis) fit.scale[axis] = size[axis] > 0 ? 1 / size[axis] : 1;
+    for (int axis = 0; axis < 3; ++axis) {
+        const double lo = box.pmin[axis], hi = box.pmax[axis];
+        fit.centre[axis] = std::isfinite(lo + hi) ? (lo + hi) / 2 : 0;
+        const double size = hi - lo;
+        if (size > 0 && std::isfinite(size)) fit.scale[axis] = 1 / size;
+    }
     return fit;
 }
 

@@ -6,11 +6,23 @@
 #include <functional>
 
 namespace {
-// Pre-order walk below (not including) from; stops when visit returns false.
+// Pre-order walk below (not including) from; stops when visit returns false. The
+// path from the root is kept in a vector, so a tree of any depth can be walked.
 bool walkBelow(SceneNode* from, const std::function<bool(SceneNode*)>& visit) {
-    for (int i = 0; i < from->childCount(); ++i) {
-        SceneNode* child = from->childNode(i);
-        if (!visit(child) || !walkBelow(child, visit)) return false;
+    struct Step {
+        SceneNode* node;
+        int nextChild;
+    };
+    std::vector<Step> path{{from, 0}};
+    while (!path.empty()) {
+        Step& top = path.back();
+        SceneNode* child = top.node->childNode(top.nextChild++);
+        if (!child) {
+            path.pop_back();
+            continue;
+        }
+        if (!visit(child)) return false;
+        path.push_back({child, 0});
     }
     return true;
 }

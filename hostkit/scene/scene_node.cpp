@@ -5,7 +5,17 @@
 
 #include "hostkit/scene/object_ownership.h"
 
-SceneNode::~SceneNode() = default;
+// The subtree is torn down from a worklist, one node at a time, so a chain of any
+// length never nests destructor calls.
+SceneNode::~SceneNode() {
+    std::vector<std::unique_ptr<SceneNode>> doomed = std::move(children_);
+    while (!doomed.empty()) {
+        std::unique_ptr<SceneNode> node = std::move(doomed.back());
+        doomed.pop_back();
+        for (auto& child : node->children_) doomed.push_back(std::move(child));
+        node->children_.clear();
+    } // each node is deleted here, already without children
+}
 
 ObjectState SceneNode::evaluate(TimeValue, int) {
     return ObjectState{object_.get()};

@@ -18,6 +18,7 @@
 #include "hostkit/session/host_session.h"
 #include "prep/option_set.h"
 #include "support/mesh_family.h"
+#include "utility/zef_utility.h"
 
 struct ExportOutcome {
     int hostResult = 0;
@@ -45,6 +46,20 @@ class PluginHarness {
         for (const ScenarioUser::Message& message : user.messages())
             outcome.messages.push_back(message.text);
         return outcome;
+    }
+
+    // Opens the utility's page, presses Apply with the current utilityOptions and
+    // closes it; returns the texts of the message boxes shown.
+    std::vector<std::string> applyUtility() {
+        ScenarioUser user;
+        User* previous = hkSetUser(&user);
+        host.openUtility(&zefUtility);
+        zefUtility.apply();
+        host.closeUtility();
+        hkSetUser(previous);
+        std::vector<std::string> texts;
+        for (const ScenarioUser::Message& message : user.messages()) texts.push_back(message.text);
+        return texts;
     }
 
     // A node with a mesh object.
