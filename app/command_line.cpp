@@ -23,6 +23,7 @@ struct Request {
     std::vector<std::string> select;
     std::vector<std::string> positionals;
     bool cancel = false;
+    bool quiet = false;
     bool noApply = false;
     bool keepGoing = false;
     DialogOptionFlags exportFlags;
@@ -68,9 +69,13 @@ std::unique_ptr<CLI::App> makeParser(Request& r, bool inScript) {
         "zefhost");
     app->footer(kExitCodesHelp);
     app->require_subcommand(1, 1);
-    if (!inScript)
+    if (!inScript) {
         app->add_option("--plugin", r.plugin,
                         "The plug-in to load (default: zefexp.dle beside zefhost)");
+        app->add_flag("--quiet", r.quiet,
+                      "Show no progress on stderr (shown only on a terminal, for work past half "
+                      "a second)");
+    }
 
     CLI::App* info = app->add_subcommand(
         "info", "Show what the plug-in offers, as a host's plug-in manager does");
@@ -252,6 +257,7 @@ int runLine(const std::vector<std::string>& args, ZefhostSession* session, std::
     if (session) return runParsed(*app, r, *session, out, err);
 
     ZefhostSession own(out, err);
+    own.setQuiet(r.quiet);
     if (r.plugin.empty()) r.plugin = defaultPluginPath();
     std::string name = app->get_subcommands().front()->get_name();
     if (name != "info" && !own.loadPlugin(r.plugin)) return kExitUsage;

@@ -6,6 +6,7 @@
 #include "scenes/scene_file.h"
 #include "scenes/scene_loader.h"
 #include "scenes/zef_reader.h"
+#include "app/progress_line.h"
 #include "app/zefhost_session.h"
 #include "host/hold.h"
 #include "hostkit/ui/hostui.h"
@@ -38,7 +39,8 @@ bool ZefhostSession::loadScene(const std::string& path) {
     if (path.empty()) {
         loaded = makeDemoScene();
     } else {
-        OpenedScene result = openScene(path);
+        ProgressLine progress("Opening " + path, ProgressLine::wanted(quiet_));
+        OpenedScene result = openScene(path, &progress);
         if (!result.ok()) {
             err_ << "zefhost: " << result.error.message() << "\n";
             return false;
@@ -60,7 +62,12 @@ bool ZefhostSession::loadScene(const std::string& path) {
 
 int ZefhostSession::saveScene(const std::string& path) {
     SceneFileError error;
-    if (!saveSceneAs(*scene_, path, error) || !writeEmbeddedImages(images_, path, error)) {
+    bool saved;
+    {
+        ProgressLine progress("Saving " + path, ProgressLine::wanted(quiet_));
+        saved = saveSceneAs(*scene_, path, error) && writeEmbeddedImages(images_, path, error);
+    }
+    if (!saved) {
         err_ << "zefhost: " << error.message() << "\n";
         return kExitFailed;
     }
@@ -108,7 +115,11 @@ int ZefhostSession::exportScene(const std::string& path, const Scenario& steps, 
     }
     ExportDialogUser user(steps, cancel);
     User* previous = hkSetUser(&user);
-    int result = exporter->exportScene(path.c_str(), host_->exportInterface(), host_.get());
+    int result;
+    {
+        ProgressLine progress("Exporting " + path, ProgressLine::wanted(quiet_));
+        result = exporter->exportScene(path.c_str(), host_->exportInterface(), host_.get());
+    }
     hkSetUser(previous);
     delete exporter;
 

@@ -47,6 +47,9 @@ class ZefhostSession {
     int undo();
     int redo();
 
+    // Quiet sessions show no progress lines (they show only on a terminal anyway).
+    void setQuiet(bool quiet) { quiet_ = quiet; }
+
     Scene& scene() { return *scene_; }
     PluginLibrary* plugin() { return plugin_.get(); }
 
@@ -57,4 +60,5 @@ class ZefhostSession {
     std::unique_ptr<Scene> scene_;
     std::unique_ptr<HostSession> host_;
     std::vector<EmbeddedImage> images_; // embedded in the loaded file; written beside outputs
+    bool quiet_ = false;
 };

@@ -2,6 +2,8 @@
 // mesh object per node, standard materials, bitmap maps (embedded images kept for
 // writing out), cameras and lights.
 #include <algorithm>
+#include <cmath>
+#include <stdexcept>
 #include <filesystem>
 #include <map>
 
@@ -42,6 +44,26 @@ bool fileIsYUp(const aiScene& s, const std::string& extension) {
     if (extension == ".fbx" && s.mMetaData && s.mMetaData->Get("UpAxis", upAxis))
         return upAxis == 1;
     return isYUpExtension(extension);
+}
+
+// A ZEF file has no way to write an infinite or undefined coordinate: such a file
+// is refused with a clear message (thrown to importWithAssimp).
+void requireFinite(const aiMesh& m) {
+    for (unsigned v = 0; v < m.mNumVertices; ++v) {
+        const aiVector3D& p = m.mVertices[v];
+        const aiVector3D uv = m.HasTextureCoords(0) ? m.mTextureCoords[0][v] : aiVector3D();
+        if (!std::isfinite(p.x + p.y + p.z + uv.x + uv.y + uv.z))
+            throw std::runtime_error("mesh '" + std::string(m.mName.C_Str()) + "' has vertex " +
+                                     std::to_string(v) + " at a non-finite position");
+    }
+}
+
+void requireFinite(const aiNode& node, const aiMatrix4x4& m) {
+    for (unsigned i = 0; i < 4; ++i)
+        for (unsigned j = 0; j < 4; ++j)
+            if (!std::isfinite(m[i][j]))
+                throw std::runtime_error("node '" + std::string(node.mName.C_Str()) +
+                                         "' has a non-finite transform");
 }
 
 // Builds the kit scene while walking Assimp's node tree.
@@ -100,6 +122,7 @@ class SceneBuilder {
     }
 
     void addNode(const aiNode* node, SceneNode* parent, const Matrix3& parentWorld) {
+        requireFinite(*node, node->mTransformation);
         Matrix3 world = toMatrix3(node->mTransformation) * parentWorld;
         std::string name = node->mName.length ? node->mName.C_Str() : "Object";
         SceneNode* host = scene_.createNode(name, parent);
@@ -110,6 +133,7 @@ class SceneBuilder {
             const aiMesh* m = source_.mMeshes[node->mMeshes[i]];
             countLeftOut(*m);
             if (!(m->mPrimitiveTypes & aiPrimitiveType_TRIANGLE)) continue;
+            requireFinite(*m);
             triangles.push_back(m);
             materialIndices.push_back(m->mMaterialIndex);
         }

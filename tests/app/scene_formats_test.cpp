@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "app/command_line.h"
+#include "host_run.h"
 #include "app/zefhost_session.h"
 #include "hostkit/scene/mesh_object.h"
 #include "scenes/scene_loader.h"
@@ -22,25 +23,6 @@ const std::string kCorpus = "/usr/share/assimp/models/";
 // Preparation off and "Export centered" off: what a round trip needs.
 const std::vector<std::string> kPlain = {"--no-unify-normals", "--no-remove-degenerate",
                                          "--no-export-centered"};
-
-struct HostRun {
-    int code;
-    std::string out, err;
-};
-
-HostRun zefhost(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    args.insert(args.begin(), {"--plugin", ZEF_PLUGIN_PATH});
-    int code = runZefhost(args, out, err);
-    return {code, out.str(), err.str()};
-}
-
-std::string readText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 class SceneFormats : public ::testing::Test {
   protected:

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "app/command_line.h"
+#include "host_run.h"
 #include "app/plugin_library.h"
 #include "scenes/zef_reader.h"
 #include "app/zefhost_session.h"
@@ -17,17 +18,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-struct HostRun {
-    int code;
-    std::string out, err;
-};
-
-HostRun zefhost(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    args.insert(args.begin(), {"--plugin", ZEF_PLUGIN_PATH});
-    int code = runZefhost(args, out, err);
-    return {code, out.str(), err.str()};
-}
 
 class ZefhostTest : public ::testing::Test {
   protected:

@@ -212,4 +212,12 @@ TEST(AssimpImport, ErrorsNameTheFileAndAssimpsReason) {
     EXPECT_FALSE(opened.error.problem.empty());
 }
 
+TEST(AssimpImport, NonFinitePositionsAreRefused) {
+    // a ZEF file cannot write an infinite coordinate: the file is refused, not exported
+    std::string path = kCorpus + "glTF2/BoxWithInfinites-glTF-Binary/BoxWithInfinites.glb";
+    OpenedScene opened = openScene(path);
+    ASSERT_FALSE(opened.ok());
+    EXPECT_NE(opened.error.problem.find("non-finite"), std::string::npos) << opened.error.message();
+}
+
 } // namespace
