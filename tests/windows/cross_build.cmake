@@ -10,5 +10,5 @@ execute_process(
   COMMAND_ERROR_IS_FATAL ANY)
 cmake_host_system_information(RESULT cores QUERY NUMBER_OF_LOGICAL_CORES)
 execute_process(
-  COMMAND ${CMAKE_COMMAND} --build ${BINARY_DIR} -j${cores} --target zefhost zefexp
+  COMMAND ${CMAKE_COMMAND} --build ${BINARY_DIR} -j${cores} --target zefhost zefexp dialog_probe
   COMMAND_ERROR_IS_FATAL ANY)
