@@ -6,7 +6,7 @@
 #include "host/win32.h"
 
 struct ControlTemplate {
-    int id;                // 0xFFFF for controls without an id
+    int id;                // labels: 0xFFFF (-1 in DIALOG), or -1 from -1 in DIALOGEX
     const char* className; // "Button", "Edit", "Static", or a registered class
     const char* text;
     DWORD style;

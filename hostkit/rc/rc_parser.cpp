@@ -163,8 +163,13 @@ class Parser {
         return v;
     }
     int number() { return (int)expression(); }
-    // A control id: a WORD, so -1 becomes 0xFFFF.
-    int controlId() { return (int)(expression() & 0xFFFF); }
+    // A control id: a WORD in DIALOG templates, so -1 becomes 0xFFFF; a DWORD in
+    // DIALOGEX templates, so -1 stays 0xFFFFFFFF there, as Windows stores it.
+    int controlId() {
+        int64_t id = expression();
+        return extended_ ? (int)(uint32_t)id : (int)(id & 0xFFFF);
+    }
+    bool extended_ = false; // inside a DIALOGEX template
 
     // style := ['NOT'] primary { '|' ['NOT'] primary }, starting from implied bits.
     uint32_t style(uint32_t implied) {
@@ -215,6 +220,7 @@ class Parser {
         bool extended = type.text == "DIALOGEX";
         if (dialog.id >= 0 ? !ids.insert(dialog.id).second : !names.insert(dialog.name).second)
             fail(nameToken, "dialog " + nameToken.text + " defined twice");
+        extended_ = extended;
         parseDialog(dialog, extended);
         file.dialogs.push_back(std::move(dialog));
     }

@@ -1,5 +1,4 @@
-// What the zefhost tests share: running a command line against the real plug-in
-// file, and reading a written file whole.
+// What the zefhost tests share: running a command line against the real plug-in file.
 #pragma once
 
 #include <filesystem>
@@ -9,6 +8,7 @@
 #include <vector>
 
 #include "app/command_line.h"
+#include "tests/support/files.h"
 
 struct HostRun {
     int code;
@@ -23,10 +23,3 @@ inline HostRun zefhost(std::vector<std::string> args) {
     return {code, out.str(), err.str()};
 }
 
-// The bytes of path; empty when it cannot be read.
-inline std::string readText(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}

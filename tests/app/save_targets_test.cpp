@@ -17,7 +17,7 @@
 
 #include "app/command_line.h"
 #include "app/zefhost_session.h"
-#include "tests/support/scratch_files.h"
+#include "tests/support/files.h"
 
 namespace fs = std::filesystem;
 
@@ -77,13 +77,13 @@ TEST_P(SaveTargetTest, SymbolicLinkStaysALinkToTheNewContents) {
     ASSERT_EQ(run.code, kExitOk) << run.err;
     EXPECT_TRUE(fs::is_symlink(dir / "link"));
     EXPECT_EQ(fs::read_symlink(dir / "link"), "real/out");
-    EXPECT_TRUE(looksComplete(writer(), readText(dir / "real" / "out")));
+    EXPECT_TRUE(looksComplete(writer(), readWholeFile(dir / "real" / "out")));
     EXPECT_EQ(namesIn(dir / "real"), std::set<std::string>{"out"});
 
     fs::create_symlink("real/new", dir / "dangling"); // a link to a file still to be made
     ASSERT_EQ(write(writer(), path("dangling")).code, kExitOk);
     EXPECT_TRUE(fs::is_symlink(dir / "dangling"));
-    EXPECT_TRUE(looksComplete(writer(), readText(dir / "real" / "new")));
+    EXPECT_TRUE(looksComplete(writer(), readWholeFile(dir / "real" / "new")));
 }
 
 TEST_P(SaveTargetTest, ReplacedFileKeepsItsModeAndAHardLinkedOneIsWrittenInPlace) {
@@ -91,7 +91,7 @@ TEST_P(SaveTargetTest, ReplacedFileKeepsItsModeAndAHardLinkedOneIsWrittenInPlace
     fs::permissions(path("private"), fs::perms(0600));
     ASSERT_EQ(write(writer(), path("private")).code, kExitOk);
     EXPECT_EQ(fs::status(path("private")).permissions(), fs::perms(0600));
-    EXPECT_TRUE(looksComplete(writer(), readText(path("private"))));
+    EXPECT_TRUE(looksComplete(writer(), readWholeFile(path("private"))));
 
     std::ofstream(path("linked")) << "old";
     fs::permissions(path("linked"), fs::perms(0600));
@@ -104,7 +104,7 @@ TEST_P(SaveTargetTest, ReplacedFileKeepsItsModeAndAHardLinkedOneIsWrittenInPlace
     EXPECT_EQ(after.st_ino, before.st_ino); // the same file, so both names see the new text
     EXPECT_EQ(after.st_nlink, 2u);
     EXPECT_EQ(after.st_mode & 07777, 0600u);
-    EXPECT_TRUE(looksComplete(writer(), readText(path("other name"))));
+    EXPECT_TRUE(looksComplete(writer(), readWholeFile(path("other name"))));
 }
 
 TEST_P(SaveTargetTest, NewFileGetsTheUsualPermissions) {
@@ -118,7 +118,7 @@ TEST_P(SaveTargetTest, NewFileGetsTheUsualPermissions) {
 TEST_P(SaveTargetTest, FifoWithAReaderGetsEverythingAndStaysAFifo) {
     ASSERT_EQ(mkfifo(path("fifo").c_str(), 0644), 0);
     std::string received;
-    std::thread reader([&] { received = readText(path("fifo")); });
+    std::thread reader([&] { received = readWholeFile(path("fifo")); });
     HostRun run = write(writer(), path("fifo"));
     reader.join();
     ASSERT_EQ(run.code, kExitOk) << run.err;
@@ -158,14 +158,14 @@ TEST_P(SaveTargetTest, WritableFileInAFolderThatTakesNoNewFileIsWrittenInPlace) 
     waitpid(child, &status, 0);
     if (WIFEXITED(status) && WEXITSTATUS(status) == 77) GTEST_SKIP() << "cannot become nobody";
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_TRUE(looksComplete(writer(), readText(path("shared"))));
+    EXPECT_TRUE(looksComplete(writer(), readWholeFile(path("shared"))));
     EXPECT_EQ(namesIn(dir), std::set<std::string>{"shared"});
 }
 
 TEST_P(SaveTargetTest, UnrelatedPartFileIsLeftAlone) {
     std::ofstream(path("out.zef.part")) << "the user's own notes";
     ASSERT_EQ(write(writer(), path("out.zef")).code, kExitOk);
-    EXPECT_EQ(readText(path("out.zef.part")), "the user's own notes");
+    EXPECT_EQ(readWholeFile(path("out.zef.part")), "the user's own notes");
     EXPECT_EQ(namesIn(dir), (std::set<std::string>{"out.zef", "out.zef.part"}));
 }
 
@@ -179,14 +179,14 @@ TEST_P(SaveTargetTest, SizeLimitFailsTheWriteAndKeepsTheOldFile) {
         (writer() == Writer::Export ? "export '" : "utility --no-apply --save '") + path("out") +
         "' 2>'" + errFile + "' >/dev/null";
     int status = std::system(("sh -c \"" + command + "\"").c_str());
-    std::string err = readText(errFile);
+    std::string err = readWholeFile(errFile);
     fs::remove(errFile);
     ASSERT_TRUE(WIFEXITED(status)) << "killed by a signal";
     EXPECT_EQ(WEXITSTATUS(status), kExitFailed) << err;
     const char* message =
         writer() == Writer::Export ? "Write error on file" : "cannot write the file";
     EXPECT_NE(err.find(message), std::string::npos) << err;
-    EXPECT_EQ(readText(path("out")), "old");
+    EXPECT_EQ(readWholeFile(path("out")), "old");
     EXPECT_EQ(namesIn(dir), std::set<std::string>{"out"});
 }
 

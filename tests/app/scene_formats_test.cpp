@@ -46,7 +46,7 @@ class SceneFormats : public ::testing::Test {
         args.insert(args.end(), flags.begin(), flags.end());
         HostRun second = zefhost(args);
         ASSERT_EQ(second.code, kExitOk) << source << ": " << second.err;
-        std::string a = readText(path("first.zef")), b = readText(path("second.zef"));
+        std::string a = readWholeFile(path("first.zef")), b = readWholeFile(path("second.zef"));
         ASSERT_FALSE(a.empty());
         EXPECT_TRUE(a == b) << source << ": the second export differs";
     }
@@ -116,8 +116,8 @@ TEST_F(SceneFormats, EmbeddedImagesAreWrittenBesideTheExport) {
     HostRun run = zefhost(
         {"export", kCorpus + "glTF2/BoxTextured-glTF-Binary/BoxTextured.glb", path("box.zef")});
     ASSERT_EQ(run.code, kExitOk) << run.err;
-    EXPECT_NE(readText(path("box.zef")).find("Texture: BoxTextured_0.png"), std::string::npos);
-    std::string image = readText(path("BoxTextured_0.png"));
+    EXPECT_NE(readWholeFile(path("box.zef")).find("Texture: BoxTextured_0.png"), std::string::npos);
+    std::string image = readWholeFile(path("BoxTextured_0.png"));
     ASSERT_GT(image.size(), 8u);
     EXPECT_EQ(image.substr(1, 3), "PNG");
 }
@@ -141,12 +141,12 @@ TEST_F(SceneFormats, DecimalCommaLocaleDoesNotReachOtherFormats) {
                                        << "export " << path("tri.zef") << " --no-export-centered\n";
     HostRun run = zefhost({"run", path("session.txt")});
     ASSERT_EQ(run.code, kExitOk) << run.err;
-    std::string obj = readText(path("tri_out.obj"));
+    std::string obj = readWholeFile(path("tri_out.obj"));
     EXPECT_NE(obj.find("1.25"), std::string::npos) << obj;
     EXPECT_EQ(obj.find("1,25"), std::string::npos) << obj;
-    EXPECT_NE(readText(path("tri_out.json")).find("1.25"), std::string::npos);
+    EXPECT_NE(readWholeFile(path("tri_out.json")).find("1.25"), std::string::npos);
     // the values came through whole: 1.25 and 1.5 reached the export
-    std::string zef = readText(path("tri.zef"));
+    std::string zef = readWholeFile(path("tri.zef"));
     EXPECT_NE(zef.find("X: 1,250000"), std::string::npos) << zef;
     EXPECT_NE(zef.find("Z: 1,500000"), std::string::npos) << zef;
 }

@@ -13,7 +13,7 @@
 #include "app/plugin_library.h"
 #include "scenes/zef_reader.h"
 #include "app/zefhost_session.h"
-#include "tests/support/scratch_files.h"
+#include "tests/support/files.h"
 
 namespace fs = std::filesystem;
 
@@ -21,13 +21,9 @@ namespace {
 
 class ZefhostTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() / ("zefhost_test_" + std::to_string(getpid()));
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    std::string path(const char* name) { return (dir / name).string(); }
-    fs::path dir;
+    std::string path(const char* name) { return scratch.path(name); }
+    ScratchFolder scratch{"zefhost_test"};
+    const fs::path& dir = scratch.dir();
 };
 } // namespace
 
@@ -60,7 +56,7 @@ TEST_F(ZefhostTest, DemoExportReadsBackAndReportsASummary) {
     ASSERT_TRUE(readZefFile(path("demo.zef"), summary, error)) << error;
     EXPECT_NE(run.out.find("Exported " + std::to_string(summary.objects.size()) + " objects"),
               std::string::npos);
-    std::string text = readText(path("demo.zef"));
+    std::string text = readWholeFile(path("demo.zef"));
     // No real number with a decimal point (file names like oak.jpg may have dots).
     EXPECT_FALSE(std::regex_search(text.substr(text.find('\n')), std::regex("[0-9]\\.[0-9]")));
 }
@@ -82,11 +78,11 @@ TEST_F(ZefhostTest, ExitCodesTellOutcomesApart) {
 
 TEST_F(ZefhostTest, NegatedFlagClearsItsBox) {
     ASSERT_EQ(zefhost({"export", path("m.zef"), "--no-export-materials"}).code, kExitOk);
-    std::string text = readText(path("m.zef"));
+    std::string text = readWholeFile(path("m.zef"));
     EXPECT_EQ(text.find("Material list:"), std::string::npos);
     EXPECT_EQ(text.find("TVertex list:"), std::string::npos);
     ASSERT_EQ(zefhost({"export", path("m.zef")}).code, kExitOk); // a fresh process: default on
-    EXPECT_NE(readText(path("m.zef")).find("Material list:"), std::string::npos);
+    EXPECT_NE(readWholeFile(path("m.zef")).find("Material list:"), std::string::npos);
 }
 
 TEST_F(ZefhostTest, HelpExplainsEveryFlag) {
@@ -114,8 +110,8 @@ TEST_F(ZefhostTest, SessionScriptCarriesDialogChoicesAcrossExports) {
         << "save \"" << path("scene.json") << "\"\n";
     HostRun run = zefhost({"run", path("session.txt")});
     ASSERT_EQ(run.code, kExitOk) << run.err;
-    EXPECT_EQ(readText(path("first.zef")), readText(path("second.zef")));
-    EXPECT_NE(readText(path("second.zef")).find("Normals: 1"), std::string::npos);
+    EXPECT_EQ(readWholeFile(path("first.zef")), readWholeFile(path("second.zef")));
+    EXPECT_NE(readWholeFile(path("second.zef")).find("Normals: 1"), std::string::npos);
     EXPECT_TRUE(fs::exists(path("scene.json")));
 }
 
@@ -130,9 +126,9 @@ TEST_F(ZefhostTest, UtilityApplyUndoAndRedoInOneSession) {
         << "save \"" << path("redone.json") << "\"\n";
     HostRun run = zefhost({"run", path("session.txt")});
     ASSERT_EQ(run.code, kExitOk) << run.err;
-    EXPECT_NE(readText(path("applied.json")), readText(path("loaded.json")));
-    EXPECT_EQ(readText(path("undone.json")), readText(path("loaded.json")));
-    EXPECT_EQ(readText(path("redone.json")), readText(path("applied.json")));
+    EXPECT_NE(readWholeFile(path("applied.json")), readWholeFile(path("loaded.json")));
+    EXPECT_EQ(readWholeFile(path("undone.json")), readWholeFile(path("loaded.json")));
+    EXPECT_EQ(readWholeFile(path("redone.json")), readWholeFile(path("applied.json")));
 }
 
 // Apply then undo gives back the saved scene exactly, and redo the applied one, for
@@ -156,9 +152,9 @@ TEST_P(UtilityUndoTest, UndoAndRedoRestoreTheSavedScenes) {
         HostRun run = zefhost({"run", (dir / "session.txt").string()});
         ASSERT_EQ(run.code, kExitOk) << run.err;
         // Compared whole; a difference would print two long scene files.
-        EXPECT_TRUE(readText(dir / "undone.json") == readText(dir / "loaded.json"));
-        EXPECT_TRUE(readText(dir / "redone.json") == readText(dir / "applied.json"));
-        EXPECT_FALSE(readText(dir / "applied.json") == readText(dir / "loaded.json"));
+        EXPECT_TRUE(readWholeFile(dir / "undone.json") == readWholeFile(dir / "loaded.json"));
+        EXPECT_TRUE(readWholeFile(dir / "redone.json") == readWholeFile(dir / "applied.json"));
+        EXPECT_FALSE(readWholeFile(dir / "applied.json") == readWholeFile(dir / "loaded.json"));
         fs::remove_all(dir);
     }
 }
@@ -180,7 +176,7 @@ TEST_F(ZefhostTest, StepsFileIsPlayedAfterTheFlags) {
     std::ofstream(path("steps.txt")) << "# normals on, by caption\ncheck Export Normals\n";
     HostRun run = zefhost({"export", path("x.zef"), "--steps", path("steps.txt")});
     ASSERT_EQ(run.code, kExitOk) << run.err;
-    EXPECT_NE(readText(path("x.zef")).find("Normals: 1"), std::string::npos);
+    EXPECT_NE(readWholeFile(path("x.zef")).find("Normals: 1"), std::string::npos);
 
     std::ofstream(path("spin.txt")) << "up #1033\n"; // the export dialog has no spinners
     HostRun missing = zefhost({"export", path("y.zef"), "--steps", path("spin.txt")});
@@ -277,9 +273,9 @@ TEST_F(ZefhostTest, StepsThatEndTheDialogDecideTheOutcome) {
         std::ofstream(path("out.zef")) << "old";
         HostRun run = zefhost({"export", path("out.zef"), "--steps", path("steps.txt")});
         EXPECT_EQ(run.code, c.code) << run.err;
-        EXPECT_EQ(readText(path("out.zef")) == "old", c.code == kExitCancelled);
+        EXPECT_EQ(readWholeFile(path("out.zef")) == "old", c.code == kExitCancelled);
     }
     std::ofstream(path("normals.txt")) << "check Export Normals\nenter\n";
     ASSERT_EQ(zefhost({"export", path("n.zef"), "--steps", path("normals.txt")}).code, kExitOk);
-    EXPECT_NE(readText(path("n.zef")).find("Normals: 1"), std::string::npos);
+    EXPECT_NE(readWholeFile(path("n.zef")).find("Normals: 1"), std::string::npos);
 }

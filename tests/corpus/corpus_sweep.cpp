@@ -59,7 +59,7 @@ struct Job {
     std::string reason;
 };
 
-std::string readText(const fs::path& path) {
+std::string readWholeFile(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
@@ -103,7 +103,7 @@ std::string firstLine(const std::string& text) {
 
 // Judges a finished job from its exit, its output and its files.
 void judge(Job& job) {
-    std::string out = readText(job.dir / "out.txt"), err = readText(job.dir / "err.txt");
+    std::string out = readWholeFile(job.dir / "out.txt"), err = readWholeFile(job.dir / "err.txt");
     if (job.hung) {
         job.outcome = Outcome::Hung;
         job.reason = "no result within the time limit";
@@ -136,7 +136,7 @@ void judge(Job& job) {
             return;
         }
     }
-    if (readText(job.dir / "plain.zef") != readText(job.dir / "again.zef")) {
+    if (readWholeFile(job.dir / "plain.zef") != readWholeFile(job.dir / "again.zef")) {
         job.outcome = Outcome::RoundTripDiffers;
         job.reason = "the ZEF round trip changed the file";
     }

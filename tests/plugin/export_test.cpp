@@ -20,18 +20,16 @@ namespace fs = std::filesystem;
 class ExportTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        clearExportOptions();
-        dir = fs::temp_directory_path() / ("zef_export_test_" + std::to_string(getpid()));
-        fs::create_directories(dir);
-        out = (dir / "out.zef").string();
+        restoreExportDefaults();
+        out = scratch.path("out.zef");
     }
-    void TearDown() override { fs::remove_all(dir); }
 
     SceneNode* addTri(PluginHarness& h, const char* name = "Tri") {
         return h.addMeshNode(name, triangleMesh({{0, 0, 0}, {2, 0, 0}, {0, 2, 0}}, {{0, 1, 2}}));
     }
 
-    fs::path dir;
+    ScratchFolder scratch{"zef_export_test"};
+    const fs::path& dir = scratch.dir();
     std::string out;
 };
 
@@ -97,7 +95,7 @@ TEST_F(ExportTest, MaterialRecordShapes) {
     multi->setSubMaterial(2, h.scene.createMatteMaterial("Matte"));
     node->setMaterial(multi); // slot 3 stays empty
     h.scene.root()->childNode(0)->setMaterial(multi);
-    exportOptions.exportMaterials = 1;
+    exportOptions.exportHighlights = 0;
     h.exportTo(out);
     std::string text = readWholeFile(out);
     EXPECT_NE(text.find("Materials: 4 "), std::string::npos);

@@ -2,13 +2,10 @@
 // interfaces over it, and a user who presses OK or Cancel in the export dialog.
 #pragma once
 
-#include <fstream>
-#include <sstream>
-#include <string>
-#include <vector>
-
 #include <array>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "app/dialog_options.h"
 #include "host/hold.h"
@@ -17,6 +14,7 @@
 #include "hostkit/scene/scene.h"
 #include "hostkit/session/host_session.h"
 #include "prep/option_set.h"
+#include "support/files.h"
 #include "support/mesh_family.h"
 #include "utility/zef_utility.h"
 
@@ -70,22 +68,16 @@ class PluginHarness {
     }
 };
 
-// Every option off but the ones a test turns on; texts at their defaults.
-inline void clearExportOptions() {
-    OptionSet clean;
-    for (int i = 0; i < kFlagCount; ++i) clean.flag(i) = 0;
+// Puts every flag back to its value when the library was loaded.
+inline void restoreLoadedFlags(OptionSet& options) {
+    const OptionSet loaded;
+    for (int i = 0; i < kFlagCount; ++i) options.flag(i) = loaded.flag(i);
+}
+
+// exportOptions as the first export sees them: the loaded flags and the default texts.
+inline void restoreExportDefaults() {
+    restoreLoadedFlags(exportOptions);
     const char* texts[kTextCount] = {"30,0", "4,0", "4,0", "0,1", "1", "1"};
-    for (int i = 0; i < kTextCount; ++i) std::snprintf(clean.text(i), kTextSize, "%s", texts[i]);
-    exportOptions = clean;
-}
-
-inline std::string readWholeFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-inline bool fileExists(const std::string& path) {
-    return std::ifstream(path).good();
+    for (int i = 0; i < kTextCount; ++i)
+        std::snprintf(exportOptions.text(i), kTextSize, "%s", texts[i]);
 }

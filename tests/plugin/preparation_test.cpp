@@ -77,13 +77,6 @@ TEST(ReadOptionNumber, ReadsTheCommaEvenWithoutACommaLocale) {
     std::setlocale(LC_NUMERIC, saved.c_str());
 }
 
-TEST(ReadOptionNumber, LocaleSwitchGivesDecimalComma) {
-    ASSERT_TRUE(switchToDecimalCommaLocale()) << "the de_DE.ISO-8859-1 locale is missing";
-    char text[32];
-    std::snprintf(text, sizeof(text), "%.6f", 0.5);
-    EXPECT_STREQ(text, "0,500000");
-}
-
 TEST(PrepareMesh, MapTypeIsTheFirstSetFlag) {
     OptionSet options;
     options.mapPlanar = 0;

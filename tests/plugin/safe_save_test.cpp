@@ -13,7 +13,7 @@
 #include <sstream>
 
 #include "export/safe_save.h"
-#include "tests/support/scratch_files.h"
+#include "tests/support/files.h"
 
 namespace fs = std::filesystem;
 
@@ -50,10 +50,10 @@ TEST_F(SafeSaveTest, OpenSaveLeavesNoNameBehindUntilCommit) {
         std::fflush(file.stream());
         // An unnamed temporary: a process killed now leaves nothing in the folder.
         EXPECT_EQ(namesIn(dir), std::set<std::string>{"out"});
-        EXPECT_EQ(readText(target), "old");
+        EXPECT_EQ(readWholeFile(target), "old");
         ASSERT_TRUE(file.commit());
     }
-    EXPECT_EQ(readText(target), "new");
+    EXPECT_EQ(readWholeFile(target), "new");
     EXPECT_EQ(namesIn(dir), std::set<std::string>{"out"});
 }
 
@@ -64,7 +64,7 @@ TEST_F(SafeSaveTest, DiscardKeepsTheOldFile) {
         ASSERT_TRUE(file.open(target, SaveMode::Binary));
         std::fputs("half", file.stream());
     } // not committed
-    EXPECT_EQ(readText(target), "old");
+    EXPECT_EQ(readWholeFile(target), "old");
     EXPECT_EQ(namesIn(dir), std::set<std::string>{"out"});
 }
 
@@ -85,7 +85,7 @@ TEST_F(SafeSaveTest, ReplacedFileKeepsItsOwner) {
     ASSERT_EQ(stat(target.c_str(), &status), 0);
     EXPECT_EQ(status.st_uid, 65534u);
     EXPECT_EQ(status.st_gid, 65534u);
-    EXPECT_EQ(readText(target), "new");
+    EXPECT_EQ(readWholeFile(target), "new");
 }
 
 // A save in a child whose files may not grow past 4 bytes; the child's exit code
@@ -106,7 +106,7 @@ static bool commitFailsUnderSizeLimit(const std::string& target) {
 TEST_F(SafeSaveTest, FailedWriteKeepsTheOldFileOrAtLeastTheTargetWrittenInPlace) {
     std::ofstream(target) << "old";
     EXPECT_TRUE(commitFailsUnderSizeLimit(target));
-    EXPECT_EQ(readText(target), "old");
+    EXPECT_EQ(readWholeFile(target), "old");
     EXPECT_EQ(namesIn(dir), std::set<std::string>{"out"});
 
     fs::create_hard_link(target, dir / "second");

@@ -19,8 +19,7 @@ class UtilityTest : public ::testing::Test {
   protected:
     void SetUp() override {
         theHold.clear();
-        for (int i = 0; i < kFlagCount; ++i) utilityOptions.flag(i) = 0;
-        utilityOptions.mapPlanar = 1;
+        restoreLoadedFlags(utilityOptions);
     }
     void TearDown() override { theHold.clear(); }
 

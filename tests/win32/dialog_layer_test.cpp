@@ -277,10 +277,3 @@ TEST(CenterWindow, CentresTheDialogOverItsParent) {
         EXPECT_EQ(ok.left - after.left, 130 * 6 / 4);
     });
 }
-
-TEST(CommonControls, InitIsCounted) {
-    int before = hostuiCommonControlsInitCount();
-    InitCommonControls();
-    InitCommonControls();
-    EXPECT_EQ(hostuiCommonControlsInitCount(), before + 2);
-}

@@ -47,9 +47,9 @@ TEST(ZefrcParse, NotClearsImpliedBits) {
     EXPECT_NE(d.controls[4].style & WS_CHILD, 0u);
 }
 
-TEST(ZefrcParse, MinusOneIdBecomesFFFF) {
+TEST(ZefrcParse, MinusOneIdIsAWordInDialogAndADwordInDialogEx) {
     EXPECT_EQ(sampleDialog(0).controls[0].id, 0xFFFF); // IDC_STATIC
-    EXPECT_EQ(sampleDialog(1).controls[0].id, 0xFFFF); // -1
+    EXPECT_EQ(sampleDialog(1).controls[0].id, -1);     // -1 in a DIALOGEX keeps all 32 bits
 }
 
 TEST(ZefrcParse, DialogWithoutStyleGetsDefaultsPlusCaptionAndFont) {

@@ -3,6 +3,10 @@
 #   zef_wine.sh prefix-init PREFIX          make a fresh Wine prefix, headless, and
 #                                           keep its wineserver running
 #   zef_wine.sh prefix-remove PREFIX        stop the wineserver and delete the prefix
+#   zef_wine.sh run PREFIX WINDOWS_EXE ARGS...  runs one Windows program in its folder
+#   zef_wine.sh crlf PREFIX WINDOWS_EXE OUTPUT -- ARGS...
+#       runs the program with ARGS in a scratch folder and fails unless it wrote OUTPUT
+#       with every line ending in CR LF, no other CR or LF, and nothing after the last
 #   zef_wine.sh compare PREFIX LINUX_EXE WINDOWS_EXE [--file F]... -- ARGS...
 #       runs both programs with ARGS, each in a scratch folder holding copies of the
 #       files F, and fails unless exit code, standard output, standard error and every
@@ -109,14 +113,51 @@ compare() {
   return "$failed"
 }
 
+run_one() {
+  local prefix="$1" exe="$2"
+  shift 2
+  use_prefix "$prefix"
+  cd "$(dirname "$exe")" && run_windows "$exe" "$@"
+}
+
+crlf() {
+  local prefix="$1" exe="$2" output="$3"
+  shift 4 # the -- too
+  use_prefix "$prefix"
+  local work rc=0
+  work="$(mktemp -d)"
+  (cd "$work" && run_windows "$exe" "$@" >"$work/stdout.txt" 2>&1) || rc=$?
+  local file="$work/$output" failed=0
+  if [ ! -s "$file" ]; then
+    echo "no $output written (exit code $rc)"
+    cat "$work/stdout.txt"
+    failed=1
+  else
+    local lf cr crlf last
+    lf=$(tr -cd '\n' <"$file" | wc -c)
+    cr=$(tr -cd '\r' <"$file" | wc -c)
+    crlf=$(LC_ALL=C grep -c $'\r$' "$file" || true)
+    last=$(tail -c 2 "$file" | od -An -tx1 | tr -d ' \n')
+    echo "$lf lines, $cr CR, $crlf CR LF, ends in $last"
+    if [ "$lf" != "$cr" ] || [ "$lf" != "$crlf" ] || [ "$last" != 0d0a ]; then
+      echo "line ends are not CR LF throughout"
+      failed=1
+    fi
+  fi
+  rm -rf "$work"
+  return "$failed"
+}
+
 command="${1:-}"
 shift || true
 case "$command" in
   prefix-init) prefix_init "$@" ;;
   prefix-remove) prefix_remove "$@" ;;
   compare) compare "$@" ;;
+  run) run_one "$@" ;;
+  crlf) crlf "$@" ;;
   *)
-    echo "usage: zef_wine.sh prefix-init|prefix-remove|compare ..." >&2
+    echo "usage: zef_wine.sh prefix-init|prefix-remove|compare|run|crlf ..." >&2
     exit 2
     ;;
 esac
