@@ -97,7 +97,7 @@ template <typename Visit> void forLiveCorners(const WorkState& ws, uint32_t v, V
 // its own normal (kOwnNormal), caches its unit normal and freezes the vertices of improper faces,
 // zero-area faces and faces with a texture index out of range. Marks every used vertex and texture
 // vertex.
-void initWorkState(WorkState& ws);
+HOSTKIT_API void initWorkState(WorkState& ws);
 
 // Exact equality of texture coordinates without early-out branches (compared often).
 inline bool sameUV(const UVVert& a, const UVVert& b) {
@@ -151,6 +151,6 @@ double starMinQuality(const WorkState& ws, const Star& star);
 // no faces, or when a side's normal cone is already wider than the threshold. Edges on a line:
 // boundary, inconsistent winding, a material or smoothing change the flags keep, a texture seam, or
 // a crease sharper than the normal threshold.
-void analyzeStar(const WorkState& ws, uint32_t u, Star& star);
+HOSTKIT_API void analyzeStar(const WorkState& ws, uint32_t u, Star& star);
 
 } // namespace hostkit::opt

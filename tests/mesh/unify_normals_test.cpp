@@ -32,7 +32,7 @@ void flipRandomFaces(Mesh& mesh, uint32_t seed) {
 } // namespace
 
 TEST(UnifyNormals, ClosedMeshesBecomeConsistentAndOutward) {
-    for (NamedMesh& named : smallFamily()) {
+    for (NamedMesh& named : testFamily()) {
         if (!named.closed) continue;
         for (uint32_t seed : {1u, 2u, 3u}) {
             Mesh mesh = named.mesh;

@@ -290,3 +290,9 @@ std::vector<NamedMesh> crowdedFamily(int faces) {
     add("noisy", noisySurface(root, 17), false);
     return family;
 }
+
+std::vector<NamedMesh> testFamily() {
+    std::vector<NamedMesh> family = smallFamily();
+    for (NamedMesh& named : crowdedFamily(3000)) family.push_back(std::move(named));
+    return family;
+}

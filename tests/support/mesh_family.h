@@ -70,5 +70,7 @@ std::vector<NamedMesh> smallFamily();
 // (or of a third of the faces when fewer), long thin strip, many small islands and a noisy surface.
 // The names are "fan", "cone", "cylinder", "poles", "hub", "strip", "islands", "noisy".
 std::vector<NamedMesh> crowdedFamily(int faces);
+// Small instances of every mesh above: smallFamily() and crowdedFamily(3000).
+std::vector<NamedMesh> testFamily();
 // The flat square grid of about `faces` faces that the crowded family is measured against.
 Mesh referenceGrid(int faces);
