@@ -23,6 +23,17 @@ DirectionCone effectiveLineCone(const WorkState& ws, const Star& star) {
 // A crowded centre tries at most this many of its nearest neighbours as targets.
 constexpr size_t kMostTargets = 16;
 
+// The quality below which a collapse's triangle is refused: a sliver, or at full bias
+// worse than the star's worst (a star's worst triangle is found once, when first needed).
+double starQualityFloor(const WorkState& ws, const Star& star) {
+    if (star.qualityFloor < 0) {
+        const double oldQuality = starMinQuality(ws, star);
+        star.qualityFloor =
+            std::min(oldQuality, std::max(kSliverQuality, ws.settings.bias * oldQuality));
+    }
+    return star.qualityFloor;
+}
+
 bool onEdge(const StarFace& sf, uint32_t v) {
     return sf.next == v || sf.prev == v;
 }
@@ -94,7 +105,13 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
         if (!test.passes(dir)) return -1;
         double& chord = largestChord[sf.group];
         chord = std::max(chord, test.chordSquared(dir));
-        newQuality = std::min(newQuality, triangleQuality(pv, pa, pb, len));
+        const double quality = triangleQuality(pv, pa, pb, len);
+        // no new sliver, and at full bias no worse worst triangle (the star's worst is
+        // only needed when a result is below both bounds' ceiling, and then once per star)
+        if (quality < std::max(kSliverQuality, ws.settings.bias) &&
+            quality < starQualityFloor(ws, star))
+            return -1;
+        newQuality = std::min(newQuality, quality);
         if (!textured) continue;
 
         // the corner takes the texture vertex v has on the same side of the seams (which
@@ -121,13 +138,6 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
             deviation = std::max(deviation, star.groupTest[g].reachOfChord(largestChord[g]));
 
     const double bias = ws.settings.bias;
-    // no new sliver, and at full bias no worse worst triangle (the star's worst is only
-    // needed when the result is below both bounds' ceiling)
-    if (newQuality < std::max(kSliverQuality, bias)) {
-        const double oldQuality = starMinQuality(ws, star);
-        if (newQuality < std::min(oldQuality, std::max(kSliverQuality, bias * oldQuality)))
-            return -1;
-    }
     const double normalized = threshold > 0 ? std::min(1.0, deviation / threshold) : 0;
     return (1 - bias) * normalized + bias * (1 - newQuality);
 }

@@ -167,6 +167,7 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
     star.faces.clear();
     star.ring.clear();
     star.groupCone.clear();
+    star.qualityFloor = -1;
     star.lineEnds[0] = star.lineEnds[1] = kNone;
     if (ws.vertexFlags[u] & (kFrozen | kDead)) return;
 

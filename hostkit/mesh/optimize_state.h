@@ -140,6 +140,7 @@ struct Star {
     std::vector<uint32_t> parent, label;   // scratch
     std::vector<uint32_t> inOnly;          // scratch: faces whose incoming edge no face leaves by
     std::vector<uint64_t> uses;            // scratch: a large star's edge uses, sortable
+    mutable double qualityFloor = -1;      // set by the collapse tests when first needed
 };
 
 // Quality of the worst triangle around star.centre.
