@@ -1,5 +1,5 @@
 // buildNormals: unit face normals, smoothing-group corner normals, cache invalidation.
-#include "hostkit/mesh/build_normals.h"
+#include "host/mesh.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // FlipNormal: winding, edge bits and texture corners; twice is the identity.
-#include "hostkit/mesh/flip_normal.h"
+#include "host/mesh.h"
 
 #include <gtest/gtest.h>
 

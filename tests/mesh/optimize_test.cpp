@@ -1,5 +1,5 @@
 // Mesh::Optimize: decimation results, the invariants every result keeps, and the cones.
-#include "hostkit/mesh/optimize.h"
+#include "host/mesh.h"
 
 #include <gtest/gtest.h>
 

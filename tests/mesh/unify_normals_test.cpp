@@ -1,5 +1,5 @@
 // UnifyNormals: consistent, outward orientation on closed meshes; termination on odd ones.
-#include "hostkit/mesh/unify_normals.h"
+#include "host/mesh.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // ApplyUVWMap: ranges, seams, box sides without mirroring, tiles and flips.
-#include "hostkit/mesh/uvw_map.h"
+#include "host/mesh.h"
 
 #include <gtest/gtest.h>
 
