@@ -148,9 +148,12 @@ TEST(AutoSmooth, CrowdedShapesKeepIslandsWholeAndSharpEdgesApart) {
                 expectOneBitPerIsland(mesh, island, named.name);
                 // islands across a sharp edge still differ
                 const std::vector<uint32_t> mate = hostkit::manifoldMates(mesh);
-                for (uint32_t c = 0; c < mate.size(); ++c)
-                    if (mate[c] < hostkit::kNonManifoldMate && island[c / 3] != island[mate[c] / 3])
+                for (uint32_t c = 0; c < mate.size(); ++c) {
+                    if (mate[c] < hostkit::kNonManifoldMate &&
+                        island[c / 3] != island[mate[c] / 3]) {
                         ASSERT_NE(mesh.faces[c / 3].smGroup, mesh.faces[mate[c] / 3].smGroup);
+                    }
+                }
             }
         }
     }
