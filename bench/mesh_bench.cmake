@@ -1,9 +1,15 @@
 # Mesh operation benchmark (build Release for the figures):
 # mesh_bench [--quick] [--large] [--compare] [sphere|grid|noisy ...]
+# mesh_bench --families [--quick] [--reps N] [--op NAME-PART]
 find_package(meshoptimizer QUIET)
 if(NOT meshoptimizer_FOUND)
   message(STATUS "mesh_bench skipped: meshoptimizer is missing")
   return()
 endif()
+if(NOT TARGET zef_test_support) # the shapes it measures are the tests' own
+  add_library(zef_test_support STATIC ${PROJECT_SOURCE_DIR}/tests/support/mesh_family.cpp)
+  target_link_libraries(zef_test_support PUBLIC hostkit)
+  target_include_directories(zef_test_support PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
+endif()
 add_executable(mesh_bench ${CMAKE_CURRENT_LIST_DIR}/mesh_bench.cpp ${CMAKE_CURRENT_LIST_DIR}/child_measure.cpp)
-target_link_libraries(mesh_bench PRIVATE hostkit meshoptimizer::meshoptimizer)
+target_link_libraries(mesh_bench PRIVATE hostkit zef_test_support meshoptimizer::meshoptimizer)

@@ -7,8 +7,10 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <map>
 #include <numbers>
 #include <optional>
 #include <string>
@@ -19,6 +21,7 @@
 #include "child_measure.h"
 #include "host/mesh.h"
 #include "hostkit/mesh/primitives.h"
+#include "support/mesh_family.h"
 
 namespace {
 
@@ -38,41 +41,35 @@ const std::vector<Operation>& operations() {
         {"RemoveDegenerateFaces", [](Mesh& m) { m.RemoveDegenerateFaces(); }},
         {"UnifyNormals", [](Mesh& m) { m.UnifyNormals(0); }},
         {"AutoSmooth(30)", [](Mesh& m) { m.AutoSmooth(30 * kDegree, 0); }},
+        {"AutoSmooth(0)", [](Mesh& m) { m.AutoSmooth(0, 0); }},
+        {"AutoSmooth(180)", [](Mesh& m) { m.AutoSmooth(180 * kDegree, 0); }},
+        {"AutoSmooth(30,flag1)", [](Mesh& m) { m.AutoSmooth(30 * kDegree, 1); }},
         {"ApplyUVWMap(planar)",
          [](Mesh& m) { m.ApplyUVWMap(MAP_PLANAR, 1, 1, 1, 0, 0, 0, 0, Matrix3()); }},
+        {"ApplyUVWMap(cyl,cap)",
+         [](Mesh& m) { m.ApplyUVWMap(MAP_CYLINDRICAL, 1, 1, 1, 0, 0, 0, 1, Matrix3()); }},
         {"ApplyUVWMap(spherical)",
          [](Mesh& m) { m.ApplyUVWMap(MAP_SPHERICAL, 1, 1, 1, 0, 0, 0, 0, Matrix3()); }},
+        {"ApplyUVWMap(ball)",
+         [](Mesh& m) { m.ApplyUVWMap(MAP_BALL, 1, 1, 1, 0, 0, 0, 0, Matrix3()); }},
         {"ApplyUVWMap(box)",
          [](Mesh& m) { m.ApplyUVWMap(MAP_BOX, 1, 1, 1, 0, 0, 0, 0, Matrix3()); }},
         {"buildNormals", [](Mesh& m) { m.buildNormals(); }},
         {"Optimize(4,4,0.1)",
          [](Mesh& m) { m.Optimize(4 * kDegree, 4 * kDegree, 0.1f, 7, nullptr); }},
+        {"Optimize(0,0,0)", [](Mesh& m) { m.Optimize(0, 0, 0, 7, nullptr); }},
+        {"Optimize(90,90,1)",
+         [](Mesh& m) { m.Optimize(90 * kDegree, 90 * kDegree, 1, 7, nullptr); }},
+        {"Optimize(90,90,0,0)",
+         [](Mesh& m) { m.Optimize(90 * kDegree, 90 * kDegree, 0, 0, nullptr); }},
     };
     return ops;
-}
-
-// Terrain-like surface: a jittered height field over an n x n grid.
-Mesh noisySurface(int n) {
-    Mesh mesh = makeGridMesh(n, 10.0f);
-    uint32_t state = 12345;
-    auto jitter = [&] {
-        state = state * 1664525u + 1013904223u;
-        return float(state >> 8) / float(1u << 24) - 0.5f;
-    };
-    const float cell = 10.0f / float(n);
-    for (int v = 0; v < mesh.vertexCount; ++v) {
-        Point3& p = mesh.vertices[v];
-        p.z = 0.8f * std::sin(0.7f * p.x) * std::cos(0.5f * p.y) + 0.2f * cell * jitter();
-        p.x += 0.3f * cell * jitter();
-        p.y += 0.3f * cell * jitter();
-    }
-    return mesh;
 }
 
 Mesh makeMesh(const std::string& kind, int faces) {
     if (kind == "sphere") return makeSphereMesh(1, int(std::lround(std::sqrt(double(faces)))));
     const int n = int(std::lround(std::sqrt(faces / 2.0)));
-    return kind == "grid" ? makeGridMesh(n, 10) : noisySurface(n);
+    return kind == "grid" ? makeGridMesh(n, 10) : noisySurface(n, 12345);
 }
 
 // Runs op on a fresh copy of mesh in a forked child: wall time and the rise of the
@@ -120,14 +117,77 @@ void compareWithMeshoptimizer(int faces) {
     std::printf("  time ratio Optimize / meshopt_simplify: %.2f\n", oursSeconds / theirsSeconds);
 }
 
+// Median CPU seconds and the largest peak over reps runs of op on mesh.
+Measure medianMeasure(const Mesh& mesh, const Operation& op, int reps) {
+    std::vector<Measure> runs;
+    for (int r = 0; r < reps; ++r) runs.push_back(measureOperation(mesh, op));
+    std::sort(runs.begin(), runs.end(),
+              [](const Measure& a, const Measure& b) { return a.cpuSeconds < b.cpuSeconds; });
+    Measure m = runs[runs.size() / 2];
+    for (const Measure& r : runs) m.peakBytes = std::max(m.peakBytes, r.baseBytes + r.extraBytes());
+    return m;
+}
+
+// Every operation on every crowded shape beside the flat grid of the same size: per-face
+// time as a multiple of the grid's (bound 3), and the growth of per-face time from the
+// smallest size to the largest (bound 1.3).
+void measureFamilies(const std::vector<int>& sizes, int reps, const std::string& only) {
+    std::printf("%-9s %8s  %-22s %9s %9s %12s %8s\n", "family", "faces", "operation", "cpu ms",
+                "grid ms", "Mfaces/s", "x grid");
+    std::map<std::pair<std::string, std::string>, std::vector<double>> perFace; // by size
+    double worstRatio = 0, worstGrowth = 0;
+    for (int size : sizes) {
+        const Mesh grid = referenceGrid(size);
+        std::vector<NamedMesh> family = crowdedFamily(size);
+        for (const Operation& op : operations()) {
+            if (!only.empty() && std::string(op.name).find(only) == std::string::npos) continue;
+            const Measure g = medianMeasure(grid, op, reps);
+            const double gridPerFace = std::max(g.cpuSeconds, 1e-6) / grid.faceCount;
+            for (const NamedMesh& shape : family) {
+                const Measure m = medianMeasure(shape.mesh, op, reps);
+                const double cpu = std::max(m.cpuSeconds, 1e-6);
+                const double ratio = cpu / shape.mesh.faceCount / gridPerFace;
+                worstRatio = std::max(worstRatio, ratio);
+                perFace[{shape.name, op.name}].push_back(cpu / shape.mesh.faceCount);
+                std::printf("%-9s %8d  %-22s %9.2f %9.2f %12.2f %8.2f%s\n", shape.name.c_str(),
+                            shape.mesh.faceCount, op.name, cpu * 1e3, g.cpuSeconds * 1e3,
+                            shape.mesh.faceCount / cpu / 1e6, ratio,
+                            ratio > 3 ? "  <- over 3x" : "");
+                std::fflush(stdout);
+            }
+        }
+    }
+    if (sizes.size() > 1) {
+        std::printf("\nGrowth of per-face time from %d to %d faces (1 = linear)\n", sizes.front(),
+                    sizes.back());
+        for (const auto& [key, times] : perFace) {
+            const double growth = times.back() / times.front();
+            worstGrowth = std::max(worstGrowth, growth);
+            std::printf("  %-9s %-22s %6.2f%s\n", key.first.c_str(), key.second.c_str(), growth,
+                        growth > 1.3 ? "  <- over 1.3" : "");
+        }
+    }
+    std::printf("\nworst per-face ratio to the grid: %.2f; worst growth: %.2f\n", worstRatio,
+                worstGrowth);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     // mesh_bench [--quick] [--large] [--compare] [sphere|grid|noisy ...]
-    bool quick = false, largeOnly = false, compareOnly = false;
+    // mesh_bench --families [--quick] [--reps N] [--op NAME-PART]
+    bool quick = false, largeOnly = false, compareOnly = false, families = false;
+    int reps = 3;
+    std::string only;
     std::vector<std::string> kinds;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--quick") == 0)
+        if (std::strcmp(argv[i], "--families") == 0)
+            families = true;
+        else if (std::strcmp(argv[i], "--reps") == 0 && i + 1 < argc)
+            reps = std::max(1, std::atoi(argv[++i]));
+        else if (std::strcmp(argv[i], "--op") == 0 && i + 1 < argc)
+            only = argv[++i];
+        else if (std::strcmp(argv[i], "--quick") == 0)
             quick = true;
         else if (std::strcmp(argv[i], "--large") == 0)
             largeOnly = true;
@@ -135,6 +195,11 @@ int main(int argc, char** argv) {
             compareOnly = true;
         else
             kinds.push_back(argv[i]);
+    }
+    if (families) {
+        measureFamilies(quick ? std::vector<int>{10000, 100000} : std::vector<int>{100000, 1000000},
+                        reps, only);
+        return 0;
     }
     if (kinds.empty() && !compareOnly) kinds = {"sphere", "grid", "noisy"};
     const std::vector<int> sizes = quick       ? std::vector<int>{10000, 100000}

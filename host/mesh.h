@@ -92,17 +92,69 @@ class HOSTKIT_API Mesh {
     // Object-space bounds of the vertices that faces use; empty for no faces.
     Box3 boundingBox() const;
 
-    // The operations below are documented where they are implemented
-    // (hostkit/mesh/<operation>.h).
+    // Mesh operations. F faces, V vertices, d the faces around one vertex.
+
+    // Reverses one face's winding: (v0, v1, v2) becomes (v0, v2, v1); edge bits 0 and 2,
+    // texture corners 1 and 2 and corner normals 1 and 2 swap; a built face normal is
+    // negated. Smoothing word, material id and other flag bits stay; flipping twice
+    // restores every bit. An index out of range changes nothing. O(1).
     void FlipNormal(int face);
+    // Removes faces with a repeated vertex index or one at or above vertexCount, in one
+    // stable pass over every per-face array, and returns how many went. Zero-area faces
+    // with distinct indices stay (they may close a crack); vertices never move. O(F).
     int RemoveDegenerateFaces();
+    // Makes windings agree: breadth-first over faces across edges with exactly two faces
+    // (boundary and non-manifold edges stop it); a face reached again with a conflicting
+    // wish (Moebius) keeps its first. flag 0: a closed orientable patch turns outward by
+    // its volume's sign, others flip the lesser area; flag nonzero: every patch flips the
+    // lesser area. Improper faces stay. O(F + V) on every mesh (radix-sorted edge table).
     void UnifyNormals(int flag);
+    // Smoothing groups from the angle (radians) between faces: islands of faces joined
+    // by edges with two consistently wound non-zero faces less than angle apart get one
+    // bit each; islands across a sharp edge never share one, nor (flag 0) islands that
+    // only touch at a vertex. Greedy smallest-last colouring; past 32 bits, vertex-only
+    // neighbours share first, then the bit of least shared sharp-edge length. A crease
+    // fading out inside one smooth region cannot be expressed (hostkit/mesh/auto_smooth.h).
+    // O(F log F): one bit mask per meeting vertex, so a vertex shared by any number of
+    // islands costs O(d) (angle 0 on a 100,000-face fan is linear). Worst case: an edge
+    // shared by k faces adds k^2 island pairs.
     void AutoSmooth(float angle, int flag);
+    // Fewer faces where the surface is flat within normalThreshold (radians, capped at
+    // 89 degrees), by half-edge collapses (vertices merge into neighbours, no new
+    // positions). Boundaries, texture seams, creases and, per flags, material and
+    // smoothing changes move only along themselves and bend at most the threshold; ends
+    // and non-manifold or improper vertices stay. No face flips, leaves its cone of
+    // original normals, becomes a sliver or folds its texture; the link condition keeps
+    // the surface as manifold as it was. bias (0..1) weighs triangle quality; at 1 no
+    // collapse worsens the worst triangle. OPTIMIZE_AUTO_EDGE sets edge visibility from
+    // edgeThreshold. Removed faces leave every per-face array stably; vertices no face
+    // uses any more are removed. progress may be null (false stops, mesh valid). Returns
+    // the faces removed. Details: hostkit/mesh/optimize_*.h.
+    // O(F log F): passes under a doubling cost limit visit changed vertices; a star of d
+    // faces costs O(d), or O(d log d) past 24 faces; a crowded vertex tries at most its
+    // 16 nearest neighbours; a vertex merged into waits for the next pass (no chains).
+    // Worst case: a crowded vertex is looked at once per pass, and the passes are
+    // logarithmic in practice but only bounded by F (each one removes a face).
     int Optimize(float normalThreshold, float edgeThreshold, float bias, int flags,
                  MeshOpProgress* progress);
+    // Replaces texture vertices and faces by a generated mapping, in the space of tm
+    // fitted to the mesh's box (a flat axis counts as 1): MAP_PLANAR (x, y), MAP_CYLINDRICAL
+    // (angle around z, z; with cap, faces facing along z map planar), MAP_SPHERICAL
+    // (angle, latitude), MAP_BALL (shrink wrap, no seam), MAP_BOX (dominant normal axis,
+    // never mirrored); anything else planar. Then u <- (uFlip ? 1 - u : u) * uTile, likewise
+    // v, w. A face spanning more than half in u gets 1 added to its low corners; a pole
+    // corner takes its face's mean u. Texture vertices are shared where they agree.
+    // O(V + F) on every mesh (a few variants per vertex, looked up directly).
     void ApplyUVWMap(int type, float uTile, float vTile, float wTile, int uFlip, int vFlip,
                      int wFlip, int cap, const Matrix3& tm);
+    // Fills faceNormals with unit normals (cross product of the edges meeting opposite
+    // the longest edge, in double; zero for zero area or an index out of range) and sets
+    // hasNormals. O(F).
     void buildNormals();
-    void buildCornerNormals(); // host kit: smoothing-group normals at each face corner
+    // Host kit: cornerNormals from smoothing groups. At a vertex, bits appearing together
+    // in one face join one class; each class's corners get the angle-weighted sum of its
+    // faces' normals; word 0 keeps the face normal. Order-independent. O(F + V).
+    void buildCornerNormals();
+    // Clears hasNormals; the normal arrays stay allocated for the next build. O(1).
     void InvalidateGeomCache();
 };

@@ -169,7 +169,13 @@ EdgeConflicts findEdgeConflicts(const Mesh& mesh, const std::vector<uint32_t>& i
     return g;
 }
 
-// Conflict graph of islands: vertex meetings (when used) and/or sharp edges.
+// Islands meeting at one vertex form a clique of the conflict graph. A clique wider than
+// this cannot be coloured with 32 bits anyway, and walking it from each of its islands
+// would cost the square of its size, so the ordering leaves such vertices out.
+constexpr uint32_t kWidestOrderedMeeting = 64;
+
+// Conflict graph of islands for the ordering: vertex meetings of at most
+// kWidestOrderedMeeting islands (when used), or else sharp edges.
 class ConflictGraph {
   public:
     ConflictGraph(uint32_t islandCount, const VertexConflicts* vertices, const EdgeConflicts* edges)
@@ -181,8 +187,10 @@ class ConflictGraph {
         if (vertices_) {
             for (uint32_t k = vertices_->islandStart[i]; k < vertices_->islandStart[i + 1]; ++k) {
                 const uint32_t v = vertices_->islandVertices[k];
-                for (uint32_t m = vertices_->vertexStart[v]; m < vertices_->vertexStart[v + 1];
-                     ++m) {
+                const uint32_t begin = vertices_->vertexStart[v],
+                               end = vertices_->vertexStart[v + 1];
+                if (end - begin > kWidestOrderedMeeting) continue;
+                for (uint32_t m = begin; m < end; ++m) {
                     const uint32_t j = vertices_->vertexIslands[m];
                     if (j != i && stamp_[j] != round_) stamp_[j] = round_, visit(j);
                 }
@@ -233,22 +241,24 @@ std::vector<uint32_t> smallestLastOrder(ConflictGraph& graph, uint32_t n) {
 }
 
 // Gives each island a bit, from the back of order. Vertex meetings (which include every
-// sharp edge) and sharp edges with their lengths are each optional. Returns false,
-// leaving bits partly set, when an island finds no free bit and allowDegrade is false.
+// sharp edge) and sharp edges with their lengths are each optional. Each meeting vertex
+// keeps the bits its coloured islands took, so an island's blocked bits cost one look per
+// meeting vertex however many islands meet there: O(F) in all. Returns false, leaving
+// bits partly set, when an island finds no free bit and allowDegrade is false.
 bool colour(const std::vector<uint32_t>& order, const VertexConflicts* vertices,
             const EdgeConflicts* edges, bool allowDegrade, std::vector<int8_t>& bit,
             AutoSmoothReport& report) {
     const uint32_t n = uint32_t(order.size());
     bit.assign(n, -1);
-    ConflictGraph vertexGraph(vertices ? n : 0, vertices, nullptr);
+    std::vector<uint32_t> taken; // per meeting vertex: bits its coloured islands hold
+    if (vertices) taken.assign(vertices->vertexStart.size() - 1, 0);
     for (uint32_t k = n; k-- > 0;) {
         const uint32_t i = order[k];
         uint32_t vertexMask = 0, edgeMask = 0;
         double cost[kBits] = {};
         if (vertices)
-            vertexGraph.forEachNeighbour(i, [&](uint32_t j) {
-                if (bit[j] >= 0) vertexMask |= 1u << bit[j];
-            });
+            for (uint32_t m = vertices->islandStart[i]; m < vertices->islandStart[i + 1]; ++m)
+                vertexMask |= taken[vertices->islandVertices[m]];
         if (edges)
             for (uint32_t e = edges->start[i]; e < edges->start[i + 1]; ++e)
                 if (int b = bit[edges->neighbour[e]]; b >= 0) {
@@ -270,6 +280,9 @@ bool colour(const std::vector<uint32_t>& order, const VertexConflicts* vertices,
             bit[i] = int8_t(best);
             ++report.edgeConflicts;
         }
+        if (vertices)
+            for (uint32_t m = vertices->islandStart[i]; m < vertices->islandStart[i + 1]; ++m)
+                taken[vertices->islandVertices[m]] |= 1u << bit[i];
     }
     return true;
 }

@@ -1,4 +1,5 @@
-// Mesh::AutoSmooth(angle, flag): smoothing groups from the angle between faces.
+// Smoothing groups from the angle between faces: Mesh::AutoSmooth (contract in
+// host/mesh.h) in full, and autoSmooth, which also reports how the colouring went.
 //
 // An edge is smooth when exactly two faces share it, they run along it in opposite
 // directions, both have non-zero area, and their normals differ by less than angle
@@ -10,7 +11,8 @@
 // the islands in smallest-last order with the lowest free bit. When 32 bits run out,
 // an island first shares a bit with a vertex-only neighbour, and failing that takes the
 // bit whose sharing costs the least sharp-edge length. No face is left without a group.
-// Every smoothing word is rewritten; nothing else changes. O(F + V) plus the colouring.
+// Every smoothing word is rewritten; nothing else changes. O(F log F); each meeting vertex
+// keeps one mask of its islands' bits, so crowded vertices cost O(d).
 //
 // Limitation: smoothing groups describe islands, so a crease that fades out inside one
 // smooth region (sharp at one end, smooth at the other) cannot be expressed; the region

@@ -1,5 +1,5 @@
-// Face and corner normals from smoothing groups: see build_normals.h.
-#include "hostkit/mesh/build_normals.h"
+// Face and corner normals from smoothing groups: contracts in host/mesh.h.
+#include "host/mesh.h"
 #include "hostkit/mesh/operation_observer.h"
 
 #include <algorithm>

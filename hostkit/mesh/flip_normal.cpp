@@ -1,5 +1,5 @@
-// Mesh::FlipNormal: see flip_normal.h.
-#include "hostkit/mesh/flip_normal.h"
+// Mesh::FlipNormal: contract in host/mesh.h.
+#include "host/mesh.h"
 #include "hostkit/mesh/operation_observer.h"
 
 #include <utility>

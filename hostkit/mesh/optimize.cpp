@@ -1,5 +1,5 @@
-// Mesh::Optimize: set up, collapse, set edge visibility, compact.
-#include "hostkit/mesh/optimize.h"
+// Mesh::Optimize (contract in host/mesh.h): set up, collapse, set edge visibility, compact.
+#include "host/mesh.h"
 
 #include "hostkit/mesh/operation_observer.h"
 #include "hostkit/mesh/optimize_finish.h"

@@ -20,12 +20,18 @@ DirectionCone effectiveLineCone(const WorkState& ws, const Star& star) {
     return coneUnion(cone, alignedWith(ws.lineCone[star.centre], Vec3d(cone.axis)));
 }
 
-// Unlinks one corner from a vertex's list. The lists hold live corners only, so a removed
-// face's corner is met once and the walk ends there.
-void unlinkCorner(WorkState& ws, uint32_t vertex, uint32_t corner) {
-    uint32_t* link = &ws.vertexHead[vertex];
-    while (*link != kNone && *link != corner) link = &ws.cornerNext[*link];
-    if (*link == corner) *link = ws.cornerNext[corner];
+// A crowded centre tries at most this many of its nearest neighbours as targets.
+constexpr size_t kMostTargets = 16;
+
+// The quality below which a collapse's triangle is refused: a sliver, or at full bias
+// worse than the star's worst (a star's worst triangle is found once, when first needed).
+double starQualityFloor(const WorkState& ws, const Star& star) {
+    if (star.qualityFloor < 0) {
+        const double oldQuality = starMinQuality(ws, star);
+        star.qualityFloor =
+            std::min(oldQuality, std::max(kSliverQuality, ws.settings.bias * oldQuality));
+    }
+    return star.qualityFloor;
 }
 
 bool onEdge(const StarFace& sf, uint32_t v) {
@@ -99,7 +105,13 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
         if (!test.passes(dir)) return -1;
         double& chord = largestChord[sf.group];
         chord = std::max(chord, test.chordSquared(dir));
-        newQuality = std::min(newQuality, triangleQuality(pv, pa, pb, len));
+        const double quality = triangleQuality(pv, pa, pb, len);
+        // no new sliver, and at full bias no worse worst triangle (the star's worst is
+        // only needed when a result is below both bounds' ceiling, and then once per star)
+        if (quality < std::max(kSliverQuality, ws.settings.bias) &&
+            quality < starQualityFloor(ws, star))
+            return -1;
+        newQuality = std::min(newQuality, quality);
         if (!textured) continue;
 
         // the corner takes the texture vertex v has on the same side of the seams (which
@@ -126,31 +138,15 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
             deviation = std::max(deviation, star.groupTest[g].reachOfChord(largestChord[g]));
 
     const double bias = ws.settings.bias;
-    // no new sliver, and at full bias no worse worst triangle (the star's worst is only
-    // needed when the result is below both bounds' ceiling)
-    if (newQuality < std::max(kSliverQuality, bias)) {
-        const double oldQuality = starMinQuality(ws, star);
-        if (newQuality < std::min(oldQuality, std::max(kSliverQuality, bias * oldQuality)))
-            return -1;
-    }
     const double normalized = threshold > 0 ? std::min(1.0, deviation / threshold) : 0;
     return (1 - bias) * normalized + bias * (1 - newQuality);
 }
 
-bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v,
-                           CollapseScratch& scratch) {
+bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v) {
     const Mesh& m = ws.mesh;
-    scratch.facesV.clear();
-    for (uint32_t c = ws.vertexHead[v]; c != kNone; c = ws.cornerNext[c]) {
-        uint32_t f = c / 3, k = c % 3;
-        if (ws.faceDead[f]) continue;
-        scratch.facesV.push_back({m.faces[f].v[(k + 1) % 3], m.faces[f].v[(k + 2) % 3]});
-    }
-
     // link condition: the common neighbours are exactly the far corners of the edge's faces.
     // Those faces are live at v, so their far corners are v's neighbours already: they must
-    // differ, and no other neighbour of the centre may be one of v's (small stars: direct
-    // scans beat sorting)
+    // differ, and no other neighbour of the centre may be one of v's
     uint32_t far[2] = {kNone, kNone};
     size_t edgeFaces = 0;
     for (const StarFace& sf : star.faces) {
@@ -160,18 +156,45 @@ bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v,
     }
     if (far[0] == far[1]) return false;
     auto isFar = [&](uint32_t w) { return w == far[0] || w == far[1]; };
-    for (uint32_t w : star.ring) {
-        if (isFar(w)) continue;
-        for (const auto& [a, b] : scratch.facesV)
-            if (a == w || b == w) return false;
+    // walk whichever side is cheaper: v's faces, looking up the centre's sorted ring, or the
+    // faces of the centre's other neighbours, looking for v (a crowded v costs only when
+    // the centre's other neighbours are crowded too)
+    size_t ringCost = 0;
+    for (uint32_t w : star.ring)
+        if (!isFar(w) && w != v) ringCost += ws.degree[w];
+    bool shared = false;
+    auto inRing = [&](uint32_t w) {
+        return w != star.centre && !isFar(w) &&
+               std::binary_search(star.ring.begin(), star.ring.end(), w);
+    };
+    if (ws.degree[v] <= ringCost) {
+        forLiveCorners(ws, v, [&](uint32_t c) {
+            const MeshFace& f = m.faces[c / 3];
+            shared |= inRing(f.v[(c + 1) % 3]) || inRing(f.v[(c + 2) % 3]);
+        });
+    } else {
+        for (uint32_t w : star.ring) {
+            if (isFar(w) || w == v || shared) continue;
+            forLiveCorners(ws, w, [&](uint32_t c) {
+                const MeshFace& f = m.faces[c / 3];
+                shared |= f.v[(c + 1) % 3] == v || f.v[(c + 2) % 3] == v;
+            });
+        }
     }
+    if (shared) return false;
 
     // a moved face must not land on a face v already has (a tetrahedron's last edge); both
     // its other corners would then be common neighbours, so far corners
     for (const StarFace& sf : star.faces) {
         if (onEdge(sf, v) || !isFar(sf.next) || !isFar(sf.prev)) continue;
-        for (const auto& [a, b] : scratch.facesV)
-            if ((a == sf.next && b == sf.prev) || (a == sf.prev && b == sf.next)) return false;
+        const uint32_t walked = ws.degree[v] <= ws.degree[sf.next] ? v : sf.next;
+        const uint32_t other = walked == v ? sf.next : v;
+        forLiveCorners(ws, walked, [&](uint32_t c) {
+            const MeshFace& f = m.faces[c / 3];
+            const uint32_t a = f.v[(c + 1) % 3], b = f.v[(c + 2) % 3];
+            shared |= (a == other && b == sf.prev) || (a == sf.prev && b == other);
+        });
+        if (shared) return false;
     }
     return true;
 }
@@ -191,10 +214,13 @@ uint32_t bestCollapse(const WorkState& ws, const Star& star, CollapseScratch& sc
     } else if (star.cls == VertexClass::Line) {
         for (uint32_t v : star.lineEnds) consider(v);
     }
-    std::sort(scratch.ranked.begin(), scratch.ranked.end());
+    // a crowded centre tries only its nearest neighbours, so a refused one costs O(d)
+    const size_t tries = std::min(scratch.ranked.size(), kMostTargets);
+    std::partial_sort(scratch.ranked.begin(), scratch.ranked.begin() + tries, scratch.ranked.end());
+    scratch.ranked.resize(tries);
     for (const auto& [lengthSquared, v] : scratch.ranked) {
         double c = collapseGeometryCost(ws, star, v, scratch);
-        if (c < 0 || !collapseKeepsTopology(ws, star, v, scratch)) continue;
+        if (c < 0 || !collapseKeepsTopology(ws, star, v)) continue;
         cost = c;
         return v; // scratch.newTex still holds this target's texture corners
     }
@@ -211,13 +237,13 @@ void applyCollapse(WorkState& ws, const Star& star, uint32_t v, const CollapseSc
     }
     for (size_t i = 0; i < star.faces.size(); ++i) {
         const StarFace& sf = star.faces[i];
-        if (onEdge(sf, v)) {
+        if (onEdge(sf, v)) { // its corners leave the lists when walks pass them
             ws.faceDead[sf.face] = 1;
-            const uint32_t base = sf.face * 3;
-            unlinkCorner(ws, sf.next, base + (sf.corner + 1) % 3);
-            unlinkCorner(ws, sf.prev, base + (sf.corner + 2) % 3);
+            --ws.degree[sf.next];
+            --ws.degree[sf.prev];
             continue;
         }
+        ++ws.degree[v];
         m.faces[sf.face].v[sf.corner] = v;
         if (m.texFaces) m.texFaces[sf.face].t[sf.corner] = scratch.newTex[i];
         ws.faceCone[sf.face] = star.groupCone[sf.group];
@@ -234,6 +260,7 @@ void applyCollapse(WorkState& ws, const Star& star, uint32_t v, const CollapseSc
         c = next;
     }
     ws.vertexHead[u] = kNone;
+    ws.degree[u] = 0;
     ws.vertexFlags[u] |= kDead;
 }
 

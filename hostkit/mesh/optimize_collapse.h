@@ -12,10 +12,9 @@ namespace hostkit::opt {
 
 // Reused buffers of the collapse tests.
 struct CollapseScratch {
-    std::vector<std::pair<uint32_t, uint32_t>> facesV; // the target's faces: the other two corners
-    std::vector<uint32_t> newTex;                      // per star face: texture index at the centre
-    std::vector<Vec3d> newNormal;                      // per star face: normal after the collapse
-    std::vector<std::pair<double, uint32_t>> ranked;   // targets by edge length
+    std::vector<uint32_t> newTex;                    // per star face: texture index at the centre
+    std::vector<Vec3d> newNormal;                    // per star face: normal after the collapse
+    std::vector<std::pair<double, uint32_t>> ranked; // targets by edge length
 };
 
 // Cost of merging star.centre into its neighbour v, from 0 (free) to about 1, or a
@@ -27,12 +26,12 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
                             CollapseScratch& scratch);
 
 // The link condition of the edge centre-v, plus no duplicate face afterwards: true when the
-// collapse keeps the surface as manifold as it was.
-bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v,
-                           CollapseScratch& scratch);
+// collapse keeps the surface as manifold as it was. O(min(deg v log d, sum of the degrees
+// of the centre's other neighbours)); expects star.ring sorted.
+bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v);
 
-// A legal target of star.centre, trying the nearest neighbours first, with its cost in
-// cost; kNone when none is legal. Leaves scratch ready for applyCollapse to that target.
+// A legal target of star.centre, trying up to the 16 nearest neighbours, shortest first, with its
+// cost in cost; kNone when none is legal. Leaves scratch ready for applyCollapse to that target.
 uint32_t bestCollapse(const WorkState& ws, const Star& star, CollapseScratch& scratch,
                       double& cost);
 

@@ -68,6 +68,9 @@ class PassRunner {
                 break;
             }
             const uint32_t u = visit[i];
+            // a vertex that took in a neighbour's faces in this pass waits for the next, so
+            // no vertex snowballs along a chain of merges (quadratic in a crowded ring)
+            if (ws_.vertexFlags[u] & kTarget) continue;
             analyzeStar(ws_, u, star_);
             double cost = 0;
             const uint32_t v = bestCollapse(ws_, star_, scratch_, cost);
@@ -78,9 +81,13 @@ class PassRunner {
             }
             for (const StarFace& sf : star_.faces) removed_ += sf.next == v || sf.prev == v;
             applyCollapse(ws_, star_, v, scratch_);
+            ws_.vertexFlags[v] |= kTarget;
+            targets_.push_back(v);
             for (uint32_t w : star_.ring) queue(w); // their stars changed
             ++collapsed;
         }
+        for (uint32_t v : targets_) ws_.vertexFlags[v] &= uint8_t(~kTarget);
+        targets_.clear();
         return collapsed;
     }
 
@@ -89,6 +96,7 @@ class PassRunner {
     int removed_ = 0;
     bool stopped_ = false;
     std::vector<uint32_t> queued_;
+    std::vector<uint32_t> targets_; // vertices merged into in this pass
     Star star_;
     CollapseScratch scratch_;
 };

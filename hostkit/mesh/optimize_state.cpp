@@ -51,6 +51,49 @@ bool isLineEdge(const WorkState& ws, const Star& star, const StarEdge& ei, const
     return dot(fi.normal, fj.normal) < ws.settings.cosNormalThreshold;
 }
 
+// Stars up to this many faces match their faces pairwise; larger ones sort their edge uses.
+constexpr uint32_t kDirectScanFaces = 24;
+
+// The edges of a large star in O(d log d): the faces' uses of each edge are sorted by the
+// other vertex, then the edges are classified in the order the pairwise scan would take,
+// outgoing edges by their first outgoing face and then the rest by their first face.
+template <typename Classify> void classifyLargeStar(Star& star, Classify classify) {
+    const uint32_t d = uint32_t(star.faces.size());
+    std::vector<uint64_t>& uses = star.uses;
+    uses.clear();
+    for (uint32_t i = 0; i < d; ++i) { // other vertex, face, incoming bit
+        uses.push_back(uint64_t(star.faces[i].next) << 32 | uint64_t(i) << 1);
+        uses.push_back(uint64_t(star.faces[i].prev) << 32 | uint64_t(i) << 1 | 1);
+    }
+    std::sort(uses.begin(), uses.end());
+    // per edge: order key, face, uses, mate (inOnly holds them four at a time)
+    std::vector<uint32_t>& edges = star.inOnly;
+    for (size_t a = 0; a < uses.size();) {
+        size_t b = a;
+        while (b < uses.size() && uses[b] >> 32 == uses[a] >> 32) ++b;
+        uint32_t from = kNone;
+        for (size_t k = a; k < b && from == kNone; ++k)
+            if (!(uses[k] & 1)) from = uint32_t(uses[k]) >> 1; // first outgoing face
+        const bool outgoing = from != kNone;
+        if (!outgoing) from = uint32_t(uses[a]) >> 1; // first face
+        uint32_t mate = kNone;
+        for (size_t k = a; k < b; ++k)
+            if (uint32_t(uses[k]) >> 1 != from) mate = uint32_t(uses[k]) >> 1;
+        edges.insert(edges.end(), {outgoing ? from : d + from, from, uint32_t(b - a), mate});
+        a = b;
+    }
+    std::vector<uint64_t>& order = uses; // reused: order key, then the edge's position
+    order.clear();
+    for (size_t e = 0; e < edges.size(); e += 4) order.push_back(uint64_t(edges[e]) << 32 | e);
+    std::sort(order.begin(), order.end());
+    for (uint64_t key : order) {
+        const uint32_t* e = &edges[uint32_t(key)];
+        const bool outgoing = e[0] < d;
+        classify(e[1], outgoing, outgoing ? star.faces[e[1]].next : star.faces[e[1]].prev, e[2],
+                 e[3]);
+    }
+}
+
 } // namespace
 
 Settings makeSettings(float normalThreshold, float edgeThreshold, float bias, int flags) {
@@ -73,6 +116,7 @@ void initWorkState(WorkState& ws) {
     ws.faceNormal.resize(faceCount);
     ws.cornerNext.assign(faceCount * 3, kNone);
     ws.vertexHead.assign(vertexCount, kNone);
+    ws.degree.assign(vertexCount, 0);
     ws.lineCone.assign(vertexCount, DirectionCone());
     ws.vertexFlags.assign(vertexCount, 0);
     if (m.texFaces && m.texVertCount > 0) {
@@ -100,6 +144,7 @@ void initWorkState(WorkState& ws) {
         ws.faceNormal[f] = unit(n);
         for (uint32_t k = 0; k < 3; ++k) {
             uint32_t corner = uint32_t(f) * 3 + k;
+            ++ws.degree[face.v[k]];
             ws.cornerNext[corner] = ws.vertexHead[face.v[k]];
             ws.vertexHead[face.v[k]] = corner;
             if (frozen) ws.vertexFlags[face.v[k]] |= kFrozen;
@@ -122,14 +167,14 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
     star.faces.clear();
     star.ring.clear();
     star.groupCone.clear();
+    star.qualityFloor = -1;
     star.lineEnds[0] = star.lineEnds[1] = kNone;
     if (ws.vertexFlags[u] & (kFrozen | kDead)) return;
 
     // gather the live faces
     bool locked = false;
-    for (uint32_t c = ws.vertexHead[u]; c != kNone; c = ws.cornerNext[c]) {
-        uint32_t f = c / 3, k = c % 3;
-        if (ws.faceDead[f]) continue;
+    forLiveCorners(ws, u, [&](uint32_t c) {
+        const uint32_t f = c / 3, k = c % 3;
         StarFace sf;
         sf.face = f;
         sf.corner = k;
@@ -144,12 +189,12 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
         sf.normal = ws.faceNormal[f];
         locked |= sf.normal.x == 0 && sf.normal.y == 0 && sf.normal.z == 0;
         star.faces.push_back(sf);
-    }
+    });
     if (star.faces.empty() || locked) return;
 
-    // classify the edges by matching faces directly (stars are small); faces across free
-    // edges join one side. An edge is handled from its first outgoing face, or from its
-    // first face when no face runs out along it; outgoing edges first, in face order.
+    // classify the edges; faces across free edges join one side. An edge is handled from
+    // its first outgoing face, or from its first face when no face runs out along it;
+    // outgoing edges first, in face order.
     const uint32_t d = uint32_t(star.faces.size());
     std::vector<uint32_t>& parent = star.parent;
     parent.resize(d);
@@ -173,35 +218,41 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
         if (line && lineEdges < 2) star.lineEnds[lineEdges] = w;
         lineEdges += line;
     };
-    // one scan per face settles both its edges: the outgoing one, and the incoming one
-    // when no face runs out along it (a boundary, or two faces wound against each other)
     std::vector<uint32_t>& inOnly = star.inOnly;
     inOnly.clear();
-    for (uint32_t i = 0; i < d; ++i) {
-        const uint32_t wn = star.faces[i].next, wp = star.faces[i].prev;
-        uint32_t usesN = 0, mateN = kNone, usesP = 0, mateP = kNone;
-        bool firstOut = true, firstIn = true, leftByP = false;
-        for (uint32_t j = 0; j < d; ++j) {
-            const uint32_t nj = star.faces[j].next, pj = star.faces[j].prev;
-            const bool onN = (nj == wn) | (pj == wn);
-            usesN += onN;
-            mateN = onN && j != i ? j : mateN;
-            firstOut &= !(j < i && nj == wn);
-            const bool inP = pj == wp;
-            usesP += inP;
-            mateP = inP && j != i ? j : mateP;
-            firstIn &= !(j < i && inP);
-            leftByP |= nj == wp;
+    if (d <= kDirectScanFaces) {
+        // small stars: one scan per face settles both its edges, the outgoing one, and the
+        // incoming one when no face runs out along it (a boundary, or two faces wound
+        // against each other)
+        for (uint32_t i = 0; i < d; ++i) {
+            const uint32_t wn = star.faces[i].next, wp = star.faces[i].prev;
+            uint32_t usesN = 0, mateN = kNone, usesP = 0, mateP = kNone;
+            bool firstOut = true, firstIn = true, leftByP = false;
+            for (uint32_t j = 0; j < d; ++j) {
+                const uint32_t nj = star.faces[j].next, pj = star.faces[j].prev;
+                const bool onN = (nj == wn) | (pj == wn);
+                usesN += onN;
+                mateN = onN && j != i ? j : mateN;
+                firstOut &= !(j < i && nj == wn);
+                const bool inP = pj == wp;
+                usesP += inP;
+                mateP = inP && j != i ? j : mateP;
+                firstIn &= !(j < i && inP);
+                leftByP |= nj == wp;
+            }
+            if (firstOut) classify(i, true, wn, usesN, mateN);
+            if (firstIn && !leftByP) {
+                inOnly.push_back(i);
+                inOnly.push_back(usesP);
+                inOnly.push_back(mateP);
+            }
         }
-        if (firstOut) classify(i, true, wn, usesN, mateN);
-        if (firstIn && !leftByP) {
-            inOnly.push_back(i);
-            inOnly.push_back(usesP);
-            inOnly.push_back(mateP);
-        }
+        for (size_t k = 0; k < inOnly.size(); k += 3)
+            classify(inOnly[k], false, star.faces[inOnly[k]].prev, inOnly[k + 1], inOnly[k + 2]);
+    } else {
+        classifyLargeStar(star, classify);
     }
-    for (size_t k = 0; k < inOnly.size(); k += 3)
-        classify(inOnly[k], false, star.faces[inOnly[k]].prev, inOnly[k + 1], inOnly[k + 2]);
+    std::sort(star.ring.begin(), star.ring.end());
     if (locked) return;
 
     // number the sides

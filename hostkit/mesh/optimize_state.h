@@ -49,10 +49,11 @@ inline double triangleQuality(const Vec3d& a, const Vec3d& b, const Vec3d& c, do
 constexpr float kOwnNormal = -2.0f;
 
 enum VertexFlag : uint8_t {
-    kFrozen = 1, // never collapses: on an improper or zero-area face
-    kDead = 2,   // merged into a neighbour
-    kDirty = 4,  // queued for evaluation in the next pass
-    kUsed = 8,   // some face used it before the operation
+    kFrozen = 1,  // never collapses: on an improper or zero-area face
+    kDead = 2,    // merged into a neighbour
+    kDirty = 4,   // queued for evaluation in the next pass
+    kUsed = 8,    // some face used it before the operation
+    kTarget = 16, // took in a neighbour's faces in the current pass
 };
 
 struct WorkState {
@@ -61,11 +62,14 @@ struct WorkState {
     std::vector<DirectionCone> faceCone; // original normals each face stands for, or kOwnNormal
     std::vector<Vec3d> faceNormal;       // unit normal, zero for zero area; set on each move
     std::vector<uint8_t> faceDead;       // removed by a collapse
-    std::vector<uint32_t> cornerNext;    // next corner at the same vertex, kNone ends
-    std::vector<uint32_t> vertexHead;    // first corner at each vertex, kNone for none
-    std::vector<DirectionCone> lineCone; // original line directions a line vertex absorbed
-    std::vector<uint8_t> vertexFlags;    // VertexFlag bits
-    std::vector<uint8_t> texUsedBefore;  // per texture vertex: some face used it
+    // Vertex lists of corners. A removed face's corners stay in the lists until a walk
+    // passes them and drops them (forLiveCorners), so removing a face never walks a list.
+    mutable std::vector<uint32_t> cornerNext; // next corner at the same vertex, kNone ends
+    mutable std::vector<uint32_t> vertexHead; // first corner at each vertex, kNone for none
+    std::vector<uint32_t> degree;             // live faces at each vertex
+    std::vector<DirectionCone> lineCone;      // original line directions a line vertex absorbed
+    std::vector<uint8_t> vertexFlags;         // VertexFlag bits
+    std::vector<uint8_t> texUsedBefore;       // per texture vertex: some face used it
 
     WorkState(Mesh& m, const Settings& s) : mesh(m), settings(s) {}
     Vec3d position(uint32_t v) const { return Vec3d(mesh.vertices[v]); }
@@ -74,11 +78,26 @@ struct WorkState {
     }
 };
 
+// Calls visit(corner) for every live corner at vertex v, in list order, dropping the
+// corners of removed faces it passes: each is dropped once, so walks stay linear overall.
+template <typename Visit> void forLiveCorners(const WorkState& ws, uint32_t v, Visit visit) {
+    uint32_t* link = &ws.vertexHead[v];
+    while (*link != kNone) {
+        const uint32_t c = *link;
+        if (ws.faceDead[c / 3]) {
+            *link = ws.cornerNext[c];
+            continue;
+        }
+        visit(c);
+        link = &ws.cornerNext[c];
+    }
+}
+
 // Links the corners of every proper face into vertex lists, gives each face the cone of
 // its own normal (kOwnNormal), caches its unit normal and freezes the vertices of improper faces,
 // zero-area faces and faces with a texture index out of range. Marks every used vertex and texture
 // vertex.
-void initWorkState(WorkState& ws);
+HOSTKIT_API void initWorkState(WorkState& ws);
 
 // Exact equality of texture coordinates without early-out branches (compared often).
 inline bool sameUV(const UVVert& a, const UVVert& b) {
@@ -120,16 +139,19 @@ struct Star {
     std::vector<ConeTest> groupTest;       // the threshold test against groupCone
     std::vector<uint32_t> parent, label;   // scratch
     std::vector<uint32_t> inOnly;          // scratch: faces whose incoming edge no face leaves by
+    std::vector<uint64_t> uses;            // scratch: a large star's edge uses, sortable
+    mutable double qualityFloor = -1;      // set by the collapse tests when first needed
 };
 
 // Quality of the worst triangle around star.centre.
 double starMinQuality(const WorkState& ws, const Star& star);
 
-// Gathers and classifies the live faces around u. A vertex is Locked when frozen, on a
+// Gathers and classifies the live faces around u in O(d) for small stars and O(d log d)
+// for large ones (d faces). A vertex is Locked when frozen, on a
 // non-manifold edge or vertex, on a zero-area face, at the end or crossing of lines, with
 // no faces, or when a side's normal cone is already wider than the threshold. Edges on a line:
 // boundary, inconsistent winding, a material or smoothing change the flags keep, a texture seam, or
 // a crease sharper than the normal threshold.
-void analyzeStar(const WorkState& ws, uint32_t u, Star& star);
+HOSTKIT_API void analyzeStar(const WorkState& ws, uint32_t u, Star& star);
 
 } // namespace hostkit::opt

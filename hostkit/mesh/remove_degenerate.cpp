@@ -1,5 +1,5 @@
-// Mesh::RemoveDegenerateFaces: see remove_degenerate.h.
-#include "hostkit/mesh/remove_degenerate.h"
+// Mesh::RemoveDegenerateFaces: contract in host/mesh.h.
+#include "host/mesh.h"
 #include "hostkit/mesh/operation_observer.h"
 
 #include "hostkit/mesh/edge_table.h"

@@ -1,5 +1,5 @@
-// Consistent, outward face orientation: see unify_normals.h.
-#include "hostkit/mesh/unify_normals.h"
+// Consistent, outward face orientation: contract in host/mesh.h.
+#include "host/mesh.h"
 #include "hostkit/mesh/operation_observer.h"
 
 #include <cmath>

@@ -1,5 +1,5 @@
-// Texture coordinate generation: see uvw_map.h.
-#include "hostkit/mesh/uvw_map.h"
+// Texture coordinate generation: contract in host/mesh.h.
+#include "host/mesh.h"
 #include "hostkit/mesh/operation_observer.h"
 
 #include <algorithm>

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
 #include <numbers>
 
 #include "hostkit/mesh/edge_table.h"
@@ -38,10 +40,9 @@ std::vector<uint32_t> referenceIslands(const Mesh& mesh, float angle) {
     return labels;
 }
 
-// Every face has one bit; faces of one island share it; at each vertex, faces of
-// different islands have different bits.
-void expectBitsFollowIslands(const Mesh& mesh, const std::vector<uint32_t>& island,
-                             const std::string& name) {
+// Every face has one bit and faces of one island share it.
+void expectOneBitPerIsland(const Mesh& mesh, const std::vector<uint32_t>& island,
+                           const std::string& name) {
     std::vector<uint32_t> islandWord(mesh.faceCount > 0 ? size_t(mesh.faceCount) : 0, 0);
     for (int f = 0; f < mesh.faceCount; ++f) {
         const uint32_t word = mesh.faces[f].smGroup;
@@ -49,6 +50,13 @@ void expectBitsFollowIslands(const Mesh& mesh, const std::vector<uint32_t>& isla
         if (!islandWord[island[f]]) islandWord[island[f]] = word;
         EXPECT_EQ(word, islandWord[island[f]]) << name << " face " << f;
     }
+}
+
+// As expectOneBitPerIsland, and at each vertex, faces of different islands have
+// different bits.
+void expectBitsFollowIslands(const Mesh& mesh, const std::vector<uint32_t>& island,
+                             const std::string& name) {
+    expectOneBitPerIsland(mesh, island, name);
     const hostkit::VertexCorners around = hostkit::buildVertexCorners(mesh);
     for (int v = 0; v < mesh.vertexCount; ++v)
         for (uint32_t c : around.of(uint32_t(v)))
@@ -119,6 +127,41 @@ TEST(AutoSmooth, BitsFollowSmoothIslandsOnTheFamily) {
             EXPECT_EQ(report.vertexShares + report.edgeConflicts, 0u) << named.name;
         }
     }
+}
+
+TEST(AutoSmooth, CrowdedShapesKeepIslandsWholeAndSharpEdgesApart) {
+    for (NamedMesh& named : crowdedFamily(3000)) {
+        for (float degrees : {0.0f, 30.0f, 180.0f}) {
+            for (int flag : {0, 1}) {
+                SCOPED_TRACE(named.name + " at " + std::to_string(degrees) + " flag " +
+                             std::to_string(flag));
+                Mesh mesh = named.mesh;
+                const std::vector<uint32_t> island = referenceIslands(mesh, degrees * kDegree);
+                const hostkit::AutoSmoothReport report =
+                    hostkit::autoSmooth(mesh, degrees * kDegree, flag);
+                EXPECT_EQ(report.islands, *std::max_element(island.begin(), island.end()) + 1);
+                EXPECT_EQ(report.edgeConflicts, 0u);
+                if (flag == 0 && report.vertexShares == 0) {
+                    expectBitsFollowIslands(mesh, island, named.name);
+                    continue;
+                }
+                expectOneBitPerIsland(mesh, island, named.name);
+                // islands across a sharp edge still differ
+                const std::vector<uint32_t> mate = hostkit::manifoldMates(mesh);
+                for (uint32_t c = 0; c < mate.size(); ++c) {
+                    if (mate[c] < hostkit::kNonManifoldMate &&
+                        island[c / 3] != island[mate[c] / 3]) {
+                        ASSERT_NE(mesh.faces[c / 3].smGroup, mesh.faces[mate[c] / 3].smGroup);
+                    }
+                }
+            }
+        }
+    }
+    // at angle 0 every face of a fan is its own island, far more than 32 at the centre
+    Mesh flat = fan(3000, 0.0f);
+    const hostkit::AutoSmoothReport report = hostkit::autoSmooth(flat, 0, 0);
+    EXPECT_EQ(report.islands, 3000u);
+    EXPECT_GT(report.vertexShares, 0u);
 }
 
 TEST(AutoSmooth, IslandsTouchingOnlyAtAVertexShareABitOnlyWithFlag) {

@@ -1,5 +1,5 @@
 // buildNormals: unit face normals, smoothing-group corner normals, cache invalidation.
-#include "hostkit/mesh/build_normals.h"
+#include "host/mesh.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ float len(const Point3& p) {
 } // namespace
 
 TEST(BuildNormals, FaceNormalsAreUnitOrZeroForZeroArea) {
-    for (NamedMesh& named : smallFamily()) {
+    for (NamedMesh& named : testFamily()) {
         Mesh& mesh = named.mesh;
         mesh.buildCornerNormals();
         EXPECT_EQ(mesh.hasNormals, 1);

@@ -1,5 +1,5 @@
 // FlipNormal: winding, edge bits and texture corners; twice is the identity.
-#include "hostkit/mesh/flip_normal.h"
+#include "host/mesh.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ bool sameBytes(const void* a, const void* b, size_t n) {
 } // namespace
 
 TEST(FlipNormal, TwiceRestoresEveryWordOnTheWholeFamily) {
-    for (NamedMesh& named : smallFamily()) {
+    for (NamedMesh& named : testFamily()) {
         Mesh& mesh = named.mesh;
         if (mesh.faceCount) mesh.faces[0].flags |= 0x5A0u; // other flag bits ride along
         mesh.buildCornerNormals();

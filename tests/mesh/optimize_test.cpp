@@ -1,5 +1,5 @@
 // Mesh::Optimize: decimation results, the invariants every result keeps, and the cones.
-#include "hostkit/mesh/optimize.h"
+#include "host/mesh.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include <numbers>
 #include <random>
 #include <set>
+#include <string>
 #include <tuple>
 
 #include "hostkit/mesh/edge_table.h"
@@ -423,6 +424,114 @@ TEST(Optimize, KeepsEveryMeshOfTheFamilyValid) {
                 EXPECT_GT(signedVolume(m), 0) << named.name;
             }
         }
+    }
+}
+
+// Outward direction of a crowded shape at a point, where one is easy to state.
+Vec3d outwardAt(const std::string& shape, const Vec3d& p) {
+    if (shape == "poles") return p;
+    if (shape == "cylinder") return p - Vec3d(0, 0, 1);
+    return {0, 0, 1}; // fan, cone, hub, strip and noisy face up everywhere
+}
+
+TEST(Optimize, CrowdedShapesKeepTheirInvariantsAtEveryThreshold) {
+    struct Setting {
+        float normal, edge, bias;
+        int flags;
+    };
+    const Setting settings[] = {
+        {4, 4, 0.1f, kAllFlags}, {0, 0, 0, kAllFlags}, {89, 89, 1, kAllFlags}, {89, 89, 0, 0}};
+    for (NamedMesh& named : crowdedFamily(3000)) {
+        for (const Setting& s : settings) {
+            SCOPED_TRACE(named.name + " at " + std::to_string(s.normal) + " degrees, flags " +
+                         std::to_string(s.flags));
+            Mesh m = named.mesh;
+            const int removed =
+                m.Optimize(s.normal * kDegree, s.edge * kDegree, s.bias, s.flags, nullptr);
+            EXPECT_EQ(removed, named.mesh.faceCount - m.faceCount);
+            expectValidResult(named.mesh, m, named.closed, named.name.c_str());
+            if (named.closed) {
+                EXPECT_GT(signedVolume(m), 0);
+            }
+            // no face turned over: flat shapes at any threshold, the rest while faces stay
+            // within a few degrees of the surface
+            const bool flat = named.name == "fan" || named.name == "hub";
+            if (named.name != "islands" && (flat || s.normal <= 4))
+                for (int f = 0; f < m.faceCount; ++f) {
+                    const MeshFace& face = m.faces[f];
+                    const Vec3d centroid =
+                        (position(m, face.v[0]) + position(m, face.v[1]) + position(m, face.v[2])) *
+                        (1.0 / 3);
+                    ASSERT_GT(hostkit::opt::dot(faceNormal(m, f), outwardAt(named.name, centroid)),
+                              0)
+                        << "face " << f;
+                }
+            // the caps of the cylinder keep their own materials on their own planes
+            if (named.name == "cylinder" && (s.flags & OPTIMIZE_KEEP_MATERIALS))
+                for (int f = 0; f < m.faceCount; ++f) {
+                    const uint32_t id = m.faces[f].getMatID();
+                    if (id > 1) continue;
+                    for (uint32_t v : m.faces[f].v) ASSERT_EQ(m.vertices[v].z, id == 0 ? 0 : 2);
+                }
+            // the crowded centres do not stop the rest of the shape from simplifying
+            if ((flat || named.name == "cylinder") && s.normal == 4) {
+                EXPECT_LT(m.faceCount, named.mesh.faceCount / 5);
+            }
+        }
+    }
+}
+
+// A fan of d faces around vertex 0 whose faces take material ids by part: a part starts
+// at each given face.
+Mesh fanWithMaterialParts(int d, std::initializer_list<int> partStarts) {
+    Mesh m = fan(d, 0.0f);
+    for (int f = 0; f < d; ++f) {
+        int part = 0;
+        for (int start : partStarts) part += f >= start;
+        m.faces[f].setMatID(uint32_t(part % std::max<size_t>(partStarts.size(), 1)));
+    }
+    return m;
+}
+
+TEST(Optimize, SmallAndLargeStarsClassifyTheirCentreAlike) {
+    using namespace hostkit::opt;
+    // 12 faces are matched pairwise, 60 are sorted: both must see the same lines
+    for (int d : {12, 60}) {
+        SCOPED_TRACE(d);
+        auto centreOf = [&](Mesh& m, int flags) {
+            WorkState ws(m, makeSettings(kFourDegrees, kFourDegrees, 0.1f, flags));
+            initWorkState(ws);
+            Star star;
+            analyzeStar(ws, 0, star);
+            return star;
+        };
+        Mesh plain = fan(d, 0.0f);
+        Star star = centreOf(plain, kAllFlags);
+        EXPECT_EQ(star.cls, VertexClass::Interior);
+        ASSERT_EQ(star.ring.size(), size_t(d));
+        EXPECT_TRUE(std::is_sorted(star.ring.begin(), star.ring.end()));
+
+        Mesh halves = fanWithMaterialParts(d, {0, d / 2});
+        star = centreOf(halves, kAllFlags);
+        EXPECT_EQ(star.cls, VertexClass::Line);
+        EXPECT_EQ(std::set<uint32_t>(star.lineEnds, star.lineEnds + 2),
+                  (std::set<uint32_t>{1, uint32_t(d / 2 + 1)}));
+        EXPECT_EQ(centreOf(halves, 0).cls, VertexClass::Interior) << "materials not kept";
+
+        Mesh thirds = fanWithMaterialParts(d, {0, d / 3, 2 * d / 3});
+        EXPECT_EQ(centreOf(thirds, kAllFlags).cls, VertexClass::Locked);
+        Mesh zigzag = fan(d, 0.5f); // every spoke a crease
+        EXPECT_EQ(centreOf(zigzag, kAllFlags).cls, VertexClass::Locked);
+
+        // a third face on one spoke makes it non-manifold
+        Mesh extra = fan(d, 0.0f);
+        extra.setNumVerts(d + 2, true);
+        extra.vertices[d + 1] = Point3(0.5f, 0.5f, 1);
+        extra.setNumFaces(d + 1, true);
+        extra.faces[d].v[0] = 0;
+        extra.faces[d].v[1] = 1;
+        extra.faces[d].v[2] = uint32_t(d + 1);
+        EXPECT_EQ(centreOf(extra, kAllFlags).cls, VertexClass::Locked);
     }
 }
 

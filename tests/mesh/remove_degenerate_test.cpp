@@ -1,5 +1,5 @@
 // RemoveDegenerateFaces: repeated and out-of-range indices go, everything else stays in step.
-#include "hostkit/mesh/remove_degenerate.h"
+#include "host/mesh.h"
 
 #include <gtest/gtest.h>
 

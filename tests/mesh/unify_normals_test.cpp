@@ -1,5 +1,5 @@
 // UnifyNormals: consistent, outward orientation on closed meshes; termination on odd ones.
-#include "hostkit/mesh/unify_normals.h"
+#include "host/mesh.h"
 
 #include <gtest/gtest.h>
 
@@ -32,7 +32,7 @@ void flipRandomFaces(Mesh& mesh, uint32_t seed) {
 } // namespace
 
 TEST(UnifyNormals, ClosedMeshesBecomeConsistentAndOutward) {
-    for (NamedMesh& named : smallFamily()) {
+    for (NamedMesh& named : testFamily()) {
         if (!named.closed) continue;
         for (uint32_t seed : {1u, 2u, 3u}) {
             Mesh mesh = named.mesh;

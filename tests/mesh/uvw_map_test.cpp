@@ -1,5 +1,5 @@
 // ApplyUVWMap: ranges, seams, box sides without mirroring, tiles and flips.
-#include "hostkit/mesh/uvw_map.h"
+#include "host/mesh.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +33,7 @@ void expectValidIndices(const Mesh& mesh, const std::string& name) {
 } // namespace
 
 TEST(UVWMap, EveryTypeStaysInRangeOnTheFamily) {
-    for (NamedMesh& named : smallFamily()) {
+    for (NamedMesh& named : testFamily()) {
         for (int type = 0; type <= 4; ++type) {
             Mesh mesh = named.mesh;
             mesh.ApplyUVWMap(type, 1, 1, 1, 0, 0, 0, 1, kIdentity);

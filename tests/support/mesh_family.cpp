@@ -5,6 +5,8 @@
 #include <numbers>
 #include <random>
 
+#include <algorithm>
+
 #include "hostkit/mesh/primitives.h"
 
 namespace {
@@ -59,6 +61,102 @@ Mesh fan(int segments, float zigzag) {
         mesh.faces[i].v[0] = 0;
         mesh.faces[i].v[1] = uint32_t(i + 1);
         mesh.faces[i].v[2] = uint32_t((i + 1) % segments + 1);
+    }
+    return mesh;
+}
+
+Mesh coneFan(int segments, float height) {
+    Mesh mesh = fan(segments, 0.0f);
+    mesh.vertices[0].z = height;
+    for (int f = 0; f < mesh.faceCount; ++f)
+        setFace(mesh, f, 0, mesh.faces[f].v[1], mesh.faces[f].v[2]);
+    return mesh;
+}
+
+Mesh poleSphere(int columns, int rings) {
+    Mesh mesh;
+    const int inner = rings - 1; // rings of vertices between the poles
+    mesh.setNumVerts(columns * inner + 2);
+    mesh.setNumFaces(2 * columns * (rings - 1));
+    const double pi = std::numbers::pi;
+    const uint32_t south = uint32_t(columns * inner), north = south + 1;
+    for (int r = 0; r < inner; ++r) {
+        const double lat = -pi / 2 + pi * (r + 1) / rings;
+        for (int c = 0; c < columns; ++c) {
+            const double lon = 2 * pi * c / columns;
+            mesh.vertices[r * columns + c] =
+                Point3(float(std::cos(lat) * std::cos(lon)), float(std::cos(lat) * std::sin(lon)),
+                       float(std::sin(lat)));
+        }
+    }
+    mesh.vertices[south] = Point3(0, 0, -1);
+    mesh.vertices[north] = Point3(0, 0, 1);
+    auto at = [&](int r, int c) { return uint32_t(r * columns + (c % columns)); };
+    int f = 0;
+    for (int c = 0; c < columns; ++c) {
+        setFace(mesh, f++, south, at(0, c + 1), at(0, c));
+        setFace(mesh, f++, north, at(inner - 1, c), at(inner - 1, c + 1));
+        for (int r = 0; r + 1 < inner; ++r) {
+            setFace(mesh, f++, at(r, c), at(r, c + 1), at(r + 1, c + 1));
+            setFace(mesh, f++, at(r, c), at(r + 1, c + 1), at(r + 1, c));
+        }
+    }
+    return mesh;
+}
+
+Mesh polarDisc(int spokes, int rings) {
+    Mesh mesh;
+    mesh.setNumVerts(spokes * rings + 1);
+    mesh.setNumFaces(spokes * (2 * rings - 1));
+    for (int r = 0; r < rings; ++r)
+        for (int s = 0; s < spokes; ++s) {
+            const double t = 2 * std::numbers::pi * s / spokes;
+            mesh.vertices[1 + r * spokes + s] =
+                Point3(float((r + 1) * std::cos(t)), float((r + 1) * std::sin(t)), 0);
+        }
+    auto at = [&](int r, int s) { return uint32_t(1 + r * spokes + s % spokes); };
+    int f = 0;
+    for (int s = 0; s < spokes; ++s) {
+        setFace(mesh, f++, 0, at(0, s), at(0, s + 1));
+        for (int r = 0; r + 1 < rings; ++r) {
+            setFace(mesh, f++, at(r, s), at(r + 1, s), at(r + 1, s + 1));
+            setFace(mesh, f++, at(r, s), at(r + 1, s + 1), at(r, s + 1));
+        }
+    }
+    return mesh;
+}
+
+Mesh wavyStrip(int quads) {
+    Mesh mesh;
+    mesh.setNumVerts(2 * (quads + 1));
+    mesh.setNumFaces(2 * quads);
+    for (int i = 0; i <= quads; ++i) {
+        const float x = 0.01f * float(i), z = 0.2f * std::sin(0.05f * float(i));
+        mesh.vertices[2 * i] = Point3(x, 0, z);
+        mesh.vertices[2 * i + 1] = Point3(x, 0.01f, z);
+    }
+    for (int i = 0; i < quads; ++i) {
+        const uint32_t a = uint32_t(2 * i);
+        setFace(mesh, 2 * i, a, a + 2, a + 3);
+        setFace(mesh, 2 * i + 1, a, a + 3, a + 1);
+    }
+    return mesh;
+}
+
+Mesh octahedra(int count) {
+    Mesh mesh;
+    mesh.setNumVerts(6 * count);
+    mesh.setNumFaces(8 * count);
+    static constexpr uint32_t kFaces[8][3] = {{0, 2, 4}, {2, 1, 4}, {1, 3, 4}, {3, 0, 4},
+                                              {2, 0, 5}, {1, 2, 5}, {3, 1, 5}, {0, 3, 5}};
+    for (int i = 0; i < count; ++i) {
+        const float x = 3.0f * float(i % 1000), y = 3.0f * float(i / 1000);
+        const Point3 corners[6] = {{x + 1, y, 0}, {x - 1, y, 0}, {x, y + 1, 0},
+                                   {x, y - 1, 0}, {x, y, 1},     {x, y, -1}};
+        const uint32_t base = uint32_t(6 * i);
+        for (int k = 0; k < 6; ++k) mesh.vertices[base + k] = corners[k];
+        for (int k = 0; k < 8; ++k)
+            setFace(mesh, 8 * i + k, base + kFaces[k][0], base + kFaces[k][1], base + kFaces[k][2]);
     }
     return mesh;
 }
@@ -167,5 +265,34 @@ std::vector<NamedMesh> smallFamily() {
     add("repeatedIndices", repeatedIndexFaces(), false);
     add("zeroArea", zeroAreaFaces(), false);
     add("noisy", noisySurface(8, 7), false);
+    return family;
+}
+
+Mesh referenceGrid(int faces) {
+    return makeGridMesh(std::max(1, int(std::lround(std::sqrt(faces / 2.0)))), 10.0f);
+}
+
+std::vector<NamedMesh> crowdedFamily(int faces) {
+    faces = std::max(faces, 400);
+    const int root = std::max(2, int(std::lround(std::sqrt(faces / 2.0))));
+    const int hubSpokes = std::min(100000, faces / 3);
+    std::vector<NamedMesh> family;
+    auto add = [&](const char* name, Mesh mesh, bool closed) {
+        family.push_back(NamedMesh{name, std::move(mesh), closed, true});
+    };
+    add("fan", fan(faces, 0.0f), false);
+    add("cone", coneFan(faces, 1.0f), false);
+    add("cylinder", makeCylinderMesh(1, 2, faces / 4, 1, true), true);
+    add("poles", poleSphere(faces / 8, 5), true);
+    add("hub", polarDisc(hubSpokes, std::max(1, (faces / hubSpokes + 1) / 2)), false);
+    add("strip", wavyStrip(faces / 2), false);
+    add("islands", octahedra(faces / 8), true);
+    add("noisy", noisySurface(root, 17), false);
+    return family;
+}
+
+std::vector<NamedMesh> testFamily() {
+    std::vector<NamedMesh> family = smallFamily();
+    for (NamedMesh& named : crowdedFamily(3000)) family.push_back(std::move(named));
     return family;
 }

@@ -39,6 +39,20 @@ Mesh subdividedCube(int segments);
 // rim vertices alternately at z = -zigzag and +zigzag (0: a flat disc). Face words 0.
 Mesh fan(int segments, float zigzag);
 
+// An open cone: segments triangles around an apex of the given height over the unit
+// circle in z = 0, wound to face outward and up. Face words as for triangleMesh.
+Mesh coneFan(int segments, float height);
+// A UV sphere of the given columns around z and rings from pole to pole, without
+// texture: each pole is shared by `columns` faces.
+Mesh poleSphere(int columns, int rings);
+// A flat disc of `rings` rings of quads around a centre shared by `spokes` faces:
+// spokes * (2 * rings - 1) faces.
+Mesh polarDisc(int spokes, int rings);
+// A long strip one quad wide and `quads` long, bending gently up and down along x.
+Mesh wavyStrip(int quads);
+// `count` separate closed octahedra of 8 faces each, in a row.
+Mesh octahedra(int count);
+
 // Signed volume enclosed by the faces (positive when a closed mesh faces outward).
 double signedVolume(const Mesh& mesh);
 // Sum of the faces' areas.
@@ -49,3 +63,14 @@ double faceArea(const Mesh& mesh, int face);
 // Small instances of every mesh above plus the primitives (grid, cube plain and
 // subdivided, UV sphere, open and capped cylinder).
 std::vector<NamedMesh> smallFamily();
+
+// Shapes that crowd faces around single vertices or stretch far, each built with about
+// `faces` faces (at least a few hundred): flat fan, cone fan, capped cylinder of many
+// segments, sphere with high-valence poles, a hub of 100,000 faces around one vertex
+// (or of a third of the faces when fewer), long thin strip, many small islands and a noisy surface.
+// The names are "fan", "cone", "cylinder", "poles", "hub", "strip", "islands", "noisy".
+std::vector<NamedMesh> crowdedFamily(int faces);
+// Small instances of every mesh above: smallFamily() and crowdedFamily(3000).
+std::vector<NamedMesh> testFamily();
+// The flat square grid of about `faces` faces that the crowded family is measured against.
+Mesh referenceGrid(int faces);
