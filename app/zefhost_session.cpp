@@ -93,6 +93,7 @@ int ZefhostSession::exportScene(const std::string& path, const Scenario& steps, 
     scenario.steps.push_back(clickStep(cancel ? IDCANCEL : IDOK));
     ScenarioUser user;
     user.queue(scenario);
+    user.setOutput(&out_);
     User* previous = hkSetUser(&user);
     int result = exporter->exportScene(path.c_str(), host_->exportInterface(), host_.get());
     hkSetUser(previous);
@@ -133,7 +134,7 @@ int ZefhostSession::runUtility(const Scenario& steps, bool apply) {
         host_->closeUtility();
         return kExitFailed;
     }
-    SeamResult played = runScenario(steps, *seam);
+    SeamResult played = runScenario(steps, *seam, &out_);
     if (played.ok() && apply) {
         std::optional<ControlInfo> applyButton = seam->findById(IDOK);
         played = applyButton ? seam->click(applyButton->index) : SeamResult{"no Apply button"};
