@@ -83,6 +83,7 @@ std::vector<ControlInfo> WindowSeam::controls() const {
         info.text = windowText(child);
         info.checked = isButton(child) && SendMessageA(child, BM_GETCHECK, 0, 0) == BST_CHECKED;
         info.enabled = !(style(child) & WS_DISABLED);
+        info.style = (unsigned)style(child);
         list.push_back(std::move(info));
     }
     return list;
