@@ -7,8 +7,14 @@
 #include <CLI/CLI.hpp>
 
 #include "app/command_line.h"
+#ifdef _WIN32
+#include "hostkit/hostwindow/host_window.h"
+#endif
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
+#ifdef _WIN32
+    setPersonFrontEnd(&hostWindowFrontEnd());
+#endif
     return runZefhost(args, std::cout, std::cerr);
 }

@@ -43,6 +43,8 @@ class ZefhostSession {
     int redo();
 
     Scene& scene() { return *scene_; }
+    // The host's interfaces over the current scene (replaced by loadScene).
+    HostSession& host() { return *host_; }
     PluginLibrary* plugin() { return plugin_.get(); }
 
   private:
