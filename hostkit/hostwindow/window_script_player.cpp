@@ -25,6 +25,7 @@ void HostWindow::play(std::vector<WindowStep> script) {
     script_ = std::move(script);
     nextStep_ = 0;
     person_.leaveToPerson(false); // the script answers dialogs and message boxes
+    person_.setOutput(&std::cout);
     SetTimer(window_, kScriptTimer, kStepMilliseconds, nullptr);
 }
 

@@ -148,8 +148,14 @@ SeamResult WindowSeam::type(int index, const std::string& text) {
     if (!control) return {error};
     if (std::string e = closedError(); !e.empty()) return {e};
     if (isDisabled(control)) return {nameOf(control) + " is disabled"};
-    if (!isWindowOfClass(control, "Edit") && !isWindowOfClass(control, hkcontrols::kCustEditClass))
+    if (!isWindowOfClass(control, "Edit") &&
+        !isWindowOfClass(control, hkcontrols::kCustEditClass) &&
+        !isWindowOfClass(control, "ComboBox") && !isWindowOfClass(control, "ComboBoxEx32"))
         return {nameOf(control) + " is a " + className(control) + ", not an edit box"};
+    // A combo box's text is its edit's; an extended combo box names its edit.
+    if (isWindowOfClass(control, "ComboBoxEx32"))
+        if (auto edit = reinterpret_cast<HWND>(SendMessageA(control, WM_USER + 7, 0, 0)))
+            control = edit; // CBEM_GETEDITCONTROL
     SetFocus(control);
     SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     return {};
