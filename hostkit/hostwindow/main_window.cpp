@@ -176,6 +176,10 @@ void HostWindow::updateStatus() {
 
 void HostWindow::refresh() {
     tree_->show(&session_.scene());
+    showChanges();
+}
+
+void HostWindow::showChanges() {
     view_->show(&session_.scene());
     seenRedraws_ = session_.host().redrawCount();
     seenSteps_ = theHold.stepCount();
@@ -195,13 +199,7 @@ void HostWindow::noticeChanges() {
         theHold.redoCount() == seenRedos_)
         return;
     if (theHold.stepCount() > seenSteps_ && theHold.redoCount() == 0) redoNames_.clear();
-    view_->show(&session_.scene());
-    seenRedraws_ = session_.host().redrawCount();
-    seenSteps_ = theHold.stepCount();
-    seenRedos_ = theHold.redoCount();
-    changedSinceSave_ = seenSteps_ != savedSteps_ || seenRedos_ != savedRedos_;
-    updateMenus();
-    updateStatus();
+    showChanges();
 }
 
 LRESULT CALLBACK HostWindow::proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {

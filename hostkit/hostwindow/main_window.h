@@ -50,6 +50,8 @@ class HostWindow {
     void updateStatus();
     // Refreshes what Apply, undo or redo changed, when they changed something.
     void noticeChanges();
+    // Redraws the view and takes the hold's and the views' counts as seen.
+    void showChanges();
     bool onCommand(int id);
     std::string stepName(int nameId) const;
     // Plays the next step of the script (from a timer); false with a message on error.
