@@ -12,6 +12,8 @@
 #include "app/zefhost_session.h"
 
 namespace {
+const PersonFrontEnd* personFrontEnd = nullptr;
+
 // What one parsed command line asks for.
 struct Request {
     std::string plugin;
@@ -26,6 +28,8 @@ struct Request {
     bool quiet = false;
     bool noApply = false;
     bool keepGoing = false;
+    bool dump = false;
+    bool interactive = false;
     DialogOptionFlags exportFlags;
     DialogOptionFlags utilityFlags;
 };
@@ -42,6 +46,17 @@ const char* kStepsHelp =
     "Also play these steps on the dialog, after the flags, one per line: click TARGET, "
     "check TARGET, uncheck TARGET, up TARGET, down TARGET (a spinner's arrows), "
     "type TARGET TEXT, enter, escape; TARGET is #ID or a caption";
+
+const char* kDumpHelp =
+    "Print every control of the dialog, in tab order, once the flags and steps are set: id, "
+    "caption, kind, checked state or text, enabled state";
+
+const char* kInteractiveHelp =
+    "Show the dialog to the person at the display once the flags are set, instead of pressing "
+    "the buttons (Windows only)";
+
+const char* kNoDisplayError =
+    "needs a person at a display: the host window and --interactive: this works on Windows only";
 
 // The steps of a --steps file, appended to steps; false with a message on err.
 bool readStepsFile(const std::string& path, Scenario& steps, std::ostream& err) {
@@ -98,6 +113,8 @@ std::unique_ptr<CLI::App> makeParser(Request& r, bool inScript) {
         "Select this node before the export (repeatable; replaces the scene's selection)");
     exportCommand->add_flag("--cancel", r.cancel, "Press Cancel instead of OK");
     exportCommand->add_option("--steps", r.stepsFile, kStepsHelp)->type_name("FILE");
+    exportCommand->add_flag("--dump", r.dump, kDumpHelp);
+    exportCommand->add_flag("--interactive", r.interactive, kInteractiveHelp);
     r.exportFlags.addTo(*exportCommand, DialogKind::Export);
     exportCommand->footer(kDialogFlagsHelp);
 
@@ -112,6 +129,8 @@ std::unique_ptr<CLI::App> makeParser(Request& r, bool inScript) {
                         "Select this node first (repeatable; replaces the scene's selection)");
     utility->add_option("--save", r.save, "Save the changed scene to this scene file");
     utility->add_option("--steps", r.stepsFile, kStepsHelp)->type_name("FILE");
+    utility->add_flag("--dump", r.dump, kDumpHelp);
+    utility->add_flag("--interactive", r.interactive, kInteractiveHelp);
     utility->add_flag(
         "--no-apply", r.noApply,
         "Only set the page and press Close (the choices are kept for the next opening)");
@@ -130,6 +149,14 @@ std::unique_ptr<CLI::App> makeParser(Request& r, bool inScript) {
         CLI::App* save = app->add_subcommand("save", "Save the scene to a scene file");
         save->add_option("OUT", r.save, "The scene file to write")->required();
     } else {
+        CLI::App* open = app->add_subcommand(
+            "open", "Open the host window (Windows), with this scene file; zefhost without a "
+                    "command opens it with the demo scene");
+        open->add_option("SCENE", r.scene, "The scene file");
+        open->add_option("--play", r.script,
+                         "Play this window script: select, select+, menu, dialog, page, snap, "
+                         "close, one step per line")
+            ->type_name("FILE");
         CLI::App* run = app->add_subcommand(
             "run", "Run a session script: one command per line (load, select, export, utility, "
                    "undo, redo, save, info), with the plug-in loaded once");
@@ -204,6 +231,13 @@ int runParsed(CLI::App& app, Request& r, ZefhostSession& session, std::ostream& 
         printPluginInfo(*library, out);
         return kExitOk;
     }
+    if (name == "open") {
+        if (!personFrontEnd) {
+            err << "zefhost open: " << kNoDisplayError << "\n";
+            return kExitUsage;
+        }
+        return personFrontEnd->openWindow(session, r.scene, r.script);
+    }
     if (name == "load") return session.loadScene(r.scene) ? kExitOk : kExitUsage;
     if (name == "select") return session.selectNodes(r.select, true) ? kExitOk : kExitUsage;
     if (name == "undo") return session.undo();
@@ -231,6 +265,17 @@ int runParsed(CLI::App& app, Request& r, ZefhostSession& session, std::ostream& 
         return kExitUsage;
     }
     if (!r.stepsFile.empty() && !readStepsFile(r.stepsFile, steps, err)) return kExitUsage;
+    if (r.dump) steps.steps.push_back(ScenarioStep{ScenarioStep::Action::Dump, "", ""});
+    if (r.interactive) {
+        if (!personFrontEnd) {
+            err << "zefhost " << name << " --interactive: " << kNoDisplayError << "\n";
+            return kExitUsage;
+        }
+        if (isExport) return personFrontEnd->exportForPerson(session, r.positionals.back(), steps);
+        int code = personFrontEnd->utilityForPerson(session, steps);
+        if (code == kExitOk && !r.save.empty()) code = session.saveScene(r.save);
+        return code;
+    }
     if (isExport) return session.exportScene(r.positionals.back(), steps, r.cancel);
     int code = session.runUtility(steps, !r.noApply);
     if (code == kExitOk && !r.save.empty()) code = session.saveScene(r.save);
@@ -265,8 +310,16 @@ int runLine(const std::vector<std::string>& args, ZefhostSession* session, std::
 }
 } // namespace
 
+void setPersonFrontEnd(const PersonFrontEnd* frontEnd) {
+    personFrontEnd = frontEnd;
+}
+
 int runZefhost(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    return runLine(args, nullptr, out, err, false);
+    bool onlyPlugin = args.empty() || (args.size() == 2 && args[0] == "--plugin");
+    if (!onlyPlugin) return runLine(args, nullptr, out, err, false);
+    std::vector<std::string> open = args;
+    open.push_back("open");
+    return runLine(open, nullptr, out, err, false);
 }
 
 bool splitScriptLine(const std::string& line, std::vector<std::string>& words, std::string& error) {

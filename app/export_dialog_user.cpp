@@ -18,7 +18,7 @@ void ExportDialogUser::onModalDialog(UserSeam& dialog) {
     sawDialog_ = true;
     for (const ScenarioStep& step : steps_.steps) {
         const bool cancels = endsAsCancel(step, dialog);
-        SeamResult played = runScenario(Scenario{{step}}, dialog);
+        SeamResult played = runScenario(Scenario{{step}}, dialog, out_);
         if (!played.ok()) {
             error_ = played.error;
             return;

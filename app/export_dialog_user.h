@@ -14,8 +14,10 @@ class ExportDialogUser : public User {
         std::string text, caption;
     };
 
-    // steps are played on the first dialog; cancel presses Cancel instead of OK.
-    ExportDialogUser(Scenario steps, bool cancel) : steps_(std::move(steps)), cancel_(cancel) {}
+    // steps are played on the first dialog; cancel presses Cancel instead of OK. Dump
+    // steps print on out (nowhere when it is null).
+    ExportDialogUser(Scenario steps, bool cancel, std::ostream* out = nullptr)
+        : steps_(std::move(steps)), cancel_(cancel), out_(out) {}
 
     void onModalDialog(UserSeam& dialog) override;
     void onMessageBox(const std::string& text, const std::string& caption) override;
@@ -31,6 +33,7 @@ class ExportDialogUser : public User {
   private:
     Scenario steps_;
     bool cancel_;
+    std::ostream* out_;
     bool sawDialog_ = false;
     bool cancelled_ = false;
     std::string error_;

@@ -4,6 +4,9 @@
 #include <iostream>
 
 #include "app/command_line.h"
+#ifdef _WIN32
+#include "hostkit/hostwindow/host_window.h"
+#endif
 
 int main(int argc, char** argv) {
 #ifdef SIGXFSZ
@@ -12,5 +15,8 @@ int main(int argc, char** argv) {
     std::signal(SIGXFSZ, SIG_IGN);
 #endif
     std::vector<std::string> args(argv + 1, argv + argc);
+#ifdef _WIN32
+    setPersonFrontEnd(&hostWindowFrontEnd());
+#endif
     return runZefhost(args, std::cout, std::cerr);
 }

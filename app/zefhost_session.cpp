@@ -113,7 +113,7 @@ int ZefhostSession::exportScene(const std::string& path, const Scenario& steps, 
         err_ << "zefhost: the plug-in offers no scene exporter\n";
         return kExitUsage;
     }
-    ExportDialogUser user(steps, cancel);
+    ExportDialogUser user(steps, cancel, &out_);
     User* previous = hkSetUser(&user);
     int result;
     {
@@ -163,7 +163,7 @@ int ZefhostSession::runUtility(const Scenario& steps, bool apply) {
         host_->closeUtility();
         return kExitFailed;
     }
-    SeamResult played = runScenario(steps, *seam);
+    SeamResult played = runScenario(steps, *seam, &out_);
     if (played.ok() && apply) {
         std::optional<ControlInfo> applyButton = seam->findById(IDOK);
         played = applyButton ? seam->click(applyButton->index) : SeamResult{"no Apply button"};

@@ -51,6 +51,8 @@ class ZefhostSession {
     void setQuiet(bool quiet) { quiet_ = quiet; }
 
     Scene& scene() { return *scene_; }
+    // The host's interfaces over the current scene (replaced by loadScene).
+    HostSession& host() { return *host_; }
     PluginLibrary* plugin() { return plugin_.get(); }
 
   private:

@@ -19,6 +19,9 @@ HOSTKIT_API HWND hostuiPanelWindow();
 HOSTKIT_API HWND hostuiCreatePanelPage(HINSTANCE module, int dialogId, DLGPROC proc, LPARAM param);
 // Destroys a page made by hostuiCreatePanelPage; its procedure gets WM_DESTROY.
 HOSTKIT_API void hostuiDestroyPanelPage(HWND page);
+// Windows only: makes window the host's main window (owner of plug-in dialogs) and
+// panel the command panel, for a host application that builds its own windows.
+HOSTKIT_API void hostuiUseWindows(HWND window, HWND panel);
 // A user seam for a dialog or panel page; acting through it is a person's action.
 HOSTKIT_API std::unique_ptr<UserSeam> hostuiSeamFor(HWND window);
 

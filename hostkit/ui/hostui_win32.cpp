@@ -69,6 +69,12 @@ void hostuiDestroyPanelPage(HWND page) {
     DestroyWindow(page);
 }
 
+void hostuiUseWindows(HWND window, HWND panel) {
+    installModalHook();
+    mainWindow = window;
+    panelWindow = panel;
+}
+
 std::unique_ptr<UserSeam> hostuiSeamFor(HWND window) {
     if (!hkcontrols::isWindowOfClass(window, "#32770")) return nullptr;
     HANDLE templateId = GetPropA(window, kTemplateIdProperty);

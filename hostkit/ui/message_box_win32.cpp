@@ -40,7 +40,9 @@ void answerMessageBox(HWND messageBox) {
     std::string text = textOf(GetDlgItem(messageBox, kMessageTextId));
     std::string caption = textOf(messageBox);
     if (sink()) sink()(text, caption);
-    if (User* user = hkCurrentUser()) user->onMessageBox(text, caption);
+    User* user = hkCurrentUser();
+    if (user) user->onMessageBox(text, caption);
+    if (user && user->personFinishes()) return; // the person reads and answers it
     SendMessageA(messageBox, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(messageBox, IDOK)));
 }

@@ -22,6 +22,7 @@ void runUser(HWND dialog) {
     if (User* user = hkCurrentUser()) {
         WindowSeam seam(dialog);
         user->onModalDialog(seam);
+        if (user->personFinishes()) return;
     }
     if (isDialogOpen(dialog)) WindowSeam(dialog).pressEscape();
     if (isDialogOpen(dialog)) EndDialog(dialog, 0);

@@ -1,6 +1,8 @@
 // Parsing and playing scenarios.
 #include "hostkit/ui/scenario.h"
 
+#include "hostkit/ui/control_dump.h"
+
 #include <sstream>
 
 namespace {
@@ -20,6 +22,8 @@ constexpr ActionName kActions[] = {
     {"type", ScenarioStep::Action::Type, true},
     {"enter", ScenarioStep::Action::Enter, false},
     {"escape", ScenarioStep::Action::Escape, false},
+    {"dump", ScenarioStep::Action::Dump, false},
+    {"snap", ScenarioStep::Action::Snap, true},
 };
 
 std::string trim(const std::string& s) {
@@ -70,7 +74,8 @@ std::optional<Scenario> parseScenario(const std::string& text, std::string& erro
         ScenarioStep step;
         step.action = action->action;
         if (action->needsTarget && rest.empty()) {
-            error = "line " + std::to_string(lineNo) + ": '" + word + "' needs a control";
+            error = "line " + std::to_string(lineNo) + ": '" + word + "' needs " +
+                    (step.action == ScenarioStep::Action::Snap ? "a file" : "a control");
             return std::nullopt;
         }
         if (!action->needsTarget && !rest.empty()) {
@@ -89,10 +94,15 @@ std::optional<Scenario> parseScenario(const std::string& text, std::string& erro
     return scenario;
 }
 
-SeamResult runScenario(const Scenario& scenario, UserSeam& seam) {
+SeamResult runScenario(const Scenario& scenario, UserSeam& seam, std::ostream* out) {
     for (const ScenarioStep& step : scenario.steps) {
         SeamResult result;
-        if (step.action == ScenarioStep::Action::Enter) {
+        if (step.action == ScenarioStep::Action::Dump) {
+            if (!seam.isOpen()) return {"dialog '" + seam.title() + "' is not open"};
+            if (out) *out << describeControls(seam);
+        } else if (step.action == ScenarioStep::Action::Snap) {
+            result = seam.snap(step.target);
+        } else if (step.action == ScenarioStep::Action::Enter) {
             result = seam.pressEnter();
         } else if (step.action == ScenarioStep::Action::Escape) {
             result = seam.pressEscape();
@@ -111,7 +121,7 @@ void ScenarioUser::onModalDialog(UserSeam& dialog) {
     if (pending_.empty()) return;
     Scenario scenario = std::move(pending_.front());
     pending_.pop_front();
-    SeamResult result = runScenario(scenario, dialog);
+    SeamResult result = runScenario(scenario, dialog, out_);
     if (!result.ok()) errors_.push_back(result.error);
 }
 

@@ -14,6 +14,9 @@ class User {
     virtual void onModalDialog(UserSeam& dialog) = 0;
     // A message box was shown; it is answered with OK.
     virtual void onMessageBox(const std::string& text, const std::string& caption) = 0;
+    // True when a person in front of a display finishes each dialog after
+    // onModalDialog and answers the message boxes: the host then leaves them open.
+    virtual bool personFinishes() const { return false; }
 };
 
 // Sets who answers dialogs from now on (null: nobody, so dialogs close at once as

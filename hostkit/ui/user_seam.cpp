@@ -23,3 +23,7 @@ std::optional<ControlInfo> UserSeam::find(const std::string& target) const {
     }
     return findByCaption(target);
 }
+
+SeamResult UserSeam::snap(const std::string&) {
+    return {"pictures of '" + title() + "' need real windows (Windows)"};
+}

@@ -17,6 +17,7 @@ struct ControlInfo {
     std::string text; // a button's or label's caption, an edit's contents
     bool checked = false;
     bool enabled = true;
+    unsigned style = 0; // window style bits (a button's type is in the low four)
 };
 
 enum class SpinArrow { Up, Down };
@@ -47,6 +48,8 @@ class HOSTKIT_API UserSeam {
     // Presses Enter (the default push button) or Esc (Cancel).
     virtual SeamResult pressEnter() = 0;
     virtual SeamResult pressEscape() = 0;
+    // Saves a picture of the window as a PNG file; only real windows can be pictured.
+    virtual SeamResult snap(const std::string& pngPath);
 
     // The first control with this id, or with exactly this caption/text.
     std::optional<ControlInfo> findById(int id) const;

@@ -22,6 +22,7 @@ class WindowSeam : public UserSeam {
     SeamResult type(int index, const std::string& text) override;
     SeamResult pressEnter() override;
     SeamResult pressEscape() override;
+    SeamResult snap(const std::string& pngPath) override; // in window_snap_win32.cpp
 
   private:
     HWND dialog_;

@@ -29,6 +29,7 @@ std::vector<ControlInfo> WindowSeam::controls() const {
         info.text = c->text;
         info.checked = c->check == BST_CHECKED;
         info.enabled = !(c->style & WS_DISABLED);
+        info.style = c->style;
         list.push_back(std::move(info));
     }
     return list;

@@ -111,6 +111,7 @@ std::vector<ControlInfo> WindowSeam::controls() const {
         info.text = windowText(child);
         info.checked = isButton(child) && SendMessageA(child, BM_GETCHECK, 0, 0) == BST_CHECKED;
         info.enabled = !(style(child) & WS_DISABLED);
+        info.style = (unsigned)style(child);
         list.push_back(std::move(info));
     }
     return list;
@@ -154,8 +155,14 @@ SeamResult WindowSeam::type(int index, const std::string& text) {
     if (!control) return {error};
     if (std::string e = closedError(dialog_); !e.empty()) return {e};
     if (isDisabled(control)) return {nameOf(control) + " is disabled"};
-    if (!isWindowOfClass(control, "Edit") && !isWindowOfClass(control, kCustEditClass))
+    if (!isWindowOfClass(control, "Edit") &&
+        !isWindowOfClass(control, kCustEditClass) &&
+        !isWindowOfClass(control, "ComboBox") && !isWindowOfClass(control, "ComboBoxEx32"))
         return {nameOf(control) + " is a " + className(control) + ", not an edit box"};
+    // A combo box's text is its edit's; an extended combo box names its edit.
+    if (isWindowOfClass(control, "ComboBoxEx32"))
+        if (auto edit = reinterpret_cast<HWND>(SendMessageA(control, WM_USER + 7, 0, 0)))
+            control = edit; // CBEM_GETEDITCONTROL
     SetFocus(control);
     SendMessageA(control, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
     return {};

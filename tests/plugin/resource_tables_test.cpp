@@ -7,11 +7,11 @@
 #include <string>
 
 #include "hostkit/ui/hostui.h"
-#include "hostkit/win32/dialog_manager.h"
-#include "hostkit/win32/resources.h"
+#include "hostkit/headless/dialog_manager.h"
+#include "host/module_resources.h"
 #include "plugin_harness.h"
 #include "shell/library_entry.h"
-#include "shell/resource_strings.h"
+#include "resources/resource_strings.h"
 #include "support/dialog_tables.h"
 
 namespace {

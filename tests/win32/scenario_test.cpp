@@ -56,6 +56,11 @@ TEST(ScenarioText, ParsesEveryStepKind) {
     EXPECT_EQ(s.steps[1].text, "45.5 deg");
     EXPECT_EQ(s.steps[2].action, ScenarioStep::Action::ArrowUp);
     EXPECT_EQ(s.steps[5].action, ScenarioStep::Action::Escape);
+    Scenario pictures = parsed("dump\nsnap dialog 102.png\n");
+    ASSERT_EQ(pictures.steps.size(), 2u);
+    EXPECT_EQ(pictures.steps[0].action, ScenarioStep::Action::Dump);
+    EXPECT_EQ(pictures.steps[1].action, ScenarioStep::Action::Snap);
+    EXPECT_EQ(pictures.steps[1].target, "dialog 102.png");
 }
 
 TEST(ScenarioText, BadLinesNameTheLine) {
@@ -66,6 +71,10 @@ TEST(ScenarioText, BadLinesNameTheLine) {
     EXPECT_EQ(error, "line 1: 'click' needs a control");
     EXPECT_FALSE(parseScenario("enter now\n", error));
     EXPECT_EQ(error, "line 1: 'enter' takes no control");
+    EXPECT_FALSE(parseScenario("snap\n", error));
+    EXPECT_EQ(error, "line 1: 'snap' needs a file");
+    EXPECT_FALSE(parseScenario("dump all\n", error));
+    EXPECT_EQ(error, "line 1: 'dump' takes no control");
 }
 
 TEST(ScenarioRun, UnknownControlIsNamedWithTheDialog) {
