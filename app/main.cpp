@@ -5,7 +5,7 @@
 
 #include "app/command_line.h"
 #ifdef _WIN32
-#include "hostkit/hostwindow/host_window.h"
+#include "app/window/host_window.h"
 #endif
 
 int main(int argc, char** argv) {

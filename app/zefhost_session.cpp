@@ -62,6 +62,11 @@ bool ZefhostSession::loadScene(const std::string& path) {
 
 int ZefhostSession::saveScene(const std::string& path) {
     SceneFileError error;
+    if (!canSaveSceneAs(path)) { // a name no format is known for: a bad command line
+        saveSceneAs(*scene_, path, error);
+        err_ << "zefhost: " << error.message() << "\n";
+        return kExitUsage;
+    }
     bool saved;
     {
         ProgressLine progress("Saving " + path, ProgressLine::wanted(quiet_));

@@ -33,7 +33,7 @@ class ZefhostSession {
     bool loadScene(const std::string& path);
     // Saves the scene in the format of path's extension, with any embedded images of
     // the loaded file beside it; an old file stays whole if the save fails. kExitOk,
-    // or kExitFailed with a message on err.
+    // or kExitFailed with a message on err; kExitUsage when no format fits the name.
     int saveScene(const std::string& path);
     // Adds the named nodes to the selection (clearing it first when replace is set).
     bool selectNodes(const std::vector<std::string>& names, bool replace);

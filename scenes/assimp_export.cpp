@@ -203,6 +203,10 @@ bool isYUpExtension(const std::string& extension) {
     return true;
 }
 
+bool assimpCanSave(const std::string& extension) {
+    return !formatFor(Assimp::Exporter(), extension).empty();
+}
+
 bool exportWithAssimp(const Scene& scene, const std::string& path, SceneFileError& error) {
     CNumericLocale classic;
     Assimp::Exporter exporter;

@@ -12,6 +12,9 @@ OpenedScene importWithAssimp(const std::string& path, LoadProgress* progress);
 
 // Exports scene to path in the format Assimp has for its extension, turning Z-up
 // back to Y-up where the format is Y-up. False with error on failure.
+// Whether one of Assimp's exporters writes files with extension (".glb", with its dot).
+bool assimpCanSave(const std::string& extension);
+
 bool exportWithAssimp(const Scene& scene, const std::string& path, SceneFileError& error);
 
 // The axis rule: true when files with this extension (lower case, with its dot) are

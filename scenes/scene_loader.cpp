@@ -53,6 +53,15 @@ bool saveSceneAs(const Scene& scene, const std::string& path, SceneFileError& er
 #endif
 }
 
+bool canSaveSceneAs(const std::string& path) {
+    if (lowerExtension(path) == ".json") return true;
+#ifdef ZEF_WITH_ASSIMP
+    return assimpCanSave(lowerExtension(path));
+#else
+    return false;
+#endif
+}
+
 bool writeEmbeddedImages(const std::vector<EmbeddedImage>& images, const std::string& path,
                          SceneFileError& error) {
     std::filesystem::path folder = std::filesystem::path(path).parent_path();

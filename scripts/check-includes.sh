@@ -4,7 +4,8 @@
 # - no folder includes, directly or through others, a folder that includes it back;
 # - host/ includes only host/;
 # - the plug-in folders include only each other, host/ and resources/, and from <...>
-#   only the standard library and <windows.h>/<commctrl.h>.
+#   only the standard library and <windows.h>/<commctrl.h> (and, in the operating
+#   system halves *_posix.cpp and *_win32.cpp, the file system's headers).
 # Prints each offence and exits 1 when there is one.
 set -euo pipefail
 cd "${1:-$(dirname "$0")/..}"
@@ -49,6 +50,12 @@ for top in $source_folders; do
             while IFS= read -r system; do
                 case "$system" in
                 windows.h | commctrl.h) ;;
+                fcntl.h | unistd.h | io.h | sys/stat.h) # the file system, in the OS halves
+                    case "$file" in
+                    *_posix.cpp | *_win32.cpp) ;;
+                    *) echo "$file: the plug-in includes <$system>"; status=1 ;;
+                    esac
+                    ;;
                 */* | *.*) echo "$file: the plug-in includes <$system>"; status=1 ;;
                 esac
             done < <(sed -n 's/^[[:space:]]*#[[:space:]]*include[[:space:]]*<\([^>]*\)>.*/\1/p' "$file")

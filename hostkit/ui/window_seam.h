@@ -22,7 +22,9 @@ class WindowSeam : public UserSeam {
     SeamResult type(int index, const std::string& text) override;
     SeamResult pressEnter() override;
     SeamResult pressEscape() override;
+#if defined(_WIN32)
     SeamResult snap(const std::string& pngPath) override; // in window_snap_win32.cpp
+#endif // headless windows have no pixels: UserSeam::snap refuses
 
   private:
     HWND dialog_;

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "hostkit/ui/hostui.h"
+#include "prep/option_bindings.h"
 #include "plugin_harness.h"
 #include "support/operation_recorder.h"
 #include "utility/zef_utility.h"

@@ -12,6 +12,7 @@
 #include "host/plugin.h"
 #include "hostkit/controls/spinner_model.h"
 #include "hostkit/ui/hostui.h"
+#include "prep/option_bindings.h"
 #include "plugin_harness.h"
 #include "support/operation_recorder.h"
 #include "utility/zef_utility.h"

@@ -7,7 +7,7 @@
 #include <filesystem>
 
 #include "hostkit/mesh/operation_observer.h"
-#include "hostkit/scene/scene_dump.h"
+#include "scenes/scene_dump.h"
 #include "plugin_harness.h"
 #include "prep/prepare_mesh.h"
 #include "resources/resource.h"
@@ -25,8 +25,8 @@ class PluginFailureTest : public ::testing::Test {
   protected:
     void SetUp() override {
         theHold.clear();
-        clearExportOptions();
-        for (int i = 0; i < kFlagCount; ++i) utilityOptions.flag(i) = 0;
+        restoreExportDefaults();
+        restoreLoadedFlags(utilityOptions);
         dir = fs::temp_directory_path() / ("zef_failure_test_" + std::to_string(getpid()));
         fs::create_directories(dir);
         out = (dir / "out.zef").string();

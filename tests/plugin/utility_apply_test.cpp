@@ -5,7 +5,7 @@
 #include <algorithm>
 
 #include "hostkit/scene/materials.h"
-#include "hostkit/scene/scene_dump.h"
+#include "scenes/scene_dump.h"
 #include "hostkit/ui/hostui.h"
 #include "plugin_harness.h"
 #include "utility/zef_utility.h"

@@ -160,6 +160,9 @@ inline constexpr String kStrings[] = {
     {40237, "ZEF File Export DLL "},
     {40238, "ZEF File (Scene-ASCII)"},
     {40239, "ZEFX Utility"},
+    // Ours: the utility's message when an Apply stops early (out of memory).
+    {40240, "The apply stopped early (out of memory). What it changed is kept as one "
+            "undoable step."},
 };
 constexpr int kStringCount = int(sizeof(kStrings) / sizeof(kStrings[0]));
 

@@ -2,7 +2,7 @@
 // or menu choice, with the modal dialogs answered by queued scenarios.
 #include <iostream>
 
-#include "hostkit/hostwindow/main_window.h"
+#include "app/window/main_window.h"
 #include "hostkit/ui/hostui.h"
 #include "hostkit/ui/window_snap_win32.h"
 

@@ -1,6 +1,6 @@
 // Drawing the scene with GDI: triangles in world space, turned by the camera,
 // projected in perspective, sorted far to near and filled by their normal's light.
-#include "hostkit/hostwindow/scene_view.h"
+#include "app/window/scene_view.h"
 
 #include <algorithm>
 #include <cmath>

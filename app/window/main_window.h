@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "app/zefhost_session.h"
-#include "hostkit/hostwindow/scene_tree.h"
-#include "hostkit/hostwindow/scene_view.h"
-#include "hostkit/hostwindow/window_script.h"
+#include "app/window/scene_tree.h"
+#include "app/window/scene_view.h"
+#include "app/window/window_script.h"
 #include "hostkit/ui/scenario.h"
 
 class HostWindow {

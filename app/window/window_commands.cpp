@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "host/hold.h"
-#include "hostkit/hostwindow/main_window.h"
+#include "app/window/main_window.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Filling the tree view and turning clicks into the scene's ordered selection.
-#include "hostkit/hostwindow/scene_tree.h"
+#include "app/window/scene_tree.h"
 
 #include "host/win32.h"
 #include <commctrl.h>

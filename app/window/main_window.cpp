@@ -1,5 +1,5 @@
 // The host window's making, layout, menus, status line and message loop.
-#include "hostkit/hostwindow/main_window.h"
+#include "app/window/main_window.h"
 
 #include "host/win32.h"
 #include <commctrl.h>

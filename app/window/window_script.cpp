@@ -1,5 +1,5 @@
 // Parsing host-window scripts.
-#include "hostkit/hostwindow/window_script.h"
+#include "app/window/window_script.h"
 
 #include <sstream>
 

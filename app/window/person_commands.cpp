@@ -7,8 +7,8 @@
 #include <iostream>
 
 #include "host/plugin.h"
-#include "hostkit/hostwindow/host_window.h"
-#include "hostkit/hostwindow/main_window.h"
+#include "app/window/host_window.h"
+#include "app/window/main_window.h"
 #include "hostkit/ui/hostui.h"
 
 namespace {
