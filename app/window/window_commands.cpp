@@ -94,7 +94,7 @@ void HostWindow::saveSceneAs() {
     std::string path = askForFile(window_, true, std::string(kSceneFilter, sizeof kSceneFilter),
                                   "json", "Save scene as");
     if (path.empty()) return;
-    if (!session_.saveScene(path)) {
+    if (session_.saveScene(path) != kExitOk) {
         MessageBoxA(window_, ("Cannot save " + path).c_str(), "zefhost", MB_OK | MB_ICONERROR);
         return;
     }
