@@ -155,8 +155,7 @@ SeamResult WindowSeam::type(int index, const std::string& text) {
     if (!control) return {error};
     if (std::string e = closedError(dialog_); !e.empty()) return {e};
     if (isDisabled(control)) return {nameOf(control) + " is disabled"};
-    if (!isWindowOfClass(control, "Edit") &&
-        !isWindowOfClass(control, kCustEditClass) &&
+    if (!isWindowOfClass(control, "Edit") && !isWindowOfClass(control, kCustEditClass) &&
         !isWindowOfClass(control, "ComboBox") && !isWindowOfClass(control, "ComboBoxEx32"))
         return {nameOf(control) + " is a " + className(control) + ", not an edit box"};
     // A combo box's text is its edit's; an extended combo box names its edit.

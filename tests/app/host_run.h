@@ -22,4 +22,3 @@ inline HostRun zefhost(std::vector<std::string> args) {
     int code = runZefhost(args, out, err);
     return {code, out.str(), err.str()};
 }
-

@@ -178,8 +178,8 @@ TEST_P(SaveTargetTest, SizeLimitFailsTheWriteAndKeepsTheOldFile) {
     const std::string errFile = dir.string() + ".err";
     std::string command =
         std::string("ulimit -f 4; exec '") + ZEFHOST_PATH + "' " +
-        (writer() == Writer::Export ? "export '" : "utility --no-apply --save '") + path("out.json") +
-        "' 2>'" + errFile + "' >/dev/null";
+        (writer() == Writer::Export ? "export '" : "utility --no-apply --save '") +
+        path("out.json") + "' 2>'" + errFile + "' >/dev/null";
     int status = std::system(("sh -c \"" + command + "\"").c_str());
     std::string err = readWholeFile(errFile);
     fs::remove(errFile);
