@@ -1,45 +1,18 @@
 // The PNG encoder, read back by libpng: pixels, size and the layout note survive, also
 // for pictures larger than one stored deflate block.
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <cstdio>
 
 #include "hostkit/ui/png_writer.h"
+#include "tests/support/png_read.h"
 
 namespace {
 
-struct Decoded {
-    int width = 0, height = 0;
-    std::vector<uint8_t> pixels;
-    std::string layout;
-};
+using Decoded = PngPicture;
 
 bool decode(const std::string& path, Decoded& out) {
-    FILE* file = std::fopen(path.c_str(), "rb");
-    if (!file) return false;
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_read_struct(&png, &info, nullptr);
-        std::fclose(file);
-        return false;
-    }
-    png_init_io(png, file);
-    png_read_png(png, info, PNG_TRANSFORM_IDENTITY, nullptr);
-    out.width = (int)png_get_image_width(png, info);
-    out.height = (int)png_get_image_height(png, info);
-    png_bytepp rows = png_get_rows(png, info);
-    for (int y = 0; y < out.height; ++y)
-        out.pixels.insert(out.pixels.end(), rows[y], rows[y] + out.width * 3);
-    png_textp texts = nullptr;
-    int count = 0;
-    png_get_text(png, info, &texts, &count);
-    for (int i = 0; i < count; ++i)
-        if (std::string(texts[i].key) == "zefhost layout") out.layout = texts[i].text;
-    png_destroy_read_struct(&png, &info, nullptr);
-    std::fclose(file);
-    return true;
+    return readPng(path, out);
 }
 
 RgbImage gradient(int width, int height) {
@@ -64,7 +37,7 @@ TEST(PngWriter, LibpngReadsBackPixelsAndLayout) {
         ASSERT_TRUE(decode(path, decoded)) << "libpng rejects the file";
         EXPECT_EQ(decoded.width, width);
         EXPECT_EQ(decoded.height, height);
-        EXPECT_TRUE(decoded.pixels == image.pixels);
+        EXPECT_TRUE(decoded.rgb == image.pixels);
         EXPECT_EQ(decoded.layout, "window 3 2\n");
         std::remove(path.c_str());
     }

@@ -5,7 +5,6 @@
 // every control must sit at its template position, and every control's rectangle must
 // show more than one colour (it was painted). Any picture must match the size its
 // layout gives and must not be blank. Prints what it checked; exit 1 on a mismatch.
-#include <png.h>
 
 #include <cstdio>
 #include <iostream>
@@ -13,44 +12,18 @@
 #include <sstream>
 
 #include "hostkit/rc/rc_parser.h"
+#include "tests/support/png_read.h"
 
 namespace {
 
-struct Picture {
-    int width = 0, height = 0;
-    std::vector<uint8_t> rgb;
-    std::string layout;
-};
+using Picture = PngPicture;
 
 struct Box {
     int x = 0, y = 0, w = 0, h = 0;
 };
 
 bool readPicture(const char* path, Picture& picture) {
-    FILE* file = std::fopen(path, "rb");
-    if (!file) return false;
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
-    png_infop info = png_create_info_struct(png);
-    if (setjmp(png_jmpbuf(png))) {
-        png_destroy_read_struct(&png, &info, nullptr);
-        std::fclose(file);
-        return false;
-    }
-    png_init_io(png, file);
-    png_read_png(png, info, PNG_TRANSFORM_STRIP_ALPHA, nullptr);
-    picture.width = (int)png_get_image_width(png, info);
-    picture.height = (int)png_get_image_height(png, info);
-    png_bytepp rows = png_get_rows(png, info);
-    for (int y = 0; y < picture.height; ++y)
-        picture.rgb.insert(picture.rgb.end(), rows[y], rows[y] + picture.width * 3);
-    png_textp texts = nullptr;
-    int count = 0;
-    png_get_text(png, info, &texts, &count);
-    for (int i = 0; i < count; ++i)
-        if (std::string(texts[i].key) == "zefhost layout") picture.layout = texts[i].text;
-    png_destroy_read_struct(&png, &info, nullptr);
-    std::fclose(file);
-    return true;
+    return readPng(path, picture);
 }
 
 uint32_t pixelAt(const Picture& p, int x, int y) {
