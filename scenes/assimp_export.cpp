@@ -11,6 +11,7 @@
 #include "hostkit/scene/mesh_object.h"
 #include "scenes/assimp_material.h"
 #include "scenes/assimp_scene.h"
+#include "scenes/careful_io_system.h"
 #include "scenes/c_numeric_locale.h"
 
 namespace {
@@ -210,6 +211,8 @@ bool assimpCanSave(const std::string& extension) {
 bool exportWithAssimp(const Scene& scene, const std::string& path, SceneFileError& error) {
     CNumericLocale classic;
     Assimp::Exporter exporter;
+    auto* files = new CarefulIOSystem; // the exporter owns it
+    exporter.SetIOHandler(files);
     std::string extension = lowerExtension(path);
     std::string format = formatFor(exporter, extension);
     if (format.empty()) {
@@ -219,9 +222,12 @@ bool exportWithAssimp(const Scene& scene, const std::string& path, SceneFileErro
     try {
         std::unique_ptr<aiScene> out =
             AssimpSceneBuilder(scene).build(isYUpExtension(extension) ? zUpToYUp() : Matrix3());
-        if (exporter.Export(out.get(), format, path, aiProcess_JoinIdenticalVertices) == AI_SUCCESS)
+        if (exporter.Export(out.get(), format, path, aiProcess_JoinIdenticalVertices) != AI_SUCCESS)
+            error = {path, "", exporter.GetErrorString()};
+        else if (files->failed()) // a file could not be written whole; old files are kept
+            error = {path, "", "cannot write the file"};
+        else
             return true;
-        error = {path, "", exporter.GetErrorString()};
     } catch (const std::exception& e) { // for example out of memory
         error = {path, "", std::string("export failed: ") + e.what()};
     }

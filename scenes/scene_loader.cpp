@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "export/safe_save.h"
 #include "scenes/zef_scene.h"
 #ifdef ZEF_WITH_ASSIMP
 #include "scenes/assimp_scene.h"
@@ -67,11 +68,12 @@ bool writeEmbeddedImages(const std::vector<EmbeddedImage>& images, const std::st
     std::filesystem::path folder = std::filesystem::path(path).parent_path();
     for (const EmbeddedImage& image : images) {
         std::filesystem::path target = folder / image.fileName;
-        std::ofstream out(target, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(image.bytes.data()),
-                  std::streamsize(image.bytes.size()));
-        out.close();
-        if (!out) {
+        SafeSave out; // an old image stays whole if the write fails
+        bool written = out.open(target.string(), SaveMode::Binary) &&
+                       std::fwrite(image.bytes.data(), 1, image.bytes.size(), out.stream()) ==
+                           image.bytes.size() &&
+                       out.commit();
+        if (!written) {
             error = {target.string(), "", "cannot write the embedded image"};
             return false;
         }

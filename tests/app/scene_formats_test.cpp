@@ -112,6 +112,26 @@ TEST_F(SceneFormats, SavesThroughAssimpByExtension) {
               kExitUsage);
 }
 
+// Assimp's files are saved carefully too: a link stays a link, a mode is kept, and a
+// save that cannot be made leaves the old files as they were.
+TEST_F(SceneFormats, SavesThroughAssimpKeepLinksModesAndOldFiles) {
+    fs::create_directories(dir / "real");
+    std::ofstream(dir / "real" / "box.obj") << "old";
+    fs::permissions(dir / "real" / "box.obj", fs::perms(0600));
+    fs::create_symlink("real/box.obj", dir / "box.obj");
+    HostRun run =
+        zefhost({"utility", kCorpus + "OBJ/box.obj", "--no-apply", "--save", path("box.obj")});
+    ASSERT_EQ(run.code, kExitOk) << run.err;
+    EXPECT_TRUE(fs::is_symlink(dir / "box.obj"));
+    EXPECT_EQ(fs::status(dir / "real" / "box.obj").permissions(), fs::perms(0600));
+    EXPECT_TRUE(openScene(path("box.obj")).ok());
+    // a folder that does not exist: nothing is written and the code says so
+    EXPECT_EQ(zefhost({"utility", kCorpus + "OBJ/box.obj", "--no-apply", "--save",
+                       path("missing/box.glb")})
+                  .code,
+              kExitFailed);
+}
+
 TEST_F(SceneFormats, EmbeddedImagesAreWrittenBesideTheExport) {
     HostRun run = zefhost(
         {"export", kCorpus + "glTF2/BoxTextured-glTF-Binary/BoxTextured.glb", path("box.zef")});
