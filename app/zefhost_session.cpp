@@ -62,8 +62,7 @@ bool ZefhostSession::loadScene(const std::string& path) {
 
 int ZefhostSession::saveScene(const std::string& path) {
     SceneFileError error;
-    if (!canSaveSceneAs(path)) { // a name no format is known for: a bad command line
-        saveSceneAs(*scene_, path, error);
+    if (!canSaveSceneAs(path, error)) { // a name no format is known for: a bad command line
         err_ << "zefhost: " << error.message() << "\n";
         return kExitUsage;
     }

@@ -54,13 +54,16 @@ bool saveSceneAs(const Scene& scene, const std::string& path, SceneFileError& er
 #endif
 }
 
-bool canSaveSceneAs(const std::string& path) {
-    if (lowerExtension(path) == ".json") return true;
+bool canSaveSceneAs(const std::string& path, SceneFileError& error) {
+    std::string extension = lowerExtension(path);
+    if (extension == ".json") return true;
 #ifdef ZEF_WITH_ASSIMP
-    return assimpCanSave(lowerExtension(path));
+    if (assimpCanSave(extension)) return true;
+    error = {path, "", "no format for the extension '" + extension + "'"};
 #else
-    return false;
+    error = {path, "", kNeedsLinuxBuild};
 #endif
+    return false;
 }
 
 bool writeEmbeddedImages(const std::vector<EmbeddedImage>& images, const std::string& path,

@@ -41,8 +41,9 @@ OpenedScene openScene(const std::string& path, LoadProgress* progress = nullptr)
 // exporters. False with error when the format is unknown or the write fails.
 bool saveSceneAs(const Scene& scene, const std::string& path, SceneFileError& error);
 
-// Whether saveSceneAs knows a format for path's extension.
-bool canSaveSceneAs(const std::string& path);
+// Whether saveSceneAs knows a format for path's extension; false with error saying
+// why not.
+bool canSaveSceneAs(const std::string& path, SceneFileError& error);
 
 // Writes images into the folder of path (a file beside which they belong). False
 // with error naming the first image that could not be written.
