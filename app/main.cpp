@@ -4,11 +4,13 @@
 #include <iostream>
 
 #include "app/command_line.h"
+#include "app/large_pages.h"
 #ifdef _WIN32
 #include "app/window/host_window.h"
 #endif
 
 int main(int argc, char** argv) {
+    restartOnLargePages(argv);
 #ifdef SIGXFSZ
     // A file-size limit then fails the write ("Write error on file") instead of killing
     // zefhost in the middle of a save.

@@ -22,6 +22,9 @@ class ProgressLine : public LoadProgress {
 
     // The fraction done (0 to 1), from any thread.
     void fraction(float done) override;
+    // Work in numbered parts: part (1-based) of total is under way, from any thread.
+    // Shown as "object 2 of 5" with the spinner; a fraction, when set, wins.
+    void part(int current, int total);
 
     // Whether progress may be shown at all: stderr is a terminal and not quiet.
     static bool wanted(bool quiet);
@@ -31,6 +34,7 @@ class ProgressLine : public LoadProgress {
 
     std::string label_;
     std::atomic<float> done_{-1};
+    std::atomic<int> part_{0}, parts_{0};
     bool shown_ = false;
     bool stop_ = false;
     std::mutex mutex_;

@@ -2,6 +2,7 @@
 #include <filesystem>
 
 #include "app/export_dialog_user.h"
+#include "app/export_progress.h"
 #include "scenes/demo_scene.h"
 #include "scenes/scene_file.h"
 #include "scenes/scene_loader.h"
@@ -11,6 +12,7 @@
 #include "host/hold.h"
 #include "hostkit/ui/hostui.h"
 #include "resources/resource.h"
+
 
 ZefhostSession::ZefhostSession(std::ostream& out, std::ostream& err)
     : out_(out), err_(err), scene_(makeDemoScene()), host_(std::make_unique<HostSession>(*scene_)) {
@@ -122,6 +124,7 @@ int ZefhostSession::exportScene(const std::string& path, const Scenario& steps, 
     int result;
     {
         ProgressLine progress("Exporting " + path, ProgressLine::wanted(quiet_));
+        ExportProgress objects([&](int current, int total) { progress.part(current, total); });
         result = exporter->exportScene(path.c_str(), host_->exportInterface(), host_.get());
     }
     hkSetUser(previous);

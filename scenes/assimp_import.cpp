@@ -21,12 +21,17 @@
 
 namespace {
 
-// Assimp's progress, passed on.
+// Assimp's reading is the first half of an import, building the host's scene the
+// second.
+constexpr float kReadShare = 0.5f;
+
+// Assimp's progress, passed on as the reading's share.
 class ProgressRelay : public Assimp::ProgressHandler {
   public:
     explicit ProgressRelay(LoadProgress* progress) : progress_(progress) {}
     bool Update(float percentage) override {
-        if (progress_ && percentage >= 0) progress_->fraction(std::min(percentage, 1.0f));
+        if (progress_ && percentage >= 0)
+            progress_->fraction(kReadShare * std::min(percentage, 1.0f));
         return true;
     }
 
@@ -69,10 +74,13 @@ void requireFinite(const aiNode& node, const aiMatrix4x4& m) {
 // Builds the kit scene while walking Assimp's node tree.
 class SceneBuilder {
   public:
-    SceneBuilder(const aiScene& source, OpenedScene& result, const std::string& path)
+    SceneBuilder(const aiScene& source, OpenedScene& result, const std::string& path,
+                 LoadProgress* progress)
         : source_(source), result_(result), scene_(*result.scene),
-          materials_(source.mNumMaterials, nullptr) {
+          materials_(source.mNumMaterials, nullptr), progress_(progress) {
         stem_ = std::filesystem::path(path).stem().string();
+        for (unsigned i = 0; i < source.mNumMeshes; ++i)
+            totalFaces_ += source.mMeshes[i]->mNumFaces;
     }
 
     void build(const Matrix3& axes) {
@@ -140,12 +148,21 @@ class SceneBuilder {
         std::unique_ptr<HostObject> other = objectFor(node);
         if (!triangles.empty()) {
             host->setObject(std::make_unique<MeshObject>(meshFromAssimp(triangles)));
+            reportBuilt(triangles);
             host->setMaterial(nodeMaterial(materialIndices, name));
             if (other) scene_.createNode(name, host)->setObject(std::move(other));
         } else if (other) {
             host->setObject(std::move(other));
         }
         for (unsigned i = 0; i < node->mNumChildren; ++i) addNode(node->mChildren[i], host, world);
+    }
+
+    // A mesh shared by several nodes counts each time, so the fraction is capped.
+    void reportBuilt(const std::vector<const aiMesh*>& meshes) {
+        for (const aiMesh* m : meshes) builtFaces_ += m->mNumFaces;
+        if (progress_ && totalFaces_ > 0)
+            progress_->fraction(kReadShare +
+                                (1 - kReadShare) * float(std::min(1.0, builtFaces_ / totalFaces_)));
     }
 
     void countLeftOut(const aiMesh& m) {
@@ -180,6 +197,8 @@ class SceneBuilder {
     std::map<std::string, const aiCamera*> cameras_;
     std::map<std::string, const aiLight*> lights_;
     std::string stem_;
+    LoadProgress* progress_;
+    double totalFaces_ = 0, builtFaces_ = 0;
 };
 
 // Turns Y-up into the host's Z-up: y becomes z and z becomes -y.
@@ -205,7 +224,7 @@ OpenedScene importFile(const std::string& path, LoadProgress* progress) {
     }
     result.scene = std::make_unique<Scene>();
     bool yUp = fileIsYUp(*source, lowerExtension(path));
-    SceneBuilder(*source, result, path).build(yUp ? yUpToZUp() : Matrix3());
+    SceneBuilder(*source, result, path, progress).build(yUp ? yUpToZUp() : Matrix3());
     return result;
 }
 } // namespace

@@ -8,6 +8,9 @@
 
 namespace {
 
+// Up to this many faces on one edge, every pair of them is compared.
+constexpr size_t kMostPairedUses = 8;
+
 struct EdgeUse {
     uint64_t key;    // lower vertex index in the high half
     uint32_t corner; // face * 3 + corner where the edge starts
@@ -44,17 +47,29 @@ const Point3& normalAt(const Mesh& mesh, const std::vector<Point3>& normals, uin
     return normals[size_t(f) * 3 + size_t(c)];
 }
 
-// Every edge use of the mesh, sorted so that the uses of one edge are neighbours.
+// Every edge use of the mesh, grouped so that the uses of one edge are neighbours
+// (by key, then corner). Counting sort on the lower vertex, then a small sort within
+// each vertex's bucket: linear in the faces for any mesh.
 std::vector<EdgeUse> sortedEdgeUses(const Mesh& mesh) {
-    std::vector<EdgeUse> uses;
-    uses.reserve(size_t(mesh.faceCount) * 3);
-    for (int f = 0; f < mesh.faceCount; ++f)
-        for (int c = 0; c < 3; ++c)
-            uses.push_back(
-                {edgeKey(mesh.faces[f].v[c], mesh.faces[f].v[(c + 1) % 3]), uint32_t(f * 3 + c)});
-    std::sort(uses.begin(), uses.end(), [](const EdgeUse& a, const EdgeUse& b) {
-        return a.key != b.key ? a.key < b.key : a.corner < b.corner;
-    });
+    const size_t useCount = size_t(mesh.faceCount) * 3;
+    std::vector<uint32_t> start(size_t(mesh.vertexCount) + 2, 0);
+    auto lower = [&](uint32_t corner) {
+        const MeshFace& face = mesh.faces[corner / 3];
+        return std::min(face.v[corner % 3], face.v[(corner + 1) % 3]);
+    };
+    for (uint32_t corner = 0; corner < useCount; ++corner) ++start[lower(corner) + 2];
+    for (size_t v = 2; v < start.size(); ++v) start[v] += start[v - 1];
+    std::vector<EdgeUse> uses(useCount);
+    for (uint32_t corner = 0; corner < useCount; ++corner) {
+        const MeshFace& face = mesh.faces[corner / 3];
+        uses[start[lower(corner) + 1]++] = {edgeKey(face.v[corner % 3], face.v[(corner + 1) % 3]),
+                                            corner};
+    }
+    for (size_t v = 0; v + 1 < start.size(); ++v)
+        std::sort(uses.begin() + start[v], uses.begin() + start[v + 1],
+                  [](const EdgeUse& x, const EdgeUse& y) {
+                      return x.key != y.key ? x.key < y.key : x.corner < y.corner;
+                  });
     return uses;
 }
 
@@ -75,7 +90,10 @@ void assignSmoothingFromNormals(Mesh& mesh, const std::vector<Point3>* cornerNor
         for (last = first + 1; last < uses.size() && uses[last].key == uses[first].key; ++last) {
         }
         uint32_t a = uint32_t(uses[first].key >> 32), b = uint32_t(uses[first].key);
-        for (size_t i = first; i < last; ++i)
+        // every pair on an ordinary edge; on a crowded one (many faces on one edge) each
+        // face against the first only, so the work stays linear
+        const size_t pairedUpTo = last - first <= kMostPairedUses ? last : first + 1;
+        for (size_t i = first; i < pairedUpTo; ++i)
             for (size_t j = i + 1; j < last; ++j) {
                 uint32_t f = uses[i].corner / 3, g = uses[j].corner / 3;
                 bool soft =
@@ -89,19 +107,23 @@ void assignSmoothingFromNormals(Mesh& mesh, const std::vector<Point3>* cornerNor
     }
 
     // colour regions: the lowest bit no hard neighbour already has
-    std::vector<std::vector<uint32_t>> neighbours(size_t(mesh.faceCount));
+    std::vector<std::pair<uint32_t, uint32_t>> across; // both ways round
+    across.reserve(hard.size() * 2);
     for (auto [f, g] : hard) {
         uint32_t rf = regions.find(f), rg = regions.find(g);
         if (rf == rg) continue;
-        neighbours[rf].push_back(rg);
-        neighbours[rg].push_back(rf);
+        across.push_back({rf, rg});
+        across.push_back({rg, rf});
     }
+    std::sort(across.begin(), across.end());
     std::vector<uint32_t> groupOf(size_t(mesh.faceCount), 0);
     for (int f = 0; f < mesh.faceCount; ++f) {
         uint32_t r = regions.find(uint32_t(f));
         if (!groupOf[r]) {
             uint32_t used = 0;
-            for (uint32_t n : neighbours[r]) used |= groupOf[n];
+            auto first = std::lower_bound(across.begin(), across.end(), std::pair{r, 0u});
+            for (auto n = first; n != across.end() && n->first == r; ++n)
+                used |= groupOf[n->second];
             uint32_t freeBits = ~used;
             groupOf[r] = freeBits ? freeBits & (~freeBits + 1) : 1u << (r % 32);
         }

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "hostkit/scene/scene_activity.h"
+
 Box3 meshWorldBox(const Mesh& mesh, const Matrix3& tm) {
     // Each vertex that a face uses is transformed once.
     std::vector<uint8_t> used(size_t(mesh.vertexCount), 0);
@@ -17,6 +19,7 @@ Box3 meshWorldBox(const Mesh& mesh, const Matrix3& tm) {
 }
 
 TriangleMeshObject* MeshObject::convertTo(TimeValue, Class_ID target) {
+    hostkit::reportSceneActivity(SceneActivity::ObjectConverted, this);
     return target == triObjectClassID ? this : nullptr;
 }
 

@@ -4,8 +4,10 @@
 #include "hostkit/mesh/primitives.h"
 #include "hostkit/scene/kit_class_ids.h"
 #include "hostkit/scene/mesh_object.h"
+#include "hostkit/scene/scene_activity.h"
 
 TriangleMeshObject* PrimitiveObject::convertTo(TimeValue, Class_ID target) {
+    hostkit::reportSceneActivity(SceneActivity::ObjectConverted, this);
     return target == triObjectClassID ? new MeshObject(buildMesh()) : nullptr;
 }
 

@@ -4,6 +4,7 @@
 #include <cassert>
 
 #include "hostkit/scene/object_ownership.h"
+#include "hostkit/scene/scene_activity.h"
 
 // The subtree is torn down from a worklist, one node at a time, so a chain of any
 // length never nests destructor calls.
@@ -18,6 +19,7 @@ SceneNode::~SceneNode() {
 }
 
 ObjectState SceneNode::evaluate(TimeValue, int) {
+    hostkit::reportSceneActivity(SceneActivity::NodeEvaluated, object_.get());
     return ObjectState{object_.get()};
 }
 

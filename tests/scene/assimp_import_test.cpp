@@ -221,3 +221,23 @@ TEST(AssimpImport, NonFinitePositionsAreRefused) {
 }
 
 } // namespace
+
+// Many faces on one edge (a fan of fins around it): every fin whose normals agree
+// with the first joins its group, the others keep apart from it, and the work stays
+// linear in the fins.
+TEST(AssimpImport, SmoothingOnACrowdedEdge) {
+    constexpr int kFins = 2000;
+    std::string obj = "v 0 0 0\nv 0 0 1\nvn 1 0 0\nvn 0 1 0\n";
+    for (int i = 0; i < kFins; ++i)
+        obj += "v " + std::to_string(1 + i) + " 0 0.5\n"; // distinct apexes
+    for (int i = 0; i < kFins; ++i)
+        obj += "f 1//" + std::string(i % 2 ? "2" : "1") + " 2//" + (i % 2 ? "2" : "1") + " " +
+               std::to_string(3 + i) + "//" + (i % 2 ? "2" : "1") + "\n";
+    OpenedScene opened = open(writeTemp("fins.obj", obj));
+    const Mesh& m = meshOf(meshNodes(*opened.scene)[0]);
+    ASSERT_EQ(m.faceCount, kFins);
+    for (int f = 1; f < kFins; ++f) {
+        const bool shared = (m.faces[0].smGroup & m.faces[f].smGroup) != 0;
+        EXPECT_EQ(shared, f % 2 == 0) << "fin " << f;
+    }
+}
