@@ -24,6 +24,7 @@ struct WindowStep {
     int line = 0;
 };
 
-// Parses a script; on a bad line returns nothing and sets error to "line N: ...".
+// Parses a script (name stands for its file in errors); on a bad line returns nothing
+// and sets error to the name, the line and what is wrong.
 std::optional<std::vector<WindowStep>> parseWindowScript(const std::string& text,
-                                                         std::string& error);
+                                                         const std::string& name, FileError& error);
