@@ -66,10 +66,10 @@ bool readStepsFile(const std::string& path, Scenario& steps, std::ostream& err) 
         return false;
     }
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    FileError error;
-    std::optional<Scenario> parsed = parseScenario(text, path, error);
+    std::string error;
+    std::optional<Scenario> parsed = parseScenario(text, error);
     if (!parsed) {
-        err << "zefhost: " << error.message() << "\n";
+        err << "zefhost: " << path << ": " << error << "\n";
         return false;
     }
     steps.steps.insert(steps.steps.end(), parsed->steps.begin(), parsed->steps.end());
@@ -197,16 +197,14 @@ int runScript(ZefhostSession& session, std::istream& in, const std::string& name
         std::string error;
         int code = kExitOk;
         if (!splitScriptLine(line, words, error)) {
-            err << FileError{name, linePlace(lineNumber), error}.message() << "\n";
+            err << name << ":" << lineNumber << ": " << error << "\n";
             code = kExitUsage;
         } else if (!words.empty()) {
             out << "> " << line << "\n";
             code = runLine(words, &session, out, err, true);
             if (isFailure(code))
-                err << FileError{name, linePlace(lineNumber),
-                                 "the command failed (exit code " + std::to_string(code) + ")"}
-                           .message()
-                    << "\n";
+                err << name << ":" << lineNumber << ": the command failed (exit code " << code
+                    << ")\n";
             else if (code != kExitOk)
                 out << "(exit code " << code << ")\n";
         }

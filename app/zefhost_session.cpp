@@ -13,6 +13,7 @@
 #include "hostkit/ui/hostui.h"
 #include "resources/resource.h"
 
+
 ZefhostSession::ZefhostSession(std::ostream& out, std::ostream& err)
     : out_(out), err_(err), scene_(makeDemoScene()), host_(std::make_unique<HostSession>(*scene_)) {
 }
@@ -62,7 +63,7 @@ bool ZefhostSession::loadScene(const std::string& path) {
 }
 
 int ZefhostSession::saveScene(const std::string& path) {
-    FileError error;
+    SceneFileError error;
     if (!canSaveSceneAs(path, error)) { // a name no format is known for: a bad command line
         err_ << "zefhost: " << error.message() << "\n";
         return kExitUsage;
@@ -100,9 +101,9 @@ static void printSummary(std::ostream& out, const std::string& path) {
         return;
     }
     ZefSummary summary;
-    FileError problem;
+    std::string problem;
     if (!readZefFile(path, summary, problem)) {
-        out << "Wrote " << path << ", but it does not read back: " << problem.message() << "\n";
+        out << "Wrote " << path << ", but it does not read back: " << problem << "\n";
         return;
     }
     out << "Exported " << summary.objects.size() << " objects, " << summary.vertices
@@ -145,7 +146,7 @@ int ZefhostSession::exportScene(const std::string& path, const Scenario& steps, 
         return kExitCancelled;
     }
     if (noData) return kExitNoData;
-    FileError imageError;
+    SceneFileError imageError;
     if (!writeEmbeddedImages(images_, path, imageError)) {
         err_ << "zefhost: " << imageError.message() << "\n";
         return kExitFailed;

@@ -9,10 +9,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string text(reinterpret_cast<const char*>(data), size);
     ZefSummary summary;
-    FileError error;
+    std::string error;
     if (!readZefText(text, "fuzz.zef", summary, error)) {
-        if (error.file != "fuzz.zef" || error.place.rfind("line ", 0) != 0 || error.problem.empty())
-            std::abort();
+        if (error.rfind("fuzz.zef:", 0) != 0) std::abort();
         return 0;
     }
     long long faces = 0;

@@ -25,10 +25,7 @@ class LineReader {
     // Whether the next line starts with prefix.
     bool peekIs(const char* prefix) const { return hasAhead_ && ahead_.rfind(prefix, 0) == 0; }
     const std::string& line() const { return line_; }
-    // A failure at the current line.
-    FileError errorHere(const std::string& problem) const {
-        return {path_, linePlace(number_), problem};
-    }
+    std::string where() const { return path_ + ":" + std::to_string(number_) + ": "; }
 
   private:
     // Lines come from a block buffer (memchr for the line end) rather than getline,
@@ -127,6 +124,10 @@ struct Cursor {
     bool end() const { return *p == 0; }
 };
 
+struct Failure {
+    std::string message;
+};
+
 class ZefChecker {
   public:
     // With contents set, every value read is kept there.
@@ -135,7 +136,7 @@ class ZefChecker {
     void expectLine(const char* what) {
         if (!in_.next()) fail(std::string("file ends; expected ") + what);
     }
-    [[noreturn]] void fail(const std::string& what) { throw in_.errorHere(what); }
+    [[noreturn]] void fail(const std::string& what) { throw Failure{in_.where() + what}; }
 
     long long intField(Cursor& c, const char* label) {
         long long value;
@@ -330,7 +331,7 @@ class ZefChecker {
 namespace {
 // Checks the whole stream; with contents set, keeps every object's values there.
 bool readZef(std::istream& stream, const std::string& name, ZefSummary& summary,
-             std::vector<ZefObject>* contents, FileError& error) {
+             std::vector<ZefObject>* contents, std::string& error) {
     LineReader in(stream, name);
     try {
         ZefChecker head(in, nullptr);
@@ -352,38 +353,38 @@ bool readZef(std::istream& stream, const std::string& name, ZefSummary& summary,
             summary.objects.push_back(object);
         }
         if (in.next()) head.fail("text after the last object");
-    } catch (const FileError& failure) {
-        error = failure;
+    } catch (const Failure& failure) {
+        error = failure.message;
         return false;
     }
     return true;
 }
 } // namespace
 
-bool readZefFile(const std::string& path, ZefSummary& summary, FileError& error) {
+bool readZefFile(const std::string& path, ZefSummary& summary, std::string& error) {
     std::ifstream file(path, std::ios::binary);
     if (!file.is_open()) {
-        error = {path, "", "cannot open"};
+        error = path + ": cannot open";
         return false;
     }
     return readZef(file, path, summary, nullptr, error);
 }
 
 bool readZefStream(std::istream& in, const std::string& name, ZefSummary& summary,
-                   FileError& error) {
+                   std::string& error) {
     return readZef(in, name, summary, nullptr, error);
 }
 
 bool readZefText(const std::string& text, const std::string& name, ZefSummary& summary,
-                 FileError& error) {
+                 std::string& error) {
     std::istringstream in(text);
     return readZef(in, name, summary, nullptr, error);
 }
 
-bool readZefContents(const std::string& path, std::vector<ZefObject>& objects, FileError& error) {
+bool readZefContents(const std::string& path, std::vector<ZefObject>& objects, std::string& error) {
     std::ifstream file(path, std::ios::binary);
     if (!file.is_open()) {
-        error = {path, "", "cannot open"};
+        error = path + ": cannot open";
         return false;
     }
     ZefSummary summary;

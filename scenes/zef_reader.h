@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "host/scene.h"
-#include "hostkit/strings/file_error.h"
 
 struct ZefObjectSummary {
     std::string name;
@@ -20,15 +19,14 @@ struct ZefSummary {
     int vertices = 0, faces = 0, materials = 0;
 };
 
-// Reads path; false with the file, the line ("line 6") and what is wrong in error when
-// a line breaks the format (labels, counts, numbering, number syntax with a decimal
-// comma), or with no place when the file cannot be opened.
-bool readZefFile(const std::string& path, ZefSummary& summary, FileError& error);
+// Reads path; false with "FILE:LINE: what is wrong" in error when a line breaks the
+// format (labels, counts, numbering, number syntax with a decimal comma).
+bool readZefFile(const std::string& path, ZefSummary& summary, std::string& error);
 // The same for a stream or a text in memory; name stands for the file in messages.
 bool readZefStream(std::istream& in, const std::string& name, ZefSummary& summary,
-                   FileError& error);
+                   std::string& error);
 bool readZefText(const std::string& text, const std::string& name, ZefSummary& summary,
-                 FileError& error);
+                 std::string& error);
 
 // One material record as written.
 struct ZefMaterialRecord {
@@ -66,4 +64,4 @@ struct ZefObject {
 };
 
 // Reads path as readZefFile does and also gives every value of every object.
-bool readZefContents(const std::string& path, std::vector<ZefObject>& objects, FileError& error);
+bool readZefContents(const std::string& path, std::vector<ZefObject>& objects, std::string& error);

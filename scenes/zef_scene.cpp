@@ -107,7 +107,9 @@ Mesh meshFrom(const ZefObject& object) {
 OpenedScene loadZefScene(const std::string& path) {
     OpenedScene opened;
     std::vector<ZefObject> objects;
-    if (!readZefContents(path, objects, opened.error)) {
+    std::string error;
+    if (!readZefContents(path, objects, error)) {
+        opened.error = {path, "", error};
         return opened;
     }
     opened.scene = std::make_unique<Scene>();

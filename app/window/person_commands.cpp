@@ -19,10 +19,13 @@ int openWindow(ZefhostSession& session, const std::string& scene, const std::str
     if (!scriptPath.empty()) {
         std::ifstream in(scriptPath);
         std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        FileError error{scriptPath, "", "cannot open the window script"};
-        if (in) script = parseWindowScript(text, scriptPath, error);
+        std::string error;
+        if (!in)
+            error = "cannot open window script '" + scriptPath + "'";
+        else
+            script = parseWindowScript(text, error);
         if (!script) {
-            std::cerr << "zefhost: " << error.message() << "\n";
+            std::cerr << "zefhost: " << (in ? scriptPath + ": " : "") << error << "\n";
             return kExitUsage;
         }
     }

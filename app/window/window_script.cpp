@@ -26,8 +26,8 @@ constexpr StepWord kWords[] = {
 
 } // namespace
 
-std::optional<std::vector<WindowStep>>
-parseWindowScript(const std::string& text, const std::string& name, FileError& error) {
+std::optional<std::vector<WindowStep>> parseWindowScript(const std::string& text,
+                                                         std::string& error) {
     std::vector<WindowStep> script;
     std::istringstream lines(text);
     std::string line;
@@ -37,17 +37,17 @@ parseWindowScript(const std::string& text, const std::string& name, FileError& e
         size_t space = line.find_first_of(" \t");
         std::string word = line.substr(0, space);
         std::string rest = space == std::string::npos ? "" : trim(line.substr(space));
-        const std::string where = linePlace(number);
+        std::string where = "line " + std::to_string(number) + ": ";
         const StepWord* found = nullptr;
         for (const StepWord& w : kWords)
             if (word == w.word) found = &w;
         if (!found) {
-            error = {name, where, "unknown step '" + word + "'"};
+            error = where + "unknown step '" + word + "'";
             return std::nullopt;
         }
         if (found->needsArgument == rest.empty()) {
-            error = {name, where,
-                     "'" + word + "' " + (rest.empty() ? "needs more" : "takes nothing more")};
+            error =
+                where + "'" + word + "' " + (rest.empty() ? "needs more" : "takes nothing more");
             return std::nullopt;
         }
         WindowStep step;
@@ -58,10 +58,10 @@ parseWindowScript(const std::string& text, const std::string& name, FileError& e
             std::string steps = rest;
             for (char& c : steps)
                 if (c == ';') c = '\n';
-            FileError stepError;
-            std::optional<Scenario> parsed = parseScenario(steps, name, stepError);
+            std::string stepError;
+            std::optional<Scenario> parsed = parseScenario(steps, stepError);
             if (!parsed) {
-                error = {name, where, stepError.problem};
+                error = where + stepError.substr(stepError.find(':') + 2);
                 return std::nullopt;
             }
             step.steps = std::move(*parsed);

@@ -24,7 +24,6 @@ struct WindowStep {
     int line = 0;
 };
 
-// Parses a script (name stands for its file in errors); on a bad line returns nothing
-// and sets error to the name, the line and what is wrong.
+// Parses a script; on a bad line returns nothing and sets error to "line N: ...".
 std::optional<std::vector<WindowStep>> parseWindowScript(const std::string& text,
-                                                         const std::string& name, FileError& error);
+                                                         std::string& error);

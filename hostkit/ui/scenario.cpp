@@ -54,8 +54,7 @@ SeamResult act(const ScenarioStep& step, const ControlInfo& control, UserSeam& s
 
 } // namespace
 
-std::optional<Scenario> parseScenario(const std::string& text, const std::string& name,
-                                      FileError& error) {
+std::optional<Scenario> parseScenario(const std::string& text, std::string& error) {
     Scenario scenario;
     std::istringstream lines(text);
     std::string line;
@@ -69,19 +68,18 @@ std::optional<Scenario> parseScenario(const std::string& text, const std::string
         for (const ActionName& a : kActions)
             if (word == a.word) action = &a;
         if (!action) {
-            error = {name, linePlace(lineNo), "unknown step '" + word + "'"};
+            error = "line " + std::to_string(lineNo) + ": unknown step '" + word + "'";
             return std::nullopt;
         }
         ScenarioStep step;
         step.action = action->action;
         if (action->needsTarget && rest.empty()) {
-            error = {name, linePlace(lineNo),
-                     "'" + word + "' needs " +
-                         (step.action == ScenarioStep::Action::Snap ? "a file" : "a control")};
+            error = "line " + std::to_string(lineNo) + ": '" + word + "' needs " +
+                    (step.action == ScenarioStep::Action::Snap ? "a file" : "a control");
             return std::nullopt;
         }
         if (!action->needsTarget && !rest.empty()) {
-            error = {name, linePlace(lineNo), "'" + word + "' takes no control"};
+            error = "line " + std::to_string(lineNo) + ": '" + word + "' takes no control";
             return std::nullopt;
         }
         if (step.action == ScenarioStep::Action::Type) {

@@ -18,7 +18,6 @@
 #include <string>
 #include <vector>
 
-#include "hostkit/strings/file_error.h"
 #include "hostkit/ui/user.h"
 
 struct ScenarioStep {
@@ -43,10 +42,9 @@ struct Scenario {
     std::vector<ScenarioStep> steps;
 };
 
-// Parses the text form (name stands for its file in errors); on a bad line returns
-// nothing and sets error to the name, the line ("line 2") and what is wrong.
-HOSTKIT_API std::optional<Scenario> parseScenario(const std::string& text, const std::string& name,
-                                                  FileError& error);
+// Parses the text form; on a bad line returns nothing and sets error to
+// "line N: what is wrong".
+HOSTKIT_API std::optional<Scenario> parseScenario(const std::string& text, std::string& error);
 
 // Plays the steps in order and stops at the first that fails, with an error such as
 // "no control 'Spherical' in dialog 'ZEF Export Options'". Dump steps print on out

@@ -38,9 +38,9 @@ class ZefhostInputTest : public ::testing::Test {
 
 std::string readerError(const std::string& text) {
     ZefSummary summary;
-    FileError error;
+    std::string error;
     EXPECT_FALSE(readZefText(text, "t.zef", summary, error));
-    return error.message();
+    return error;
 }
 
 const char* kHeader = "ZEF File 1.0\nNumObjects: 1\nObject 0: T\n";
@@ -72,8 +72,8 @@ TEST_F(ZefhostInputTest, MillionLevelHierarchyExports) {
     std::string err;
     ASSERT_EQ(zefhost({"export", path("deep.json"), path("deep.zef")}, err), kExitOk) << err;
     ZefSummary summary;
-    FileError error;
-    ASSERT_TRUE(readZefFile(path("deep.zef"), summary, error)) << error.message();
+    std::string error;
+    ASSERT_TRUE(readZefFile(path("deep.zef"), summary, error)) << error;
     ASSERT_EQ(summary.objects.size(), 1u);
     EXPECT_EQ(summary.objects[0].name, "tri");
 }
@@ -86,17 +86,17 @@ TEST(ZefReaderNumbers, RealsOfEveryWidthTheWriterMakesRead) {
                        "Y: -9223372036854775808,000000 Z: 9300000000000000000,000000\n"
                        "Face list:\n";
     ZefSummary summary;
-    FileError error;
-    EXPECT_TRUE(readZefText(text, "t.zef", summary, error)) << error.message();
+    std::string error;
+    EXPECT_TRUE(readZefText(text, "t.zef", summary, error)) << error;
 }
 
 TEST(ZefReaderNumbers, CountsAndIndicesOutOfRangeBreakTheFormat) {
     EXPECT_EQ(readerError(std::string(kHeader) +
                           "Vertices: 4294967296 TVertices: 0 Faces: 0 Materials: 0 Normals: 0\n"),
-              "t.zef: line 4: Vertices: count out of range");
+              "t.zef:4: Vertices: count out of range");
     EXPECT_EQ(readerError(std::string(kHeader) + "Vertices: 99999999999999999999 TVertices: 0 "
                                                  "Faces: 0 Materials: 0 Normals: 0\n"),
-              "t.zef: line 4: expected Vertices: <integer>");
+              "t.zef:4: expected Vertices: <integer>");
     EXPECT_EQ(readerError("ZEF File 1.0\nNumObjects: 9223372036854775808\n"),
-              "t.zef: line 2: expected NumObjects: <integer>");
+              "t.zef:2: expected NumObjects: <integer>");
 }

@@ -129,10 +129,10 @@ void judge(Job& job) {
     }
     for (const char* name : {"default.zef", "prepared.zef", "plain.zef", "again.zef"}) {
         ZefSummary summary;
-        FileError error;
+        std::string error;
         if (!readZefFile((job.dir / name).string(), summary, error)) {
             job.outcome = Outcome::Invalid;
-            job.reason = error.message();
+            job.reason = std::string(name) + ": " + firstLine(error.empty() ? err : error);
             return;
         }
     }

@@ -6,7 +6,7 @@
 
 namespace {
 
-FileError errorOf(const std::string& text) {
+SceneFileError errorOf(const std::string& text) {
     SceneLoadResult loaded = parseSceneText(text, "bad.json");
     EXPECT_FALSE(loaded.ok());
     return loaded.error;
@@ -37,7 +37,7 @@ std::string scene(const std::string& nodeMesh = R"("mesh": {
 })";
 }
 
-void expectError(const FileError& e, const std::string& place, const std::string& what) {
+void expectError(const SceneFileError& e, const std::string& place, const std::string& what) {
     EXPECT_EQ(e.file, "bad.json");
     EXPECT_EQ(e.place, place) << e.message();
     EXPECT_NE(e.problem.find(what), std::string::npos) << e.message();
@@ -60,7 +60,7 @@ TEST(SceneFileErrors, NamesAreOneLine) {
 }
 
 TEST(SceneFileErrors, SyntaxErrorGivesLineAndColumn) {
-    FileError e = errorOf("{\n  \"format\": \"zefscene\",\n  \"version\": 1,,\n}");
+    SceneFileError e = errorOf("{\n  \"format\": \"zefscene\",\n  \"version\": 1,,\n}");
     EXPECT_EQ(e.file, "bad.json");
     EXPECT_EQ(e.place, "line 3, column 16") << e.message();
     EXPECT_NE(e.problem.find("syntax error"), std::string::npos) << e.problem;
@@ -69,24 +69,24 @@ TEST(SceneFileErrors, SyntaxErrorGivesLineAndColumn) {
 
 TEST(SceneFileErrors, TruncatedFileIsASyntaxError) {
     std::string text = scene();
-    FileError e = errorOf(text.substr(0, text.size() / 2));
+    SceneFileError e = errorOf(text.substr(0, text.size() / 2));
     EXPECT_EQ(e.place.rfind("line ", 0), 0u) << e.message();
 }
 
 TEST(SceneFileErrors, VertexIndexOutOfRange) {
-    FileError e = errorOf(scene(R"("mesh": {"vertices": [[0,0,0],[1,0,0],[0,1,0]],
+    SceneFileError e = errorOf(scene(R"("mesh": {"vertices": [[0,0,0],[1,0,0],[0,1,0]],
                                           "faces": [[0,1,2,0,0],[0,1,3,0,0]]})"));
     expectError(e, "/nodes/1/mesh/faces/1/2", "vertex index 3 is out of range (must be below 3)");
 }
 
 TEST(SceneFileErrors, TextureFaceCountDiffersFromFaceCount) {
-    FileError e = errorOf(scene(R"("mesh": {"vertices": [[0,0,0],[1,0,0],[0,1,0]],
+    SceneFileError e = errorOf(scene(R"("mesh": {"vertices": [[0,0,0],[1,0,0],[0,1,0]],
         "faces": [[0,1,2,0,0],[0,2,1,0,0]], "texVerts": [[0,0,0]], "texFaces": [[0,0,0]]})"));
     expectError(e, "/nodes/1/mesh/texFaces", "1 texture faces for 2 faces");
 }
 
 TEST(SceneFileErrors, TextureVertexIndexOutOfRange) {
-    FileError e = errorOf(scene(R"("mesh": {"vertices": [[0,0,0],[1,0,0],[0,1,0]],
+    SceneFileError e = errorOf(scene(R"("mesh": {"vertices": [[0,0,0],[1,0,0],[0,1,0]],
         "faces": [[0,1,2,0,0]], "texVerts": [[0,0,0]], "texFaces": [[0,0,1]]})"));
     expectError(e, "/nodes/1/mesh/texFaces/0/2", "texture vertex index 1 is out of range");
 }
@@ -175,7 +175,7 @@ TEST(SceneFileErrors, MapReferencesAndSlots) {
 TEST(SceneFileErrors, FloatOutOfRange) {
     // The parser itself refuses it, so the place is a line and column.
     std::string text = scene(R"("sphere": {"radius": 1e39, "segments": 8})");
-    FileError e = errorOf(text);
+    SceneFileError e = errorOf(text);
     EXPECT_EQ(e.place, "line 10, column 71") << e.message();
     EXPECT_NE(e.problem.find("out of range for a float: 1e39"), std::string::npos) << e.problem;
 }

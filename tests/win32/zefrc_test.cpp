@@ -15,10 +15,10 @@ extern const ResourceTable sampleResources;
 
 namespace {
 
-FileError errorOf(const std::string& script) {
+RcError errorOf(const std::string& script) {
     ParseResult r = parseRcText(script, "test.rc");
     EXPECT_TRUE(r.error.has_value()) << "script was accepted:\n" << script;
-    return r.error.value_or(FileError{});
+    return r.error.value_or(RcError{});
 }
 
 const DialogTemplate& sampleDialog(int index) {
@@ -84,7 +84,7 @@ TEST(ZefrcParse, StyleExpressionsTakeNumbersAndParentheses) {
                     "CONTROL \"a\", 7, \"CustEdit\", 0x3L, -2, 0, 5, 5, WS_EX_CLIENTEDGE\n"
                     "END\n",
                     "inline.rc");
-    ASSERT_FALSE(r.error) << r.error->message();
+    ASSERT_FALSE(r.error) << r.error->describe();
     const RcDialog& d = r.file.dialogs.at(0);
     EXPECT_EQ(d.style, 0x10u | 0x40000000u | 4u);
     EXPECT_EQ(d.controls.at(0).className, "CustEdit");
@@ -94,25 +94,25 @@ TEST(ZefrcParse, StyleExpressionsTakeNumbersAndParentheses) {
 }
 
 TEST(ZefrcErrors, NameFileLineAndProblem) {
-    FileError e = errorOf("1 DIALOG 0,0,1,1\nSTYLE WS_CHILD |\n    WS_NOPE\nBEGIN\nEND\n");
+    RcError e = errorOf("1 DIALOG 0,0,1,1\nSTYLE WS_CHILD |\n    WS_NOPE\nBEGIN\nEND\n");
     EXPECT_EQ(e.file, "test.rc");
-    EXPECT_EQ(e.place, "line 3");
-    EXPECT_NE(e.problem.find("WS_NOPE"), std::string::npos) << e.problem;
-    EXPECT_EQ(e.message().rfind("test.rc: line 3: ", 0), 0u) << e.message();
+    EXPECT_EQ(e.line, 3);
+    EXPECT_NE(e.message.find("WS_NOPE"), std::string::npos) << e.message;
+    EXPECT_EQ(e.describe().rfind("test.rc:3: ", 0), 0u) << e.describe();
 }
 
 TEST(ZefrcErrors, RejectScriptsOutsideTheSubset) {
-    EXPECT_NE(errorOf("1 ICON \"a.ico\"\n").problem.find("ICON"), std::string::npos);
-    EXPECT_NE(errorOf("1 DIALOG 0,0,1,1\nBEGIN\nLISTBOX 3, 0,0,1,1\nEND\n").problem.find("LISTBOX"),
+    EXPECT_NE(errorOf("1 ICON \"a.ico\"\n").message.find("ICON"), std::string::npos);
+    EXPECT_NE(errorOf("1 DIALOG 0,0,1,1\nBEGIN\nLISTBOX 3, 0,0,1,1\nEND\n").message.find("LISTBOX"),
               std::string::npos);
-    EXPECT_NE(errorOf("1 DIALOG 0,0,1,1\nBEGIN\n").problem.find("END"), std::string::npos);
-    EXPECT_NE(errorOf("#if 1\n#endif\n").problem.find("#if"), std::string::npos);
-    EXPECT_NE(errorOf("STRINGTABLE\nBEGIN\n1 \"a\"\n1 \"b\"\nEND\n").problem.find("twice"),
+    EXPECT_NE(errorOf("1 DIALOG 0,0,1,1\nBEGIN\n").message.find("END"), std::string::npos);
+    EXPECT_NE(errorOf("#if 1\n#endif\n").message.find("#if"), std::string::npos);
+    EXPECT_NE(errorOf("STRINGTABLE\nBEGIN\n1 \"a\"\n1 \"b\"\nEND\n").message.find("twice"),
               std::string::npos);
     EXPECT_NE(errorOf("1 DIALOG 0,0,1,1\nBEGIN\nCONTROL \"x, 1, \"Button\", 0, 0,0,1,1\nEND\n")
-                  .problem.find("string"),
+                  .message.find("string"),
               std::string::npos);
-    EXPECT_EQ(errorOf("\n\n#include \"missing_header.h\"\n").place, "line 3");
+    EXPECT_EQ(errorOf("\n\n#include \"missing_header.h\"\n").line, 3);
 }
 
 TEST(ZefrcWriter, StringLiteralRoundTripsEveryByte) {
@@ -136,7 +136,7 @@ TEST(ZefrcTool, FailsWithTheLocationOnStderr) {
     size_t n = fread(buffer, 1, sizeof buffer - 1, pipe);
     int status = pclose(pipe);
     EXPECT_NE(status, 0);
-    EXPECT_NE(std::string(buffer, n).find("zefrc_bad.rc: line 3: "), std::string::npos) << buffer;
+    EXPECT_NE(std::string(buffer, n).find("zefrc_bad.rc:3:"), std::string::npos) << buffer;
 }
 
 TEST(ZefrcTool, WritesATableForAGoodScript) {
