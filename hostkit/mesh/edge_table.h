@@ -12,6 +12,7 @@
 
 #include "host/api.h"
 #include "host/mesh.h"
+#include "hostkit/mesh/scratch.h"
 
 namespace hostkit {
 
@@ -69,6 +70,20 @@ HOSTKIT_API std::vector<uint32_t> cornerEdges(const EdgeTable& table, size_t cor
 HOSTKIT_API std::vector<uint32_t> manifoldMates(const EdgeTable& table, size_t cornerCount);
 // The same, building and dropping the table itself (peak about 30 bytes per face).
 HOSTKIT_API std::vector<uint32_t> manifoldMates(const Mesh& mesh);
+
+// Manifold mates as above, plus the corners of every edge with three or more corners,
+// grouped by edge (in no particular order). Built without sorting: each corner is put on
+// a list at its edge's lower vertex and each list is grouped by the upper vertex, so it
+// takes O(F + V) time and 4 bytes per corner and per vertex of scratch memory.
+struct CornerMates {
+    ScratchArray<uint32_t> mate;          // 3 * faceCount entries, as manifoldMates
+    std::vector<uint32_t> crowdedCorners; // corners of edges with three or more corners
+    std::vector<uint32_t> crowdedStart;   // edge i owns crowdedCorners[start[i], start[i + 1])
+    bool consistent = true; // every pair of mates runs along its edge in opposite directions
+
+    size_t crowdedEdgeCount() const { return crowdedStart.empty() ? 0 : crowdedStart.size() - 1; }
+};
+HOSTKIT_API CornerMates buildCornerMates(const Mesh& mesh);
 
 // Corners of proper faces grouped by the vertex they start at (CSR, by counting sort).
 struct VertexCorners {

@@ -1,0 +1,66 @@
+// Large temporary arrays of the mesh operations. On Linux, arrays of a megabyte or more
+// come from their own mapping in transparent huge pages, populated in one call: filling
+// fresh memory 4 KB page by page costs a fault per page, which on large meshes (and
+// above all in virtual machines) can cost more than the operation's own work.
+// Elsewhere they come from malloc. Contents start uninitialised.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <type_traits>
+#include <utility>
+
+#include "host/api.h"
+
+namespace hostkit {
+
+// At least bytes of writable memory (null only for 0 bytes; throws std::bad_alloc).
+HOSTKIT_API void* allocateScratch(size_t bytes);
+// Returns what allocateScratch(bytes) gave.
+HOSTKIT_API void freeScratch(void* memory, size_t bytes) noexcept;
+
+// A fixed-size array of trivially copyable T in scratch memory; move-only.
+template <typename T> class ScratchArray {
+    static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
+
+  public:
+    ScratchArray() = default;
+    explicit ScratchArray(size_t n)
+        : data_(static_cast<T*>(allocateScratch(n * sizeof(T)))), size_(n) {}
+    ScratchArray(size_t n, const T& value) : ScratchArray(n) {
+        for (size_t i = 0; i < n; ++i) data_[i] = value;
+    }
+    ScratchArray(ScratchArray&& other) noexcept
+        : data_(std::exchange(other.data_, nullptr)), size_(std::exchange(other.size_, 0)) {}
+    ScratchArray& operator=(ScratchArray&& other) noexcept {
+        if (this != &other) {
+            release();
+            data_ = std::exchange(other.data_, nullptr);
+            size_ = std::exchange(other.size_, 0);
+        }
+        return *this;
+    }
+    ~ScratchArray() { release(); }
+
+    size_t size() const { return size_; }
+    T* data() { return data_; }
+    const T* data() const { return data_; }
+    T& operator[](size_t i) { return data_[i]; }
+    const T& operator[](size_t i) const { return data_[i]; }
+    T* begin() { return data_; }
+    T* end() { return data_ + size_; }
+    const T* begin() const { return data_; }
+    const T* end() const { return data_ + size_; }
+
+  private:
+    void release() {
+        if (data_) freeScratch(data_, size_ * sizeof(T));
+        data_ = nullptr;
+        size_ = 0;
+    }
+
+    T* data_ = nullptr;
+    size_t size_ = 0;
+};
+
+} // namespace hostkit
