@@ -2,6 +2,7 @@
 #include "hostkit/mesh/scratch.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 #ifdef __linux__
@@ -17,6 +18,14 @@ constexpr size_t kSmallest = size_t(1) << 20; // below this, malloc is as good
 
 size_t mappedBytes(size_t bytes) {
     return (bytes + kHugePage - 1) / kHugePage * kHugePage;
+}
+
+// memory and size are multiples of kHugePage.
+void adviseHugePages(void* memory, size_t size) {
+    madvise(memory, size, MADV_HUGEPAGE);
+#ifdef MADV_POPULATE_WRITE
+    madvise(memory, size, MADV_POPULATE_WRITE); // older kernels refuse: pages fault in
+#endif
 }
 #endif
 } // namespace
@@ -36,10 +45,7 @@ void* allocateScratch(size_t bytes) {
         if (const size_t tail = start + size + kHugePage - (aligned + size); tail > 0)
             munmap(reinterpret_cast<void*>(aligned + size), tail);
         void* memory = reinterpret_cast<void*>(aligned);
-        madvise(memory, size, MADV_HUGEPAGE);
-#ifdef MADV_POPULATE_WRITE
-        madvise(memory, size, MADV_POPULATE_WRITE); // older kernels refuse: pages fault in
-#endif
+        adviseHugePages(memory, size);
         return memory;
     }
 #endif
@@ -59,6 +65,23 @@ void freeScratch(void* memory, size_t bytes) noexcept {
     (void)bytes;
 #endif
     std::free(memory);
+}
+
+void* allocateZeroed(size_t bytes) {
+    if (bytes == 0) return nullptr;
+#ifdef __linux__
+    if (bytes >= 2 * kSmallest) {
+        const size_t size = mappedBytes(bytes);
+        void* memory = std::aligned_alloc(kHugePage, size);
+        if (!memory) throw std::bad_alloc();
+        adviseHugePages(memory, size);
+        std::memset(memory, 0, bytes);
+        return memory;
+    }
+#endif
+    void* memory = std::calloc(bytes, 1);
+    if (!memory) throw std::bad_alloc();
+    return memory;
 }
 
 } // namespace hostkit

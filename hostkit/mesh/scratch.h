@@ -18,6 +18,20 @@ namespace hostkit {
 HOSTKIT_API void* allocateScratch(size_t bytes);
 // Returns what allocateScratch(bytes) gave.
 HOSTKIT_API void freeScratch(void* memory, size_t bytes) noexcept;
+// Like calloc(bytes, 1), released with std::free, for the mesh's own arrays; large
+// blocks are aligned to and advised into huge pages as above (null only for 0 bytes;
+// throws std::bad_alloc).
+HOSTKIT_API void* allocateZeroed(size_t bytes);
+
+// Minimal allocator for std::vector over scratch memory.
+template <typename T> struct ScratchAllocator {
+    using value_type = T;
+    ScratchAllocator() = default;
+    template <typename U> ScratchAllocator(const ScratchAllocator<U>&) {}
+    T* allocate(size_t n) { return static_cast<T*>(allocateScratch(n * sizeof(T))); }
+    void deallocate(T* p, size_t n) noexcept { freeScratch(p, n * sizeof(T)); }
+    template <typename U> bool operator==(const ScratchAllocator<U>&) const { return true; }
+};
 
 // A fixed-size array of trivially copyable T in scratch memory; move-only.
 template <typename T> class ScratchArray {
