@@ -51,29 +51,27 @@ ScratchArray<uint32_t> findIslands(const Mesh& mesh, float angle, uint32_t& isla
     if (!noAngle) {
         ScratchArray<Vec3d> normal(faceCount);
         for (uint32_t f = 0; f < faceCount; ++f) normal[f] = unitFaceNormal(mesh, f);
-        const CornerMates mates = buildCornerMates(mesh);
-        const uint32_t* mate = mates.mate.data();
-        for (uint32_t c = 0; c < faceCount * 3; ++c) {
-            const uint32_t m = mate[c];
-            if (m >= kNonManifoldMate || m < c) continue;
-            if (cornerFrom(mesh, c) != cornerTo(mesh, m)) continue; // inconsistent winding
+        auto pair = [&](uint32_t c, uint32_t m) {
+            if (cornerFrom(mesh, c) != cornerTo(mesh, m)) return; // inconsistent winding
             const Vec3d& n1 = normal[c / 3];
             const Vec3d& n2 = normal[m / 3];
             const bool nonZero =
                 (n1.x != 0 || n1.y != 0 || n1.z != 0) && (n2.x != 0 || n2.y != 0 || n2.z != 0);
-            if (!nonZero) continue;
+            if (!nonZero) return;
             if (!everyAngle) {
                 const double cx = n1.y * n2.z - n1.z * n2.y, cy = n1.z * n2.x - n1.x * n2.z,
                              cz = n1.x * n2.y - n1.y * n2.x;
                 const double d = n1.x * n2.x + n1.y * n2.y + n1.z * n2.z;
                 const double s = std::sqrt(cx * cx + cy * cy + cz * cz);
-                if (!(s * cosA < d * sinA)) continue;
+                if (!(s * cosA < d * sinA)) return;
             }
             uint32_t a = find(c / 3), b = find(m / 3);
-            if (a == b) continue;
+            if (a == b) return;
             if (a > b) std::swap(a, b);
             parent[b] = a;
-        }
+        };
+        visitEdges(
+            mesh, pair, [](uint32_t) {}, [](const uint32_t*, size_t) {});
     }
     // every entry to its root (a parent is lower, so already done), then label in place:
     // a root's entry becomes its island, and each face takes its root's

@@ -82,111 +82,23 @@ std::vector<uint32_t> manifoldMates(const Mesh& mesh) {
 
 CornerMates buildCornerMates(const Mesh& mesh) {
     CornerMates out;
-    const uint32_t faceCount = uint32_t(std::max(mesh.faceCount, 0));
-    const uint32_t vertexCount = uint32_t(std::max(mesh.vertexCount, 0));
-    out.mate = ScratchArray<uint32_t>(size_t(faceCount) * 3, kNoMate);
+    out.mate = ScratchArray<uint32_t>(size_t(std::max(mesh.faceCount, 0)) * 3, kNoMate);
     out.crowdedStart.push_back(0);
-    if (faceCount == 0) return out;
-    const MeshFace* faces = mesh.faces;
-
-    // Corners by lower vertex (counting sort), each as one word: the upper vertex, whether
-    // the corner runs downwards (bit 31, above any vertex index) and the corner.
-    ScratchArray<uint32_t> start(size_t(vertexCount) + 1, 0);
-    for (uint32_t f = 0; f < faceCount; ++f) {
-        const MeshFace& face = faces[f];
-        if (!isProperFace(face, mesh.vertexCount)) continue;
-        ++start[std::min(face.v[0], face.v[1]) + 1];
-        ++start[std::min(face.v[1], face.v[2]) + 1];
-        ++start[std::min(face.v[2], face.v[0]) + 1];
-    }
-    for (uint32_t v = 0; v < vertexCount; ++v) start[v + 1] += start[v];
-    ScratchArray<uint64_t> entries(start[vertexCount]);
-    for (uint32_t f = 0; f < faceCount; ++f) {
-        const MeshFace& face = faces[f];
-        if (!isProperFace(face, mesh.vertexCount)) continue;
-        for (uint32_t k = 0; k < 3; ++k) {
-            const uint32_t a = face.v[k], b = face.v[k == 2 ? 0 : k + 1];
-            const uint64_t upper = a < b ? b : (a | 0x80000000u);
-            entries[start[a < b ? a : b]++] = upper << 32 | (f * 3 + k);
-        }
-    }
-    // start[v] is now where v's corners end
-
-    // Group each vertex's corners by upper vertex: short runs by comparing directly,
-    // long ones through groupOf, which maps an upper vertex to its group in the run at
-    // hand and is reset after it.
-    constexpr uint32_t kShortRun = 32;
     uint32_t* mate = out.mate.data();
-    ScratchArray<uint32_t> groupOf;
-    struct Group {
-        uint32_t first, second, count;
-    };
-    std::vector<Group> groups;
-    auto upperOf = [](uint64_t e) { return uint32_t(e >> 32) & 0x7FFFFFFFu; };
-    auto crowded = [&](const uint64_t* run, uint32_t from, uint32_t n) {
-        const uint32_t hi = upperOf(run[from]);
-        for (uint32_t j = from; j < n; ++j)
-            if (upperOf(run[j]) == hi) {
-                out.crowdedCorners.push_back(uint32_t(run[j]));
-                mate[uint32_t(run[j])] = kNonManifoldMate;
-            }
-        out.crowdedStart.push_back(uint32_t(out.crowdedCorners.size()));
-    };
     bool consistent = true;
-    uint32_t begin = 0;
-    for (uint32_t v = 0; v < vertexCount; ++v) {
-        const uint32_t end = start[v];
-        const uint64_t* run = entries.data() + begin;
-        const uint32_t n = end - begin;
-        begin = end;
-        if (n <= kShortRun) {
-            uint32_t done = 0;
-            for (uint32_t i = 0; i < n; ++i) {
-                if (done >> i & 1) continue;
-                const uint32_t hi = upperOf(run[i]);
-                uint32_t j = i + 1;
-                while (j < n && upperOf(run[j]) != hi) ++j;
-                if (j == n) continue; // boundary: stays kNoMate
-                uint32_t k = j + 1;
-                while (k < n && upperOf(run[k]) != hi) ++k;
-                if (k == n) {
-                    mate[uint32_t(run[i])] = uint32_t(run[j]);
-                    mate[uint32_t(run[j])] = uint32_t(run[i]);
-                    consistent &= ((run[i] ^ run[j]) >> 63) != 0;
-                    done |= 1u << j;
-                    continue;
-                }
-                for (uint32_t m = i; m < n; ++m) done |= uint32_t(upperOf(run[m]) == hi) << m;
-                crowded(run, i, n);
-            }
-            continue;
-        }
-        if (groupOf.size() == 0) groupOf = ScratchArray<uint32_t>(vertexCount, kNoMate);
-        groups.clear();
-        for (uint32_t i = 0; i < n; ++i) {
-            uint32_t& g = groupOf[upperOf(run[i])];
-            if (g == kNoMate) {
-                g = uint32_t(groups.size());
-                groups.push_back({i, 0, 1});
-            } else if (groups[g].count++ == 1) {
-                groups[g].second = i;
-            }
-        }
-        for (uint32_t i = 0; i < n; ++i) {
-            uint32_t& g = groupOf[upperOf(run[i])];
-            if (g == kNoMate) continue; // group done
-            const Group& group = groups[g];
-            if (group.count == 2) {
-                const uint64_t a = run[group.first], b = run[group.second];
-                mate[uint32_t(a)] = uint32_t(b);
-                mate[uint32_t(b)] = uint32_t(a);
-                consistent &= ((a ^ b) >> 63) != 0;
-            } else if (group.count > 2) {
-                crowded(run, i, n);
-            }
-            g = kNoMate;
-        }
-    }
+    visitEdges(
+        mesh,
+        [&](uint32_t c, uint32_t d) {
+            mate[c] = d;
+            mate[d] = c;
+            consistent &= cornerFrom(mesh, c) != cornerFrom(mesh, d);
+        },
+        [](uint32_t) {},
+        [&](const uint32_t* corners, size_t n) {
+            for (size_t i = 0; i < n; ++i) mate[corners[i]] = kNonManifoldMate;
+            out.crowdedCorners.insert(out.crowdedCorners.end(), corners, corners + n);
+            out.crowdedStart.push_back(uint32_t(out.crowdedCorners.size()));
+        });
     out.consistent = consistent;
     return out;
 }

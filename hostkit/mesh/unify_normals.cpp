@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -135,14 +136,12 @@ std::vector<uint32_t> searchOrder(uint32_t seed, const uint32_t* mate,
 
 // When every pair of mates already runs opposite ways, every face's wish is its seed's,
 // no patch is inconsistent, and a patch is flipped only when it is closed with a negative
-// volume (flag 0). Patches are then found by union-find in face order, and the volume is
-// summed in face order too, with a bound on its rounding: when the bound cannot settle the
-// sign, the patch's volume is summed again in search order, exactly as the search does.
-void unifyConsistent(Mesh& mesh, int flag, const hostkit::CornerMates& mates) {
+// volume (flag 0). Patches are then found by union-find while the edges are visited, and
+// the volume is summed in face order, with a bound on its rounding: when the bound cannot
+// settle the sign, the patch's volume is summed again in search order, exactly as the
+// search does. Returns false, changing nothing, when some pair runs the same way.
+bool unifyIfConsistent(Mesh& mesh, int flag) {
     const uint32_t faceCount = uint32_t(mesh.faceCount);
-    const uint32_t* mate = mates.mate.data();
-    if (flag != 0) return; // lesser area: nothing is wished flipped, so nothing flips
-
     // union-find, each set's root its lowest face
     hostkit::ScratchArray<uint32_t> parent(faceCount);
     for (uint32_t f = 0; f < faceCount; ++f) parent[f] = f;
@@ -150,14 +149,24 @@ void unifyConsistent(Mesh& mesh, int flag, const hostkit::CornerMates& mates) {
         while (parent[x] != x) x = parent[x] = parent[parent[x]];
         return x;
     };
-    for (uint32_t c = 0; c < faceCount * 3; ++c) {
-        const uint32_t m = mate[c];
-        if (m >= hostkit::kNonManifoldMate || m < c) continue;
-        uint32_t a = find(c / 3), b = find(m / 3);
-        if (a == b) continue;
-        if (a > b) std::swap(a, b);
-        parent[b] = a;
-    }
+    bool consistent = true;
+    std::vector<uint32_t> boundaryFaces, crowdedCorners, crowdedStart{0};
+    hostkit::visitEdges(
+        mesh,
+        [&](uint32_t c, uint32_t d) {
+            consistent &= hostkit::cornerFrom(mesh, c) != hostkit::cornerFrom(mesh, d);
+            uint32_t a = find(c / 3), b = find(d / 3);
+            if (a == b) return;
+            if (a > b) std::swap(a, b);
+            parent[b] = a;
+        },
+        [&](uint32_t c) { boundaryFaces.push_back(c / 3); },
+        [&](const uint32_t* corners, size_t n) {
+            crowdedCorners.insert(crowdedCorners.end(), corners, corners + n);
+            crowdedStart.push_back(uint32_t(crowdedCorners.size()));
+        });
+    if (!consistent) return false;
+    if (flag != 0) return true; // lesser area: nothing is wished flipped, so nothing flips
 
     struct Sum {
         uint32_t seed;
@@ -184,23 +193,28 @@ void unifyConsistent(Mesh& mesh, int flag, const hostkit::CornerMates& mates) {
         sum.volume += det;
         sum.magnitude += std::abs(det);
         ++sum.faces;
-        sum.open |= mate[f * 3] == hostkit::kNoMate || mate[f * 3 + 1] == hostkit::kNoMate ||
-                    mate[f * 3 + 2] == hostkit::kNoMate;
     }
-    for (size_t e = 0; e < mates.crowdedEdgeCount(); ++e) {
-        const uint32_t begin = mates.crowdedStart[e], end = mates.crowdedStart[e + 1];
+    for (uint32_t f : boundaryFaces) sums[patchOf[f]].open = true;
+    for (size_t e = 0; e + 1 < crowdedStart.size(); ++e) {
+        const uint32_t begin = crowdedStart[e], end = crowdedStart[e + 1];
         for (uint32_t i = begin; i < end; ++i) {
-            const uint32_t patch = patchOf[mates.crowdedCorners[i] / 3];
+            const uint32_t patch = patchOf[crowdedCorners[i] / 3];
             bool paired = false;
             for (uint32_t j = begin; j < end && !paired; ++j)
-                paired = j != i && patchOf[mates.crowdedCorners[j] / 3] == patch;
+                paired = j != i && patchOf[crowdedCorners[j] / 3] == patch;
             if (!paired) sums[patch].open = true;
         }
     }
 
     // Whatever the order, a sum of n terms is within n * 2^-53 * magnitude (to first
     // order) of the exact one; twice that, doubled for safety, settles the sign.
+    std::optional<hostkit::CornerMates> mates; // only for a search
     hostkit::ScratchArray<uint8_t> seen;
+    auto search = [&](uint32_t seed) {
+        if (!mates) mates = hostkit::buildCornerMates(mesh);
+        if (seen.size() == 0) seen = hostkit::ScratchArray<uint8_t>(faceCount, 0);
+        return searchOrder(seed, mates->mate.data(), seen);
+    };
     std::vector<uint8_t> invert(sums.size(), 0);
     bool anyInverted = false;
     for (size_t patch = 0; patch < sums.size(); ++patch) {
@@ -208,10 +222,9 @@ void unifyConsistent(Mesh& mesh, int flag, const hostkit::CornerMates& mates) {
         if (sum.open) continue;
         double volume = sum.volume;
         if (!(std::abs(volume) > 4 * double(sum.faces) * 0x1p-53 * sum.magnitude)) {
-            if (seen.size() == 0) seen = hostkit::ScratchArray<uint8_t>(faceCount, 0);
             volume = 0;
             const Point3 origin = vertices[faces[sum.seed].v[0]];
-            for (uint32_t f : searchOrder(sum.seed, mate, seen)) {
+            for (uint32_t f : search(sum.seed)) {
                 const MeshFace& face = faces[f];
                 volume += faceVolume(origin, vertices[face.v[0]], vertices[face.v[1]],
                                      vertices[face.v[2]]);
@@ -220,17 +233,17 @@ void unifyConsistent(Mesh& mesh, int flag, const hostkit::CornerMates& mates) {
         invert[patch] = volume < 0;
         anyInverted |= volume < 0;
     }
-    if (!anyInverted) return;
+    if (!anyInverted) return true;
     if (hostkit::hasMeshOperationObserver()) { // flip in the search's order
-        seen = hostkit::ScratchArray<uint8_t>(faceCount, 0);
+        seen = hostkit::ScratchArray<uint8_t>();
         for (size_t patch = 0; patch < sums.size(); ++patch)
             if (invert[patch])
-                for (uint32_t f : searchOrder(sums[patch].seed, mate, seen))
-                    mesh.FlipNormal(int(f));
-        return;
+                for (uint32_t f : search(sums[patch].seed)) mesh.FlipNormal(int(f));
+        return true;
     }
     for (uint32_t f = 0; f < faceCount; ++f)
         if (patchOf[f] != kUnvisited && invert[patchOf[f]]) mesh.FlipNormal(int(f));
+    return true;
 }
 
 } // namespace
@@ -238,13 +251,10 @@ void unifyConsistent(Mesh& mesh, int flag, const hostkit::CornerMates& mates) {
 void Mesh::UnifyNormals(int flag) {
     hostkit::reportMeshOperation("UnifyNormals", this, {double(flag)});
     if (faceCount <= 0) return;
+    if (unifyIfConsistent(*this, flag)) return;
     Patches p;
     {
         const hostkit::CornerMates mates = hostkit::buildCornerMates(*this);
-        if (mates.consistent) {
-            unifyConsistent(*this, flag, mates);
-            return;
-        }
         p = findPatches(*this, mates.mate.data());
         markOpenAtCrowdedEdges(mates, p);
     }
