@@ -29,8 +29,7 @@ template <typename T> void resizeArray(T*& data, int oldCount, int n, bool keep)
 template <typename T> T* copyArray(const T* src, int n) {
     if (!src || n <= 0) return nullptr;
     hostkit::checkMeshAllocation(sizeof(T) * size_t(n));
-    T* copy = static_cast<T*>(std::malloc(sizeof(T) * size_t(n)));
-    if (!copy) throw std::bad_alloc();
+    T* copy = static_cast<T*>(hostkit::allocateUninitialized(sizeof(T) * size_t(n)));
     std::memcpy(copy, src, sizeof(T) * size_t(n));
     return copy;
 }

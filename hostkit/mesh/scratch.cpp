@@ -67,7 +67,8 @@ void freeScratch(void* memory, size_t bytes) noexcept {
     std::free(memory);
 }
 
-void* allocateZeroed(size_t bytes) {
+namespace {
+void* allocateFreeable(size_t bytes, bool zeroed) {
     if (bytes == 0) return nullptr;
 #ifdef __linux__
     if (bytes >= 2 * kSmallest) {
@@ -75,13 +76,22 @@ void* allocateZeroed(size_t bytes) {
         void* memory = std::aligned_alloc(kHugePage, size);
         if (!memory) throw std::bad_alloc();
         adviseHugePages(memory, size);
-        std::memset(memory, 0, bytes);
+        if (zeroed) std::memset(memory, 0, bytes);
         return memory;
     }
 #endif
-    void* memory = std::calloc(bytes, 1);
+    void* memory = zeroed ? std::calloc(bytes, 1) : std::malloc(bytes);
     if (!memory) throw std::bad_alloc();
     return memory;
+}
+} // namespace
+
+void* allocateZeroed(size_t bytes) {
+    return allocateFreeable(bytes, true);
+}
+
+void* allocateUninitialized(size_t bytes) {
+    return allocateFreeable(bytes, false);
 }
 
 } // namespace hostkit

@@ -22,6 +22,8 @@ HOSTKIT_API void freeScratch(void* memory, size_t bytes) noexcept;
 // blocks are aligned to and advised into huge pages as above (null only for 0 bytes;
 // throws std::bad_alloc).
 HOSTKIT_API void* allocateZeroed(size_t bytes);
+// The same without the zeroing, for arrays about to be filled (a copy, say).
+HOSTKIT_API void* allocateUninitialized(size_t bytes);
 
 // Minimal allocator for std::vector over scratch memory.
 template <typename T> struct ScratchAllocator {
