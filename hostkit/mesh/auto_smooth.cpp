@@ -38,7 +38,7 @@ Vec3d unitFaceNormal(const Mesh& mesh, uint32_t f) {
 // numbered in order of their lowest face.
 ScratchArray<uint32_t> findIslands(const Mesh& mesh, float angle, uint32_t& islandCount) {
     const uint32_t faceCount = uint32_t(mesh.faceCount);
-    ScratchArray<uint32_t> parent(faceCount); // union-find, each root its set's lowest face
+    ScratchArray<uint32_t> parent(faceCount), size(faceCount, 1); // union-find by size
     for (uint32_t f = 0; f < faceCount; ++f) parent[f] = f;
     auto find = [&](uint32_t x) {
         while (parent[x] != x) x = parent[x] = parent[parent[x]];
@@ -67,22 +67,24 @@ ScratchArray<uint32_t> findIslands(const Mesh& mesh, float angle, uint32_t& isla
             }
             uint32_t a = find(c / 3), b = find(m / 3);
             if (a == b) return;
-            if (a > b) std::swap(a, b);
+            if (size[a] < size[b]) std::swap(a, b);
             parent[b] = a;
+            size[a] += size[b];
         };
         visitEdges(
             mesh, pair, [](uint32_t) {}, [](const uint32_t*, size_t) {});
     }
-    // every entry to its root (a parent is lower, so already done), then label in place:
-    // a root's entry becomes its island, and each face takes its root's
-    for (uint32_t f = 0; f < faceCount; ++f) parent[f] = parent[parent[f]];
+    // islands in order of their lowest face: a set's number is kept at its root's entry,
+    // which is also the root's own (it belongs to the set)
+    ScratchArray<uint32_t> island(faceCount, kNone);
     uint32_t count = 0;
     for (uint32_t f = 0; f < faceCount; ++f) {
-        const uint32_t root = parent[f];
-        parent[f] = root == f ? count++ : parent[root];
+        const uint32_t root = find(f);
+        if (island[root] == kNone) island[root] = count++;
+        island[f] = island[root];
     }
     islandCount = count;
-    return parent;
+    return island;
 }
 
 // Bipartite incidence between islands and the vertices where two or more islands meet.

@@ -142,8 +142,8 @@ std::vector<uint32_t> searchOrder(uint32_t seed, const uint32_t* mate,
 // search does. Returns false, changing nothing, when some pair runs the same way.
 bool unifyIfConsistent(Mesh& mesh, int flag) {
     const uint32_t faceCount = uint32_t(mesh.faceCount);
-    // union-find, each set's root its lowest face
-    hostkit::ScratchArray<uint32_t> parent(faceCount);
+    // union-find by size with path halving
+    hostkit::ScratchArray<uint32_t> parent(faceCount), size(faceCount, 1);
     for (uint32_t f = 0; f < faceCount; ++f) parent[f] = f;
     auto find = [&](uint32_t x) {
         while (parent[x] != x) x = parent[x] = parent[parent[x]];
@@ -157,8 +157,9 @@ bool unifyIfConsistent(Mesh& mesh, int flag) {
             consistent &= hostkit::cornerFrom(mesh, c) != hostkit::cornerFrom(mesh, d);
             uint32_t a = find(c / 3), b = find(d / 3);
             if (a == b) return;
-            if (a > b) std::swap(a, b);
+            if (size[a] < size[b]) std::swap(a, b);
             parent[b] = a;
+            size[a] += size[b];
         },
         [&](uint32_t c) { boundaryFaces.push_back(c / 3); },
         [&](const uint32_t* corners, size_t n) {
@@ -167,6 +168,7 @@ bool unifyIfConsistent(Mesh& mesh, int flag) {
         });
     if (!consistent) return false;
     if (flag != 0) return true; // lesser area: nothing is wished flipped, so nothing flips
+    size = hostkit::ScratchArray<uint32_t>();
 
     struct Sum {
         uint32_t seed;
@@ -181,10 +183,10 @@ bool unifyIfConsistent(Mesh& mesh, int flag) {
     for (uint32_t f = 0; f < faceCount; ++f) {
         const MeshFace& face = faces[f];
         if (!hostkit::isProperFace(face, mesh.vertexCount)) continue;
+        // a patch's lowest face comes first: it is the seed
         const uint32_t root = find(f);
-        parent[f] = root;
-        if (root == f) {
-            patchOf[f] = uint32_t(sums.size());
+        if (patchOf[root] == kUnvisited) {
+            patchOf[root] = uint32_t(sums.size());
             sums.push_back({f});
         }
         Sum& sum = sums[patchOf[f] = patchOf[root]];
