@@ -152,7 +152,7 @@ struct Mapper {
     const Mesh& mesh;
     int type;
     bool cap;
-    const Point3* transformed; // each vertex in tm space
+    const Point3* transformed; // each vertex in tm space (box and cap only)
     const Point3* fitted;      // each vertex in the fitted box
     TexVertPool pool;
     uint32_t outside = kNone; // one texture vertex for corners whose vertex is out of range
@@ -303,22 +303,26 @@ void Mesh::ApplyUVWMap(int type, float uTile, float vTile, float wTile, int uFli
                                   double(wFlip), double(cap), tm.IsIdentity() ? 1.0 : 0.0});
     if (faceCount <= 0 || vertexCount <= 0) return;
     if (type < MAP_PLANAR || type > MAP_BOX) type = MAP_PLANAR;
-    const int variants = type == MAP_BOX ? 6 : int(kWrapVariants);
+    // variants in use: box sides; base, shifted and cap for cylindrical; base and
+    // shifted for spherical; base alone otherwise
+    const int variants = type == MAP_BOX           ? 6
+                         : type == MAP_CYLINDRICAL ? int(kWrapVariants)
+                         : type == MAP_SPHERICAL   ? 2
+                                                   : 1;
+    // face normals in tm space only choose box sides and caps; otherwise the fitted
+    // positions replace the transformed ones
+    const bool normals = type == MAP_BOX || (type == MAP_CYLINDRICAL && cap != 0);
     const size_t n = size_t(vertexCount);
-    hostkit::ScratchArray<Point3> transformed(n), fitted(n);
+    hostkit::ScratchArray<Point3> transformed(n), fittedApart(normals ? n : 0);
     for (int v = 0; v < vertexCount; ++v) transformed[size_t(v)] = vertices[v] * tm;
     const Fit fit = fitToBounds(*this, transformed.data());
-    for (size_t v = 0; v < size_t(vertexCount); ++v) fitted[v] = fit(transformed[v]);
-    Mapper mapper{*this,
-                  type,
-                  cap != 0,
-                  transformed.data(),
-                  fitted.data(),
-                  TexVertPool(vertexCount, variants),
-                  kNone,
-                  {},
-                  {},
-                  {}};
+    Point3* fitted = normals ? fittedApart.data() : transformed.data();
+    for (size_t v = 0; v < n; ++v) fitted[v] = fit(transformed[v]);
+    Mapper mapper{*this,    type,
+                  cap != 0, transformed.data(),
+                  fitted,   TexVertPool(vertexCount, variants),
+                  kNone,    {},
+                  {},       {}};
     mapper.pool.verts.reserve(size_t(vertexCount) + size_t(vertexCount) / 8);
 
     setTexFacesEnabled(true, false);
