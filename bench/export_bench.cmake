@@ -1,4 +1,5 @@
-# Export benchmark (build Release for the figures): export_bench [--quick] [--keep] [--dir DIR]
+# Export benchmark (build Release for the figures):
+# export_bench [--quick] [--keep] [--plugin-only] [--fwrite-only] [--dir DIR]
 find_package(assimp QUIET)
 if(NOT assimp_FOUND)
   message(STATUS "export_bench skipped: Assimp is missing")

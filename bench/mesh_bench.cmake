@@ -1,6 +1,7 @@
 # Mesh operation benchmark (build Release for the figures):
 # mesh_bench [--quick] [--large] [--compare] [sphere|grid|noisy ...]
 # mesh_bench --families [--quick] [--reps N] [--op NAME-PART]
+# mesh_bench --assimp [--quick] [--reps N]
 find_package(meshoptimizer QUIET)
 if(NOT meshoptimizer_FOUND)
   message(STATUS "mesh_bench skipped: meshoptimizer is missing")
@@ -13,3 +14,11 @@ if(NOT TARGET zef_test_support) # the shapes it measures are the tests' own
 endif()
 add_executable(mesh_bench ${CMAKE_CURRENT_LIST_DIR}/mesh_bench.cpp ${CMAKE_CURRENT_LIST_DIR}/child_measure.cpp)
 target_link_libraries(mesh_bench PRIVATE hostkit zef_test_support meshoptimizer::meshoptimizer)
+
+# mesh_bench --assimp: beside Assimp's post-processing steps, when Assimp is there.
+find_package(assimp QUIET)
+if(assimp_FOUND)
+  target_sources(mesh_bench PRIVATE ${CMAKE_CURRENT_LIST_DIR}/mesh_bench_assimp.cpp)
+  target_compile_definitions(mesh_bench PRIVATE ZEF_BENCH_ASSIMP)
+  target_link_libraries(mesh_bench PRIVATE assimp::assimp)
+endif()

@@ -19,6 +19,9 @@
 #include <meshoptimizer.h>
 
 #include "child_measure.h"
+#ifdef ZEF_BENCH_ASSIMP
+#include "mesh_bench_assimp.h"
+#endif
 #include "host/mesh.h"
 #include "hostkit/mesh/primitives.h"
 #include "support/mesh_family.h"
@@ -128,47 +131,74 @@ Measure medianMeasure(const Mesh& mesh, const Operation& op, int reps) {
     return m;
 }
 
+// The largest rise of the resident size over reps runs of op, less what measuring costs
+// by itself (the child's first-touched pages, measured with an empty operation).
+double peakExtraBytes(const Mesh& mesh, const Operation& op, int reps, double idleBytes) {
+    double peak = 0;
+    for (int r = 0; r < reps; ++r) peak = std::max(peak, measureOperation(mesh, op).extraBytes());
+    return std::max(0.0, peak - idleBytes);
+}
+
 // Every operation on every crowded shape beside the flat grid of the same size: per-face
-// time as a multiple of the grid's (bound 3), and the growth of per-face time from the
-// smallest size to the largest (bound 1.3).
+// time as a multiple of the grid's (bound 3), the peak memory the operation adds (as a
+// multiple of the mesh's own bytes), and the growth of per-face time and per-face peak
+// from the smallest size to the largest (bound 1.3).
 void measureFamilies(const std::vector<int>& sizes, int reps, const std::string& only) {
-    std::printf("%-9s %8s  %-22s %9s %9s %12s %8s\n", "family", "faces", "operation", "cpu ms",
-                "grid ms", "Mfaces/s", "x grid");
-    std::map<std::pair<std::string, std::string>, std::vector<double>> perFace; // by size
-    double worstRatio = 0, worstGrowth = 0;
+    std::printf("%-9s %8s  %-22s %9s %9s %12s %8s %9s %9s\n", "family", "faces", "operation",
+                "cpu ms", "grid ms", "Mfaces/s", "x grid", "peak+ MB", "peak/mesh");
+    struct Series {
+        std::vector<double> time, peak; // per face, by size
+    };
+    std::map<std::pair<std::string, std::string>, Series> perFace;
+    double worstRatio = 0, worstGrowth = 0, worstPeakGrowth = 0;
+    const Operation idle{"idle", [](Mesh&) {}};
     for (int size : sizes) {
         const Mesh grid = referenceGrid(size);
         std::vector<NamedMesh> family = crowdedFamily(size);
+        std::vector<double> idleBytes;
+        for (const NamedMesh& shape : family)
+            idleBytes.push_back(peakExtraBytes(shape.mesh, idle, 1, 0));
         for (const Operation& op : operations()) {
             if (!only.empty() && std::string(op.name).find(only) == std::string::npos) continue;
             const Measure g = medianMeasure(grid, op, reps);
             const double gridPerFace = std::max(g.cpuSeconds, 1e-6) / grid.faceCount;
-            for (const NamedMesh& shape : family) {
+            for (size_t s = 0; s < family.size(); ++s) {
+                const NamedMesh& shape = family[s];
                 const Measure m = medianMeasure(shape.mesh, op, reps);
+                const double peak = std::max(0.0, m.peakBytes - m.baseBytes - idleBytes[s]);
                 const double cpu = std::max(m.cpuSeconds, 1e-6);
                 const double ratio = cpu / shape.mesh.faceCount / gridPerFace;
                 worstRatio = std::max(worstRatio, ratio);
-                perFace[{shape.name, op.name}].push_back(cpu / shape.mesh.faceCount);
-                std::printf("%-9s %8d  %-22s %9.2f %9.2f %12.2f %8.2f%s\n", shape.name.c_str(),
-                            shape.mesh.faceCount, op.name, cpu * 1e3, g.cpuSeconds * 1e3,
-                            shape.mesh.faceCount / cpu / 1e6, ratio,
+                Series& series = perFace[{shape.name, op.name}];
+                series.time.push_back(cpu / shape.mesh.faceCount);
+                series.peak.push_back(peak / shape.mesh.faceCount);
+                std::printf("%-9s %8d  %-22s %9.2f %9.2f %12.2f %8.2f %9.1f %9.2f%s\n",
+                            shape.name.c_str(), shape.mesh.faceCount, op.name, cpu * 1e3,
+                            g.cpuSeconds * 1e3, shape.mesh.faceCount / cpu / 1e6, ratio,
+                            peak / (1024.0 * 1024.0), peak / double(shape.mesh.memoryBytes()),
                             ratio > 3 ? "  <- over 3x" : "");
                 std::fflush(stdout);
             }
         }
     }
     if (sizes.size() > 1) {
-        std::printf("\nGrowth of per-face time from %d to %d faces (1 = linear)\n", sizes.front(),
-                    sizes.back());
-        for (const auto& [key, times] : perFace) {
-            const double growth = times.back() / times.front();
+        std::printf("\nGrowth per face from %d to %d faces (1 = linear): time, peak memory\n",
+                    sizes.front(), sizes.back());
+        for (const auto& [key, series] : perFace) {
+            const double growth = series.time.back() / series.time.front();
+            // a peak below one byte per face is measuring noise, not growth
+            const double peakGrowth = series.peak.front() >= 1 && series.peak.back() >= 1
+                                          ? series.peak.back() / series.peak.front()
+                                          : 1.0;
             worstGrowth = std::max(worstGrowth, growth);
-            std::printf("  %-9s %-22s %6.2f%s\n", key.first.c_str(), key.second.c_str(), growth,
-                        growth > 1.3 ? "  <- over 1.3" : "");
+            worstPeakGrowth = std::max(worstPeakGrowth, peakGrowth);
+            std::printf("  %-9s %-22s %6.2f %6.2f%s\n", key.first.c_str(), key.second.c_str(),
+                        growth, peakGrowth,
+                        growth > 1.3 || peakGrowth > 1.3 ? "  <- over 1.3" : "");
         }
     }
-    std::printf("\nworst per-face ratio to the grid: %.2f; worst growth: %.2f\n", worstRatio,
-                worstGrowth);
+    std::printf("\nworst per-face ratio to the grid: %.2f; worst growth: time %.2f, peak %.2f\n",
+                worstRatio, worstGrowth, worstPeakGrowth);
 }
 
 } // namespace
@@ -176,13 +206,17 @@ void measureFamilies(const std::vector<int>& sizes, int reps, const std::string&
 int main(int argc, char** argv) {
     // mesh_bench [--quick] [--large] [--compare] [sphere|grid|noisy ...]
     // mesh_bench --families [--quick] [--reps N] [--op NAME-PART]
+    // mesh_bench --assimp [--quick] [--reps N]
     bool quick = false, largeOnly = false, compareOnly = false, families = false;
+    bool assimp = false;
     int reps = 3;
     std::string only;
     std::vector<std::string> kinds;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--families") == 0)
             families = true;
+        else if (std::strcmp(argv[i], "--assimp") == 0)
+            assimp = true;
         else if (std::strcmp(argv[i], "--reps") == 0 && i + 1 < argc)
             reps = std::max(1, std::atoi(argv[++i]));
         else if (std::strcmp(argv[i], "--op") == 0 && i + 1 < argc)
@@ -196,8 +230,18 @@ int main(int argc, char** argv) {
         else
             kinds.push_back(argv[i]);
     }
+    if (assimp) {
+#ifdef ZEF_BENCH_ASSIMP
+        compareWithAssimp(quick ? 100000 : 1000000, reps);
+        return 0;
+#else
+        std::fprintf(stderr, "mesh_bench: built without Assimp\n");
+        return 2;
+#endif
+    }
     if (families) {
-        measureFamilies(quick ? std::vector<int>{10000, 100000} : std::vector<int>{100000, 1000000},
+        measureFamilies(quick ? std::vector<int>{10000, 100000}
+                              : std::vector<int>{10000, 100000, 1000000},
                         reps, only);
         return 0;
     }

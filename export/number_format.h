@@ -34,12 +34,22 @@ inline char* writeDigits(char* out, uint32_t value) {
     return end;
 }
 
-// Exactly six digits, zero-padded, for value below 10^6.
+// Exactly six digits, zero-padded, for value below 10^6: three two-digit numbers in
+// 16-bit lanes of one word, each split into tens and ones by multiplying (x * 103 >> 10
+// is x / 10 for x below 100), then turned into characters together.
 inline char* writeSixDigits(char* out, uint32_t value) {
-    std::memcpy(out + 4, kDigitPairs + 2 * (value % 100), 2);
-    value /= 100;
-    std::memcpy(out + 2, kDigitPairs + 2 * (value % 100), 2);
-    std::memcpy(out, kDigitPairs + 2 * (value / 100), 2);
+    const uint32_t high = value / 10000, low = value % 10000;
+    const uint32_t middle = low / 100, last = low % 100;
+    const uint64_t pairs = high | uint64_t(middle) << 16 | uint64_t(last) << 32;
+    const uint64_t tens = ((pairs * 103) >> 10) & 0x0000000F000F000Full;
+    const uint64_t digits = (tens | (pairs - 10 * tens) << 8) | 0x0000303030303030ull;
+    char bytes[8];
+    std::memcpy(bytes, &digits, 8);
+    if constexpr (std::endian::native == std::endian::little) {
+        std::memcpy(out, bytes, 6);
+    } else {
+        for (int i = 0; i < 6; ++i) out[i] = bytes[7 - i];
+    }
     return out + 6;
 }
 
@@ -82,12 +92,17 @@ inline char* formatFixed6(char* out, float value) {
     uint64_t rounded = 0; // a shift of 64 or more leaves far less than one half
     if (shift < 64) {
         const uint64_t scaled = mantissa * 1000000u;
-        rounded = scaled >> shift;
+        const uint64_t truncated = scaled >> shift;
         const uint64_t remainder = scaled & ((uint64_t(1) << shift) - 1);
         const uint64_t half = uint64_t(1) << (shift - 1);
-        rounded += remainder > half || (remainder == half && (rounded & 1));
+        // up when above one half, or at one half from an odd digit: without a branch
+        rounded = truncated + (remainder + (truncated & 1) > half);
     }
-    out = writeDigits(out, uint32_t(rounded / 1000000u)); // below 2^24
+    const uint32_t whole = uint32_t(rounded / 1000000u); // below 2^24
+    if (whole < 10)
+        *out++ = char('0' + whole);
+    else
+        out = writeDigits(out, whole);
     *out++ = ',';
-    return writeSixDigits(out, uint32_t(rounded % 1000000u));
+    return writeSixDigits(out, uint32_t(rounded - uint64_t(whole) * 1000000u));
 }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "hostkit/mesh/edge_table.h"
+#include "hostkit/mesh/scratch.h"
 
 namespace hostkit {
 
@@ -33,34 +34,56 @@ Vec3d unitFaceNormal(const Mesh& mesh, uint32_t f) {
     return {n.x / len, n.y / len, n.z / len};
 }
 
-// Islands of faces joined by smooth edges; returns the island of each face.
-std::vector<uint32_t> findIslands(const Mesh& mesh, float angle, uint32_t& islandCount) {
+// Islands of faces joined by smooth edges; returns the island of each face, islands
+// numbered in order of their lowest face.
+ScratchArray<uint32_t> findIslands(const Mesh& mesh, float angle, uint32_t& islandCount) {
     const uint32_t faceCount = uint32_t(mesh.faceCount);
-    std::vector<Vec3d> normal(faceCount);
-    for (uint32_t f = 0; f < faceCount; ++f) normal[f] = unitFaceNormal(mesh, f);
+    ScratchArray<uint32_t> parent(faceCount), size(faceCount, 1); // union-find by size
+    for (uint32_t f = 0; f < faceCount; ++f) parent[f] = f;
+    auto find = [&](uint32_t x) {
+        while (parent[x] != x) x = parent[x] = parent[parent[x]];
+        return x;
+    };
     // atan2(s, d) < angle, for s >= 0, is s * cos(angle) < d * sin(angle) when angle is
     // in (0, pi]; beyond pi every angle passes, at or below 0 none does
     const double cosA = std::cos(double(angle)), sinA = std::sin(double(angle));
     const bool everyAngle = double(angle) > 3.141592653589793, noAngle = !(angle > 0);
-
-    const std::vector<uint32_t> mate = manifoldMates(mesh);
-    UnionFind sets(faceCount);
-    for (uint32_t c = 0; c < mate.size(); ++c) {
-        const uint32_t m = mate[c];
-        if (m >= kNonManifoldMate || m < c || noAngle) continue;
-        if (cornerFrom(mesh, c) != cornerTo(mesh, m)) continue; // inconsistent winding
-        const Vec3d& n1 = normal[c / 3];
-        const Vec3d& n2 = normal[m / 3];
-        const double cx = n1.y * n2.z - n1.z * n2.y, cy = n1.z * n2.x - n1.x * n2.z,
-                     cz = n1.x * n2.y - n1.y * n2.x;
-        const double d = n1.x * n2.x + n1.y * n2.y + n1.z * n2.z;
-        const double s = std::sqrt(cx * cx + cy * cy + cz * cz);
-        const bool nonZero =
-            (n1.x != 0 || n1.y != 0 || n1.z != 0) && (n2.x != 0 || n2.y != 0 || n2.z != 0);
-        if (nonZero && (everyAngle || s * cosA < d * sinA)) sets.unite(c / 3, m / 3);
+    if (!noAngle) {
+        ScratchArray<Vec3d> normal(faceCount);
+        for (uint32_t f = 0; f < faceCount; ++f) normal[f] = unitFaceNormal(mesh, f);
+        auto pair = [&](uint32_t c, uint32_t m) {
+            if (cornerFrom(mesh, c) != cornerTo(mesh, m)) return; // inconsistent winding
+            const Vec3d& n1 = normal[c / 3];
+            const Vec3d& n2 = normal[m / 3];
+            const bool nonZero =
+                (n1.x != 0 || n1.y != 0 || n1.z != 0) && (n2.x != 0 || n2.y != 0 || n2.z != 0);
+            if (!nonZero) return;
+            if (!everyAngle) {
+                const double cx = n1.y * n2.z - n1.z * n2.y, cy = n1.z * n2.x - n1.x * n2.z,
+                             cz = n1.x * n2.y - n1.y * n2.x;
+                const double d = n1.x * n2.x + n1.y * n2.y + n1.z * n2.z;
+                const double s = std::sqrt(cx * cx + cy * cy + cz * cz);
+                if (!(s * cosA < d * sinA)) return;
+            }
+            uint32_t a = find(c / 3), b = find(m / 3);
+            if (a == b) return;
+            if (size[a] < size[b]) std::swap(a, b);
+            parent[b] = a;
+            size[a] += size[b];
+        };
+        visitEdges(
+            mesh, pair, [](uint32_t) {}, [](const uint32_t*, size_t) {});
     }
-    std::vector<uint32_t> island;
-    islandCount = sets.label(island);
+    // islands in order of their lowest face: a set's number is kept at its root's entry,
+    // which is also the root's own (it belongs to the set)
+    ScratchArray<uint32_t> island(faceCount, kNone);
+    uint32_t count = 0;
+    for (uint32_t f = 0; f < faceCount; ++f) {
+        const uint32_t root = find(f);
+        if (island[root] == kNone) island[root] = count++;
+        island[f] = island[root];
+    }
+    islandCount = count;
     return island;
 }
 
@@ -70,12 +93,12 @@ struct VertexConflicts {
     std::vector<uint32_t> islandStart, islandVertices; // per island: its meeting vertices
 };
 
-VertexConflicts findVertexConflicts(const Mesh& mesh, const std::vector<uint32_t>& island,
+VertexConflicts findVertexConflicts(const Mesh& mesh, const uint32_t* island,
                                     uint32_t islandCount) {
     const uint32_t vertexCount = uint32_t(mesh.vertexCount);
     VertexConflicts g;
     // which vertices see more than one island
-    std::vector<uint32_t> first(vertexCount, kNone), meeting(vertexCount, kNone);
+    ScratchArray<uint32_t> first(vertexCount, kNone), meeting(vertexCount, kNone);
     uint32_t meetingCount = 0;
     for (uint32_t f = 0; f < uint32_t(mesh.faceCount); ++f) {
         if (!isProperFace(mesh.faces[f], mesh.vertexCount)) continue;
@@ -86,7 +109,7 @@ VertexConflicts findVertexConflicts(const Mesh& mesh, const std::vector<uint32_t
                 meeting[v] = meetingCount++;
         }
     }
-    std::vector<uint32_t>().swap(first);
+    first = ScratchArray<uint32_t>();
 
     // islands around each meeting vertex, deduplicated
     g.vertexStart.assign(meetingCount + 1, 0);
@@ -133,8 +156,7 @@ struct EdgeConflicts {
     std::vector<double> length;
 };
 
-EdgeConflicts findEdgeConflicts(const Mesh& mesh, const std::vector<uint32_t>& island,
-                                uint32_t islandCount) {
+EdgeConflicts findEdgeConflicts(const Mesh& mesh, const uint32_t* island, uint32_t islandCount) {
     struct Pair {
         uint32_t a, b;
         double length;
@@ -292,7 +314,8 @@ bool colour(const std::vector<uint32_t>& order, const VertexConflicts* vertices,
 AutoSmoothReport autoSmooth(Mesh& mesh, float angle, int flag) {
     AutoSmoothReport report;
     if (mesh.faceCount <= 0) return report;
-    const std::vector<uint32_t> island = findIslands(mesh, angle, report.islands);
+    const ScratchArray<uint32_t> islandOf = findIslands(mesh, angle, report.islands);
+    const uint32_t* island = islandOf.data();
     const uint32_t n = report.islands;
 
     std::vector<int8_t> bit;

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "hostkit/mesh/edge_table.h"
+#include "hostkit/mesh/scratch.h"
 
 namespace {
 
@@ -39,8 +40,7 @@ Point3 unitOrZero(const Vec3d& a) {
 
 template <typename T> T* allocateArray(T* existing, size_t n) {
     if (existing) return existing;
-    T* fresh = static_cast<T*>(std::calloc(n, sizeof(T)));
-    if (!fresh) throw std::bad_alloc();
+    T* fresh = static_cast<T*>(hostkit::allocateZeroed(n * sizeof(T)));
     return fresh;
 }
 

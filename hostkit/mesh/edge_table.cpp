@@ -80,6 +80,29 @@ std::vector<uint32_t> manifoldMates(const Mesh& mesh) {
     return manifoldMates(buildEdgeTable(mesh), size_t(std::max(mesh.faceCount, 0)) * 3);
 }
 
+CornerMates buildCornerMates(const Mesh& mesh) {
+    CornerMates out;
+    out.mate = ScratchArray<uint32_t>(size_t(std::max(mesh.faceCount, 0)) * 3, kNoMate);
+    out.crowdedStart.push_back(0);
+    uint32_t* mate = out.mate.data();
+    bool consistent = true;
+    visitEdges(
+        mesh,
+        [&](uint32_t c, uint32_t d) {
+            mate[c] = d;
+            mate[d] = c;
+            consistent &= cornerFrom(mesh, c) != cornerFrom(mesh, d);
+        },
+        [](uint32_t) {},
+        [&](const uint32_t* corners, size_t n) {
+            for (size_t i = 0; i < n; ++i) mate[corners[i]] = kNonManifoldMate;
+            out.crowdedCorners.insert(out.crowdedCorners.end(), corners, corners + n);
+            out.crowdedStart.push_back(uint32_t(out.crowdedCorners.size()));
+        });
+    out.consistent = consistent;
+    return out;
+}
+
 VertexCorners buildVertexCorners(const Mesh& mesh) {
     VertexCorners lists;
     const size_t vertexCount = size_t(std::max(mesh.vertexCount, 0));

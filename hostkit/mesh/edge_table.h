@@ -12,6 +12,7 @@
 
 #include "host/api.h"
 #include "host/mesh.h"
+#include "hostkit/mesh/scratch.h"
 
 namespace hostkit {
 
@@ -70,6 +71,27 @@ HOSTKIT_API std::vector<uint32_t> manifoldMates(const EdgeTable& table, size_t c
 // The same, building and dropping the table itself (peak about 30 bytes per face).
 HOSTKIT_API std::vector<uint32_t> manifoldMates(const Mesh& mesh);
 
+// Visits every edge of the proper faces once, without sorting: corners are grouped by
+// their edge's lower vertex (counting sort), then each vertex's corners by the upper
+// vertex. Calls pair(c, d) for an edge of exactly two corners, single(c) for a boundary
+// edge and crowded(corners, n) for an edge of three or more (corners in a buffer valid
+// during the call), in no particular order. O(F + V) time, 4 bytes of scratch per corner
+// and per vertex.
+template <typename Pair, typename Single, typename Crowded>
+void visitEdges(const Mesh& mesh, Pair pair, Single single, Crowded crowded);
+
+// Manifold mates as above, plus the corners of every edge with three or more corners,
+// grouped by edge (in no particular order), from visitEdges.
+struct CornerMates {
+    ScratchArray<uint32_t> mate;          // 3 * faceCount entries, as manifoldMates
+    std::vector<uint32_t> crowdedCorners; // corners of edges with three or more corners
+    std::vector<uint32_t> crowdedStart;   // edge i owns crowdedCorners[start[i], start[i + 1])
+    bool consistent = true; // every pair of mates runs along its edge in opposite directions
+
+    size_t crowdedEdgeCount() const { return crowdedStart.empty() ? 0 : crowdedStart.size() - 1; }
+};
+HOSTKIT_API CornerMates buildCornerMates(const Mesh& mesh);
+
 // Corners of proper faces grouped by the vertex they start at (CSR, by counting sort).
 struct VertexCorners {
     std::vector<uint32_t> start;   // vertexCount + 1 offsets into corners
@@ -96,5 +118,112 @@ class HOSTKIT_API UnionFind {
     std::vector<uint32_t> parent_;
     std::vector<uint32_t> size_;
 };
+
+template <typename Pair, typename Single, typename Crowded>
+void visitEdges(const Mesh& mesh, Pair pair, Single single, Crowded crowded) {
+    const uint32_t faceCount = uint32_t(mesh.faceCount > 0 ? mesh.faceCount : 0);
+    const uint32_t vertexCount = uint32_t(mesh.vertexCount > 0 ? mesh.vertexCount : 0);
+    if (faceCount == 0 || vertexCount == 0) return;
+    const MeshFace* faces = mesh.faces;
+    auto lower = [](uint32_t a, uint32_t b) { return a < b ? a : b; };
+    auto upperOf = [&](uint32_t c) {
+        const MeshFace& face = faces[c / 3];
+        const uint32_t k = c % 3;
+        const uint32_t a = face.v[k], b = face.v[k == 2 ? 0 : k + 1];
+        return a < b ? b : a;
+    };
+
+    // corners by lower vertex; after the fill, end[v] is where v's corners end
+    ScratchArray<uint32_t> end(size_t(vertexCount) + 1, 0);
+    for (uint32_t f = 0; f < faceCount; ++f) {
+        const MeshFace& face = faces[f];
+        if (!isProperFace(face, mesh.vertexCount)) continue;
+        ++end[lower(face.v[0], face.v[1]) + 1];
+        ++end[lower(face.v[1], face.v[2]) + 1];
+        ++end[lower(face.v[2], face.v[0]) + 1];
+    }
+    for (uint32_t v = 0; v < vertexCount; ++v) end[v + 1] += end[v];
+    ScratchArray<uint32_t> corners(end[vertexCount]);
+    for (uint32_t f = 0; f < faceCount; ++f) {
+        const MeshFace& face = faces[f];
+        if (!isProperFace(face, mesh.vertexCount)) continue;
+        corners[end[lower(face.v[0], face.v[1])]++] = f * 3;
+        corners[end[lower(face.v[1], face.v[2])]++] = f * 3 + 1;
+        corners[end[lower(face.v[2], face.v[0])]++] = f * 3 + 2;
+    }
+
+    // Group each vertex's corners by upper vertex: short runs by comparing directly,
+    // long ones through groupOf, which maps an upper vertex to its group in the run at
+    // hand and is reset after it.
+    constexpr uint32_t kShortRun = 32;
+    uint32_t upper[kShortRun];
+    ScratchArray<uint32_t> groupOf;
+    struct Group {
+        uint32_t first, second, count;
+    };
+    std::vector<Group> groups;
+    std::vector<uint32_t> longUpper, buffer;
+    auto gather = [&](const uint32_t* run, const uint32_t* up, uint32_t from, uint32_t n) {
+        buffer.clear();
+        for (uint32_t j = from; j < n; ++j)
+            if (up[j] == up[from]) buffer.push_back(run[j]);
+        crowded(buffer.data(), buffer.size());
+    };
+    uint32_t begin = 0;
+    for (uint32_t v = 0; v < vertexCount; ++v) {
+        const uint32_t* run = corners.data() + begin;
+        const uint32_t n = end[v] - begin;
+        begin = end[v];
+        if (n <= kShortRun) {
+            for (uint32_t i = 0; i < n; ++i) upper[i] = upperOf(run[i]);
+            uint32_t done = 0;
+            for (uint32_t i = 0; i < n; ++i) {
+                if (done >> i & 1) continue;
+                const uint32_t hi = upper[i];
+                uint32_t j = i + 1;
+                while (j < n && upper[j] != hi) ++j;
+                if (j == n) {
+                    single(run[i]);
+                    continue;
+                }
+                uint32_t k = j + 1;
+                while (k < n && upper[k] != hi) ++k;
+                if (k == n) {
+                    pair(run[i], run[j]);
+                    done |= 1u << j;
+                    continue;
+                }
+                for (uint32_t m = i; m < n; ++m) done |= uint32_t(upper[m] == hi) << m;
+                gather(run, upper, i, n);
+            }
+            continue;
+        }
+        if (groupOf.size() == 0) groupOf = ScratchArray<uint32_t>(vertexCount, UINT32_MAX);
+        groups.clear();
+        longUpper.resize(n);
+        for (uint32_t i = 0; i < n; ++i) {
+            longUpper[i] = upperOf(run[i]);
+            uint32_t& g = groupOf[longUpper[i]];
+            if (g == UINT32_MAX) {
+                g = uint32_t(groups.size());
+                groups.push_back({i, 0, 1});
+            } else if (groups[g].count++ == 1) {
+                groups[g].second = i;
+            }
+        }
+        for (uint32_t i = 0; i < n; ++i) {
+            uint32_t& g = groupOf[longUpper[i]];
+            if (g == UINT32_MAX) continue; // group done
+            const Group& group = groups[g];
+            if (group.count == 1)
+                single(run[group.first]);
+            else if (group.count == 2)
+                pair(run[group.first], run[group.second]);
+            else
+                gather(run, longUpper.data(), i, n);
+            g = UINT32_MAX;
+        }
+    }
+}
 
 } // namespace hostkit

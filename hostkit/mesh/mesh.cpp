@@ -7,6 +7,7 @@
 
 #include "host/mesh.h"
 #include "hostkit/mesh/operation_observer.h"
+#include "hostkit/mesh/scratch.h"
 
 namespace {
 // Reallocates a plain array to n entries; keep copies the common prefix, new
@@ -19,8 +20,7 @@ template <typename T> void resizeArray(T*& data, int oldCount, int n, bool keep)
         return;
     }
     hostkit::checkMeshAllocation(size_t(n) * sizeof(T));
-    T* fresh = static_cast<T*>(std::calloc(size_t(n), sizeof(T)));
-    if (!fresh) throw std::bad_alloc();
+    T* fresh = static_cast<T*>(hostkit::allocateZeroed(size_t(n) * sizeof(T)));
     if (keep && data) std::memcpy(fresh, data, sizeof(T) * size_t(oldCount < n ? oldCount : n));
     std::free(data);
     data = fresh;
@@ -29,8 +29,7 @@ template <typename T> void resizeArray(T*& data, int oldCount, int n, bool keep)
 template <typename T> T* copyArray(const T* src, int n) {
     if (!src || n <= 0) return nullptr;
     hostkit::checkMeshAllocation(sizeof(T) * size_t(n));
-    T* copy = static_cast<T*>(std::malloc(sizeof(T) * size_t(n)));
-    if (!copy) throw std::bad_alloc();
+    T* copy = static_cast<T*>(hostkit::allocateUninitialized(sizeof(T) * size_t(n)));
     std::memcpy(copy, src, sizeof(T) * size_t(n));
     return copy;
 }

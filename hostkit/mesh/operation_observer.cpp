@@ -14,6 +14,10 @@ MeshOperationObserver setMeshOperationObserver(MeshOperationObserver observer, v
     return previous;
 }
 
+bool hostkit::hasMeshOperationObserver() {
+    return currentObserver != nullptr;
+}
+
 void hostkit::reportMeshOperation(const char* name, const Mesh* mesh,
                                   std::initializer_list<double> args) {
     if (!currentObserver) return;

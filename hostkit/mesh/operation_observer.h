@@ -31,6 +31,9 @@ HOSTKIT_API void setMeshAllocationLimit(size_t bytes);
 namespace hostkit {
 // Throws std::bad_alloc when bytes exceed the limit set above.
 void checkMeshAllocation(size_t bytes);
+// True while an observer is set: operations that call others (UnifyNormals flips faces
+// with FlipNormal) then keep the order of those calls.
+bool hasMeshOperationObserver();
 // Reports a call to the observer, if one is set.
 void reportMeshOperation(const char* name, const Mesh* mesh, std::initializer_list<double> args);
 } // namespace hostkit

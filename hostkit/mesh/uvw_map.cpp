@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "hostkit/mesh/edge_table.h"
+#include "hostkit/mesh/scratch.h"
 
 namespace {
 
@@ -18,12 +19,11 @@ constexpr double kTwoPi = 2 * std::numbers::pi;
 // fit is kept in double, so an extent that is subnormal (whose inverse a float
 // cannot hold) or as wide as the float range still maps to finite coordinates.
 struct Fit {
-    const Matrix3& tm;
     double centre[3] = {0, 0, 0};
     double scale[3] = {1, 1, 1};
 
-    Point3 operator()(const Point3& p) const {
-        const Point3 t = p * tm;
+    // t: a position already in tm space.
+    Point3 operator()(const Point3& t) const {
         Point3 q;
         for (int axis = 0; axis < 3; ++axis)
             q[axis] = float((double(t[axis]) - centre[axis]) * scale[axis]);
@@ -33,12 +33,13 @@ struct Fit {
 
 // A zero extent (or one that is not finite) keeps scale 1: every point maps to the
 // centre of that axis.
-Fit fitToBounds(const Mesh& mesh, const Matrix3& tm) {
+// transformed: every vertex in tm space.
+Fit fitToBounds(const Mesh& mesh, const Point3* transformed) {
     Box3 box;
     for (int f = 0; f < mesh.faceCount; ++f)
         for (uint32_t v : mesh.faces[f].v)
-            if (v < uint32_t(mesh.vertexCount)) box += mesh.vertices[v] * tm;
-    Fit fit{tm};
+            if (v < uint32_t(mesh.vertexCount)) box += transformed[v];
+    Fit fit;
     if (box.IsEmpty()) return fit;
     for (int axis = 0; axis < 3; ++axis) {
         const double lo = box.pmin[axis], hi = box.pmax[axis];
@@ -54,6 +55,7 @@ class TexVertPool {
   public:
     TexVertPool(int vertexCount, int variants)
         : variants_(uint32_t(variants)), slot_(size_t(vertexCount) * size_t(variants), kNone) {}
+    TexVertPool(TexVertPool&&) = default;
 
     template <typename Make> uint32_t shared(uint32_t vertex, uint32_t variant, Make make) {
         uint32_t& s = slot_[size_t(vertex) * variants_ + variant];
@@ -65,11 +67,11 @@ class TexVertPool {
         return uint32_t(verts.size() - 1);
     }
 
-    std::vector<UVVert> verts;
+    std::vector<UVVert, hostkit::ScratchAllocator<UVVert>> verts;
 
   private:
     uint32_t variants_;
-    std::vector<uint32_t> slot_;
+    hostkit::ScratchArray<uint32_t> slot_;
 };
 
 // Variants of a vertex's texture vertex in the wrapping mappings.
@@ -96,10 +98,10 @@ UVVert sphericalUVW(const Point3& q) {
 
 // Shrink wrap: the direction's angle from +z becomes the distance from the texture's
 // centre, scaled so that the -z pole reaches the square's border at every azimuth.
-UVVert shrinkWrapUVW(const Point3& q, double azimuth) {
+// c and s are the cosine and sine of the azimuth.
+UVVert shrinkWrapUVW(const Point3& q, double c, double s) {
     const double len = std::sqrt(double(q.x) * q.x + double(q.y) * q.y + double(q.z) * q.z);
     const double polar = len > 0 ? std::acos(std::clamp(double(q.z) / len, -1.0, 1.0)) : 0;
-    const double c = std::cos(azimuth), s = std::sin(azimuth);
     const double toBorder = 0.5 / std::max(std::abs(c), std::abs(s));
     const double r = polar / std::numbers::pi * toBorder;
     return UVVert(float(0.5 + r * c), float(0.5 + r * s), 2 * float(len));
@@ -110,9 +112,8 @@ bool onAxis(const Point3& q) {
 }
 
 // The face's normal in tm space (unnormalised), for choosing caps and box sides.
-Point3 faceNormal(const Mesh& mesh, const MeshFace& face, const Matrix3& tm) {
-    const Point3 a = mesh.vertices[face.v[0]] * tm, b = mesh.vertices[face.v[1]] * tm,
-                 c = mesh.vertices[face.v[2]] * tm;
+Point3 faceNormal(const Point3* transformed, const MeshFace& face) {
+    const Point3 a = transformed[face.v[0]], b = transformed[face.v[1]], c = transformed[face.v[2]];
     return CrossProd(b - a, c - a);
 }
 
@@ -142,23 +143,39 @@ UVVert boxUVW(const Point3& q, int side) {
     }
 }
 
+// Per vertex of the wrapping shrink wrap: its azimuth's cosine and sine.
+struct Azimuth {
+    double c, s;
+};
+
 struct Mapper {
     const Mesh& mesh;
     int type;
     bool cap;
-    Fit fit;
+    const Point3* transformed; // each vertex in tm space (box and cap only)
+    const Point3* fitted;      // each vertex in the fitted box
     TexVertPool pool;
-    uint32_t outside = kNone;      // one texture vertex for corners whose vertex is out of range
-    std::vector<UVVert> vertexUVW; // wrapping types: each vertex's unshifted coordinates
-    std::vector<uint8_t> onAxisVertex;
+    uint32_t outside = kNone; // one texture vertex for corners whose vertex is out of range
+    hostkit::ScratchArray<UVVert> vertexUVW; // wrapping types: unshifted coordinates
+    hostkit::ScratchArray<uint8_t> onAxisVertex;
+    hostkit::ScratchArray<Azimuth> azimuth; // shrink wrap
 
     template <typename Uvw> void precompute(Uvw uvw) {
-        vertexUVW.resize(size_t(mesh.vertexCount));
-        onAxisVertex.resize(size_t(mesh.vertexCount));
-        for (int v = 0; v < mesh.vertexCount; ++v) {
-            const Point3 q = fit(mesh.vertices[v]);
-            vertexUVW[size_t(v)] = uvw(q);
-            onAxisVertex[size_t(v)] = onAxis(q);
+        const size_t n = size_t(mesh.vertexCount);
+        vertexUVW = hostkit::ScratchArray<UVVert>(n);
+        onAxisVertex = hostkit::ScratchArray<uint8_t>(n);
+        for (size_t v = 0; v < n; ++v) {
+            vertexUVW[v] = uvw(fitted[v]);
+            onAxisVertex[v] = onAxis(fitted[v]);
+        }
+    }
+
+    void precomputeAzimuths() {
+        const size_t n = size_t(mesh.vertexCount);
+        azimuth = hostkit::ScratchArray<Azimuth>(n);
+        for (size_t v = 0; v < n; ++v) {
+            const double a = std::atan2(double(fitted[v].y), double(fitted[v].x));
+            azimuth[v] = {std::cos(a), std::sin(a)};
         }
     }
 
@@ -180,10 +197,10 @@ struct Mapper {
         case MAP_BALL:
             return shrinkWrapFace(face);
         case MAP_BOX: {
-            const int side = boxSide(faceNormal(mesh, face, fit.tm));
+            const int side = boxSide(faceNormal(transformed, face));
             for (int k = 0; k < 3; ++k)
                 t.t[k] = pool.shared(face.v[k], uint32_t(side),
-                                     [&] { return boxUVW(fit(mesh.vertices[face.v[k]]), side); });
+                                     [&] { return boxUVW(fitted[face.v[k]], side); });
             return t;
         }
         default:
@@ -193,7 +210,7 @@ struct Mapper {
     }
 
     template <typename Uvw> uint32_t shared(uint32_t v, uint32_t variant, Uvw uvw) {
-        return pool.shared(v, variant, [&] { return uvw(fit(mesh.vertices[v])); });
+        return pool.shared(v, variant, [&] { return uvw(fitted[v]); });
     }
 
     // Corners of improper faces: their own vertex's planar position, or one spare vertex.
@@ -204,7 +221,7 @@ struct Mapper {
     }
 
     bool isCap(const MeshFace& face) const {
-        const Point3 n = faceNormal(mesh, face, fit.tm);
+        const Point3 n = faceNormal(transformed, face);
         return std::abs(n.z) >= std::abs(n.x) && std::abs(n.z) >= std::abs(n.y) && n != Point3();
     }
 
@@ -213,9 +230,9 @@ struct Mapper {
         UVVert base[3];
         bool pole[3];
         float lo = 2, hi = -1;
+        if (vertexUVW.size() == 0) precompute(uvw);
         for (int k = 0; k < 3; ++k) {
             const uint32_t v = face.v[k];
-            if (vertexUVW.empty()) precompute(uvw);
             base[k] = vertexUVW[v];
             pole[k] = onAxisVertex[v];
             if (!pole[k]) lo = std::min(lo, base[k].x), hi = std::max(hi, base[k].x);
@@ -249,21 +266,26 @@ struct Mapper {
     // Shrink wrap: continuous around the pole at the centre; a corner at the far pole
     // (or the centre) takes the mean azimuth of the face's other corners.
     TVFace shrinkWrapFace(const MeshFace& face) {
+        if (azimuth.size() == 0) precomputeAzimuths();
         TVFace t;
         double sx = 0, sy = 0;
         bool pole[3];
-        Point3 q[3];
         for (int k = 0; k < 3; ++k) {
-            q[k] = fit(mesh.vertices[face.v[k]]);
-            pole[k] = onAxis(q[k]) && q[k].z <= 0;
+            const uint32_t v = face.v[k];
+            const Point3& q = fitted[v];
+            pole[k] = onAxis(q) && q.z <= 0;
             if (pole[k]) continue;
-            const double a = std::atan2(double(q[k].y), double(q[k].x));
-            sx += std::cos(a);
-            sy += std::sin(a);
-            t.t[k] = pool.shared(face.v[k], kBase, [&] { return shrinkWrapUVW(q[k], a); });
+            const Azimuth& a = azimuth[v];
+            sx += a.c;
+            sy += a.s;
+            t.t[k] = pool.shared(v, kBase, [&] { return shrinkWrapUVW(q, a.c, a.s); });
         }
         for (int k = 0; k < 3; ++k)
-            if (pole[k]) t.t[k] = pool.unique(shrinkWrapUVW(q[k], std::atan2(sy, sx)));
+            if (pole[k]) {
+                const double mean = std::atan2(sy, sx);
+                t.t[k] =
+                    pool.unique(shrinkWrapUVW(fitted[face.v[k]], std::cos(mean), std::sin(mean)));
+            }
         return t;
     }
 };
@@ -281,15 +303,32 @@ void Mesh::ApplyUVWMap(int type, float uTile, float vTile, float wTile, int uFli
                                   double(wFlip), double(cap), tm.IsIdentity() ? 1.0 : 0.0});
     if (faceCount <= 0 || vertexCount <= 0) return;
     if (type < MAP_PLANAR || type > MAP_BOX) type = MAP_PLANAR;
-    const int variants = type == MAP_BOX ? 6 : int(kWrapVariants);
-    Mapper mapper{*this, type, cap != 0, fitToBounds(*this, tm), TexVertPool(vertexCount, variants),
-                  kNone, {},   {}};
+    // variants in use: box sides; base, shifted and cap for cylindrical; base and
+    // shifted for spherical; base alone otherwise
+    const int variants = type == MAP_BOX           ? 6
+                         : type == MAP_CYLINDRICAL ? int(kWrapVariants)
+                         : type == MAP_SPHERICAL   ? 2
+                                                   : 1;
+    // face normals in tm space only choose box sides and caps; otherwise the fitted
+    // positions replace the transformed ones
+    const bool normals = type == MAP_BOX || (type == MAP_CYLINDRICAL && cap != 0);
+    const size_t n = size_t(vertexCount);
+    hostkit::ScratchArray<Point3> transformed(n), fittedApart(normals ? n : 0);
+    for (int v = 0; v < vertexCount; ++v) transformed[size_t(v)] = vertices[v] * tm;
+    const Fit fit = fitToBounds(*this, transformed.data());
+    Point3* fitted = normals ? fittedApart.data() : transformed.data();
+    for (size_t v = 0; v < n; ++v) fitted[v] = fit(transformed[v]);
+    Mapper mapper{*this,    type,
+                  cap != 0, transformed.data(),
+                  fitted,   TexVertPool(vertexCount, variants),
+                  kNone,    {},
+                  {},       {}};
     mapper.pool.verts.reserve(size_t(vertexCount) + size_t(vertexCount) / 8);
 
     setTexFacesEnabled(true, false);
     for (int f = 0; f < faceCount; ++f) texFaces[f] = mapper.mapFace(faces[f]);
 
-    const std::vector<UVVert>& made = mapper.pool.verts;
+    const auto& made = mapper.pool.verts;
     setNumTVerts(int(made.size()));
     for (size_t i = 0; i < made.size(); ++i)
         texVerts[i] =

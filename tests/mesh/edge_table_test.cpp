@@ -57,6 +57,42 @@ TEST(EdgeTable, MatesArePairedAndNonManifoldIsMarked) {
     }
 }
 
+// The list-based mates against the sorted table: the same mates, the same corners on
+// every edge of three or more, and "consistent" exactly when no pair runs the same way.
+TEST(CornerMates, AgreeWithTheSortedTable) {
+    std::vector<NamedMesh> family = testFamily();
+    Mesh twisted = makeBoxMesh(1, 1, 1, 2);
+    twisted.FlipNormal(5);
+    family.push_back({"box, one face flipped", twisted});
+    Mesh crowdedHub = fan(100, 0.1f); // one lower vertex with a long list
+    family.push_back({"fan of 100", crowdedHub});
+    for (NamedMesh& named : family) {
+        const Mesh& mesh = named.mesh;
+        const EdgeTable table = buildEdgeTable(mesh);
+        const std::vector<uint32_t> expected =
+            manifoldMates(table, size_t(std::max(mesh.faceCount, 0)) * 3);
+        const CornerMates mates = buildCornerMates(mesh);
+        ASSERT_EQ(mates.mate.size(), expected.size()) << named.name;
+        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), mates.mate.begin())) << named.name;
+
+        std::set<std::vector<uint32_t>> crowdedExpected, crowdedFound;
+        bool consistent = true;
+        for (size_t e = 0; e < table.edgeCount(); ++e) {
+            auto run = table.edgeCorners(e);
+            if (run.size() > 2) crowdedExpected.insert({run.begin(), run.end()});
+            if (run.size() == 2) consistent &= cornerFrom(mesh, run[0]) != cornerFrom(mesh, run[1]);
+        }
+        for (size_t e = 0; e < mates.crowdedEdgeCount(); ++e) {
+            std::vector<uint32_t> run(mates.crowdedCorners.begin() + mates.crowdedStart[e],
+                                      mates.crowdedCorners.begin() + mates.crowdedStart[e + 1]);
+            std::sort(run.begin(), run.end());
+            crowdedFound.insert(run);
+        }
+        EXPECT_EQ(crowdedFound, crowdedExpected) << named.name;
+        EXPECT_EQ(mates.consistent, consistent) << named.name;
+    }
+}
+
 TEST(EdgeTable, CubeHasEighteenEdges) {
     // 12 box edges plus one diagonal per side
     EXPECT_EQ(buildEdgeTable(makeBoxMesh(1, 1, 1, 1)).edgeCount(), 18u);
