@@ -9,6 +9,7 @@
 #include "app/progress_line.h"
 #include "app/zefhost_session.h"
 #include "host/hold.h"
+#include "hostkit/hold/hold_history.h"
 #include "hostkit/ui/hostui.h"
 #include "resources/resource.h"
 
@@ -20,7 +21,7 @@ ZefhostSession::~ZefhostSession() {
     // Undo records live in the plug-in's code and point into the scene: drop them
     // before either goes.
     host_.reset();
-    theHold.clear();
+    theHoldHistory.clear();
     scene_.reset();
     plugin_.reset();
 }
@@ -54,7 +55,7 @@ bool ZefhostSession::loadScene(const std::string& path) {
     }
     images_ = std::move(images);
     host_.reset();
-    theHold.clear(); // its records point into the old scene
+    theHoldHistory.clear(); // its records point into the old scene
     scene_ = std::move(loaded);
     host_ = std::make_unique<HostSession>(*scene_);
     return true;
@@ -185,7 +186,7 @@ int ZefhostSession::runUtility(const Scenario& steps, bool apply) {
 
 // Undoes or redoes the newest step the hold has, and says which.
 static int moveThroughHistory(bool undo, std::ostream& out, std::ostream& err) {
-    if (!(undo ? theHold.undo() : theHold.redo())) {
+    if (!(undo ? theHoldHistory.undo() : theHoldHistory.redo())) {
         err << "zefhost: nothing to " << (undo ? "undo" : "redo") << "\n";
         return kExitUsage;
     }
