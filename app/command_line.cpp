@@ -86,7 +86,8 @@ std::unique_ptr<CLI::App> makeParser(Request& r, bool inScript) {
     app->require_subcommand(1, 1);
     if (!inScript) {
         app->add_option("--plugin", r.plugin,
-                        "The plug-in to load (default: zefexp.dle beside zefhost)");
+                        "The plug-in to load (default: zefexp.dle beside zefhost, in plugins/ "
+                        "there or in ../lib/zefexp/plugins/)");
         app->add_flag("--quiet", r.quiet,
                       "Show no progress on stderr (shown only on a terminal, for work past half "
                       "a second)");
@@ -95,7 +96,8 @@ std::unique_ptr<CLI::App> makeParser(Request& r, bool inScript) {
     CLI::App* info = app->add_subcommand(
         "info", "Show what the plug-in offers, as a host's plug-in manager does");
     info->add_option("PLUGIN", r.positionals,
-                     "The plug-in file (default: zefexp.dle beside zefhost)")
+                     "The plug-in file (default: zefexp.dle beside zefhost, in plugins/ there or "
+                     "in ../lib/zefexp/plugins/)")
         ->expected(0, 1);
 
     CLI::App* exportCommand = app->add_subcommand(
