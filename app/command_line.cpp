@@ -66,10 +66,10 @@ bool readStepsFile(const std::string& path, Scenario& steps, std::ostream& err) 
         return false;
     }
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::string error;
-    std::optional<Scenario> parsed = parseScenario(text, error);
+    FileError error;
+    std::optional<Scenario> parsed = parseScenario(text, path, error);
     if (!parsed) {
-        err << "zefhost: " << path << ": " << error << "\n";
+        err << "zefhost: " << error.message() << "\n";
         return false;
     }
     steps.steps.insert(steps.steps.end(), parsed->steps.begin(), parsed->steps.end());
@@ -199,7 +199,7 @@ int runScript(ZefhostSession& session, std::istream& in, const std::string& name
         std::string error;
         int code = kExitOk;
         if (!splitScriptLine(line, words, error)) {
-            err << name << ":" << lineNumber << ": " << error << "\n";
+            err << FileError(name, lineNumber, error).message() << "\n";
             code = kExitUsage;
         } else if (!words.empty()) {
             out << "> " << line << "\n";

@@ -62,7 +62,7 @@ bool ZefhostSession::loadScene(const std::string& path) {
 }
 
 int ZefhostSession::saveScene(const std::string& path) {
-    SceneFileError error;
+    FileError error;
     if (!canSaveSceneAs(path, error)) { // a name no format is known for: a bad command line
         err_ << "zefhost: " << error.message() << "\n";
         return kExitUsage;
@@ -100,9 +100,9 @@ static void printSummary(std::ostream& out, const std::string& path) {
         return;
     }
     ZefSummary summary;
-    std::string problem;
+    FileError problem;
     if (!readZefFile(path, summary, problem)) {
-        out << "Wrote " << path << ", but it does not read back: " << problem << "\n";
+        out << "Wrote " << path << ", but it does not read back: " << problem.message() << "\n";
         return;
     }
     out << "Exported " << summary.objects.size() << " objects, " << summary.vertices
@@ -144,7 +144,7 @@ int ZefhostSession::exportScene(const std::string& path, const Scenario& steps, 
         return kExitCancelled;
     }
     if (noData) return kExitNoData;
-    SceneFileError imageError;
+    FileError imageError;
     if (!writeEmbeddedImages(images_, path, imageError)) {
         err_ << "zefhost: " << imageError.message() << "\n";
         return kExitFailed;

@@ -209,7 +209,7 @@ bool assimpCanSave(const std::string& extension) {
     return !formatFor(Assimp::Exporter(), extension).empty();
 }
 
-bool exportWithAssimp(const Scene& scene, const std::string& path, SceneFileError& error) {
+bool exportWithAssimp(const Scene& scene, const std::string& path, FileError& error) {
     CNumericLocale classic;
     Assimp::Exporter exporter;
     auto* files = new CarefulIOSystem; // the exporter owns it

@@ -17,7 +17,7 @@ namespace {
 // The canonical scene text; a scene that cannot be saved (a NaN in it) fails the test.
 std::string saved(const Scene& scene) {
     std::string text;
-    SceneFileError error;
+    FileError error;
     EXPECT_TRUE(writeSceneText(scene, text, error)) << error.message();
     return text;
 }
