@@ -66,10 +66,10 @@ bool readStepsFile(const std::string& path, Scenario& steps, std::ostream& err) 
         return false;
     }
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::string error;
-    std::optional<Scenario> parsed = parseScenario(text, error);
+    FileError error;
+    std::optional<Scenario> parsed = parseScenario(text, path, error);
     if (!parsed) {
-        err << "zefhost: " << path << ": " << error << "\n";
+        err << "zefhost: " << error.message() << "\n";
         return false;
     }
     steps.steps.insert(steps.steps.end(), parsed->steps.begin(), parsed->steps.end());
@@ -86,7 +86,8 @@ std::unique_ptr<CLI::App> makeParser(Request& r, bool inScript) {
     app->require_subcommand(1, 1);
     if (!inScript) {
         app->add_option("--plugin", r.plugin,
-                        "The plug-in to load (default: zefexp.dle beside zefhost)");
+                        "The plug-in to load (default: zefexp.dle beside zefhost, in plugins/ "
+                        "there or in ../lib/zefexp/plugins/)");
         app->add_flag("--quiet", r.quiet,
                       "Show no progress on stderr (shown only on a terminal, for work past half "
                       "a second)");
@@ -95,7 +96,8 @@ std::unique_ptr<CLI::App> makeParser(Request& r, bool inScript) {
     CLI::App* info = app->add_subcommand(
         "info", "Show what the plug-in offers, as a host's plug-in manager does");
     info->add_option("PLUGIN", r.positionals,
-                     "The plug-in file (default: zefexp.dle beside zefhost)")
+                     "The plug-in file (default: zefexp.dle beside zefhost, in plugins/ there or "
+                     "in ../lib/zefexp/plugins/)")
         ->expected(0, 1);
 
     CLI::App* exportCommand = app->add_subcommand(
@@ -197,7 +199,7 @@ int runScript(ZefhostSession& session, std::istream& in, const std::string& name
         std::string error;
         int code = kExitOk;
         if (!splitScriptLine(line, words, error)) {
-            err << name << ":" << lineNumber << ": " << error << "\n";
+            err << FileError(name, lineNumber, error).message() << "\n";
             code = kExitUsage;
         } else if (!words.empty()) {
             out << "> " << line << "\n";

@@ -6,7 +6,7 @@
 #if defined(_WIN32)
 #include <windows.h>
 static void* openLibrary(const std::string& path, std::string& error) {
-    HMODULE module = LoadLibraryA(path.c_str());
+    HMODULE module = LoadLibraryW(std::filesystem::path(path).wstring().c_str());
     if (!module) error = "Windows error " + std::to_string(GetLastError());
     return reinterpret_cast<void*>(module);
 }
@@ -16,10 +16,14 @@ static void* findSymbol(void* handle, const char* name) {
 static void closeLibrary(void* handle) {
     FreeLibrary(static_cast<HMODULE>(handle));
 }
-static std::string programPath() {
-    char buffer[MAX_PATH];
-    DWORD n = GetModuleFileNameA(nullptr, buffer, MAX_PATH);
-    return std::string(buffer, n);
+static std::filesystem::path programPath() {
+    std::wstring buffer(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD n = GetModuleFileNameW(nullptr, buffer.data(), DWORD(buffer.size()));
+        if (n == 0) return {};
+        if (n < buffer.size()) return std::filesystem::path(buffer.substr(0, n));
+        buffer.resize(buffer.size() * 2); // truncated: a longer path than MAX_PATH
+    }
 }
 #else
 #include <dlfcn.h>
@@ -34,13 +38,26 @@ static void* findSymbol(void* handle, const char* name) {
 static void closeLibrary(void* handle) {
     dlclose(handle);
 }
-static std::string programPath() {
-    return std::filesystem::read_symlink("/proc/self/exe").string();
+static std::filesystem::path programPath() {
+    std::error_code ec;
+    return std::filesystem::read_symlink("/proc/self/exe", ec);
 }
 #endif
 
+std::vector<std::string> pluginSearchPaths() {
+    const std::filesystem::path folder = programPath().parent_path();
+    return {
+        (folder / "zefexp.dle").string(), (folder / "plugins" / "zefexp.dle").string(),
+        (folder / ".." / "lib" / "zefexp" / "plugins" / "zefexp.dle").lexically_normal().string()};
+}
+
 std::string defaultPluginPath() {
-    return (std::filesystem::path(programPath()).parent_path() / "zefexp.dle").string();
+    const std::vector<std::string> candidates = pluginSearchPaths();
+    for (const std::string& candidate : candidates) {
+        std::error_code ec;
+        if (std::filesystem::is_regular_file(candidate, ec)) return candidate;
+    }
+    return candidates.front();
 }
 
 template <typename Fn> static bool bind(void* handle, const char* name, Fn& fn) {

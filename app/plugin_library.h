@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "host/plugin.h"
 
@@ -38,5 +39,10 @@ class PluginLibrary {
     LibVersionFn version_ = nullptr;
 };
 
-// The full name of the plug-in built beside this program (zefexp.dle).
+// Where zefhost looks for zefexp.dle when no plug-in is named, in this order, all
+// relative to the running program so that an unpacked package works wherever it lies:
+// beside the program (the build tree), in plugins/ beside it (the Windows package), and
+// in ../lib/zefexp/plugins/ (the installed Linux tree).
+std::vector<std::string> pluginSearchPaths();
+// The first of pluginSearchPaths() that is a file, or the first of them when none is.
 std::string defaultPluginPath();

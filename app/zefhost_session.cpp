@@ -10,6 +10,7 @@
 #include "app/progress_line.h"
 #include "app/zefhost_session.h"
 #include "host/hold.h"
+#include "hostkit/hold/hold_history.h"
 #include "hostkit/ui/hostui.h"
 #include "resources/resource.h"
 
@@ -22,7 +23,7 @@ ZefhostSession::~ZefhostSession() {
     // Undo records live in the plug-in's code and point into the scene: drop them
     // before either goes.
     host_.reset();
-    theHold.clear();
+    theHoldHistory.clear();
     scene_.reset();
     plugin_.reset();
 }
@@ -56,14 +57,14 @@ bool ZefhostSession::loadScene(const std::string& path) {
     }
     images_ = std::move(images);
     host_.reset();
-    theHold.clear(); // its records point into the old scene
+    theHoldHistory.clear(); // its records point into the old scene
     scene_ = std::move(loaded);
     host_ = std::make_unique<HostSession>(*scene_);
     return true;
 }
 
 int ZefhostSession::saveScene(const std::string& path) {
-    SceneFileError error;
+    FileError error;
     if (!canSaveSceneAs(path, error)) { // a name no format is known for: a bad command line
         err_ << "zefhost: " << error.message() << "\n";
         return kExitUsage;
@@ -101,9 +102,9 @@ static void printSummary(std::ostream& out, const std::string& path) {
         return;
     }
     ZefSummary summary;
-    std::string problem;
+    FileError problem;
     if (!readZefFile(path, summary, problem)) {
-        out << "Wrote " << path << ", but it does not read back: " << problem << "\n";
+        out << "Wrote " << path << ", but it does not read back: " << problem.message() << "\n";
         return;
     }
     out << "Exported " << summary.objects.size() << " objects, " << summary.vertices
@@ -146,7 +147,7 @@ int ZefhostSession::exportScene(const std::string& path, const Scenario& steps, 
         return kExitCancelled;
     }
     if (noData) return kExitNoData;
-    SceneFileError imageError;
+    FileError imageError;
     if (!writeEmbeddedImages(images_, path, imageError)) {
         err_ << "zefhost: " << imageError.message() << "\n";
         return kExitFailed;
@@ -188,7 +189,7 @@ int ZefhostSession::runUtility(const Scenario& steps, bool apply) {
 
 // Undoes or redoes the newest step the hold has, and says which.
 static int moveThroughHistory(bool undo, std::ostream& out, std::ostream& err) {
-    if (!(undo ? theHold.undo() : theHold.redo())) {
+    if (!(undo ? theHoldHistory.undo() : theHoldHistory.redo())) {
         err << "zefhost: nothing to " << (undo ? "undo" : "redo") << "\n";
         return kExitUsage;
     }

@@ -25,6 +25,8 @@
 
 #include "app/plugin_library.h"
 #include "host/hold.h"
+#include "hostkit/hold/hold_history.h"
+#include "hostkit/mesh/mesh_tools.h"
 #include "hostkit/mesh/primitives.h"
 #include "hostkit/scene/materials.h"
 #include "hostkit/scene/mesh_object.h"
@@ -240,7 +242,7 @@ void addSphereNode(BenchScene& bench, int faces) {
     tm.SetTrans(Point3(1.5f, -2.0f, 0.25f));
     node->setTransform(tm);
     node->setMaterial(bench.scene.createStdMaterial("Glaze"));
-    bench.meshBytes = bench.largestMeshBytes = double(mesh.memoryBytes());
+    bench.meshBytes = bench.largestMeshBytes = double(meshMemoryBytes(mesh));
 }
 
 // count nodes, each a 12-face box on a grid of positions, sharing one material.
@@ -256,8 +258,8 @@ void addBoxNodes(BenchScene& bench, int count) {
         node->setTransform(tm);
         node->setMaterial(material);
     }
-    bench.meshBytes = double(box.memoryBytes()) * count;
-    bench.largestMeshBytes = double(box.memoryBytes());
+    bench.meshBytes = double(meshMemoryBytes(box)) * count;
+    bench.largestMeshBytes = double(meshMemoryBytes(box));
 }
 
 // ---- report ---------------------------------------------------------------------
@@ -525,7 +527,7 @@ int main(int argc, char** argv) {
     ok = compareWithOneFwrite(*plugin, options, faces, 3) && ok;
     ok = measureNodeGrowth(*plugin, options, nodeCounts) && ok;
 
-    theHold.clear();
+    theHoldHistory.clear();
     if (!options.keep && options.dir == temporary) std::filesystem::remove(options.dir);
     plugin.reset();
     return ok ? 0 : 1;

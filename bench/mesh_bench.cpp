@@ -23,6 +23,7 @@
 #include "mesh_bench_assimp.h"
 #endif
 #include "host/mesh.h"
+#include "hostkit/mesh/mesh_tools.h"
 #include "hostkit/mesh/primitives.h"
 #include "support/mesh_family.h"
 
@@ -260,10 +261,10 @@ int main(int argc, char** argv) {
             for (const Operation& op : operations()) {
                 const Measure m = measureOperation(mesh, op);
                 const double cpu = std::max(m.cpuSeconds, 1e-6);
-                std::printf("%-8s %9d  %-24s %10.2f %10.2f %14.2f %10.2f\n", kind.c_str(),
-                            mesh.faceCount, op.name, m.seconds * 1e3, m.cpuSeconds * 1e3,
-                            mesh.faceCount / cpu / 1e6,
-                            std::max(0.0, m.extraBytes() - idleBytes) / double(mesh.memoryBytes()));
+                std::printf(
+                    "%-8s %9d  %-24s %10.2f %10.2f %14.2f %10.2f\n", kind.c_str(), mesh.faceCount,
+                    op.name, m.seconds * 1e3, m.cpuSeconds * 1e3, mesh.faceCount / cpu / 1e6,
+                    std::max(0.0, m.extraBytes() - idleBytes) / double(meshMemoryBytes(mesh)));
                 std::fflush(stdout);
             }
         }

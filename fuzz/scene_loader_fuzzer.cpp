@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         return 0;
     }
     std::string saved;
-    SceneFileError error;
+    FileError error;
     if (!writeSceneText(*loaded.scene, saved, error)) return 0; // e.g. a name that is not UTF-8
     SceneLoadResult again = parseSceneText(saved, "saved.json");
     if (!again.ok()) std::abort();

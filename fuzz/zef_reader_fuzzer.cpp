@@ -9,9 +9,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string text(reinterpret_cast<const char*>(data), size);
     ZefSummary summary;
-    std::string error;
+    FileError error;
     if (!readZefText(text, "fuzz.zef", summary, error)) {
-        if (error.rfind("fuzz.zef:", 0) != 0) std::abort();
+        // a failure names the file, a line of it and what is wrong
+        if (error.file != "fuzz.zef" || error.line < 1 || error.problem.empty()) std::abort();
         return 0;
     }
     long long faces = 0;

@@ -1,5 +1,6 @@
 // The host's undo hold: plug-ins record changes as RestoreObj records between
-// Begin and Accept; the host undoes and redoes whole accepted steps.
+// Begin and Accept; the host undoes and redoes whole accepted steps (its side of the
+// hold is its own business).
 #pragma once
 
 #include <cstdint>
@@ -26,6 +27,7 @@ class HOSTKIT_API RestoreObj {
 };
 
 class HoldImpl;
+class HoldHistory;
 
 class HOSTKIT_API Hold {
   public:
@@ -34,23 +36,14 @@ class HOSTKIT_API Hold {
     Hold(const Hold&) = delete;
     Hold& operator=(const Hold&) = delete;
 
-    // Plug-in side.
     void Begin(); // nested Begin calls join the outer step
     int Holding() const;
     void Put(RestoreObj* record); // takes ownership; deleted at once when not holding
     void Accept(int nameId);      // ends the step; an empty step is kept too
     void Cancel();                // ends the step, undoing and dropping its records
 
-    // Host side.
-    int stepCount() const;         // accepted steps that can be undone
-    int redoCount() const;         // undone steps that can be redone
-    int stepName(int index) const; // the name id of an undoable step, 0 = oldest
-    int stepRecordCount(int index) const;
-    bool undo();  // undoes the newest step: undoChange(1) on its records, last first
-    bool redo();  // redoes the newest undone step: redoChange on its records, in order
-    void clear(); // forgets every step and record
-
   private:
+    friend class HoldHistory; // the host's side
     std::unique_ptr<HoldImpl> impl;
 };
 

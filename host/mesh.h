@@ -70,7 +70,7 @@ class HOSTKIT_API Mesh {
     // Normals are valid while hasNormals is set; the arrays, once allocated, stay (null
     // before the first build).
     Point3* faceNormals = nullptr;   // faceCount
-    Point3* cornerNormals = nullptr; // 3 per face, from buildCornerNormals
+    Point3* cornerNormals = nullptr; // 3 per face, built by the host on request
     int hasNormals = 0;
 
     Mesh();
@@ -86,11 +86,6 @@ class HOSTKIT_API Mesh {
     // Allocates (on) or frees (off) the texture faces, faceCount of them.
     void setTexFacesEnabled(bool on, bool keep = true);
     void clear();
-
-    // Bytes held by the mesh's arrays, for memory budgets.
-    size_t memoryBytes() const;
-    // Object-space bounds of the vertices that faces use; empty for no faces.
-    Box3 boundingBox() const;
 
     // Mesh operations. F faces, V vertices, d the faces around one vertex.
 
@@ -155,10 +150,6 @@ class HOSTKIT_API Mesh {
     // the longest edge, in double; zero for zero area or an index out of range) and sets
     // hasNormals. O(F).
     void buildNormals();
-    // Host kit: cornerNormals from smoothing groups. At a vertex, bits appearing together
-    // in one face join one class; each class's corners get the angle-weighted sum of its
-    // faces' normals; word 0 keeps the face normal. Order-independent. O(F + V).
-    void buildCornerNormals();
     // Clears hasNormals; the normal arrays stay allocated for the next build. O(1).
     void InvalidateGeomCache();
 };

@@ -7,6 +7,7 @@
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
+#include "hostkit/mesh/mesh_tools.h"
 #include "hostkit/scene/camera_light.h"
 #include "hostkit/scene/mesh_object.h"
 #include "scenes/assimp_material.h"
@@ -163,7 +164,7 @@ class AssimpSceneBuilder {
 
     void addMesh(aiNode* node, const Mesh& source, HostMaterial* material) {
         Mesh mesh = source;
-        mesh.buildCornerNormals();
+        buildCornerNormals(mesh);
         const bool multi = material && material->subMaterialCount() > 0;
         const uint32_t slots = multi ? uint32_t(material->subMaterialCount()) : 1;
         std::vector<unsigned> parts;
@@ -208,7 +209,7 @@ bool assimpCanSave(const std::string& extension) {
     return !formatFor(Assimp::Exporter(), extension).empty();
 }
 
-bool exportWithAssimp(const Scene& scene, const std::string& path, SceneFileError& error) {
+bool exportWithAssimp(const Scene& scene, const std::string& path, FileError& error) {
     CNumericLocale classic;
     Assimp::Exporter exporter;
     auto* files = new CarefulIOSystem; // the exporter owns it

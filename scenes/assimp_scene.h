@@ -15,7 +15,7 @@ OpenedScene importWithAssimp(const std::string& path, LoadProgress* progress);
 // Whether one of Assimp's exporters writes files with extension (".glb", with its dot).
 bool assimpCanSave(const std::string& extension);
 
-bool exportWithAssimp(const Scene& scene, const std::string& path, SceneFileError& error);
+bool exportWithAssimp(const Scene& scene, const std::string& path, FileError& error);
 
 // The axis rule: true when files with this extension (lower case, with its dot) are
 // held Y-up and so are turned on import and export.

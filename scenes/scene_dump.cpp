@@ -5,7 +5,7 @@
 
 std::string dumpScene(const Scene& scene) {
     std::string text;
-    SceneFileError error;
+    FileError error;
     if (writeSceneText(scene, text, error)) return text;
     return "unwritable scene: " + error.message() + "\n";
 }

@@ -1,6 +1,6 @@
 // Scene files: parsing, canonical formatting and file input/output around the
 // reader and writer. Exceptions from the JSON library and from the reader and
-// writer stop here and become SceneFileError values.
+// writer stop here and become FileError values.
 #include "scenes/scene_file.h"
 
 #include <charconv>
@@ -100,8 +100,8 @@ std::string syntaxProblem(const std::string& what) {
 
 // A number too large for a float, which the parser reports without a position: the
 // place is where that number's text first appears.
-SceneFileError overflowError(std::string_view text, const std::string& sourceName,
-                             const std::string& what) {
+FileError overflowError(std::string_view text, const std::string& sourceName,
+                        const std::string& what) {
     size_t open = what.find('\''), close = what.rfind('\'');
     std::string number = open < close ? what.substr(open + 1, close - open - 1) : "";
     size_t at = number.empty() ? std::string_view::npos : text.find(number);
@@ -119,10 +119,6 @@ std::string formatJson(const Json& doc) {
 }
 
 } // namespace scenefile
-
-std::string SceneFileError::message() const {
-    return file + ": " + (place.empty() ? "" : place + ": ") + problem;
-}
 
 SceneLoadResult parseSceneText(std::string_view text, const std::string& sourceName) {
     using namespace scenefile;
@@ -158,7 +154,7 @@ SceneLoadResult loadSceneFile(const std::string& path) {
     return parseSceneText(text.str(), path);
 }
 
-bool writeSceneText(const Scene& scene, std::string& text, SceneFileError& error) {
+bool writeSceneText(const Scene& scene, std::string& text, FileError& error) {
     using namespace scenefile;
     try {
         text = formatJson(writeScene(scene));
@@ -171,7 +167,7 @@ bool writeSceneText(const Scene& scene, std::string& text, SceneFileError& error
     return false;
 }
 
-bool saveSceneFile(const Scene& scene, const std::string& path, SceneFileError& error) {
+bool saveSceneFile(const Scene& scene, const std::string& path, FileError& error) {
     std::string text;
     if (!writeSceneText(scene, text, error)) {
         error.file = path;

@@ -1,7 +1,8 @@
 // Scene files: the kit's whole scene (node tree, selection, objects, meshes,
 // materials and texture maps) as JSON text. Saving is canonical, so loading a saved
 // file and saving it again gives the same bytes, and floats read back bit for bit.
-// Nothing here throws; failures come back as a SceneFileError.
+// Nothing here throws; failures come back as a FileError whose place is a JSON
+// pointer (/nodes/3/mesh/faces/17) or "line 4, column 9".
 #pragma once
 
 #include <memory>
@@ -9,19 +10,11 @@
 #include <string_view>
 
 #include "hostkit/scene/scene.h"
-
-struct SceneFileError {
-    std::string file;    // the file name, or the source name given for a text
-    std::string place;   // a JSON pointer (/nodes/3/mesh/faces/17) or "line 4, column 9"
-    std::string problem; // what is wrong
-
-    // "file: place: problem", leaving out an empty place.
-    std::string message() const;
-};
+#include "hostkit/strings/file_error.h"
 
 struct SceneLoadResult {
     std::unique_ptr<Scene> scene; // null on failure
-    SceneFileError error;         // set when scene is null
+    FileError error;              // set when scene is null
 
     bool ok() const { return scene != nullptr; }
 };
@@ -35,6 +28,6 @@ SceneLoadResult parseSceneText(std::string_view text, const std::string& sourceN
 // The canonical text of scene into text. Fails (returns false and fills error) for a
 // non-finite float, an object, material or map of a class the format does not know,
 // or a material or map that is not in the scene's pools.
-bool writeSceneText(const Scene& scene, std::string& text, SceneFileError& error);
+bool writeSceneText(const Scene& scene, std::string& text, FileError& error);
 // Writes the canonical text to path, replacing the file. False with error on failure.
-bool saveSceneFile(const Scene& scene, const std::string& path, SceneFileError& error);
+bool saveSceneFile(const Scene& scene, const std::string& path, FileError& error);

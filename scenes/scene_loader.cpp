@@ -44,7 +44,7 @@ OpenedScene openScene(const std::string& path, LoadProgress* progress) {
 #endif
 }
 
-bool saveSceneAs(const Scene& scene, const std::string& path, SceneFileError& error) {
+bool saveSceneAs(const Scene& scene, const std::string& path, FileError& error) {
     if (lowerExtension(path) == ".json") return saveSceneFile(scene, path, error);
 #ifdef ZEF_WITH_ASSIMP
     return exportWithAssimp(scene, path, error);
@@ -54,7 +54,7 @@ bool saveSceneAs(const Scene& scene, const std::string& path, SceneFileError& er
 #endif
 }
 
-bool canSaveSceneAs(const std::string& path, SceneFileError& error) {
+bool canSaveSceneAs(const std::string& path, FileError& error) {
     std::string extension = lowerExtension(path);
     if (extension == ".json") return true;
 #ifdef ZEF_WITH_ASSIMP
@@ -67,7 +67,7 @@ bool canSaveSceneAs(const std::string& path, SceneFileError& error) {
 }
 
 bool writeEmbeddedImages(const std::vector<EmbeddedImage>& images, const std::string& path,
-                         SceneFileError& error) {
+                         FileError& error) {
     std::filesystem::path folder = std::filesystem::path(path).parent_path();
     for (const EmbeddedImage& image : images) {
         std::filesystem::path target = folder / image.fileName;

@@ -19,7 +19,7 @@ struct EmbeddedImage {
 // primitives that the host cannot hold and were left out, and embedded images.
 struct OpenedScene {
     std::unique_ptr<Scene> scene;
-    SceneFileError error;
+    FileError error;
     int leftOutPoints = 0;
     int leftOutLines = 0;
     std::vector<EmbeddedImage> images;
@@ -39,16 +39,16 @@ OpenedScene openScene(const std::string& path, LoadProgress* progress = nullptr)
 
 // Saves scene to path by its extension: ".json" natively, others through Assimp's
 // exporters. False with error when the format is unknown or the write fails.
-bool saveSceneAs(const Scene& scene, const std::string& path, SceneFileError& error);
+bool saveSceneAs(const Scene& scene, const std::string& path, FileError& error);
 
 // Whether saveSceneAs knows a format for path's extension; false with error saying
 // why not.
-bool canSaveSceneAs(const std::string& path, SceneFileError& error);
+bool canSaveSceneAs(const std::string& path, FileError& error);
 
 // Writes images into the folder of path (a file beside which they belong). False
 // with error naming the first image that could not be written.
 bool writeEmbeddedImages(const std::vector<EmbeddedImage>& images, const std::string& path,
-                         SceneFileError& error);
+                         FileError& error);
 
 // The extension of path, lower case, with its dot ("" when it has none).
 std::string lowerExtension(const std::string& path);

@@ -25,7 +25,8 @@ class LineReader {
     // Whether the next line starts with prefix.
     bool peekIs(const char* prefix) const { return hasAhead_ && ahead_.rfind(prefix, 0) == 0; }
     const std::string& line() const { return line_; }
-    std::string where() const { return path_ + ":" + std::to_string(number_) + ": "; }
+    // A problem with the current line.
+    FileError error(const std::string& what) const { return FileError(path_, number_, what); }
 
   private:
     // Lines come from a block buffer (memchr for the line end) rather than getline,
@@ -124,10 +125,6 @@ struct Cursor {
     bool end() const { return *p == 0; }
 };
 
-struct Failure {
-    std::string message;
-};
-
 class ZefChecker {
   public:
     // With contents set, every value read is kept there.
@@ -136,7 +133,7 @@ class ZefChecker {
     void expectLine(const char* what) {
         if (!in_.next()) fail(std::string("file ends; expected ") + what);
     }
-    [[noreturn]] void fail(const std::string& what) { throw Failure{in_.where() + what}; }
+    [[noreturn]] void fail(const std::string& what) { throw in_.error(what); }
 
     long long intField(Cursor& c, const char* label) {
         long long value;
@@ -331,7 +328,7 @@ class ZefChecker {
 namespace {
 // Checks the whole stream; with contents set, keeps every object's values there.
 bool readZef(std::istream& stream, const std::string& name, ZefSummary& summary,
-             std::vector<ZefObject>* contents, std::string& error) {
+             std::vector<ZefObject>* contents, FileError& error) {
     LineReader in(stream, name);
     try {
         ZefChecker head(in, nullptr);
@@ -353,38 +350,38 @@ bool readZef(std::istream& stream, const std::string& name, ZefSummary& summary,
             summary.objects.push_back(object);
         }
         if (in.next()) head.fail("text after the last object");
-    } catch (const Failure& failure) {
-        error = failure.message;
+    } catch (const FileError& failure) {
+        error = failure;
         return false;
     }
     return true;
 }
 } // namespace
 
-bool readZefFile(const std::string& path, ZefSummary& summary, std::string& error) {
+bool readZefFile(const std::string& path, ZefSummary& summary, FileError& error) {
     std::ifstream file(path, std::ios::binary);
     if (!file.is_open()) {
-        error = path + ": cannot open";
+        error = FileError(path, 0, "cannot open");
         return false;
     }
     return readZef(file, path, summary, nullptr, error);
 }
 
 bool readZefStream(std::istream& in, const std::string& name, ZefSummary& summary,
-                   std::string& error) {
+                   FileError& error) {
     return readZef(in, name, summary, nullptr, error);
 }
 
 bool readZefText(const std::string& text, const std::string& name, ZefSummary& summary,
-                 std::string& error) {
+                 FileError& error) {
     std::istringstream in(text);
     return readZef(in, name, summary, nullptr, error);
 }
 
-bool readZefContents(const std::string& path, std::vector<ZefObject>& objects, std::string& error) {
+bool readZefContents(const std::string& path, std::vector<ZefObject>& objects, FileError& error) {
     std::ifstream file(path, std::ios::binary);
     if (!file.is_open()) {
-        error = path + ": cannot open";
+        error = FileError(path, 0, "cannot open");
         return false;
     }
     ZefSummary summary;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/scene.h"
+#include "hostkit/strings/file_error.h"
 
 struct ZefObjectSummary {
     std::string name;
@@ -19,14 +20,15 @@ struct ZefSummary {
     int vertices = 0, faces = 0, materials = 0;
 };
 
-// Reads path; false with "FILE:LINE: what is wrong" in error when a line breaks the
-// format (labels, counts, numbering, number syntax with a decimal comma).
-bool readZefFile(const std::string& path, ZefSummary& summary, std::string& error);
+// Reads path; false with the file, the line and what is wrong in error when a line
+// breaks the format (labels, counts, numbering, number syntax with a decimal comma);
+// a file that cannot be opened gives line 0.
+bool readZefFile(const std::string& path, ZefSummary& summary, FileError& error);
 // The same for a stream or a text in memory; name stands for the file in messages.
 bool readZefStream(std::istream& in, const std::string& name, ZefSummary& summary,
-                   std::string& error);
+                   FileError& error);
 bool readZefText(const std::string& text, const std::string& name, ZefSummary& summary,
-                 std::string& error);
+                 FileError& error);
 
 // One material record as written.
 struct ZefMaterialRecord {
@@ -64,4 +66,4 @@ struct ZefObject {
 };
 
 // Reads path as readZefFile does and also gives every value of every object.
-bool readZefContents(const std::string& path, std::vector<ZefObject>& objects, std::string& error);
+bool readZefContents(const std::string& path, std::vector<ZefObject>& objects, FileError& error);

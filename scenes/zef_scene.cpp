@@ -107,9 +107,7 @@ Mesh meshFrom(const ZefObject& object) {
 OpenedScene loadZefScene(const std::string& path) {
     OpenedScene opened;
     std::vector<ZefObject> objects;
-    std::string error;
-    if (!readZefContents(path, objects, error)) {
-        opened.error = {path, "", error};
+    if (!readZefContents(path, objects, opened.error)) {
         return opened;
     }
     opened.scene = std::make_unique<Scene>();

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what zefexp needs on Debian 12: compilers (Linux, clang for the sanitizer
 # build and the fuzz targets, and mingw-w64), the libraries of the host kit, tests and benchmarks, Wine and
-# Xvfb for the Windows tests, and the decimal-comma locale "German" stands for.
+# Xvfb for the Windows tests, dpkg-shlibdeps (dpkg-dev) for the Debian package's Depends
+# and unzip for the package tests, and the decimal-comma locale "German" stands for.
 set -euo pipefail
 
 packages=(
@@ -12,6 +13,7 @@ packages=(
   locales
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
   wine wine64 xvfb xauth
+  dpkg-dev unzip
 )
 
 missing=()

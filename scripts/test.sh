@@ -12,5 +12,6 @@ cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=cl
   -DCMAKE_CXX_COMPILER=clang++ -DZEF_SANITIZE=ON -DZEF_WINDOWS_TESTS=OFF -DZEF_BUILD_BENCH=OFF \
   >/dev/null
 cmake --build build-asan -j"$(nproc)"
-# The Windows tests are not built here; the corpus sweeps are left to the main build.
-(cd build-asan && ctest --output-on-failure -j"$(nproc)" --timeout 900 -LE 'windows|corpus')
+# The Windows tests are not built here; the corpus sweeps and the packages are left to
+# the main build.
+(cd build-asan && ctest --output-on-failure -j"$(nproc)" --timeout 900 -LE 'windows|corpus|package')

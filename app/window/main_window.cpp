@@ -7,6 +7,7 @@
 #include <algorithm>
 
 #include "host/hold.h"
+#include "hostkit/hold/hold_history.h"
 #include "hostkit/ui/hostui.h"
 
 namespace {
@@ -108,8 +109,8 @@ bool HostWindow::create() {
     previousUser_ = hkSetUser(&person_);
     layout();
     refresh();
-    savedSteps_ = theHold.stepCount();
-    savedRedos_ = theHold.redoCount();
+    savedSteps_ = theHoldHistory.stepCount();
+    savedRedos_ = theHoldHistory.redoCount();
     ShowWindow(window_, SW_SHOW);
     UpdateWindow(window_);
     SetFocus(tree_->window());
@@ -142,9 +143,9 @@ std::string HostWindow::stepName(int nameId) const {
 
 void HostWindow::updateMenus() {
     HMENU menu = GetMenu(window_);
-    int steps = theHold.stepCount(), redos = theHold.redoCount();
+    int steps = theHoldHistory.stepCount(), redos = theHoldHistory.redoCount();
     std::string undo = "&Undo", redo = "&Redo";
-    if (steps > 0) undo += " " + stepName(theHold.stepName(steps - 1));
+    if (steps > 0) undo += " " + stepName(theHoldHistory.stepName(steps - 1));
     if (redos > 0 && !redoNames_.empty()) redo += " " + stepName(redoNames_.back());
     undo += "\tCtrl+Z";
     redo += "\tCtrl+Y";
@@ -182,8 +183,8 @@ void HostWindow::refresh() {
 void HostWindow::showChanges() {
     view_->show(&session_.scene());
     seenRedraws_ = session_.host().redrawCount();
-    seenSteps_ = theHold.stepCount();
-    seenRedos_ = theHold.redoCount();
+    seenSteps_ = theHoldHistory.stepCount();
+    seenRedos_ = theHoldHistory.redoCount();
     changedSinceSave_ = seenSteps_ != savedSteps_ || seenRedos_ != savedRedos_;
     updateMenus();
     updateStatus();
@@ -195,10 +196,11 @@ void HostWindow::setLastResult(const std::string& text) {
 }
 
 void HostWindow::noticeChanges() {
-    if (session_.host().redrawCount() == seenRedraws_ && theHold.stepCount() == seenSteps_ &&
-        theHold.redoCount() == seenRedos_)
+    if (session_.host().redrawCount() == seenRedraws_ && theHoldHistory.stepCount() == seenSteps_ &&
+        theHoldHistory.redoCount() == seenRedos_)
         return;
-    if (theHold.stepCount() > seenSteps_ && theHold.redoCount() == 0) redoNames_.clear();
+    if (theHoldHistory.stepCount() > seenSteps_ && theHoldHistory.redoCount() == 0)
+        redoNames_.clear();
     showChanges();
 }
 

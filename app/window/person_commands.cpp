@@ -19,13 +19,10 @@ int openWindow(ZefhostSession& session, const std::string& scene, const std::str
     if (!scriptPath.empty()) {
         std::ifstream in(scriptPath);
         std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-        std::string error;
-        if (!in)
-            error = "cannot open window script '" + scriptPath + "'";
-        else
-            script = parseWindowScript(text, error);
+        FileError error(scriptPath, 0, "cannot open the window script");
+        if (in) script = parseWindowScript(text, scriptPath, error);
         if (!script) {
-            std::cerr << "zefhost: " << (in ? scriptPath + ": " : "") << error << "\n";
+            std::cerr << "zefhost: " << error.message() << "\n";
             return kExitUsage;
         }
     }

@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "host/hold.h"
+#include "hostkit/hold/hold_history.h"
 #include "app/window/main_window.h"
 
 namespace {
@@ -84,8 +85,8 @@ void HostWindow::openScene() {
         return;
     }
     redoNames_.clear();
-    savedSteps_ = theHold.stepCount();
-    savedRedos_ = theHold.redoCount();
+    savedSteps_ = theHoldHistory.stepCount();
+    savedRedos_ = theHoldHistory.redoCount();
     lastResult_ = "Opened " + std::filesystem::path(path).filename().string();
     refresh();
 }
@@ -98,8 +99,8 @@ void HostWindow::saveSceneAs() {
         MessageBoxA(window_, ("Cannot save " + path).c_str(), "zefhost", MB_OK | MB_ICONERROR);
         return;
     }
-    savedSteps_ = theHold.stepCount();
-    savedRedos_ = theHold.redoCount();
+    savedSteps_ = theHoldHistory.stepCount();
+    savedRedos_ = theHoldHistory.redoCount();
     lastResult_ = "Saved " + std::filesystem::path(path).filename().string();
     refresh();
 }
@@ -143,10 +144,10 @@ void HostWindow::openUtility(int menuIndex) {
 }
 
 void HostWindow::undo() {
-    int steps = theHold.stepCount();
+    int steps = theHoldHistory.stepCount();
     if (steps == 0) return;
-    int name = theHold.stepName(steps - 1);
-    if (theHold.undo()) {
+    int name = theHoldHistory.stepName(steps - 1);
+    if (theHoldHistory.undo()) {
         redoNames_.push_back(name);
         lastResult_ = "Undone " + stepName(name);
     }
@@ -155,7 +156,7 @@ void HostWindow::undo() {
 }
 
 void HostWindow::redo() {
-    if (!theHold.redo()) return;
+    if (!theHoldHistory.redo()) return;
     int name = redoNames_.empty() ? 0 : redoNames_.back();
     if (!redoNames_.empty()) redoNames_.pop_back();
     lastResult_ = "Redone " + stepName(name);

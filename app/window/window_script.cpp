@@ -26,8 +26,8 @@ constexpr StepWord kWords[] = {
 
 } // namespace
 
-std::optional<std::vector<WindowStep>> parseWindowScript(const std::string& text,
-                                                         std::string& error) {
+std::optional<std::vector<WindowStep>>
+parseWindowScript(const std::string& text, const std::string& name, FileError& error) {
     std::vector<WindowStep> script;
     std::istringstream lines(text);
     std::string line;
@@ -37,17 +37,17 @@ std::optional<std::vector<WindowStep>> parseWindowScript(const std::string& text
         size_t space = line.find_first_of(" \t");
         std::string word = line.substr(0, space);
         std::string rest = space == std::string::npos ? "" : trim(line.substr(space));
-        std::string where = "line " + std::to_string(number) + ": ";
         const StepWord* found = nullptr;
         for (const StepWord& w : kWords)
             if (word == w.word) found = &w;
         if (!found) {
-            error = where + "unknown step '" + word + "'";
+            error = FileError(name, number, "unknown step '" + word + "'");
             return std::nullopt;
         }
         if (found->needsArgument == rest.empty()) {
             error =
-                where + "'" + word + "' " + (rest.empty() ? "needs more" : "takes nothing more");
+                FileError(name, number,
+                          "'" + word + "' " + (rest.empty() ? "needs more" : "takes nothing more"));
             return std::nullopt;
         }
         WindowStep step;
@@ -58,10 +58,10 @@ std::optional<std::vector<WindowStep>> parseWindowScript(const std::string& text
             std::string steps = rest;
             for (char& c : steps)
                 if (c == ';') c = '\n';
-            std::string stepError;
-            std::optional<Scenario> parsed = parseScenario(steps, stepError);
-            if (!parsed) {
-                error = where + stepError.substr(stepError.find(':') + 2);
+            FileError stepError;
+            std::optional<Scenario> parsed = parseScenario(steps, name, stepError);
+            if (!parsed) { // the steps are one line of the script
+                error = FileError(name, number, stepError.problem);
                 return std::nullopt;
             }
             step.steps = std::move(*parsed);

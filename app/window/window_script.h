@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "hostkit/strings/file_error.h"
 #include "hostkit/ui/scenario.h"
 
 struct WindowStep {
@@ -24,6 +25,7 @@ struct WindowStep {
     int line = 0;
 };
 
-// Parses a script; on a bad line returns nothing and sets error to "line N: ...".
+// Parses a script; on a bad line returns nothing and sets error to the line and what
+// is wrong, with name (the script's file) as its file.
 std::optional<std::vector<WindowStep>> parseWindowScript(const std::string& text,
-                                                         std::string& error);
+                                                         const std::string& name, FileError& error);

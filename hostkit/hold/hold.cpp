@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "host/hold.h"
+#include "hostkit/hold/hold_history.h"
 
 RestoreObj::~RestoreObj() = default;
 int RestoreObj::byteSize() {
@@ -30,6 +31,7 @@ class HoldImpl {
 };
 
 Hold theHold;
+HoldHistory theHoldHistory(theHold); // after theHold: one file, so constructed after it
 
 Hold::Hold() : impl(std::make_unique<HoldImpl>()) {}
 Hold::~Hold() = default;
@@ -71,40 +73,45 @@ void Hold::Cancel() {
     impl->open = Step();
 }
 
-int Hold::stepCount() const {
-    return int(impl->done.size());
+HoldHistory::HoldHistory(Hold& hold) : hold_(hold) {}
+
+int HoldHistory::stepCount() const {
+    return int(hold_.impl->done.size());
 }
-int Hold::redoCount() const {
-    return int(impl->undone.size());
+int HoldHistory::redoCount() const {
+    return int(hold_.impl->undone.size());
 }
-int Hold::stepName(int index) const {
-    return impl->done.at(size_t(index)).nameId;
+int HoldHistory::stepName(int index) const {
+    return hold_.impl->done.at(size_t(index)).nameId;
 }
-int Hold::stepRecordCount(int index) const {
-    return int(impl->done.at(size_t(index)).records.size());
+int HoldHistory::stepRecordCount(int index) const {
+    return int(hold_.impl->done.at(size_t(index)).records.size());
 }
 
-bool Hold::undo() {
-    if (Holding() || impl->done.empty()) return false;
-    Step step = std::move(impl->done.back());
-    impl->done.pop_back();
+bool HoldHistory::undo() {
+    HoldImpl& impl = *hold_.impl;
+    if (hold_.Holding() || impl.done.empty()) return false;
+    Step step = std::move(impl.done.back());
+    impl.done.pop_back();
     for (auto it = step.records.rbegin(); it != step.records.rend(); ++it) (*it)->undoChange(1);
-    impl->undone.push_back(std::move(step));
+    impl.undone.push_back(std::move(step));
     return true;
 }
 
-bool Hold::redo() {
-    if (Holding() || impl->undone.empty()) return false;
-    Step step = std::move(impl->undone.back());
-    impl->undone.pop_back();
+bool HoldHistory::redo() {
+    HoldImpl& impl = *hold_.impl;
+    if (hold_.Holding() || impl.undone.empty()) return false;
+    Step step = std::move(impl.undone.back());
+    impl.undone.pop_back();
     for (auto& record : step.records) record->redoChange();
-    impl->done.push_back(std::move(step));
+    impl.done.push_back(std::move(step));
     return true;
 }
 
-void Hold::clear() {
-    impl->depth = 0;
-    impl->open = Step();
-    impl->done.clear();
-    impl->undone.clear();
+void HoldHistory::clear() {
+    HoldImpl& impl = *hold_.impl;
+    impl.depth = 0;
+    impl.open = Step();
+    impl.done.clear();
+    impl.undone.clear();
 }

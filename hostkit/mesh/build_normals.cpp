@@ -1,5 +1,7 @@
-// Face and corner normals from smoothing groups: contracts in host/mesh.h.
+// Face and corner normals from smoothing groups: contracts in host/mesh.h and
+// hostkit/mesh/mesh_tools.h.
 #include "host/mesh.h"
+#include "hostkit/mesh/mesh_tools.h"
 #include "hostkit/mesh/operation_observer.h"
 
 #include <algorithm>
@@ -130,11 +132,16 @@ void Mesh::buildNormals() {
     }
 }
 
-void Mesh::buildCornerNormals() {
-    if (!hasNormals || !faceNormals) buildNormals();
-    if (faceCount <= 0) return;
-    const size_t count = size_t(faceCount);
-    cornerNormals = allocateArray(cornerNormals, count * 3);
+void buildCornerNormals(Mesh& mesh) {
+    if (!mesh.hasNormals || !mesh.faceNormals) mesh.buildNormals();
+    if (mesh.faceCount <= 0) return;
+    const size_t count = size_t(mesh.faceCount);
+    mesh.cornerNormals = allocateArray(mesh.cornerNormals, count * 3);
+    const int vertexCount = mesh.vertexCount;
+    const Point3* vertices = mesh.vertices;
+    const MeshFace* faces = mesh.faces;
+    const Point3* faceNormals = mesh.faceNormals;
+    Point3* cornerNormals = mesh.cornerNormals;
 
     // corner angles
     std::vector<float> angles(count * 3, 0.0f);
@@ -150,7 +157,7 @@ void Mesh::buildCornerNormals() {
             for (int k = 0; k < 3; ++k) cornerNormals[f * 3 + k] = faceNormals[f];
 
     // per vertex: classes of joined smoothing bits, angle-weighted sums
-    const hostkit::VertexCorners around = hostkit::buildVertexCorners(*this);
+    const hostkit::VertexCorners around = hostkit::buildVertexCorners(mesh);
     BitClasses classes;
     Vec3d sums[32];
     Point3 units[32];

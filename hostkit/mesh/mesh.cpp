@@ -115,20 +115,3 @@ void Mesh::setTexFacesEnabled(bool on, bool keep) {
         resizeArray(texFaces, faceCount, faceCount, false);
     }
 }
-
-size_t Mesh::memoryBytes() const {
-    size_t bytes = sizeof(Mesh) + sizeof(Point3) * size_t(vertexCount) +
-                   sizeof(MeshFace) * size_t(faceCount) + sizeof(UVVert) * size_t(texVertCount);
-    if (texFaces) bytes += sizeof(TVFace) * size_t(faceCount);
-    if (faceNormals) bytes += sizeof(Point3) * size_t(faceCount);
-    if (cornerNormals) bytes += sizeof(Point3) * 3 * size_t(faceCount);
-    return bytes;
-}
-
-Box3 Mesh::boundingBox() const {
-    Box3 box;
-    for (int f = 0; f < faceCount; ++f)
-        for (uint32_t v : faces[f].v)
-            if (v < uint32_t(vertexCount)) box += vertices[v];
-    return box;
-}

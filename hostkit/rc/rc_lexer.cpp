@@ -44,14 +44,14 @@ class Preprocessor {
                      int depth) {
         std::string text;
         if (!readWholeFile(path, text))
-            throw RcError{fromFile.empty() ? path : fromFile, fromLine,
-                          "cannot open '" + path + "'"};
+            throw FileError{fromFile.empty() ? path : fromFile, fromLine,
+                            "cannot open '" + path + "'"};
         processText(text, path, directoryOf(path), isDirectivesOnly(path), depth);
     }
 
     void processText(const std::string& text, const std::string& file, const std::string& baseDir,
                      bool directivesOnly, int depth) {
-        if (depth > kMaxIncludeDepth) throw RcError{file, 1, "includes nested too deeply"};
+        if (depth > kMaxIncludeDepth) throw FileError{file, 1, "includes nested too deeply"};
         std::string body = stripComments(text, file);
         std::istringstream lines(body);
         std::string line;
@@ -78,7 +78,7 @@ class Preprocessor {
             }
             if (!directivesOnly && isActive()) tokenizeLine(line, file, lineNo);
         }
-        if (!active.empty()) throw RcError{file, lineNo, "missing #endif"};
+        if (!active.empty()) throw FileError{file, lineNo, "missing #endif"};
     }
 
   private:
@@ -118,7 +118,8 @@ class Preprocessor {
             } else if (c == '/' && i + 1 < text.size() && text[i + 1] == '*') {
                 int startLine = line;
                 size_t end = text.find("*/", i + 2);
-                if (end == std::string::npos) throw RcError{file, startLine, "comment not closed"};
+                if (end == std::string::npos)
+                    throw FileError{file, startLine, "comment not closed"};
                 for (size_t k = i; k < end; ++k)
                     if (text[k] == '\n') {
                         out += '\n';
@@ -153,12 +154,12 @@ class Preprocessor {
             return;
         }
         if (name == "else") {
-            if (active.empty()) throw RcError{file, line, "#else without #ifdef"};
+            if (active.empty()) throw FileError{file, line, "#else without #ifdef"};
             active.back() = !active.back();
             return;
         }
         if (name == "endif") {
-            if (active.empty()) throw RcError{file, line, "#endif without #ifdef"};
+            if (active.empty()) throw FileError{file, line, "#endif without #ifdef"};
             active.pop_back();
             return;
         }
@@ -166,7 +167,7 @@ class Preprocessor {
         if (name == "include") {
             if (arg.size() >= 2 && arg.front() == '<' && arg.back() == '>') return;
             if (arg.size() < 2 || arg.front() != '"' || arg.back() != '"')
-                throw RcError{file, line, "bad #include: " + arg};
+                throw FileError{file, line, "bad #include: " + arg};
             std::string target = arg.substr(1, arg.size() - 2);
             std::string path = (target.front() == '/') ? target : baseDir + "/" + target;
             processFile(path, file, line, depth + 1);
@@ -177,9 +178,9 @@ class Preprocessor {
             while (end < arg.size() && (std::isalnum((unsigned char)arg[end]) || arg[end] == '_'))
                 ++end;
             std::string macro = arg.substr(0, end);
-            if (macro.empty()) throw RcError{file, line, "bad #define"};
+            if (macro.empty()) throw FileError{file, line, "bad #define"};
             if (end < arg.size() && arg[end] == '(')
-                throw RcError{file, line, "macros with arguments are not supported: " + macro};
+                throw FileError{file, line, "macros with arguments are not supported: " + macro};
             Preprocessor valueLexer;
             valueLexer.tokenizeLine(arg.substr(end), file, line);
             defines_[macro] = valueLexer.tokens;
@@ -189,7 +190,7 @@ class Preprocessor {
             defines_.erase(arg);
             return;
         }
-        throw RcError{file, line, "unsupported directive #" + name};
+        throw FileError{file, line, "unsupported directive #" + name};
     }
 
     void push(Token t, int expansionDepth = 0) {
@@ -197,7 +198,7 @@ class Preprocessor {
             auto it = defines_.find(t.text);
             if (it != defines_.end()) {
                 if (expansionDepth > kMaxExpansionDepth)
-                    throw RcError{t.file, t.line, "recursive definition of " + t.text};
+                    throw FileError{t.file, t.line, "recursive definition of " + t.text};
                 for (Token v : it->second) {
                     v.file = t.file;
                     v.line = t.line;
@@ -260,7 +261,7 @@ class Preprocessor {
                     value = value * 16 + hexValue(line[++i]);
                     ++digits;
                 }
-                if (digits == 0) throw RcError{file, lineNo, "bad \\x escape in string"};
+                if (digits == 0) throw FileError{file, lineNo, "bad \\x escape in string"};
                 out += (char)value;
                 break;
             }
@@ -279,7 +280,7 @@ class Preprocessor {
                 }
             }
         }
-        throw RcError{file, lineNo, "string not closed"};
+        throw FileError{file, lineNo, "string not closed"};
     }
 
     void tokenizeLine(const std::string& line, const std::string& file, int lineNo) {
@@ -309,7 +310,7 @@ class Preprocessor {
                     used = 0;
                 }
                 if (used != digits.size() || digits.empty())
-                    throw RcError{file, lineNo, "bad number '" + literal + "'"};
+                    throw FileError{file, lineNo, "bad number '" + literal + "'"};
                 t.kind = TokenKind::Number;
                 t.text = literal;
                 i = end;
@@ -326,7 +327,8 @@ class Preprocessor {
                 t.text = std::string(1, (char)c);
                 ++i;
             } else {
-                throw RcError{file, lineNo, std::string("unexpected character '") + (char)c + "'"};
+                throw FileError{file, lineNo,
+                                std::string("unexpected character '") + (char)c + "'"};
             }
             push(std::move(t));
         }

@@ -23,7 +23,7 @@ struct Token {
 };
 
 // Reads and preprocesses path into tokens, ending with one End token.
-// Throws RcError for unreadable files, unsupported directives and bad literals.
+// Throws FileError for unreadable files, unsupported directives and bad literals.
 std::vector<Token> tokenizeFile(const std::string& path);
 
 // The same for a script held in memory; fileName only names it in errors and

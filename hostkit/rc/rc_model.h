@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "hostkit/strings/file_error.h"
+
 namespace zefrc {
 
 struct RcControl {
@@ -37,15 +39,6 @@ struct RcString {
 struct RcFile {
     std::vector<RcDialog> dialogs;
     std::vector<RcString> strings;
-};
-
-// A problem in a script, at a file and line.
-struct RcError {
-    std::string file;
-    int line = 0;
-    std::string message;
-
-    std::string describe() const { return file + ":" + std::to_string(line) + ": " + message; }
 };
 
 } // namespace zefrc

@@ -89,7 +89,7 @@ class Parser {
         return t;
     }
     [[noreturn]] void fail(const Token& at, const std::string& message) const {
-        throw RcError{at.file, at.line, message};
+        throw FileError{at.file, at.line, message};
     }
     static std::string describe(const Token& t) {
         switch (t.kind) {
@@ -342,7 +342,7 @@ template <class Tokenize> ParseResult run(Tokenize tokenize) {
     try {
         Parser parser(tokenize());
         result.file = parser.parse();
-    } catch (const RcError& e) {
+    } catch (const FileError& e) {
         result.error = e;
     }
     return result;

@@ -14,7 +14,7 @@ namespace zefrc {
 
 struct ParseResult {
     RcFile file;
-    std::optional<RcError> error; // set when the script could not be compiled
+    std::optional<FileError> error; // set when the script could not be compiled
 };
 
 // Parses the script at path, following its quoted includes.

@@ -42,7 +42,7 @@ int main(int argc, char** argv) {
     }
     zefrc::ParseResult parsed = zefrc::parseRcFile(in);
     if (parsed.error) {
-        std::fprintf(stderr, "%s\n", parsed.error->describe().c_str());
+        std::fprintf(stderr, "%s\n", parsed.error->message().c_str());
         return 1;
     }
     if (!writeFile(out, zefrc::writeResourceTable(parsed.file, symbol, in))) {

@@ -54,7 +54,8 @@ SeamResult act(const ScenarioStep& step, const ControlInfo& control, UserSeam& s
 
 } // namespace
 
-std::optional<Scenario> parseScenario(const std::string& text, std::string& error) {
+std::optional<Scenario> parseScenario(const std::string& text, const std::string& name,
+                                      FileError& error) {
     Scenario scenario;
     std::istringstream lines(text);
     std::string line;
@@ -68,18 +69,20 @@ std::optional<Scenario> parseScenario(const std::string& text, std::string& erro
         for (const ActionName& a : kActions)
             if (word == a.word) action = &a;
         if (!action) {
-            error = "line " + std::to_string(lineNo) + ": unknown step '" + word + "'";
+            error = FileError(name, lineNo, "unknown step '" + word + "'");
             return std::nullopt;
         }
         ScenarioStep step;
         step.action = action->action;
         if (action->needsTarget && rest.empty()) {
-            error = "line " + std::to_string(lineNo) + ": '" + word + "' needs " +
-                    (step.action == ScenarioStep::Action::Snap ? "a file" : "a control");
+            error =
+                FileError(name, lineNo,
+                          "'" + word + "' needs " +
+                              (step.action == ScenarioStep::Action::Snap ? "a file" : "a control"));
             return std::nullopt;
         }
         if (!action->needsTarget && !rest.empty()) {
-            error = "line " + std::to_string(lineNo) + ": '" + word + "' takes no control";
+            error = FileError(name, lineNo, "'" + word + "' takes no control");
             return std::nullopt;
         }
         if (step.action == ScenarioStep::Action::Type) {

@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "hostkit/strings/file_error.h"
 #include "hostkit/ui/user.h"
 
 struct ScenarioStep {
@@ -42,9 +43,10 @@ struct Scenario {
     std::vector<ScenarioStep> steps;
 };
 
-// Parses the text form; on a bad line returns nothing and sets error to
-// "line N: what is wrong".
-HOSTKIT_API std::optional<Scenario> parseScenario(const std::string& text, std::string& error);
+// Parses the text form; on a bad line returns nothing and sets error to the line and
+// what is wrong, with name (the file, or what stands for it) as its file.
+HOSTKIT_API std::optional<Scenario> parseScenario(const std::string& text, const std::string& name,
+                                                  FileError& error);
 
 // Plays the steps in order and stops at the first that fails, with an error such as
 // "no control 'Spherical' in dialog 'ZEF Export Options'". Dump steps print on out

@@ -68,8 +68,8 @@ TEST_F(SceneFormats, ZefGivesBackNodesMaterialsAndFaces) {
     OpenedScene back = openScene(path("demo.zef"));
     ASSERT_TRUE(back.ok()) << back.error.message();
     ZefSummary summary;
-    std::string error;
-    ASSERT_TRUE(readZefFile(path("demo.zef"), summary, error)) << error;
+    FileError error;
+    ASSERT_TRUE(readZefFile(path("demo.zef"), summary, error)) << error.message();
     std::vector<SceneNode*> nodes = back.scene->nodes();
     ASSERT_EQ(nodes.size(), summary.objects.size());
     for (size_t i = 0; i < nodes.size(); ++i) {

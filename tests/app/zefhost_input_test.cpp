@@ -38,9 +38,9 @@ class ZefhostInputTest : public ::testing::Test {
 
 std::string readerError(const std::string& text) {
     ZefSummary summary;
-    std::string error;
+    FileError error;
     EXPECT_FALSE(readZefText(text, "t.zef", summary, error));
-    return error;
+    return error.message();
 }
 
 const char* kHeader = "ZEF File 1.0\nNumObjects: 1\nObject 0: T\n";
@@ -72,8 +72,8 @@ TEST_F(ZefhostInputTest, MillionLevelHierarchyExports) {
     std::string err;
     ASSERT_EQ(zefhost({"export", path("deep.json"), path("deep.zef")}, err), kExitOk) << err;
     ZefSummary summary;
-    std::string error;
-    ASSERT_TRUE(readZefFile(path("deep.zef"), summary, error)) << error;
+    FileError error;
+    ASSERT_TRUE(readZefFile(path("deep.zef"), summary, error)) << error.message();
     ASSERT_EQ(summary.objects.size(), 1u);
     EXPECT_EQ(summary.objects[0].name, "tri");
 }
@@ -86,8 +86,8 @@ TEST(ZefReaderNumbers, RealsOfEveryWidthTheWriterMakesRead) {
                        "Y: -9223372036854775808,000000 Z: 9300000000000000000,000000\n"
                        "Face list:\n";
     ZefSummary summary;
-    std::string error;
-    EXPECT_TRUE(readZefText(text, "t.zef", summary, error)) << error;
+    FileError error;
+    EXPECT_TRUE(readZefText(text, "t.zef", summary, error)) << error.message();
 }
 
 TEST(ZefReaderNumbers, CountsAndIndicesOutOfRangeBreakTheFormat) {

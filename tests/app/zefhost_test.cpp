@@ -11,6 +11,7 @@
 #include "app/command_line.h"
 #include "host_run.h"
 #include "app/plugin_library.h"
+#include "scenes/scene_loader.h"
 #include "scenes/zef_reader.h"
 #include "app/zefhost_session.h"
 #include "tests/support/files.h"
@@ -52,8 +53,8 @@ TEST_F(ZefhostTest, DemoExportReadsBackAndReportsASummary) {
     HostRun run = zefhost({"export", path("demo.zef")});
     ASSERT_EQ(run.code, kExitOk) << run.err;
     ZefSummary summary;
-    std::string error;
-    ASSERT_TRUE(readZefFile(path("demo.zef"), summary, error)) << error;
+    FileError error;
+    ASSERT_TRUE(readZefFile(path("demo.zef"), summary, error)) << error.message();
     EXPECT_NE(run.out.find("Exported " + std::to_string(summary.objects.size()) + " objects"),
               std::string::npos);
     std::string text = readWholeFile(path("demo.zef"));
@@ -187,7 +188,7 @@ TEST_F(ZefhostTest, StepsFileIsPlayedAfterTheFlags) {
     std::ofstream(path("bad.txt")) << "jump #1\n";
     HostRun bad = zefhost({"utility", "--steps", path("bad.txt"), "--save", path("s.json")});
     EXPECT_EQ(bad.code, kExitUsage);
-    EXPECT_NE(bad.err.find("line 1: unknown step 'jump'"), std::string::npos) << bad.err;
+    EXPECT_NE(bad.err.find("bad.txt:1: unknown step 'jump'"), std::string::npos) << bad.err;
 }
 
 TEST_F(ZefhostTest, ReaderNamesTheLineThatBreaksTheFormat) {
@@ -197,19 +198,24 @@ TEST_F(ZefhostTest, ReaderNamesTheLineThatBreaksTheFormat) {
                              "Face list:\n";
     std::ofstream(path("good.zef")) << good;
     ZefSummary summary;
-    std::string error;
-    ASSERT_TRUE(readZefFile(path("good.zef"), summary, error)) << error;
+    FileError error;
+    ASSERT_TRUE(readZefFile(path("good.zef"), summary, error)) << error.message();
     EXPECT_EQ(summary.vertices, 1);
 
     std::string point = good;
     point.replace(point.find("1,000000"), 8, "1.000000"); // a decimal point
     std::ofstream(path("point.zef")) << point;
     EXPECT_FALSE(readZefFile(path("point.zef"), summary, error));
-    EXPECT_NE(error.find("point.zef:6: expected : X: "), std::string::npos) << error;
+    EXPECT_NE(error.message().find("point.zef:6: expected : X: "), std::string::npos)
+        << error.message();
 
     std::ofstream(path("short.zef")) << good.substr(0, good.find("Face list:"));
     EXPECT_FALSE(readZefFile(path("short.zef"), summary, error));
-    EXPECT_NE(error.find("short.zef:6: file ends"), std::string::npos) << error;
+    EXPECT_NE(error.message().find("short.zef:6: file ends"), std::string::npos) << error.message();
+    // Opened as a scene, the file is named once, with the line.
+    OpenedScene opened = openScene(path("short.zef"));
+    ASSERT_FALSE(opened.ok());
+    EXPECT_EQ(opened.error.message(), error.message());
 }
 
 TEST_F(ZefhostTest, ScriptStopsAtTheFirstFailureWithItsCode) {

@@ -129,10 +129,10 @@ void judge(Job& job) {
     }
     for (const char* name : {"default.zef", "prepared.zef", "plain.zef", "again.zef"}) {
         ZefSummary summary;
-        std::string error;
+        FileError error;
         if (!readZefFile((job.dir / name).string(), summary, error)) {
             job.outcome = Outcome::Invalid;
-            job.reason = std::string(name) + ": " + firstLine(error.empty() ? err : error);
+            job.reason = firstLine(FileError(name, error.line, error.problem).message());
             return;
         }
     }

@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "hostkit/mesh/mesh_tools.h"
 #include "hostkit/mesh/primitives.h"
 #include "support/mesh_family.h"
 
@@ -19,7 +20,7 @@ float len(const Point3& p) {
 TEST(BuildNormals, FaceNormalsAreUnitOrZeroForZeroArea) {
     for (NamedMesh& named : testFamily()) {
         Mesh& mesh = named.mesh;
-        mesh.buildCornerNormals();
+        buildCornerNormals(mesh);
         EXPECT_EQ(mesh.hasNormals, 1);
         for (int f = 0; f < mesh.faceCount; ++f) {
             const Point3 n = mesh.faceNormals[f];
@@ -51,7 +52,7 @@ TEST(BuildNormals, FaceNormalFollowsWinding) {
 TEST(BuildNormals, AllSmoothCubeCornersPointAlongDiagonals) {
     Mesh cube = makeBoxMesh(2, 2, 2, 1);
     for (int f = 0; f < cube.faceCount; ++f) cube.faces[f].smGroup = 1;
-    cube.buildCornerNormals();
+    buildCornerNormals(cube);
     const float d = 1 / std::sqrt(3.0f);
     const Point3 centre(0, 0, 1);
     for (int c = 0; c < cube.faceCount * 3; ++c) {
@@ -66,7 +67,7 @@ TEST(BuildNormals, AllSmoothCubeCornersPointAlongDiagonals) {
 TEST(BuildNormals, SeparateGroupsAndWordZeroKeepFaceNormals) {
     Mesh cube = makeBoxMesh(1, 1, 1, 1); // one bit per side
     cube.faces[0].smGroup = 0;
-    cube.buildCornerNormals();
+    buildCornerNormals(cube);
     for (int c = 0; c < cube.faceCount * 3; ++c)
         EXPECT_EQ(cube.cornerNormals[c], cube.faceNormals[c / 3]) << c;
 }
@@ -79,8 +80,8 @@ TEST(BuildNormals, BitsSharedThroughOneFaceJoinOneClass) {
     joined.faces[0].smGroup = 3;
     Mesh reference = noisy;
     for (int f = 0; f < reference.faceCount; ++f) reference.faces[f].smGroup = 1;
-    joined.buildCornerNormals();
-    reference.buildCornerNormals();
+    buildCornerNormals(joined);
+    buildCornerNormals(reference);
     int checked = 0;
     for (int c = 0; c < joined.faceCount * 3; ++c) {
         const uint32_t v = joined.faces[c / 3].v[c % 3];
@@ -95,7 +96,7 @@ TEST(BuildNormals, BitsSharedThroughOneFaceJoinOneClass) {
 
 TEST(BuildNormals, InvalidateDropsBuiltNormals) {
     Mesh grid = makeGridMesh(2, 1);
-    grid.buildCornerNormals();
+    buildCornerNormals(grid);
     grid.InvalidateGeomCache();
     EXPECT_EQ(grid.hasNormals, 0);
     const Point3* kept = grid.faceNormals; // kept for the next build, filled in place

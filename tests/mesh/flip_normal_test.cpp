@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "hostkit/mesh/mesh_tools.h"
 #include "hostkit/mesh/primitives.h"
 #include "support/mesh_family.h"
 
@@ -20,7 +21,7 @@ TEST(FlipNormal, TwiceRestoresEveryWordOnTheWholeFamily) {
     for (NamedMesh& named : testFamily()) {
         Mesh& mesh = named.mesh;
         if (mesh.faceCount) mesh.faces[0].flags |= 0x5A0u; // other flag bits ride along
-        mesh.buildCornerNormals();
+        buildCornerNormals(mesh);
         const Mesh before = mesh;
         for (int round = 0; round < 2; ++round)
             for (int f = 0; f < mesh.faceCount; ++f) mesh.FlipNormal(f);
@@ -58,7 +59,7 @@ TEST(FlipNormal, ReversesWindingAndKeepsTheSameEdgesVisible) {
 
 TEST(FlipNormal, NegatesBuiltNormals) {
     Mesh mesh = makeGridMesh(1, 1);
-    mesh.buildCornerNormals();
+    buildCornerNormals(mesh);
     const Point3 n = mesh.faceNormals[1];
     mesh.FlipNormal(1);
     EXPECT_EQ(mesh.faceNormals[1], -n);

@@ -11,6 +11,7 @@
 #include "plugin_harness.h"
 #include "support/operation_recorder.h"
 #include "utility/zef_utility.h"
+#include "hostkit/hold/hold_history.h"
 
 namespace {
 
@@ -32,9 +33,9 @@ class DialogProcedures : public ::testing::Test {
     void SetUp() override {
         restoreExportDefaults();
         restoreLoadedFlags(utilityOptions);
-        theHold.clear();
+        theHoldHistory.clear();
     }
-    void TearDown() override { theHold.clear(); }
+    void TearDown() override { theHoldHistory.clear(); }
 
     // Runs an export of h's scene with the person's actions.
     void exportActing(PluginHarness& h, std::function<void(UserSeam&)> act) {

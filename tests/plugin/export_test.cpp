@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "host/hold.h"
+#include "hostkit/hold/hold_history.h"
 #include "hostkit/scene/materials.h"
 #include "hostkit/scene/primitive_objects.h"
 #include "hostkit/scene/texmaps.h"
@@ -146,9 +147,9 @@ TEST_F(ExportTest, MeshWithoutFacesIsTwoLinesAndNotRecorded) {
     EXPECT_EQ(readWholeFile(out), "ZEF File 1.0\nNumObjects: 1\nObject 0: Points: only\n"
                                   "Vertices: 0 TVertices: 0 Faces: 0 Materials: 0 Normals: 0\n");
     EXPECT_EQ(material->twoSidedFlag, 0);
-    ASSERT_EQ(theHold.stepCount(), 1);
-    EXPECT_EQ(theHold.stepRecordCount(0), 0);
-    theHold.clear();
+    ASSERT_EQ(theHoldHistory.stepCount(), 1);
+    EXPECT_EQ(theHoldHistory.stepRecordCount(0), 0);
+    theHoldHistory.clear();
 }
 
 TEST_F(ExportTest, TextureVerticesFollowExportMaterialsOnly) {
@@ -306,20 +307,20 @@ TEST_F(ExportTest, ApplyToSceneIsOneUndoableStep) {
     exportOptions.flipNormals = 1;
     exportOptions.applyTwoSided = 1;
     exportOptions.exportMaterials = 1;
-    theHold.clear();
+    theHoldHistory.clear();
     h.exportTo(out);
     auto* tri = static_cast<MeshObject*>(node->object());
     EXPECT_EQ(tri->mesh.faces[0].v[1], 2u); // the scene's mesh was flipped
     EXPECT_EQ(material->twoSidedFlag, 1);
-    ASSERT_EQ(theHold.stepCount(), 1);
-    EXPECT_EQ(theHold.stepName(0), IDS_UTILITY_NAME);
+    ASSERT_EQ(theHoldHistory.stepCount(), 1);
+    EXPECT_EQ(theHoldHistory.stepName(0), IDS_UTILITY_NAME);
     EXPECT_NE(readWholeFile(out).find("Twosided: 1"), std::string::npos);
-    ASSERT_TRUE(theHold.undo());
+    ASSERT_TRUE(theHoldHistory.undo());
     EXPECT_EQ(tri->mesh.faces[0].v[1], 1u);
     EXPECT_EQ(material->twoSidedFlag, 0);
-    ASSERT_TRUE(theHold.redo());
+    ASSERT_TRUE(theHoldHistory.redo());
     EXPECT_EQ(tri->mesh.faces[0].v[1], 2u);
-    theHold.clear();
+    theHoldHistory.clear();
 }
 
 TEST_F(ExportTest, ParametricPrimitiveIsExportedAndLeftAlone) {
@@ -328,12 +329,12 @@ TEST_F(ExportTest, ParametricPrimitiveIsExportedAndLeftAlone) {
     node->setObject(std::make_unique<BoxObject>(2.0f, 2.0f, 2.0f, 1));
     exportOptions.applyToScene = 1;
     exportOptions.flipNormals = 1;
-    theHold.clear();
+    theHoldHistory.clear();
     h.exportTo(out);
     EXPECT_NE(readWholeFile(out).find("Faces: 12 "), std::string::npos);
-    ASSERT_EQ(theHold.stepCount(), 1);
-    EXPECT_EQ(theHold.stepRecordCount(0), 0); // nothing of the scene's changed
-    theHold.clear();
+    ASSERT_EQ(theHoldHistory.stepCount(), 1);
+    EXPECT_EQ(theHoldHistory.stepRecordCount(0), 0); // nothing of the scene's changed
+    theHoldHistory.clear();
 }
 
 namespace {

@@ -12,6 +12,7 @@
 #include "prep/prepare_mesh.h"
 #include "resources/resource.h"
 #include "utility/zef_utility.h"
+#include "hostkit/hold/hold_history.h"
 
 namespace fs = std::filesystem;
 
@@ -24,7 +25,7 @@ void throwOnOperation(const MeshOperationCall& call, void* context) {
 class PluginFailureTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        theHold.clear();
+        theHoldHistory.clear();
         restoreExportDefaults();
         restoreLoadedFlags(utilityOptions);
         dir = fs::temp_directory_path() / ("zef_failure_test_" + std::to_string(getpid()));
@@ -34,7 +35,7 @@ class PluginFailureTest : public ::testing::Test {
     void TearDown() override {
         setMeshOperationObserver(nullptr, nullptr);
         setMeshAllocationLimit(0);
-        theHold.clear();
+        theHoldHistory.clear();
         fs::remove_all(dir);
     }
 
@@ -59,12 +60,12 @@ TEST_F(PluginFailureTest, FailingOperationStopsApplyKeepingOneUndoableStep) {
     setMeshOperationObserver(nullptr, nullptr);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_NE(messages[0].find("apply stopped"), std::string::npos);
-    ASSERT_EQ(theHold.stepCount(), 1);
+    ASSERT_EQ(theHoldHistory.stepCount(), 1);
     std::string stopped = dumpScene(h.scene);
     EXPECT_NE(stopped, before); // A was flipped before the failure
-    ASSERT_TRUE(theHold.undo());
+    ASSERT_TRUE(theHoldHistory.undo());
     EXPECT_EQ(dumpScene(h.scene), before);
-    ASSERT_TRUE(theHold.redo());
+    ASSERT_TRUE(theHoldHistory.redo());
     EXPECT_EQ(dumpScene(h.scene), stopped);
 }
 
@@ -78,7 +79,7 @@ TEST_F(PluginFailureTest, MeshWhoseRecordCannotBeMadeIsNotChanged) {
     setMeshAllocationLimit(0);
     EXPECT_EQ(messages.size(), 1u);
     EXPECT_EQ(dumpScene(h.scene), before);
-    EXPECT_EQ(theHold.stepCount(), 1);
+    EXPECT_EQ(theHoldHistory.stepCount(), 1);
     ASSERT_NE(big->object(), nullptr);
 }
 
@@ -96,9 +97,9 @@ TEST_F(PluginFailureTest, FailureDuringExportIsAWriteErrorWithNoFileLeft) {
     EXPECT_EQ(outcome.hostResult, 1);
     EXPECT_EQ(outcome.messages, std::vector<std::string>{"Write error on file"});
     EXPECT_FALSE(fs::exists(out));
-    EXPECT_TRUE(fs::is_empty(dir));    // no temporary file either
-    ASSERT_EQ(theHold.stepCount(), 1); // the flip made so far is one undoable step
-    ASSERT_TRUE(theHold.undo());
+    EXPECT_TRUE(fs::is_empty(dir));           // no temporary file either
+    ASSERT_EQ(theHoldHistory.stepCount(), 1); // the flip made so far is one undoable step
+    ASSERT_TRUE(theHoldHistory.undo());
     EXPECT_EQ(dumpScene(h.scene), before);
 }
 

@@ -14,6 +14,7 @@
 #include "prep/prepare_mesh.h"
 #include "prep/restore_records.h"
 #include "prep/two_sidedness.h"
+#include "hostkit/hold/hold_history.h"
 
 TEST(OptionSet, DefaultsHaveOnlyPlanarMappingAmongTheMapFlags) {
     OptionSet fresh;
@@ -160,25 +161,25 @@ TEST(TwoSidedness, BothFlagsSwitchOffAndOnWithTwoRecords) {
     material->twoSidedFlag = 1;
     OptionSet options;
     options.removeTwoSided = options.applyTwoSided = 1;
-    theHold.clear();
+    theHoldHistory.clear();
     theHold.Begin();
     switchTwoSidedness(material, options);
     theHold.Accept(1);
     EXPECT_EQ(material->twoSidedFlag, 1);
-    EXPECT_EQ(theHold.stepRecordCount(0), 2);
-    theHold.undo();
+    EXPECT_EQ(theHoldHistory.stepRecordCount(0), 2);
+    theHoldHistory.undo();
     EXPECT_EQ(material->twoSidedFlag, 1);
 
     material->twoSidedFlag = 0;
-    theHold.clear();
+    theHoldHistory.clear();
     theHold.Begin();
     switchTwoSidedness(material, options);
     theHold.Accept(1);
     EXPECT_EQ(material->twoSidedFlag, 1);
-    EXPECT_EQ(theHold.stepRecordCount(0), 1);
-    theHold.undo();
+    EXPECT_EQ(theHoldHistory.stepRecordCount(0), 1);
+    theHoldHistory.undo();
     EXPECT_EQ(material->twoSidedFlag, 0);
-    theHold.clear();
+    theHoldHistory.clear();
 }
 
 TEST(TwoSidedness, MultiMaterialSwitchesOnlyItsStandardSubMaterials) {

@@ -11,12 +11,13 @@
 #include "hostkit/scene/materials.h"
 #include "hostkit/scene/primitive_objects.h"
 #include "plugin_harness.h"
+#include "hostkit/hold/hold_history.h"
 
 namespace {
 // The canonical scene text; a scene that cannot be saved (a NaN in it) fails the test.
 std::string saved(const Scene& scene) {
     std::string text;
-    SceneFileError error;
+    FileError error;
     EXPECT_TRUE(writeSceneText(scene, text, error)) << error.message();
     return text;
 }
@@ -86,7 +87,7 @@ TEST(UndoProperty, UndoingAllGivesTheOriginalAndRedoingAllTheApplied) {
     for (uint32_t seed = 1; seed <= 400 && std::chrono::steady_clock::now() < deadline; ++seed) {
         SCOPED_TRACE("seed " + std::to_string(seed));
         std::mt19937 random(seed);
-        theHold.clear();
+        theHoldHistory.clear();
         PluginHarness h;
         buildRandomScene(h, random);
         std::vector<std::string> states{saved(h.scene)};
@@ -96,16 +97,16 @@ TEST(UndoProperty, UndoingAllGivesTheOriginalAndRedoingAllTheApplied) {
             EXPECT_TRUE(h.applyUtility().empty());
             states.push_back(saved(h.scene));
         }
-        ASSERT_EQ(theHold.stepCount(), applies);
+        ASSERT_EQ(theHoldHistory.stepCount(), applies);
         for (int i = applies; i > 0; --i) {
-            ASSERT_TRUE(theHold.undo());
+            ASSERT_TRUE(theHoldHistory.undo());
             ASSERT_EQ(saved(h.scene), states[size_t(i - 1)]) << "after undoing apply " << i;
         }
         for (int i = 1; i <= applies; ++i) {
-            ASSERT_TRUE(theHold.redo());
+            ASSERT_TRUE(theHoldHistory.redo());
             ASSERT_EQ(saved(h.scene), states[size_t(i)]) << "after redoing apply " << i;
         }
-        theHold.clear();
+        theHoldHistory.clear();
         ++scenes;
     }
     EXPECT_GE(scenes, 20); // enough random cases within the time

@@ -9,6 +9,7 @@
 #include "hostkit/ui/hostui.h"
 #include "plugin_harness.h"
 #include "utility/zef_utility.h"
+#include "hostkit/hold/hold_history.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ void applyPage(PluginHarness& h, std::vector<ScenarioStep> steps) {
 
 TEST(UtilityApply, FlipsRemovesDegenerateFacesMapsAndSwitchesMaterials) {
     restoreLoadedFlags(utilityOptions);
-    theHold.clear();
+    theHoldHistory.clear();
     PluginHarness h;
     // A unit square of two faces, and a triangle with one face that has no area.
     Mesh square =
@@ -77,20 +78,20 @@ TEST(UtilityApply, FlipsRemovesDegenerateFacesMapsAndSwitchesMaterials) {
     EXPECT_EQ(one->twoSidedFlag, 0);
 
     const std::string applied = dumpScene(h.scene);
-    ASSERT_EQ(theHold.stepCount(), 1);
-    EXPECT_EQ(theHold.stepName(0), 40239);
-    EXPECT_EQ(theHold.stepRecordCount(0), 3); // one material switch, two meshes
-    ASSERT_TRUE(theHold.undo());
+    ASSERT_EQ(theHoldHistory.stepCount(), 1);
+    EXPECT_EQ(theHoldHistory.stepName(0), 40239);
+    EXPECT_EQ(theHoldHistory.stepRecordCount(0), 3); // one material switch, two meshes
+    ASSERT_TRUE(theHoldHistory.undo());
     EXPECT_EQ(dumpScene(h.scene), loaded);
     EXPECT_EQ(both->twoSidedFlag, 1);
-    ASSERT_TRUE(theHold.redo());
+    ASSERT_TRUE(theHoldHistory.redo());
     EXPECT_EQ(dumpScene(h.scene), applied);
-    theHold.clear();
+    theHoldHistory.clear();
 }
 
 TEST(UtilityApply, ApplyTwoSidednessMakesEveryStandardMaterialTwoSided) {
     restoreLoadedFlags(utilityOptions);
-    theHold.clear();
+    theHoldHistory.clear();
     PluginHarness h;
     Mesh tri = triangleMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}});
     StdMaterial* plain = h.scene.createStdMaterial("Plain");
@@ -103,6 +104,6 @@ TEST(UtilityApply, ApplyTwoSidednessMakesEveryStandardMaterialTwoSided) {
     applyPage(h, {checkStep(1038, true)});
     EXPECT_EQ(plain->twoSidedFlag, 1);
     EXPECT_EQ(sub->twoSidedFlag, 1);
-    EXPECT_EQ(theHold.stepRecordCount(0), 4); // two switches, two meshes
-    theHold.clear();
+    EXPECT_EQ(theHoldHistory.stepRecordCount(0), 4); // two switches, two meshes
+    theHoldHistory.clear();
 }

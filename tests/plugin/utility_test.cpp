@@ -13,15 +13,16 @@
 #include "prep/prepare_mesh.h"
 #include "resources/resource.h"
 #include "utility/zef_utility.h"
+#include "hostkit/hold/hold_history.h"
 
 namespace {
 class UtilityTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        theHold.clear();
+        theHoldHistory.clear();
         restoreLoadedFlags(utilityOptions);
     }
-    void TearDown() override { theHold.clear(); }
+    void TearDown() override { theHoldHistory.clear(); }
 
     // Opens the page, plays the steps, presses Apply (when asked) and Close.
     void runPage(PluginHarness& h, const std::vector<ScenarioStep>& steps, bool apply = true) {
@@ -66,11 +67,11 @@ TEST_F(UtilityTest, ApplyThenUndoGivesBackTheSceneExactly) {
     EXPECT_EQ(material->twoSidedFlag, 1);
     EXPECT_EQ(utilityOptions.mapBox, 1);
     EXPECT_EQ(utilityOptions.mapPlanar, 0);
-    ASSERT_EQ(theHold.stepCount(), 1);
-    EXPECT_EQ(theHold.stepName(0), IDS_UTILITY_NAME);
-    ASSERT_TRUE(theHold.undo());
+    ASSERT_EQ(theHoldHistory.stepCount(), 1);
+    EXPECT_EQ(theHoldHistory.stepName(0), IDS_UTILITY_NAME);
+    ASSERT_TRUE(theHoldHistory.undo());
     EXPECT_EQ(dumpScene(h.scene), loaded);
-    ASSERT_TRUE(theHold.redo());
+    ASSERT_TRUE(theHoldHistory.redo());
     EXPECT_EQ(dumpScene(h.scene), applied);
 }
 
@@ -79,8 +80,8 @@ TEST_F(UtilityTest, SelectedOnlyWithNothingSelectedIsOneEmptyStep) {
     h.addMeshNode("A", tri());
     int redraws = h.host.redrawCount();
     runPage(h, {checkStep(IDC_SELECTED_ONLY, true), checkStep(IDC_FLIP_NORMALS, true)});
-    ASSERT_EQ(theHold.stepCount(), 1);
-    EXPECT_EQ(theHold.stepRecordCount(0), 0);
+    ASSERT_EQ(theHoldHistory.stepCount(), 1);
+    EXPECT_EQ(theHoldHistory.stepRecordCount(0), 0);
     EXPECT_EQ(h.host.redrawCount(), redraws + 1);
 }
 
@@ -91,7 +92,7 @@ TEST_F(UtilityTest, SelectedChildOfUnselectedParentIsTheOnlyChange) {
     h.addMeshNode("Grandchild", tri(), child);
     h.scene.select(child);
     runPage(h, {checkStep(IDC_SELECTED_ONLY, true), checkStep(IDC_FLIP_NORMALS, true)});
-    EXPECT_EQ(theHold.stepRecordCount(0), 1);
+    EXPECT_EQ(theHoldHistory.stepRecordCount(0), 1);
     EXPECT_EQ(static_cast<MeshObject*>(child->object())->mesh.faces[0].v[1], 2u);
     EXPECT_EQ(static_cast<MeshObject*>(parent->object())->mesh.faces[0].v[1], 1u);
 }
@@ -109,7 +110,7 @@ TEST_F(UtilityTest, SharedMaterialIsSwitchedOnceAndFacelessNodesKeepTheirs) {
     EXPECT_EQ(shared->twoSidedFlag, 1);
     EXPECT_EQ(lonely->twoSidedFlag, 0);
     // One two-sided record and one mesh record per node with faces.
-    EXPECT_EQ(theHold.stepRecordCount(0), 3);
+    EXPECT_EQ(theHoldHistory.stepRecordCount(0), 3);
 }
 
 TEST_F(UtilityTest, PrimitiveGetsItsMaterialSwitchedButNoMeshRecord) {
@@ -120,14 +121,14 @@ TEST_F(UtilityTest, PrimitiveGetsItsMaterialSwitchedButNoMeshRecord) {
     box->setMaterial(material);
     runPage(h, {checkStep(IDC_APPLY_TWOSIDED, true), checkStep(IDC_FLIP_NORMALS, true)});
     EXPECT_EQ(material->twoSidedFlag, 1);
-    EXPECT_EQ(theHold.stepRecordCount(0), 1);
+    EXPECT_EQ(theHoldHistory.stepRecordCount(0), 1);
 }
 
 TEST_F(UtilityTest, CloseKeepsThePageChoicesAndTextsAreRewritten) {
     PluginHarness h;
     h.addMeshNode("A", tri());
     runPage(h, {checkStep(IDC_OPTIMIZE, true), typeStep(IDC_BIAS_EDIT, "0.5")}, false);
-    EXPECT_EQ(theHold.stepCount(), 0);
+    EXPECT_EQ(theHoldHistory.stepCount(), 0);
     EXPECT_EQ(utilityOptions.optimize, 1);
     EXPECT_STREQ(utilityOptions.biasText, "0.5"); // read back as typed
     // The flags bound to ids the page has as spinners read back 0.
@@ -140,7 +141,7 @@ TEST_F(UtilityTest, CloseKeepsThePageChoicesAndTextsAreRewritten) {
     EXPECT_EQ(seam->findById(IDC_BIAS_EDIT)->text, "0.5");
     EXPECT_TRUE(seam->findById(IDC_OPTIMIZE)->checked);
     seam->click(seam->findById(IDOK)->index); // Apply: the preparation parses the bias
-    EXPECT_EQ(theHold.stepRecordCount(0), 1);
+    EXPECT_EQ(theHoldHistory.stepRecordCount(0), 1);
     EXPECT_STREQ(utilityOptions.biasText, "0,5");
     h.host.closeUtility(); // the host closes the page without a read-back
     h.host.openUtility(&zefUtility);

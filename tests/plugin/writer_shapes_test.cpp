@@ -7,6 +7,7 @@
 
 #include "hostkit/scene/materials.h"
 #include "plugin_harness.h"
+#include "hostkit/hold/hold_history.h"
 
 namespace {
 
@@ -124,11 +125,11 @@ TEST_F(WriterShapes, TwosidedIsZeroWithRemoveTwoSidednessAndTheSceneKeepsItsFlag
     EXPECT_NE(text.find("Twosided: 0\nTexture: NODIFFUSE\n"), std::string::npos) << text;
     EXPECT_EQ(twoSided->twoSidedFlag, 1); // only applyToScene changes the scene
     exportOptions.applyToScene = 1;
-    theHold.clear();
+    theHoldHistory.clear();
     text = exportScene(h);
     EXPECT_NE(text.find("Twosided: 0\n"), std::string::npos);
     EXPECT_EQ(twoSided->twoSidedFlag, 0);
-    theHold.clear();
+    theHoldHistory.clear();
 }
 
 TEST_F(WriterShapes, HighlightsByDefaultGiveASpecularLinePerRecord) {

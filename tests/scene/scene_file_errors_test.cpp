@@ -6,7 +6,7 @@
 
 namespace {
 
-SceneFileError errorOf(const std::string& text) {
+FileError errorOf(const std::string& text) {
     SceneLoadResult loaded = parseSceneText(text, "bad.json");
     EXPECT_FALSE(loaded.ok());
     return loaded.error;
@@ -37,20 +37,20 @@ std::string scene(const std::string& nodeMesh = R"("mesh": {
 })";
 }
 
-void expectError(const SceneFileError& e, const std::string& place, const std::string& what) {
+void expectError(const FileError& e, const std::string& place, const std::string& what) {
     EXPECT_EQ(e.file, "bad.json");
     EXPECT_EQ(e.place, place) << e.message();
     EXPECT_NE(e.problem.find(what), std::string::npos) << e.message();
     EXPECT_NE(e.message().find("bad.json: " + place), std::string::npos) << e.message();
 }
 
-TEST(SceneFileErrors, BaseSceneIsValid) {
+TEST(FileErrors, BaseSceneIsValid) {
     SceneLoadResult loaded = parseSceneText(scene(), "bad.json");
     ASSERT_TRUE(loaded.ok()) << loaded.error.message();
     EXPECT_EQ(loaded.scene->selectedCount(), 1);
 }
 
-TEST(SceneFileErrors, NamesAreOneLine) {
+TEST(FileErrors, NamesAreOneLine) {
     std::string broken = scene();
     broken.replace(broken.find(R"("name": "mesh")"), 14, R"("name": "me\nsh")");
     expectError(errorOf(broken), "/nodes/1/name", "line break");
@@ -59,39 +59,39 @@ TEST(SceneFileErrors, NamesAreOneLine) {
     expectError(errorOf(file), "/maps/0/file", "line break");
 }
 
-TEST(SceneFileErrors, SyntaxErrorGivesLineAndColumn) {
-    SceneFileError e = errorOf("{\n  \"format\": \"zefscene\",\n  \"version\": 1,,\n}");
+TEST(FileErrors, SyntaxErrorGivesLineAndColumn) {
+    FileError e = errorOf("{\n  \"format\": \"zefscene\",\n  \"version\": 1,,\n}");
     EXPECT_EQ(e.file, "bad.json");
     EXPECT_EQ(e.place, "line 3, column 16") << e.message();
     EXPECT_NE(e.problem.find("syntax error"), std::string::npos) << e.problem;
     EXPECT_EQ(e.problem.find("[json.exception"), std::string::npos) << e.problem;
 }
 
-TEST(SceneFileErrors, TruncatedFileIsASyntaxError) {
+TEST(FileErrors, TruncatedFileIsASyntaxError) {
     std::string text = scene();
-    SceneFileError e = errorOf(text.substr(0, text.size() / 2));
+    FileError e = errorOf(text.substr(0, text.size() / 2));
     EXPECT_EQ(e.place.rfind("line ", 0), 0u) << e.message();
 }
 
-TEST(SceneFileErrors, VertexIndexOutOfRange) {
-    SceneFileError e = errorOf(scene(R"("mesh": {"vertices": [[0,0,0],[1,0,0],[0,1,0]],
+TEST(FileErrors, VertexIndexOutOfRange) {
+    FileError e = errorOf(scene(R"("mesh": {"vertices": [[0,0,0],[1,0,0],[0,1,0]],
                                           "faces": [[0,1,2,0,0],[0,1,3,0,0]]})"));
     expectError(e, "/nodes/1/mesh/faces/1/2", "vertex index 3 is out of range (must be below 3)");
 }
 
-TEST(SceneFileErrors, TextureFaceCountDiffersFromFaceCount) {
-    SceneFileError e = errorOf(scene(R"("mesh": {"vertices": [[0,0,0],[1,0,0],[0,1,0]],
+TEST(FileErrors, TextureFaceCountDiffersFromFaceCount) {
+    FileError e = errorOf(scene(R"("mesh": {"vertices": [[0,0,0],[1,0,0],[0,1,0]],
         "faces": [[0,1,2,0,0],[0,2,1,0,0]], "texVerts": [[0,0,0]], "texFaces": [[0,0,0]]})"));
     expectError(e, "/nodes/1/mesh/texFaces", "1 texture faces for 2 faces");
 }
 
-TEST(SceneFileErrors, TextureVertexIndexOutOfRange) {
-    SceneFileError e = errorOf(scene(R"("mesh": {"vertices": [[0,0,0],[1,0,0],[0,1,0]],
+TEST(FileErrors, TextureVertexIndexOutOfRange) {
+    FileError e = errorOf(scene(R"("mesh": {"vertices": [[0,0,0],[1,0,0],[0,1,0]],
         "faces": [[0,1,2,0,0]], "texVerts": [[0,0,0]], "texFaces": [[0,0,1]]})"));
     expectError(e, "/nodes/1/mesh/texFaces/0/2", "texture vertex index 1 is out of range");
 }
 
-TEST(SceneFileErrors, WrongTypes) {
+TEST(FileErrors, WrongTypes) {
     expectError(errorOf(scene(R"("mesh": {"vertices": [[0,"1",0]], "faces": []})")),
                 "/nodes/1/mesh/vertices/0/1", "expected a number, found string \"1\"");
     expectError(errorOf(scene(R"("mesh": {"vertices": [], "faces": {}})")), "/nodes/1/mesh/faces",
@@ -102,7 +102,7 @@ TEST(SceneFileErrors, WrongTypes) {
                 "/nodes/1/box/segments", "expected an integer");
 }
 
-TEST(SceneFileErrors, FaceWordsMustBeUnsigned32Bit) {
+TEST(FileErrors, FaceWordsMustBeUnsigned32Bit) {
     expectError(errorOf(scene(R"("mesh": {"vertices": [[0,0,0]], "faces": [[0,0,0,-1,0]]})")),
                 "/nodes/1/mesh/faces/0/3", "expected an unsigned 32-bit integer, found number -1");
     expectError(
@@ -110,20 +110,20 @@ TEST(SceneFileErrors, FaceWordsMustBeUnsigned32Bit) {
         "/nodes/1/mesh/faces/0/4", "unsigned 32-bit");
 }
 
-TEST(SceneFileErrors, UnknownMaterialReference) {
+TEST(FileErrors, UnknownMaterialReference) {
     expectError(errorOf(scene(R"("camera": {})", "9")), "/nodes/1/material",
                 "material index 9 is out of range (must be below 4)");
     expectError(errorOf(scene(R"("camera": {})", "1", "[0, 7]")), "/materials/1/slots/1",
                 "material index 7 is out of range");
 }
 
-TEST(SceneFileErrors, MultiMaterialCycle) {
+TEST(FileErrors, MultiMaterialCycle) {
     // "m" holding "inner" is fine; "m" holding itself is not.
     EXPECT_TRUE(parseSceneText(scene(R"("camera": {})", "1", "[3]"), "bad.json").ok());
     expectError(errorOf(scene(R"("camera": {})", "1", "[0, 1]")), "/materials/1/slots/1", "cycle");
 }
 
-TEST(SceneFileErrors, MissingAndUnknownFields) {
+TEST(FileErrors, MissingAndUnknownFields) {
     expectError(errorOf(scene(R"("mesh": {"vertices": []})")), "/nodes/1/mesh",
                 "missing field \"faces\"");
     expectError(errorOf(scene(R"("box": {"width": 1, "length": 1, "heigth": 1, "segments": 1})")),
@@ -132,25 +132,25 @@ TEST(SceneFileErrors, MissingAndUnknownFields) {
                 "/nodes/0", "missing field \"name\"");
 }
 
-TEST(SceneFileErrors, NodeHoldsAtMostOneObject) {
+TEST(FileErrors, NodeHoldsAtMostOneObject) {
     expectError(errorOf(scene(R"("camera": {}, "light": {})")), "/nodes/1",
                 "found both \"camera\" and \"light\"");
 }
 
-TEST(SceneFileErrors, ParentMustComeFirst) {
+TEST(FileErrors, ParentMustComeFirst) {
     expectError(errorOf(R"({"format": "zefscene", "version": 1,
                             "nodes": [{"name": "a", "parent": 1}, {"name": "b"}]})"),
                 "/nodes/0/parent", "parent 1 does not come before this node");
 }
 
-TEST(SceneFileErrors, SelectionProblems) {
+TEST(FileErrors, SelectionProblems) {
     const std::string head = R"({"format": "zefscene", "version": 1, "nodes": [{"name": "a"}], )";
     expectError(errorOf(head + R"("selection": [1]})"), "/selection/0",
                 "node index 1 is out of range");
     expectError(errorOf(head + R"("selection": [0, 0]})"), "/selection/1", "selected twice");
 }
 
-TEST(SceneFileErrors, UnknownKindsAndFormat) {
+TEST(FileErrors, UnknownKindsAndFormat) {
     expectError(errorOf(R"({"format": "zefscene", "version": 1,
                             "materials": [{"name": "a", "type": "shellac"}]})"),
                 "/materials/0/type", "unknown material type \"shellac\"");
@@ -163,7 +163,7 @@ TEST(SceneFileErrors, UnknownKindsAndFormat) {
     expectError(errorOf("[1, 2]"), "/", "expected an object");
 }
 
-TEST(SceneFileErrors, MapReferencesAndSlots) {
+TEST(FileErrors, MapReferencesAndSlots) {
     const std::string head = R"({"format": "zefscene", "version": 1, "materials": [
         {"name": "s", "type": "standard", "maps": )";
     expectError(errorOf(head + R"([{"slot": 1, "map": 0}]}]})"), "/materials/0/maps/0/map",
@@ -172,15 +172,15 @@ TEST(SceneFileErrors, MapReferencesAndSlots) {
                 "map slot index 12 is out of range");
 }
 
-TEST(SceneFileErrors, FloatOutOfRange) {
+TEST(FileErrors, FloatOutOfRange) {
     // The parser itself refuses it, so the place is a line and column.
     std::string text = scene(R"("sphere": {"radius": 1e39, "segments": 8})");
-    SceneFileError e = errorOf(text);
+    FileError e = errorOf(text);
     EXPECT_EQ(e.place, "line 10, column 71") << e.message();
     EXPECT_NE(e.problem.find("out of range for a float: 1e39"), std::string::npos) << e.problem;
 }
 
-TEST(SceneFileErrors, MissingFileIsNamed) {
+TEST(FileErrors, MissingFileIsNamed) {
     SceneLoadResult loaded = loadSceneFile("/nonexistent/dir/scene.json");
     EXPECT_FALSE(loaded.ok());
     EXPECT_EQ(loaded.error.file, "/nonexistent/dir/scene.json");

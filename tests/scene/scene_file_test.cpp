@@ -22,7 +22,7 @@ namespace {
 
 std::string textOf(const Scene& scene) {
     std::string text;
-    SceneFileError error;
+    FileError error;
     EXPECT_TRUE(writeSceneText(scene, text, error)) << error.message();
     return text;
 }
@@ -188,7 +188,7 @@ TEST(SceneFileRoundTrip, OptionalFieldsTakeDefaultsAndOutputIsCanonical) {
 
 TEST(SceneFileRoundTrip, FilesOnDiskRoundTrip) {
     std::filesystem::path path = std::filesystem::temp_directory_path() / "zef_scene_rt.json";
-    SceneFileError error;
+    FileError error;
     auto demo = makeDemoScene();
     ASSERT_TRUE(saveSceneFile(*demo, path.string(), error)) << error.message();
     SceneLoadResult loaded = loadSceneFile(path.string());
@@ -200,7 +200,7 @@ TEST(SceneFileRoundTrip, FilesOnDiskRoundTrip) {
 TEST(SceneFileRoundTrip, NonFiniteFloatIsRefusedWithItsPlace) {
     auto scene = sceneWithFloats({0, 1, 2, 3, std::nanf(""), 5});
     std::string text;
-    SceneFileError error;
+    FileError error;
     EXPECT_FALSE(writeSceneText(*scene, text, error));
     EXPECT_EQ(error.place, "/nodes/0/mesh/vertices/1");
     EXPECT_NE(error.problem.find("finite"), std::string::npos);

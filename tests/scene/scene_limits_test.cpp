@@ -15,7 +15,7 @@ std::string oneNode(const std::string& object, const std::string& transform = ""
            (transform.empty() ? "" : R"("transform": )" + transform + ", ") + object + "}]}";
 }
 
-SceneFileError errorOf(const std::string& text) {
+FileError errorOf(const std::string& text) {
     SceneLoadResult loaded = parseSceneText(text, "big.json");
     EXPECT_FALSE(loaded.ok());
     return loaded.error;
@@ -23,17 +23,17 @@ SceneFileError errorOf(const std::string& text) {
 } // namespace
 
 TEST(SceneLimits, PrimitiveSegmentsBeyondTheLimitAreRefused) {
-    SceneFileError box =
+    FileError box =
         errorOf(oneNode(R"("box": {"width": 1, "length": 1, "height": 1, "segments": 100000})"));
     EXPECT_EQ(box.file, "big.json");
     EXPECT_EQ(box.place, "/nodes/0/box/segments");
     EXPECT_NE(box.problem.find("the limit is " + std::to_string(kMaxBoxSegments)),
               std::string::npos)
         << box.message();
-    SceneFileError sphere = errorOf(oneNode(R"("sphere": {"radius": 1, "segments": 70000})"));
+    FileError sphere = errorOf(oneNode(R"("sphere": {"radius": 1, "segments": 70000})"));
     EXPECT_EQ(sphere.place, "/nodes/0/sphere/segments");
     EXPECT_NE(sphere.problem.find(std::to_string(kMaxSphereSegments)), std::string::npos);
-    SceneFileError huge = errorOf(
+    FileError huge = errorOf(
         oneNode(R"("box": {"width": 1, "length": 1, "height": 1, "segments": 2147483647})"));
     EXPECT_EQ(huge.place, "/nodes/0/box/segments");
 }
@@ -59,15 +59,14 @@ TEST(SceneLimits, PrimitivesAtTheLimitLoadAndBuildInLinearTime) {
 TEST(SceneLimits, TransformTakingAVertexPastTheFloatRangeIsRefused) {
     const std::string mesh = R"("mesh": {"vertices": [[0, 0, 0], [1, 0, 0], [0, 1, 0]],
                                           "faces": [[0, 1, 2, 1, 7]]})";
-    SceneFileError far =
-        errorOf(oneNode(mesh, "[[3e38, 0, 0], [0, 1, 0], [0, 0, 1], [3e38, 0, 0]]"));
+    FileError far = errorOf(oneNode(mesh, "[[3e38, 0, 0], [0, 1, 0], [0, 0, 1], [3e38, 0, 0]]"));
     EXPECT_EQ(far.place, "/nodes/0");
     EXPECT_NE(far.problem.find("vertex 1 past the float range"), std::string::npos)
         << far.message();
     // opposite infinities give NaN, which is refused too
     const std::string wide = R"("mesh": {"vertices": [[0, 0, 0], [3e38, 3e38, 0], [0, 1, 0]],
                                           "faces": [[0, 1, 2, 1, 7]]})";
-    SceneFileError nan = errorOf(oneNode(wide, "[[2, 0, 0], [-2, 0, 0], [0, 0, 1], [0, 0, 0]]"));
+    FileError nan = errorOf(oneNode(wide, "[[2, 0, 0], [-2, 0, 0], [0, 0, 1], [0, 0, 0]]"));
     EXPECT_NE(nan.problem.find("vertex 1 past the float range"), std::string::npos)
         << nan.message();
     // a large box primitive that the transform scales up

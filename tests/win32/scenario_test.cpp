@@ -9,9 +9,9 @@
 namespace {
 
 Scenario parsed(const std::string& text) {
-    std::string error;
-    std::optional<Scenario> s = parseScenario(text, error);
-    EXPECT_TRUE(s.has_value()) << error;
+    FileError error;
+    std::optional<Scenario> s = parseScenario(text, "test.steps", error);
+    EXPECT_TRUE(s.has_value()) << error.message();
     return s.value_or(Scenario{});
 }
 
@@ -64,17 +64,17 @@ TEST(ScenarioText, ParsesEveryStepKind) {
 }
 
 TEST(ScenarioText, BadLinesNameTheLine) {
-    std::string error;
-    EXPECT_FALSE(parseScenario("enter\npush OK\n", error));
-    EXPECT_EQ(error, "line 2: unknown step 'push'");
-    EXPECT_FALSE(parseScenario("click\n", error));
-    EXPECT_EQ(error, "line 1: 'click' needs a control");
-    EXPECT_FALSE(parseScenario("enter now\n", error));
-    EXPECT_EQ(error, "line 1: 'enter' takes no control");
-    EXPECT_FALSE(parseScenario("snap\n", error));
-    EXPECT_EQ(error, "line 1: 'snap' needs a file");
-    EXPECT_FALSE(parseScenario("dump all\n", error));
-    EXPECT_EQ(error, "line 1: 'dump' takes no control");
+    FileError error;
+    EXPECT_FALSE(parseScenario("enter\npush OK\n", "a.steps", error));
+    EXPECT_EQ(error.message(), "a.steps:2: unknown step 'push'");
+    EXPECT_FALSE(parseScenario("click\n", "a.steps", error));
+    EXPECT_EQ(error.message(), "a.steps:1: 'click' needs a control");
+    EXPECT_FALSE(parseScenario("enter now\n", "a.steps", error));
+    EXPECT_EQ(error.message(), "a.steps:1: 'enter' takes no control");
+    EXPECT_FALSE(parseScenario("snap\n", "a.steps", error));
+    EXPECT_EQ(error.message(), "a.steps:1: 'snap' needs a file");
+    EXPECT_FALSE(parseScenario("dump all\n", "a.steps", error));
+    EXPECT_EQ(error.message(), "a.steps:1: 'dump' takes no control");
 }
 
 TEST(ScenarioRun, UnknownControlIsNamedWithTheDialog) {

@@ -15,10 +15,10 @@ extern const ResourceTable sampleResources;
 
 namespace {
 
-RcError errorOf(const std::string& script) {
+FileError errorOf(const std::string& script) {
     ParseResult r = parseRcText(script, "test.rc");
     EXPECT_TRUE(r.error.has_value()) << "script was accepted:\n" << script;
-    return r.error.value_or(RcError{});
+    return r.error.value_or(FileError{});
 }
 
 const DialogTemplate& sampleDialog(int index) {
@@ -84,7 +84,7 @@ TEST(ZefrcParse, StyleExpressionsTakeNumbersAndParentheses) {
                     "CONTROL \"a\", 7, \"CustEdit\", 0x3L, -2, 0, 5, 5, WS_EX_CLIENTEDGE\n"
                     "END\n",
                     "inline.rc");
-    ASSERT_FALSE(r.error) << r.error->describe();
+    ASSERT_FALSE(r.error) << r.error->message();
     const RcDialog& d = r.file.dialogs.at(0);
     EXPECT_EQ(d.style, 0x10u | 0x40000000u | 4u);
     EXPECT_EQ(d.controls.at(0).className, "CustEdit");
@@ -94,23 +94,23 @@ TEST(ZefrcParse, StyleExpressionsTakeNumbersAndParentheses) {
 }
 
 TEST(ZefrcErrors, NameFileLineAndProblem) {
-    RcError e = errorOf("1 DIALOG 0,0,1,1\nSTYLE WS_CHILD |\n    WS_NOPE\nBEGIN\nEND\n");
+    FileError e = errorOf("1 DIALOG 0,0,1,1\nSTYLE WS_CHILD |\n    WS_NOPE\nBEGIN\nEND\n");
     EXPECT_EQ(e.file, "test.rc");
     EXPECT_EQ(e.line, 3);
-    EXPECT_NE(e.message.find("WS_NOPE"), std::string::npos) << e.message;
-    EXPECT_EQ(e.describe().rfind("test.rc:3: ", 0), 0u) << e.describe();
+    EXPECT_NE(e.problem.find("WS_NOPE"), std::string::npos) << e.problem;
+    EXPECT_EQ(e.message().rfind("test.rc:3: ", 0), 0u) << e.message();
 }
 
 TEST(ZefrcErrors, RejectScriptsOutsideTheSubset) {
-    EXPECT_NE(errorOf("1 ICON \"a.ico\"\n").message.find("ICON"), std::string::npos);
-    EXPECT_NE(errorOf("1 DIALOG 0,0,1,1\nBEGIN\nLISTBOX 3, 0,0,1,1\nEND\n").message.find("LISTBOX"),
+    EXPECT_NE(errorOf("1 ICON \"a.ico\"\n").problem.find("ICON"), std::string::npos);
+    EXPECT_NE(errorOf("1 DIALOG 0,0,1,1\nBEGIN\nLISTBOX 3, 0,0,1,1\nEND\n").problem.find("LISTBOX"),
               std::string::npos);
-    EXPECT_NE(errorOf("1 DIALOG 0,0,1,1\nBEGIN\n").message.find("END"), std::string::npos);
-    EXPECT_NE(errorOf("#if 1\n#endif\n").message.find("#if"), std::string::npos);
-    EXPECT_NE(errorOf("STRINGTABLE\nBEGIN\n1 \"a\"\n1 \"b\"\nEND\n").message.find("twice"),
+    EXPECT_NE(errorOf("1 DIALOG 0,0,1,1\nBEGIN\n").problem.find("END"), std::string::npos);
+    EXPECT_NE(errorOf("#if 1\n#endif\n").problem.find("#if"), std::string::npos);
+    EXPECT_NE(errorOf("STRINGTABLE\nBEGIN\n1 \"a\"\n1 \"b\"\nEND\n").problem.find("twice"),
               std::string::npos);
     EXPECT_NE(errorOf("1 DIALOG 0,0,1,1\nBEGIN\nCONTROL \"x, 1, \"Button\", 0, 0,0,1,1\nEND\n")
-                  .message.find("string"),
+                  .problem.find("string"),
               std::string::npos);
     EXPECT_EQ(errorOf("\n\n#include \"missing_header.h\"\n").line, 3);
 }

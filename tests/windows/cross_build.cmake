@@ -1,5 +1,6 @@
-# Configures and builds the Windows binaries with the mingw-w64 toolchain:
-#   cmake -DSOURCE_DIR=... -DBINARY_DIR=... [-DBUILD_TYPE=...] -P cross_build.cmake
+# Configures and builds the Windows binaries with the mingw-w64 toolchain, then packs
+# them into <BINARY_DIR>/packages/zefexp-<version>-win64.zip with cpack:
+#   cmake -DSOURCE_DIR=... -DBINARY_DIR=... [-DBUILD_TYPE=...] [-DCPACK=cpack] -P cross_build.cmake
 if(NOT BUILD_TYPE)
   set(BUILD_TYPE RelWithDebInfo)
 endif()
@@ -14,3 +15,9 @@ foreach(target zefexp zefhost dialog_probe)
   execute_process(COMMAND ${CMAKE_COMMAND} --build ${BINARY_DIR} -j${cores} --target ${target}
                   COMMAND_ERROR_IS_FATAL ANY)
 endforeach()
+
+if(NOT CPACK)
+  set(CPACK cpack)
+endif()
+execute_process(COMMAND ${CPACK} -G ZIP --config ${BINARY_DIR}/CPackConfig.cmake
+                WORKING_DIRECTORY ${BINARY_DIR} COMMAND_ERROR_IS_FATAL ANY)

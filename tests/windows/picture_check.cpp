@@ -106,7 +106,7 @@ int main(int argc, char** argv) {
     if (std::string(argv[1]) != "-") {
         zefrc::ParseResult rc = zefrc::parseRcFile(argv[1]);
         if (rc.error) {
-            std::cout << rc.error->describe() << "\n";
+            std::cout << rc.error->message() << "\n";
             return 2;
         }
         int dialogId = std::atoi(argv[2]);
