@@ -176,7 +176,7 @@ void measureFamilies(const std::vector<int>& sizes, int reps, const std::string&
                 std::printf("%-9s %8d  %-22s %9.2f %9.2f %12.2f %8.2f %9.1f %9.2f%s\n",
                             shape.name.c_str(), shape.mesh.faceCount, op.name, cpu * 1e3,
                             g.cpuSeconds * 1e3, shape.mesh.faceCount / cpu / 1e6, ratio,
-                            peak / (1024.0 * 1024.0), peak / double(shape.mesh.memoryBytes()),
+                            peak / (1024.0 * 1024.0), peak / double(meshMemoryBytes(shape.mesh)),
                             ratio > 3 ? "  <- over 3x" : "");
                 std::fflush(stdout);
             }
