@@ -11,17 +11,32 @@ double uvArea(const UVVert& a, const UVVert& b, const UVVert& c) {
     return double(b.x - a.x) * double(c.y - a.y) - double(b.y - a.y) * double(c.x - a.x);
 }
 
-// Directions the line through a Line vertex stands for, oriented from lineEnds[0] to [1].
-DirectionCone effectiveLineCone(const WorkState& ws, const Star& star) {
-    const Vec3d pu = ws.position(star.centre);
-    const Vec3d in = pu - ws.position(star.lineEnds[0]);
-    const Vec3d out = ws.position(star.lineEnds[1]) - pu;
-    DirectionCone cone = coneUnion(coneOf(in), coneOf(out));
-    return coneUnion(cone, alignedWith(ws.lineCone[star.centre], Vec3d(cone.axis)));
+// Directions the line through a Line vertex stands for, oriented from lineEnds[0] to [1]
+// (worked out once per star: both targets and the collapse need it).
+const DirectionCone& effectiveLineCone(const WorkState& ws, const Star& star) {
+    if (!star.lineKnown) {
+        const Vec3d pu = ws.position(star.centre);
+        const Vec3d in = pu - ws.position(star.lineEnds[0]);
+        const Vec3d out = ws.position(star.lineEnds[1]) - pu;
+        DirectionCone cone = coneUnion(coneOf(in), coneOf(out));
+        star.line = coneUnion(cone, alignedWith(ws.lineCone[star.centre], Vec3d(cone.axis)));
+        // either target moves the centre onto the chord between the ends
+        const Vec3d along = ws.position(star.lineEnds[1]) - ws.position(star.lineEnds[0]);
+        star.lineDeviation = coneReach(star.line, unit(along));
+        star.lineKnown = true;
+    }
+    return star.line;
 }
 
-// A crowded centre tries at most this many of its nearest neighbours as targets.
+// A centre tries at most this many of its nearest neighbours as targets, and a crowded
+// one fewer: each try costs O(d), so the tries of one look cost O(kTryFaces + d).
 constexpr size_t kMostTargets = 16;
+constexpr size_t kLeastTargets = 2;
+constexpr size_t kTryFaces = 4096;
+
+size_t mostTargets(size_t faces) {
+    return std::clamp(kTryFaces / std::max<size_t>(faces, 1), kLeastTargets, kMostTargets);
+}
 
 // The quality below which a collapse's triangle is refused: a sliver, or at full bias
 // worse than the star's worst (a star's worst triangle is found once, when first needed).
@@ -51,8 +66,8 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
     double deviation = 0;
     if (star.cls == VertexClass::Line) {
         if (v != star.lineEnds[0] && v != star.lineEnds[1]) return -1;
-        Vec3d along = ws.position(star.lineEnds[1]) - ws.position(star.lineEnds[0]);
-        deviation = coneReach(effectiveLineCone(ws, star), unit(along));
+        effectiveLineCone(ws, star);
+        deviation = star.lineDeviation;
         if (deviation > threshold) return -1;
     }
 
@@ -215,7 +230,7 @@ uint32_t bestCollapse(const WorkState& ws, const Star& star, CollapseScratch& sc
         for (uint32_t v : star.lineEnds) consider(v);
     }
     // a crowded centre tries only its nearest neighbours, so a refused one costs O(d)
-    const size_t tries = std::min(scratch.ranked.size(), kMostTargets);
+    const size_t tries = std::min(scratch.ranked.size(), mostTargets(star.faces.size()));
     std::partial_sort(scratch.ranked.begin(), scratch.ranked.begin() + tries, scratch.ranked.end());
     scratch.ranked.resize(tries);
     for (const auto& [lengthSquared, v] : scratch.ranked) {
@@ -231,7 +246,7 @@ void applyCollapse(WorkState& ws, const Star& star, uint32_t v, const CollapseSc
     Mesh& m = ws.mesh;
     const uint32_t u = star.centre;
     if (star.cls == VertexClass::Line) {
-        const DirectionCone line = effectiveLineCone(ws, star);
+        const DirectionCone& line = effectiveLineCone(ws, star);
         for (uint32_t end : star.lineEnds)
             ws.lineCone[end] = coneUnion(line, alignedWith(ws.lineCone[end], Vec3d(line.axis)));
     }

@@ -28,7 +28,8 @@ size_t compactArray(T* data, size_t count, size_t stride, const std::vector<uint
     size_t kept = 0;
     for (size_t i = 0; i < count; ++i) {
         if (drop[i]) continue;
-        if (kept != i) std::copy(data + i * stride, data + (i + 1) * stride, data + kept * stride);
+        if (kept != i) // element by element: a library call per entry costs more than the copy
+            for (size_t k = 0; k < stride; ++k) data[kept * stride + k] = data[i * stride + k];
         ++kept;
     }
     return kept;
@@ -42,11 +43,47 @@ std::vector<uint32_t> renumber(const std::vector<uint8_t>& drop) {
     return index;
 }
 
+// Vertices with up to this many edge uses sort them; more crowded ones group them through
+// per-vertex slots.
+constexpr size_t kSortedUses = 32;
+
+// Reorders uses so that the uses of one edge (same other vertex) are adjacent: a sort for
+// a few, O(n) through slot (per vertex, all kNone before and after; allocated on first
+// need) for many. The order within an edge does not matter to the caller.
+void groupByOther(std::vector<EdgeUse>& uses, std::vector<uint32_t>& slot,
+                  std::vector<EdgeUse>& grouped) {
+    if (uses.size() <= kSortedUses) {
+        std::sort(uses.begin(), uses.end(), [](const EdgeUse& a, const EdgeUse& b) {
+            return a.other != b.other ? a.other < b.other : a.face < b.face;
+        });
+        return;
+    }
+    uint32_t top = 0;
+    for (const EdgeUse& e : uses) top = std::max(top, e.other);
+    if (slot.size() <= top) slot.resize(size_t(top) + 1, kNone);
+    // slot: edge number while counting, then where its next use goes
+    std::vector<uint32_t> start;
+    for (const EdgeUse& e : uses) {
+        if (slot[e.other] == kNone) {
+            slot[e.other] = uint32_t(start.size());
+            start.push_back(0);
+        }
+        ++start[slot[e.other]];
+    }
+    uint32_t at = 0;
+    for (uint32_t& s : start) s = std::exchange(at, at + s);
+    grouped.resize(uses.size());
+    for (const EdgeUse& e : uses) grouped[start[slot[e.other]]++] = e;
+    for (const EdgeUse& e : uses) slot[e.other] = kNone;
+    uses.swap(grouped);
+}
+
 } // namespace
 
 void setEdgeVisibility(WorkState& ws) {
     Mesh& m = ws.mesh;
-    std::vector<EdgeUse> uses;
+    std::vector<EdgeUse> uses, grouped;
+    std::vector<uint32_t> slot; // per vertex, for crowded vertices
     for (uint32_t u = 0; u < uint32_t(m.vertexCount); ++u) {
         // every edge is settled from its lower vertex
         uses.clear();
@@ -57,9 +94,7 @@ void setEdgeVisibility(WorkState& ws) {
             if (next > u) uses.push_back({next, f, k, true});
             if (prev > u) uses.push_back({prev, f, (k + 2) % 3, false});
         }
-        std::sort(uses.begin(), uses.end(), [](const EdgeUse& a, const EdgeUse& b) {
-            return a.other != b.other ? a.other < b.other : a.face < b.face;
-        });
+        groupByOther(uses, slot, grouped);
         for (size_t i = 0; i < uses.size();) {
             size_t end = i;
             while (end < uses.size() && uses[end].other == uses[i].other) ++end;

@@ -54,44 +54,50 @@ bool isLineEdge(const WorkState& ws, const Star& star, const StarEdge& ei, const
 // Stars up to this many faces match their faces pairwise; larger ones sort their edge uses.
 constexpr uint32_t kDirectScanFaces = 24;
 
-// The edges of a large star in O(d log d): the faces' uses of each edge are sorted by the
-// other vertex, then the edges are classified in the order the pairwise scan would take,
-// outgoing edges by their first outgoing face and then the rest by their first face.
-template <typename Classify> void classifyLargeStar(Star& star, Classify classify) {
+// The edges of a large star in O(d): each other vertex's slot (ws.vertexSlot, all kNone
+// between calls) points at its tally while the faces are walked in order, and the edges are
+// then classified in the order the pairwise scan would take: outgoing edges by their first
+// outgoing face, then the rest by their first face.
+template <typename Classify>
+void classifyLargeStar(const WorkState& ws, Star& star, Classify classify) {
     const uint32_t d = uint32_t(star.faces.size());
-    std::vector<uint64_t>& uses = star.uses;
-    uses.clear();
-    for (uint32_t i = 0; i < d; ++i) { // other vertex, face, incoming bit
-        uses.push_back(uint64_t(star.faces[i].next) << 32 | uint64_t(i) << 1);
-        uses.push_back(uint64_t(star.faces[i].prev) << 32 | uint64_t(i) << 1 | 1);
+    std::vector<uint32_t>& slot = ws.vertexSlot;
+    if (slot.empty()) slot.assign(size_t(ws.mesh.vertexCount), kNone);
+    std::vector<EdgeTally>& tallies = star.tallies;
+    std::vector<uint32_t>& outgoingOrder = star.inOnly; // tallies by first outgoing face
+    tallies.clear();
+    outgoingOrder.clear();
+    auto use = [&](uint32_t w, uint32_t face, bool outgoing) {
+        uint32_t& t = slot[w];
+        if (t == kNone) {
+            t = uint32_t(tallies.size());
+            tallies.push_back({w, face, kNone, kNone, 0});
+        } else if (tallies[t].second == kNone) {
+            tallies[t].second = face;
+        }
+        EdgeTally& tally = tallies[t];
+        ++tally.uses;
+        if (outgoing && tally.firstOut == kNone) {
+            tally.firstOut = face;
+            outgoingOrder.push_back(t);
+        }
+    };
+    for (uint32_t i = 0; i < d; ++i) {
+        use(star.faces[i].next, i, true);
+        use(star.faces[i].prev, i, false);
     }
-    std::sort(uses.begin(), uses.end());
-    // per edge: order key, face, uses, mate (inOnly holds them four at a time)
-    std::vector<uint32_t>& edges = star.inOnly;
-    for (size_t a = 0; a < uses.size();) {
-        size_t b = a;
-        while (b < uses.size() && uses[b] >> 32 == uses[a] >> 32) ++b;
-        uint32_t from = kNone;
-        for (size_t k = a; k < b && from == kNone; ++k)
-            if (!(uses[k] & 1)) from = uint32_t(uses[k]) >> 1; // first outgoing face
-        const bool outgoing = from != kNone;
-        if (!outgoing) from = uint32_t(uses[a]) >> 1; // first face
-        uint32_t mate = kNone;
-        for (size_t k = a; k < b; ++k)
-            if (uint32_t(uses[k]) >> 1 != from) mate = uint32_t(uses[k]) >> 1;
-        edges.insert(edges.end(), {outgoing ? from : d + from, from, uint32_t(b - a), mate});
-        a = b;
+    for (const EdgeTally& t : tallies) slot[t.other] = kNone;
+    // a proper face uses an edge once, so with two uses the mate is the other face
+    auto mateOf = [](const EdgeTally& t, uint32_t from) {
+        return t.first == from ? t.second : t.first;
+    };
+    for (uint32_t t : outgoingOrder) {
+        const EdgeTally& tally = tallies[t];
+        classify(tally.firstOut, true, tally.other, tally.uses, mateOf(tally, tally.firstOut));
     }
-    std::vector<uint64_t>& order = uses; // reused: order key, then the edge's position
-    order.clear();
-    for (size_t e = 0; e < edges.size(); e += 4) order.push_back(uint64_t(edges[e]) << 32 | e);
-    std::sort(order.begin(), order.end());
-    for (uint64_t key : order) {
-        const uint32_t* e = &edges[uint32_t(key)];
-        const bool outgoing = e[0] < d;
-        classify(e[1], outgoing, outgoing ? star.faces[e[1]].next : star.faces[e[1]].prev, e[2],
-                 e[3]);
-    }
+    for (const EdgeTally& tally : tallies) // creation order is first-face order
+        if (tally.firstOut == kNone)
+            classify(tally.first, false, tally.other, tally.uses, mateOf(tally, tally.first));
 }
 
 } // namespace
@@ -168,11 +174,13 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
     star.ring.clear();
     star.groupCone.clear();
     star.qualityFloor = -1;
+    star.lineKnown = false;
     star.lineEnds[0] = star.lineEnds[1] = kNone;
     if (ws.vertexFlags[u] & (kFrozen | kDead)) return;
 
     // gather the live faces
     bool locked = false;
+    star.faces.reserve(ws.degree[u]);
     forLiveCorners(ws, u, [&](uint32_t c) {
         const uint32_t f = c / 3, k = c % 3;
         StarFace sf;
@@ -250,7 +258,7 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
         for (size_t k = 0; k < inOnly.size(); k += 3)
             classify(inOnly[k], false, star.faces[inOnly[k]].prev, inOnly[k + 1], inOnly[k + 2]);
     } else {
-        classifyLargeStar(star, classify);
+        classifyLargeStar(ws, star, classify);
     }
     std::sort(star.ring.begin(), star.ring.end());
     if (locked) return;

@@ -70,6 +70,9 @@ struct WorkState {
     std::vector<DirectionCone> lineCone;      // original line directions a line vertex absorbed
     std::vector<uint8_t> vertexFlags;         // VertexFlag bits
     std::vector<uint8_t> texUsedBefore;       // per texture vertex: some face used it
+    // Per vertex, scratch of a large star's edge tallies: kNone between uses (allocated by
+    // the first large star).
+    mutable std::vector<uint32_t> vertexSlot;
 
     WorkState(Mesh& m, const Settings& s) : mesh(m), settings(s) {}
     Vec3d position(uint32_t v) const { return Vec3d(mesh.vertices[v]); }
@@ -128,6 +131,15 @@ struct StarEdge {
     bool outgoing; // the face runs centre -> other
 };
 
+// Uses of the edge from a large star's centre to other (faces are indices into Star::faces).
+struct EdgeTally {
+    uint32_t other;
+    uint32_t first;    // first face on the edge
+    uint32_t second;   // second face on it, kNone for none
+    uint32_t firstOut; // first face running centre -> other, kNone for none
+    uint32_t uses;
+};
+
 // The faces around one vertex and what they allow.
 struct Star {
     uint32_t centre = kNone;
@@ -139,15 +151,20 @@ struct Star {
     std::vector<ConeTest> groupTest;       // the threshold test against groupCone
     std::vector<uint32_t> parent, label;   // scratch
     std::vector<uint32_t> inOnly;          // scratch: faces whose incoming edge no face leaves by
-    std::vector<uint64_t> uses;            // scratch: a large star's edge uses, sortable
+    std::vector<EdgeTally> tallies;        // scratch: a large star's edges
     mutable double qualityFloor = -1;      // set by the collapse tests when first needed
+    // Line vertices: the directions the line stands for and how far the chord between the
+    // ends strays from them, set by the collapse tests when first needed.
+    mutable bool lineKnown = false;
+    mutable DirectionCone line;
+    mutable double lineDeviation = 0;
 };
 
 // Quality of the worst triangle around star.centre.
 double starMinQuality(const WorkState& ws, const Star& star);
 
-// Gathers and classifies the live faces around u in O(d) for small stars and O(d log d)
-// for large ones (d faces). A vertex is Locked when frozen, on a
+// Gathers and classifies the live faces around u in O(d) (d faces; pairwise up to 24
+// faces, through per-vertex slots beyond). A vertex is Locked when frozen, on a
 // non-manifold edge or vertex, on a zero-area face, at the end or crossing of lines, with
 // no faces, or when a side's normal cone is already wider than the threshold. Edges on a line:
 // boundary, inconsistent winding, a material or smoothing change the flags keep, a texture seam, or
