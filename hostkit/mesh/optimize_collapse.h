@@ -13,7 +13,6 @@ namespace hostkit::opt {
 // Reused buffers of the collapse tests.
 struct CollapseScratch {
     std::vector<uint32_t> newTex;                    // per star face: texture index at the centre
-    std::vector<Vec3d> newNormal;                    // per star face: normal after the collapse
     std::vector<std::pair<double, uint32_t>> ranked; // targets by edge length
 };
 
@@ -21,7 +20,7 @@ struct CollapseScratch {
 // negative value when the geometry forbids it: a face would leave its side's normal cone
 // by more than the threshold, flip, lose its area or become a sliver; a line would bend
 // more than the threshold; a texture triangle would turn over. Fills scratch.newTex and
-// scratch.newNormal (unit normals, then) for the faces that stay.
+// nothing else (applyCollapse works the moved faces' normals out again the same way).
 double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
                             CollapseScratch& scratch);
 

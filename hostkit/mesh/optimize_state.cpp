@@ -40,8 +40,10 @@ bool isLineEdge(const WorkState& ws, const Star& star, const StarEdge& ei, const
     if (ws.mesh.texFaces) {
         // a shared texture vertex settles it; distinct ones may still coincide
         const int ci = ei.outgoing ? 1 : 2, cj = ej.outgoing ? 1 : 2;
-        if (fi.tex[0] != fj.tex[0] && !sameUV(fi.uv[0], fj.uv[0])) return true;
-        if (fi.tex[ci] != fj.tex[cj] && !sameUV(fi.uv[ci], fj.uv[cj])) return true;
+        const StarTex& ti = star.texture[ei.face];
+        const StarTex& tj = star.texture[ej.face];
+        if (ti.tex[0] != tj.tex[0] && !sameUV(ti.uv[0], tj.uv[0])) return true;
+        if (ti.tex[ci] != tj.tex[cj] && !sameUV(ti.uv[ci], tj.uv[cj])) return true;
     }
     // a crease sharper than the threshold (unit normals; exact for a zero threshold)
     if (ws.settings.normalThreshold == 0) {
@@ -66,6 +68,7 @@ void classifyLargeStar(const WorkState& ws, Star& star, Classify classify) {
     std::vector<EdgeTally>& tallies = star.tallies;
     std::vector<uint32_t>& outgoingOrder = star.inOnly; // tallies by first outgoing face
     tallies.clear();
+    tallies.reserve(d + 2); // a manifold star has d or d + 1 edges
     outgoingOrder.clear();
     auto use = [&](uint32_t w, uint32_t face, bool outgoing) {
         uint32_t& t = slot[w];
@@ -171,6 +174,7 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
     star.centre = u;
     star.cls = VertexClass::Locked;
     star.faces.clear();
+    star.texture.clear();
     star.ring.clear();
     star.groupCone.clear();
     star.qualityFloor = -1;
@@ -181,6 +185,7 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
     // gather the live faces
     bool locked = false;
     star.faces.reserve(ws.degree[u]);
+    if (m.texFaces) star.texture.reserve(ws.degree[u]);
     forLiveCorners(ws, u, [&](uint32_t c) {
         const uint32_t f = c / 3, k = c % 3;
         StarFace sf;
@@ -189,11 +194,13 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
         sf.next = m.faces[f].v[(k + 1) % 3];
         sf.prev = m.faces[f].v[(k + 2) % 3];
         sf.group = 0;
-        if (m.texFaces)
+        if (m.texFaces) {
+            StarTex& st = star.texture.emplace_back();
             for (uint32_t i = 0; i < 3; ++i) {
-                sf.tex[i] = m.texFaces[f].t[(k + i) % 3];
-                sf.uv[i] = m.texVerts[sf.tex[i]];
+                st.tex[i] = m.texFaces[f].t[(k + i) % 3];
+                st.uv[i] = m.texVerts[st.tex[i]];
             }
+        }
         sf.normal = ws.faceNormal[f];
         locked |= sf.normal.x == 0 && sf.normal.y == 0 && sf.normal.z == 0;
         star.faces.push_back(sf);

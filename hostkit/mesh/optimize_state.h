@@ -120,7 +120,11 @@ struct StarFace {
     uint32_t prev;   // vertex before the centre
     uint32_t group;  // side of the feature line the face is on
     Vec3d normal;    // unit normal, zero for zero area
-    uint32_t tex[3]; // texture vertices at the centre, next and prev (when mapped)
+};
+
+// The mapping of a star face (kept apart, so unmapped meshes do not carry it).
+struct StarTex {
+    uint32_t tex[3]; // texture vertices at the centre, next and prev
     UVVert uv[3];    // and their coordinates
 };
 
@@ -145,6 +149,7 @@ struct Star {
     uint32_t centre = kNone;
     VertexClass cls = VertexClass::Locked;
     std::vector<StarFace> faces;
+    std::vector<StarTex> texture;          // per face when the mesh is mapped, else empty
     std::vector<uint32_t> ring;            // distinct neighbours, ascending
     uint32_t lineEnds[2] = {kNone, kNone}; // neighbours along the line for Line vertices
     std::vector<DirectionCone> groupCone;  // normals each side stands for
