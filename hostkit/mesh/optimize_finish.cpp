@@ -2,6 +2,7 @@
 #include "hostkit/mesh/optimize_finish.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <utility>
 
@@ -21,6 +22,31 @@ Vec3d unitNormal(const WorkState& ws, uint32_t face) {
     Vec3d a = ws.position(f.v[0]);
     return unit(cross(ws.position(f.v[1]) - a, ws.position(f.v[2]) - a));
 }
+
+// The unit normal of a live face: the cached one while the face is as it came (the same
+// formula, so the same bits), worked out afresh once it has moved.
+Vec3d normalOf(const WorkState& ws, uint32_t face) {
+    return ws.faceCone[face].spread == kOwnNormal ? ws.faceNormal[face] : unitNormal(ws, face);
+}
+
+// "angleBetween(n1, n2) >= limit" without the arc tangent away from the boundary: the
+// angle is that of (n1 . n2, |n1 x n2|) in the upper half plane, compared with the limit's
+// by the sign of a 2D cross product; near the boundary the angle itself decides.
+class AngleTest {
+  public:
+    explicit AngleTest(double limit)
+        : limit_(limit), cos_(std::cos(limit)), sin_(std::sin(limit)), exact_(limit > 3) {}
+    bool reached(const Vec3d& n1, const Vec3d& n2) const {
+        const double s = length(cross(n1, n2)), c = dot(n1, n2);
+        const double side = cos_ * s - sin_ * c; // r sin(angle - limit)
+        if (!exact_ && std::abs(side) > 1e-9 * (s + std::abs(c))) return side > 0;
+        return std::atan2(s, c) >= limit_;
+    }
+
+  private:
+    double limit_, cos_, sin_;
+    bool exact_; // limits near or past pi always take the arc tangent
+};
 
 // Keeps the entries whose flag is clear, in order; returns the new count.
 template <typename T>
@@ -84,6 +110,7 @@ void setEdgeVisibility(WorkState& ws) {
     Mesh& m = ws.mesh;
     std::vector<EdgeUse> uses, grouped;
     std::vector<uint32_t> slot; // per vertex, for crowded vertices
+    const AngleTest threshold(ws.settings.edgeThreshold);
     for (uint32_t u = 0; u < uint32_t(m.vertexCount); ++u) {
         // every edge is settled from its lower vertex
         uses.clear();
@@ -100,9 +127,9 @@ void setEdgeVisibility(WorkState& ws) {
             while (end < uses.size() && uses[end].other == uses[i].other) ++end;
             bool visible = true;
             if (end - i == 2) {
-                Vec3d n1 = unitNormal(ws, uses[i].face), n2 = unitNormal(ws, uses[i + 1].face);
+                Vec3d n1 = normalOf(ws, uses[i].face), n2 = normalOf(ws, uses[i + 1].face);
                 if (uses[i].outgoing == uses[i + 1].outgoing) n2 = -n2;
-                visible = angleBetween(n1, n2) >= ws.settings.edgeThreshold;
+                visible = threshold.reached(n1, n2);
             }
             for (size_t j = i; j < end; ++j)
                 m.faces[uses[j].face].setEdgeVis(int(uses[j].edgeBit), visible);

@@ -288,18 +288,21 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
         return;
     }
 
+    // a side whose normals already spread wider than the threshold can never move (unions
+    // only widen, so the first side past it settles that)
     star.groupCone.assign(groups, DirectionCone());
     for (const StarFace& sf : star.faces) {
         const DirectionCone& cone = ws.faceCone[sf.face];
         const Vec3d& n = sf.normal; // already unit
-        star.groupCone[sf.group] = coneUnion(
-            star.groupCone[sf.group],
-            cone.spread == kOwnNormal ? DirectionCone{Point3(float(n.x), float(n.y), float(n.z)), 0}
-                                      : cone);
+        DirectionCone& side = star.groupCone[sf.group];
+        side = coneUnion(side, cone.spread == kOwnNormal
+                                   ? DirectionCone{Point3(float(n.x), float(n.y), float(n.z)), 0}
+                                   : cone);
+        if (side.spread > ws.settings.normalThreshold) {
+            star.cls = VertexClass::Locked;
+            return;
+        }
     }
-    // a side whose normals already spread wider than the threshold can never move
-    for (const DirectionCone& cone : star.groupCone)
-        if (cone.spread > ws.settings.normalThreshold) star.cls = VertexClass::Locked;
     star.groupTest.clear();
     for (const DirectionCone& cone : star.groupCone)
         star.groupTest.emplace_back(cone, ws.settings.normalThreshold,
