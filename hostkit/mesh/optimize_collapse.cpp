@@ -226,12 +226,18 @@ uint32_t bestCollapse(const WorkState& ws, const Star& star, CollapseScratch& sc
     // try the targets from the shortest edge up and take the first legal one: short
     // edges keep triangles well shaped, and most first tries pass
     // the nearest `most` in a bounded max-heap, so a crowded ring needs no d-sized list
+    // (a ring that fits is simply sorted)
     scratch.ranked.clear();
     const size_t most = mostTargets(star.faces.size());
+    const bool fits = star.cls != VertexClass::Interior || star.ring.size() <= most;
     const Vec3d pu = ws.position(star.centre);
     auto consider = [&](uint32_t v) {
         Vec3d d = ws.position(v) - pu;
         const std::pair<double, uint32_t> entry{dot(d, d), v};
+        if (fits) {
+            scratch.ranked.push_back(entry);
+            return;
+        }
         if (scratch.ranked.size() == most) {
             if (!(entry < scratch.ranked.front())) return;
             std::pop_heap(scratch.ranked.begin(), scratch.ranked.end());
@@ -247,7 +253,10 @@ uint32_t bestCollapse(const WorkState& ws, const Star& star, CollapseScratch& sc
         for (uint32_t v : star.lineEnds) consider(v);
     }
     // a crowded centre tries only its nearest neighbours, so a refused one costs O(d)
-    std::sort_heap(scratch.ranked.begin(), scratch.ranked.end());
+    if (fits)
+        std::sort(scratch.ranked.begin(), scratch.ranked.end());
+    else
+        std::sort_heap(scratch.ranked.begin(), scratch.ranked.end());
     for (const auto& [lengthSquared, v] : scratch.ranked) {
         double c = collapseGeometryCost(ws, star, v, scratch);
         if (c < 0 || !collapseKeepsTopology(ws, star, v)) continue;
@@ -277,8 +286,7 @@ void applyCollapse(WorkState& ws, const Star& star, uint32_t v, const CollapseSc
         ++ws.degree[v];
         m.faces[sf.face].v[sf.corner] = v;
         if (m.texFaces) m.texFaces[sf.face].t[sf.corner] = scratch.newTex[i];
-        ws.faceCone[sf.face] = star.groupCone[sf.group];
-        ws.faceNormal[sf.face] = unitMovedNormal(ws, sf, pv);
+        ws.faceWork[sf.face] = {unitMovedNormal(ws, sf, pv), star.groupCone[sf.group]};
     }
 
     // hand u's live corners to v

@@ -26,7 +26,8 @@ Vec3d unitNormal(const WorkState& ws, uint32_t face) {
 // The unit normal of a live face: the cached one while the face is as it came (the same
 // formula, so the same bits), worked out afresh once it has moved.
 Vec3d normalOf(const WorkState& ws, uint32_t face) {
-    return ws.faceCone[face].spread == kOwnNormal ? ws.faceNormal[face] : unitNormal(ws, face);
+    const FaceWork& work = ws.faceWork[face];
+    return work.cone.spread == kOwnNormal ? work.normal : unitNormal(ws, face);
 }
 
 // "angleBetween(n1, n2) >= limit" without the arc tangent away from the boundary: the
@@ -140,8 +141,7 @@ void setEdgeVisibility(WorkState& ws) {
 
 int compactMesh(WorkState& ws) {
     Mesh& m = ws.mesh;
-    std::vector<DirectionCone>().swap(ws.faceCone);
-    std::vector<Vec3d>().swap(ws.faceNormal);
+    std::vector<FaceWork>().swap(ws.faceWork);
     std::vector<uint32_t>().swap(ws.cornerNext);
     std::vector<uint32_t>().swap(ws.vertexHead);
     std::vector<DirectionCone>().swap(ws.lineCone);

@@ -120,9 +120,8 @@ Settings makeSettings(float normalThreshold, float edgeThreshold, float bias, in
 void initWorkState(WorkState& ws) {
     Mesh& m = ws.mesh;
     const size_t faceCount = size_t(m.faceCount), vertexCount = size_t(m.vertexCount);
-    ws.faceCone.assign(faceCount, DirectionCone{Point3(), kOwnNormal});
+    ws.faceWork.assign(faceCount, FaceWork());
     ws.faceDead.assign(faceCount, 0);
-    ws.faceNormal.resize(faceCount);
     ws.cornerNext.assign(faceCount * 3, kNone);
     ws.vertexHead.assign(vertexCount, kNone);
     ws.degree.assign(vertexCount, 0);
@@ -150,7 +149,7 @@ void initWorkState(WorkState& ws) {
         Vec3d n =
             faceNormal(ws.position(face.v[0]), ws.position(face.v[1]), ws.position(face.v[2]));
         frozen |= n.x == 0 && n.y == 0 && n.z == 0;
-        ws.faceNormal[f] = unit(n);
+        ws.faceWork[f].normal = unit(n);
         for (uint32_t k = 0; k < 3; ++k) {
             uint32_t corner = uint32_t(f) * 3 + k;
             ++ws.degree[face.v[k]];
@@ -201,7 +200,7 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
                 st.uv[i] = m.texVerts[st.tex[i]];
             }
         }
-        sf.normal = ws.faceNormal[f];
+        sf.normal = ws.faceWork[f].normal;
         locked |= sf.normal.x == 0 && sf.normal.y == 0 && sf.normal.z == 0;
         star.faces.push_back(sf);
     });
@@ -292,7 +291,7 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
     // only widen, so the first side past it settles that)
     star.groupCone.assign(groups, DirectionCone());
     for (const StarFace& sf : star.faces) {
-        const DirectionCone& cone = ws.faceCone[sf.face];
+        const DirectionCone& cone = ws.faceWork[sf.face].cone;
         const Vec3d& n = sf.normal; // already unit
         DirectionCone& side = star.groupCone[sf.group];
         side = coneUnion(side, cone.spread == kOwnNormal

@@ -56,12 +56,17 @@ enum VertexFlag : uint8_t {
     kTarget = 16, // took in a neighbour's faces in the current pass
 };
 
+// What the collapses keep of one face, side by side so a star's face costs one cache line.
+struct FaceWork {
+    Vec3d normal;                             // unit, zero for zero area; set on each move
+    DirectionCone cone{Point3(), kOwnNormal}; // original normals it stands for
+};
+
 struct WorkState {
     Mesh& mesh;
     Settings settings;
-    std::vector<DirectionCone> faceCone; // original normals each face stands for, or kOwnNormal
-    std::vector<Vec3d> faceNormal;       // unit normal, zero for zero area; set on each move
-    std::vector<uint8_t> faceDead;       // removed by a collapse
+    std::vector<FaceWork> faceWork; // per face, what a star reads of it together
+    std::vector<uint8_t> faceDead;  // removed by a collapse
     // Vertex lists of corners. A removed face's corners stay in the lists until a walk
     // passes them and drops them (forLiveCorners), so removing a face never walks a list.
     mutable std::vector<uint32_t> cornerNext; // next corner at the same vertex, kNone ends
