@@ -141,10 +141,10 @@ void setEdgeVisibility(WorkState& ws) {
 
 int compactMesh(WorkState& ws) {
     Mesh& m = ws.mesh;
-    std::vector<FaceWork>().swap(ws.faceWork);
-    std::vector<uint32_t>().swap(ws.cornerNext);
+    decltype(ws.faceWork)().swap(ws.faceWork);
+    decltype(ws.cornerNext)().swap(ws.cornerNext);
     std::vector<uint32_t>().swap(ws.vertexHead);
-    std::vector<DirectionCone>().swap(ws.lineCone);
+    decltype(ws.lineCone)().swap(ws.lineCone);
 
     // faces and every per-face array
     const size_t faceCount = size_t(m.faceCount);

@@ -120,13 +120,25 @@ Settings makeSettings(float normalThreshold, float edgeThreshold, float bias, in
 void initWorkState(WorkState& ws) {
     Mesh& m = ws.mesh;
     const size_t faceCount = size_t(m.faceCount), vertexCount = size_t(m.vertexCount);
-    ws.faceWork.assign(faceCount, FaceWork());
     ws.faceDead.assign(faceCount, 0);
     ws.cornerNext.assign(faceCount * 3, kNone);
     ws.vertexHead.assign(vertexCount, kNone);
     ws.degree.assign(vertexCount, 0);
     ws.lineCone.assign(vertexCount, DirectionCone());
     ws.vertexFlags.assign(vertexCount, 0);
+    // normals in one pass that writes each face's entry once; zero-area faces freeze
+    ws.faceWork.clear();
+    ws.faceWork.reserve(faceCount);
+    for (size_t f = 0; f < faceCount; ++f) {
+        FaceWork& work = ws.faceWork.emplace_back();
+        const MeshFace& face = m.faces[f];
+        if (!isProperFace(face, m.vertexCount)) continue;
+        const Vec3d n =
+            faceNormal(ws.position(face.v[0]), ws.position(face.v[1]), ws.position(face.v[2]));
+        work.normal = unit(n);
+        if (n.x == 0 && n.y == 0 && n.z == 0)
+            for (uint32_t v : face.v) ws.vertexFlags[v] |= kFrozen;
+    }
     if (m.texFaces && m.texVertCount > 0) {
         ws.texUsedBefore.assign(size_t(m.texVertCount), 0);
         for (size_t f = 0; f < faceCount; ++f)
@@ -146,10 +158,6 @@ void initWorkState(WorkState& ws) {
         }
         if (m.texFaces)
             for (uint32_t t : m.texFaces[f].t) frozen |= t >= uint32_t(m.texVertCount);
-        Vec3d n =
-            faceNormal(ws.position(face.v[0]), ws.position(face.v[1]), ws.position(face.v[2]));
-        frozen |= n.x == 0 && n.y == 0 && n.z == 0;
-        ws.faceWork[f].normal = unit(n);
         for (uint32_t k = 0; k < 3; ++k) {
             uint32_t corner = uint32_t(f) * 3 + k;
             ++ws.degree[face.v[k]];

@@ -8,9 +8,12 @@
 
 #include "host/api.h"
 #include "host/mesh.h"
+#include "hostkit/mesh/large_page_allocator.h"
 #include "hostkit/mesh/optimize_cone.h"
 
 namespace hostkit::opt {
+
+using hostkit::LargeVector;
 
 constexpr uint32_t kNone = UINT32_MAX;
 // A collapse may not leave a triangle below this quality (1 is equilateral) unless the
@@ -65,14 +68,14 @@ struct FaceWork {
 struct WorkState {
     Mesh& mesh;
     Settings settings;
-    std::vector<FaceWork> faceWork; // per face, what a star reads of it together
+    LargeVector<FaceWork> faceWork; // per face, what a star reads of it together
     std::vector<uint8_t> faceDead;  // removed by a collapse
     // Vertex lists of corners. A removed face's corners stay in the lists until a walk
     // passes them and drops them (forLiveCorners), so removing a face never walks a list.
-    mutable std::vector<uint32_t> cornerNext; // next corner at the same vertex, kNone ends
+    mutable LargeVector<uint32_t> cornerNext; // next corner at the same vertex, kNone ends
     mutable std::vector<uint32_t> vertexHead; // first corner at each vertex, kNone for none
     std::vector<uint32_t> degree;             // live faces at each vertex
-    std::vector<DirectionCone> lineCone;      // original line directions a line vertex absorbed
+    LargeVector<DirectionCone> lineCone;      // original line directions a line vertex absorbed
     std::vector<uint8_t> vertexFlags;         // VertexFlag bits
     std::vector<uint8_t> texUsedBefore;       // per texture vertex: some face used it
     // Per vertex, scratch of a large star's edge tallies: kNone between uses (allocated by
