@@ -21,7 +21,7 @@ template <typename T> struct LargePageAllocator {
     using value_type = T;
 
     static constexpr size_t kPage = size_t(2) << 20;
-    static constexpr size_t kLargeBytes = size_t(8) << 20; // from here on, huge pages
+    static constexpr size_t kLargeBytes = size_t(4) << 20; // from here on, huge pages
 
     LargePageAllocator() = default;
     template <typename U> LargePageAllocator(const LargePageAllocator<U>&) {}

@@ -50,8 +50,8 @@ class AngleTest {
 };
 
 // Keeps the entries whose flag is clear, in order; returns the new count.
-template <typename T>
-size_t compactArray(T* data, size_t count, size_t stride, const std::vector<uint8_t>& drop) {
+template <typename T, typename Flags>
+size_t compactArray(T* data, size_t count, size_t stride, const Flags& drop) {
     size_t kept = 0;
     for (size_t i = 0; i < count; ++i) {
         if (drop[i]) continue;
@@ -143,7 +143,7 @@ int compactMesh(WorkState& ws) {
     Mesh& m = ws.mesh;
     decltype(ws.faceWork)().swap(ws.faceWork);
     decltype(ws.cornerNext)().swap(ws.cornerNext);
-    std::vector<uint32_t>().swap(ws.vertexHead);
+    decltype(ws.vertexHead)().swap(ws.vertexHead);
     decltype(ws.lineCone)().swap(ws.lineCone);
 
     // faces and every per-face array
@@ -152,7 +152,7 @@ int compactMesh(WorkState& ws) {
     if (m.texFaces) compactArray(m.texFaces, faceCount, 1, ws.faceDead);
     if (m.faceNormals) compactArray(m.faceNormals, faceCount, 1, ws.faceDead);
     if (m.cornerNormals) compactArray(m.cornerNormals, faceCount, 3, ws.faceDead);
-    std::vector<uint8_t>().swap(ws.faceDead);
+    decltype(ws.faceDead)().swap(ws.faceDead);
     const int removed = int(faceCount - kept);
     if (removed > 0) m.setNumFaces(int(kept), true);
 

@@ -69,12 +69,12 @@ struct WorkState {
     Mesh& mesh;
     Settings settings;
     LargeVector<FaceWork> faceWork; // per face, what a star reads of it together
-    std::vector<uint8_t> faceDead;  // removed by a collapse
+    LargeVector<uint8_t> faceDead;  // removed by a collapse
     // Vertex lists of corners. A removed face's corners stay in the lists until a walk
     // passes them and drops them (forLiveCorners), so removing a face never walks a list.
     mutable LargeVector<uint32_t> cornerNext; // next corner at the same vertex, kNone ends
-    mutable std::vector<uint32_t> vertexHead; // first corner at each vertex, kNone for none
-    std::vector<uint32_t> degree;             // live faces at each vertex
+    mutable LargeVector<uint32_t> vertexHead; // first corner at each vertex, kNone for none
+    LargeVector<uint32_t> degree;             // live faces at each vertex
     LargeVector<DirectionCone> lineCone;      // original line directions a line vertex absorbed
     std::vector<uint8_t> vertexFlags;         // VertexFlag bits
     std::vector<uint8_t> texUsedBefore;       // per texture vertex: some face used it
