@@ -29,8 +29,9 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
 // of the centre's other neighbours)); expects star.ring sorted.
 bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v);
 
-// A legal target of star.centre, trying up to the 16 nearest neighbours, shortest first, with its
-// cost in cost; kNone when none is legal. Leaves scratch ready for applyCollapse to that target.
+// A legal target of star.centre, trying up to the 16 nearest neighbours (a centre of d faces
+// only max(2, 4096 / d)), shortest first, with its cost in cost; kNone when none is legal. Leaves
+// scratch ready for applyCollapse to that target.
 uint32_t bestCollapse(const WorkState& ws, const Star& star, CollapseScratch& scratch,
                       double& cost);
 
