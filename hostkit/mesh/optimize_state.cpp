@@ -23,6 +23,15 @@ inline Vec3d faceNormal(const Vec3d& a, const Vec3d& b, const Vec3d& c) {
     return cross(b - a, c - a);
 }
 
+// Whether dir lies inside the cone (non-empty, spread below pi, cosSpread its cosine) by a
+// margin far beyond rounding: then coneUnion would give the cone back unchanged.
+bool clearlyInside(const DirectionCone& cone, double cosSpread, const Point3& dir) {
+    if (cone.empty() || cone.spread <= 0 || cone.spread > 3) return false;
+    const Vec3d a(cone.axis), b(dir);
+    const double lengths = std::sqrt(dot(a, a) * dot(b, b));
+    return lengths > 0 && dot(a, b) > (cosSpread + 1e-9) * lengths;
+}
+
 uint32_t findRoot(std::vector<uint32_t>& parent, uint32_t x) {
     while (parent[x] != x) x = parent[x] = parent[parent[x]];
     return x;
@@ -240,6 +249,7 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
         if (line && lineEdges < 2) star.lineEnds[lineEdges] = w;
         lineEdges += line;
     };
+    star.ring.reserve(d + 2); // a manifold star has d or d + 1 neighbours
     std::vector<uint32_t>& inOnly = star.inOnly;
     inOnly.clear();
     if (d <= kDirectScanFaces) {
@@ -298,13 +308,18 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
     // a side whose normals already spread wider than the threshold can never move (unions
     // only widen, so the first side past it settles that)
     star.groupCone.assign(groups, DirectionCone());
+    double cosSpread[2] = {2, 2}; // of each side's cone (Line and Interior have at most two)
     for (const StarFace& sf : star.faces) {
         const DirectionCone& cone = ws.faceWork[sf.face].cone;
         const Vec3d& n = sf.normal; // already unit
         DirectionCone& side = star.groupCone[sf.group];
-        side = coneUnion(side, cone.spread == kOwnNormal
-                                   ? DirectionCone{Point3(float(n.x), float(n.y), float(n.z)), 0}
-                                   : cone);
+        const DirectionCone add = cone.spread == kOwnNormal
+                                      ? DirectionCone{Point3(float(n.x), float(n.y), float(n.z)), 0}
+                                      : cone;
+        // a direction clearly inside the cone leaves it as it is, without the arc tangent
+        if (add.spread == 0 && clearlyInside(side, cosSpread[sf.group], add.axis)) continue;
+        side = coneUnion(side, add);
+        cosSpread[sf.group] = std::cos(double(side.spread));
         if (side.spread > ws.settings.normalThreshold) {
             star.cls = VertexClass::Locked;
             return;
