@@ -308,6 +308,8 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
     // a side whose normals already spread wider than the threshold can never move (unions
     // only widen, so the first side past it settles that)
     star.groupCone.assign(groups, DirectionCone());
+    // crowded stars skip unions that change nothing (small ones would spend more on cosines)
+    const bool crowded = star.faces.size() > kDirectScanFaces;
     double cosSpread[2] = {2, 2}; // of each side's cone (Line and Interior have at most two)
     for (const StarFace& sf : star.faces) {
         const DirectionCone& cone = ws.faceWork[sf.face].cone;
@@ -317,9 +319,10 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
                                       ? DirectionCone{Point3(float(n.x), float(n.y), float(n.z)), 0}
                                       : cone;
         // a direction clearly inside the cone leaves it as it is, without the arc tangent
-        if (add.spread == 0 && clearlyInside(side, cosSpread[sf.group], add.axis)) continue;
+        if (crowded && add.spread == 0 && clearlyInside(side, cosSpread[sf.group], add.axis))
+            continue;
         side = coneUnion(side, add);
-        cosSpread[sf.group] = std::cos(double(side.spread));
+        if (crowded) cosSpread[sf.group] = std::cos(double(side.spread));
         if (side.spread > ws.settings.normalThreshold) {
             star.cls = VertexClass::Locked;
             return;
