@@ -129,10 +129,11 @@ class HOSTKIT_API Mesh {
     // uses any more are removed. progress may be null (false stops, mesh valid). Returns
     // the faces removed. Details: hostkit/mesh/optimize_*.h.
     // O(F log F): passes under a doubling cost limit visit changed vertices; a star of d
-    // faces costs O(d), or O(d log d) past 24 faces; a crowded vertex tries at most its
-    // 16 nearest neighbours; a vertex merged into waits for the next pass (no chains).
-    // Worst case: a crowded vertex is looked at once per pass, and the passes are
-    // logarithmic in practice but only bounded by F (each one removes a face).
+    // faces is classified in O(d) (pairwise up to 24 faces, through per-vertex slots
+    // beyond) and tries at most its 16 nearest neighbours, a crowded one only
+    // max(2, 4096 / d), so one look costs O(d); a vertex merged into waits for the next
+    // pass (no chains). Worst case: a crowded vertex is looked at once per pass, and the
+    // passes are logarithmic in practice but only bounded by F (each one removes a face).
     int Optimize(float normalThreshold, float edgeThreshold, float bias, int flags,
                  MeshOpProgress* progress);
     // Replaces texture vertices and faces by a generated mapping, in the space of tm

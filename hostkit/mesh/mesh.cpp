@@ -20,6 +20,12 @@ template <typename T> void resizeArray(T*& data, int oldCount, int n, bool keep)
         return;
     }
     hostkit::checkMeshAllocation(size_t(n) * sizeof(T));
+    if (keep && data && n <= oldCount) { // shrinking: in place, nothing to copy or zero
+        if (T* smaller = static_cast<T*>(std::realloc(data, sizeof(T) * size_t(n)))) {
+            data = smaller;
+            return;
+        }
+    }
     T* fresh = static_cast<T*>(hostkit::allocateZeroed(size_t(n) * sizeof(T)));
     if (keep && data) std::memcpy(fresh, data, sizeof(T) * size_t(oldCount < n ? oldCount : n));
     std::free(data);

@@ -11,17 +11,32 @@ double uvArea(const UVVert& a, const UVVert& b, const UVVert& c) {
     return double(b.x - a.x) * double(c.y - a.y) - double(b.y - a.y) * double(c.x - a.x);
 }
 
-// Directions the line through a Line vertex stands for, oriented from lineEnds[0] to [1].
-DirectionCone effectiveLineCone(const WorkState& ws, const Star& star) {
-    const Vec3d pu = ws.position(star.centre);
-    const Vec3d in = pu - ws.position(star.lineEnds[0]);
-    const Vec3d out = ws.position(star.lineEnds[1]) - pu;
-    DirectionCone cone = coneUnion(coneOf(in), coneOf(out));
-    return coneUnion(cone, alignedWith(ws.lineCone[star.centre], Vec3d(cone.axis)));
+// Directions the line through a Line vertex stands for, oriented from lineEnds[0] to [1]
+// (worked out once per star: both targets and the collapse need it).
+const DirectionCone& effectiveLineCone(const WorkState& ws, const Star& star) {
+    if (!star.lineKnown) {
+        const Vec3d pu = ws.position(star.centre);
+        const Vec3d in = pu - ws.position(star.lineEnds[0]);
+        const Vec3d out = ws.position(star.lineEnds[1]) - pu;
+        DirectionCone cone = coneUnion(coneOf(in), coneOf(out));
+        star.line = coneUnion(cone, alignedWith(ws.lineCone[star.centre], Vec3d(cone.axis)));
+        // either target moves the centre onto the chord between the ends
+        const Vec3d along = ws.position(star.lineEnds[1]) - ws.position(star.lineEnds[0]);
+        star.lineDeviation = coneReach(star.line, unit(along));
+        star.lineKnown = true;
+    }
+    return star.line;
 }
 
-// A crowded centre tries at most this many of its nearest neighbours as targets.
+// A centre tries at most this many of its nearest neighbours as targets, and a crowded
+// one fewer: each try costs O(d), so the tries of one look cost O(kTryFaces + d).
 constexpr size_t kMostTargets = 16;
+constexpr size_t kLeastTargets = 2;
+constexpr size_t kTryFaces = 4096;
+
+size_t mostTargets(size_t faces) {
+    return std::clamp(kTryFaces / std::max<size_t>(faces, 1), kLeastTargets, kMostTargets);
+}
 
 // The quality below which a collapse's triangle is refused: a sliver, or at full bias
 // worse than the star's worst (a star's worst triangle is found once, when first needed).
@@ -38,6 +53,16 @@ bool onEdge(const StarFace& sf, uint32_t v) {
     return sf.next == v || sf.prev == v;
 }
 
+// A star face's normal (not unit) once the centre has moved to pv.
+inline Vec3d movedNormal(const WorkState& ws, const StarFace& sf, const Vec3d& pv) {
+    return cross(ws.position(sf.next) - pv, ws.position(sf.prev) - pv);
+}
+// The same as a unit vector, computed exactly as the collapse tests compute it.
+inline Vec3d unitMovedNormal(const WorkState& ws, const StarFace& sf, const Vec3d& pv) {
+    const Vec3d n = movedNormal(ws, sf, pv);
+    return n * (1 / length(n));
+}
+
 } // namespace
 
 double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
@@ -51,8 +76,8 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
     double deviation = 0;
     if (star.cls == VertexClass::Line) {
         if (v != star.lineEnds[0] && v != star.lineEnds[1]) return -1;
-        Vec3d along = ws.position(star.lineEnds[1]) - ws.position(star.lineEnds[0]);
-        deviation = coneReach(effectiveLineCone(ws, star), unit(along));
+        effectiveLineCone(ws, star);
+        deviation = star.lineDeviation;
         if (deviation > threshold) return -1;
     }
 
@@ -65,14 +90,15 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
     };
     EdgeFace edgeFaces[2];
     size_t removed = 0;
-    for (const StarFace& sf : star.faces) {
+    for (size_t i = 0; i < star.faces.size(); ++i) {
+        const StarFace& sf = star.faces[i];
         if (!onEdge(sf, v)) continue;
         if (removed == 2) return -1; // not a manifold edge: the star is locked anyway
         EdgeFace& e = edgeFaces[removed++];
         e.group = sf.group;
         if (textured) {
-            e.texU = sf.tex[0];
-            e.uvU = sf.uv[0];
+            e.texU = star.texture[i].tex[0];
+            e.uvU = star.texture[i].uv[0];
             e.texV = m.texFaces[sf.face].t[(sf.corner + (sf.next == v ? 1 : 2)) % 3];
         }
     }
@@ -81,13 +107,9 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
     if (removed == 0 || removed == star.faces.size()) return -1;
 
     // flips are the usual rejection: rule them out before any square root
-    scratch.newNormal.resize(star.faces.size());
-    for (size_t i = 0; i < star.faces.size(); ++i) {
-        const StarFace& sf = star.faces[i];
+    for (const StarFace& sf : star.faces) {
         if (onEdge(sf, v)) continue;
-        const Vec3d n = cross(ws.position(sf.next) - pv, ws.position(sf.prev) - pv);
-        if (dot(n, sf.normal) <= 0) return -1; // flipped or zero area
-        scratch.newNormal[i] = n;
+        if (dot(movedNormal(ws, sf, pv), sf.normal) <= 0) return -1; // flipped or zero area
     }
 
     // each side's reach grows with the chord to its axis: one square root per side
@@ -97,11 +119,10 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
         const StarFace& sf = star.faces[i];
         if (onEdge(sf, v)) continue;
         const Vec3d pa = ws.position(sf.next), pb = ws.position(sf.prev);
-        const Vec3d n = scratch.newNormal[i];
+        const Vec3d n = movedNormal(ws, sf, pv); // again: cheaper than storing d of them
         const ConeTest& test = star.groupTest[sf.group];
         const double len = length(n);
         const Vec3d dir = n * (1 / len);
-        scratch.newNormal[i] = dir;
         if (!test.passes(dir)) return -1;
         double& chord = largestChord[sf.group];
         chord = std::max(chord, test.chordSquared(dir));
@@ -116,18 +137,19 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
 
         // the corner takes the texture vertex v has on the same side of the seams (which
         // are line edges, so sides are groups)
-        const UVVert uvU = sf.uv[0];
+        const StarTex& st = star.texture[i];
+        const UVVert uvU = st.uv[0];
         uint32_t tex = kNone;
         for (size_t e = 0; e < removed; ++e) {
             const EdgeFace& r = edgeFaces[e];
-            if (r.group != sf.group || (r.texU != sf.tex[0] && !sameUV(r.uvU, uvU))) continue;
+            if (r.group != sf.group || (r.texU != st.tex[0] && !sameUV(r.uvU, uvU))) continue;
             if (tex != kNone && !sameUV(m.texVerts[r.texV], m.texVerts[tex]))
                 return -1; // ambiguous
             tex = r.texV;
         }
         if (tex == kNone) return -1;
-        const UVVert uvA = sf.uv[1];
-        const UVVert uvB = sf.uv[2];
+        const UVVert uvA = st.uv[1];
+        const UVVert uvB = st.uv[2];
         const double before = uvArea(uvU, uvA, uvB);
         if (before != 0 && uvArea(m.texVerts[tex], uvA, uvB) * before <= 0) return -1;
         scratch.newTex[i] = tex;
@@ -203,11 +225,27 @@ uint32_t bestCollapse(const WorkState& ws, const Star& star, CollapseScratch& sc
                       double& cost) {
     // try the targets from the shortest edge up and take the first legal one: short
     // edges keep triangles well shaped, and most first tries pass
+    // the nearest `most` in a bounded max-heap, so a crowded ring needs no d-sized list
+    // (a ring that fits is simply sorted)
     scratch.ranked.clear();
+    const size_t most = mostTargets(star.faces.size());
+    const bool fits = star.cls != VertexClass::Interior || star.ring.size() <= most;
     const Vec3d pu = ws.position(star.centre);
     auto consider = [&](uint32_t v) {
         Vec3d d = ws.position(v) - pu;
-        scratch.ranked.push_back({dot(d, d), v});
+        const std::pair<double, uint32_t> entry{dot(d, d), v};
+        if (fits) {
+            scratch.ranked.push_back(entry);
+            return;
+        }
+        if (scratch.ranked.size() == most) {
+            if (!(entry < scratch.ranked.front())) return;
+            std::pop_heap(scratch.ranked.begin(), scratch.ranked.end());
+            scratch.ranked.back() = entry;
+        } else {
+            scratch.ranked.push_back(entry);
+        }
+        std::push_heap(scratch.ranked.begin(), scratch.ranked.end());
     };
     if (star.cls == VertexClass::Interior) {
         for (uint32_t v : star.ring) consider(v);
@@ -215,9 +253,10 @@ uint32_t bestCollapse(const WorkState& ws, const Star& star, CollapseScratch& sc
         for (uint32_t v : star.lineEnds) consider(v);
     }
     // a crowded centre tries only its nearest neighbours, so a refused one costs O(d)
-    const size_t tries = std::min(scratch.ranked.size(), kMostTargets);
-    std::partial_sort(scratch.ranked.begin(), scratch.ranked.begin() + tries, scratch.ranked.end());
-    scratch.ranked.resize(tries);
+    if (fits)
+        std::sort(scratch.ranked.begin(), scratch.ranked.end());
+    else
+        std::sort_heap(scratch.ranked.begin(), scratch.ranked.end());
     for (const auto& [lengthSquared, v] : scratch.ranked) {
         double c = collapseGeometryCost(ws, star, v, scratch);
         if (c < 0 || !collapseKeepsTopology(ws, star, v)) continue;
@@ -230,8 +269,9 @@ uint32_t bestCollapse(const WorkState& ws, const Star& star, CollapseScratch& sc
 void applyCollapse(WorkState& ws, const Star& star, uint32_t v, const CollapseScratch& scratch) {
     Mesh& m = ws.mesh;
     const uint32_t u = star.centre;
+    const Vec3d pv = ws.position(v);
     if (star.cls == VertexClass::Line) {
-        const DirectionCone line = effectiveLineCone(ws, star);
+        const DirectionCone& line = effectiveLineCone(ws, star);
         for (uint32_t end : star.lineEnds)
             ws.lineCone[end] = coneUnion(line, alignedWith(ws.lineCone[end], Vec3d(line.axis)));
     }
@@ -246,8 +286,7 @@ void applyCollapse(WorkState& ws, const Star& star, uint32_t v, const CollapseSc
         ++ws.degree[v];
         m.faces[sf.face].v[sf.corner] = v;
         if (m.texFaces) m.texFaces[sf.face].t[sf.corner] = scratch.newTex[i];
-        ws.faceCone[sf.face] = star.groupCone[sf.group];
-        ws.faceNormal[sf.face] = scratch.newNormal[i];
+        ws.faceWork[sf.face] = {unitMovedNormal(ws, sf, pv), star.groupCone[sf.group]};
     }
 
     // hand u's live corners to v

@@ -13,7 +13,6 @@ namespace hostkit::opt {
 // Reused buffers of the collapse tests.
 struct CollapseScratch {
     std::vector<uint32_t> newTex;                    // per star face: texture index at the centre
-    std::vector<Vec3d> newNormal;                    // per star face: normal after the collapse
     std::vector<std::pair<double, uint32_t>> ranked; // targets by edge length
 };
 
@@ -21,7 +20,7 @@ struct CollapseScratch {
 // negative value when the geometry forbids it: a face would leave its side's normal cone
 // by more than the threshold, flip, lose its area or become a sliver; a line would bend
 // more than the threshold; a texture triangle would turn over. Fills scratch.newTex and
-// scratch.newNormal (unit normals, then) for the faces that stay.
+// nothing else (applyCollapse works the moved faces' normals out again the same way).
 double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
                             CollapseScratch& scratch);
 
@@ -30,8 +29,9 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
 // of the centre's other neighbours)); expects star.ring sorted.
 bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v);
 
-// A legal target of star.centre, trying up to the 16 nearest neighbours, shortest first, with its
-// cost in cost; kNone when none is legal. Leaves scratch ready for applyCollapse to that target.
+// A legal target of star.centre, trying up to the 16 nearest neighbours (a centre of d faces
+// only max(2, 4096 / d)), shortest first, with its cost in cost; kNone when none is legal. Leaves
+// scratch ready for applyCollapse to that target.
 uint32_t bestCollapse(const WorkState& ws, const Star& star, CollapseScratch& scratch,
                       double& cost);
 

@@ -2,6 +2,7 @@
 #include "hostkit/mesh/optimize_finish.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <utility>
 
@@ -22,13 +23,40 @@ Vec3d unitNormal(const WorkState& ws, uint32_t face) {
     return unit(cross(ws.position(f.v[1]) - a, ws.position(f.v[2]) - a));
 }
 
+// The unit normal of a live face: the cached one while the face is as it came (the same
+// formula, so the same bits), worked out afresh once it has moved.
+Vec3d normalOf(const WorkState& ws, uint32_t face) {
+    const FaceWork& work = ws.faceWork[face];
+    return work.cone.spread == kOwnNormal ? work.normal : unitNormal(ws, face);
+}
+
+// "angleBetween(n1, n2) >= limit" without the arc tangent away from the boundary: the
+// angle is that of (n1 . n2, |n1 x n2|) in the upper half plane, compared with the limit's
+// by the sign of a 2D cross product; near the boundary the angle itself decides.
+class AngleTest {
+  public:
+    explicit AngleTest(double limit)
+        : limit_(limit), cos_(std::cos(limit)), sin_(std::sin(limit)), exact_(limit > 3) {}
+    bool reached(const Vec3d& n1, const Vec3d& n2) const {
+        const double s = length(cross(n1, n2)), c = dot(n1, n2);
+        const double side = cos_ * s - sin_ * c; // r sin(angle - limit)
+        if (!exact_ && std::abs(side) > 1e-9 * (s + std::abs(c))) return side > 0;
+        return std::atan2(s, c) >= limit_;
+    }
+
+  private:
+    double limit_, cos_, sin_;
+    bool exact_; // limits near or past pi always take the arc tangent
+};
+
 // Keeps the entries whose flag is clear, in order; returns the new count.
-template <typename T>
-size_t compactArray(T* data, size_t count, size_t stride, const std::vector<uint8_t>& drop) {
+template <typename T, typename Flags>
+size_t compactArray(T* data, size_t count, size_t stride, const Flags& drop) {
     size_t kept = 0;
     for (size_t i = 0; i < count; ++i) {
         if (drop[i]) continue;
-        if (kept != i) std::copy(data + i * stride, data + (i + 1) * stride, data + kept * stride);
+        if (kept != i) // element by element: a library call per entry costs more than the copy
+            for (size_t k = 0; k < stride; ++k) data[kept * stride + k] = data[i * stride + k];
         ++kept;
     }
     return kept;
@@ -42,11 +70,48 @@ std::vector<uint32_t> renumber(const std::vector<uint8_t>& drop) {
     return index;
 }
 
+// Vertices with up to this many edge uses sort them; more crowded ones group them through
+// per-vertex slots.
+constexpr size_t kSortedUses = 32;
+
+// Reorders uses so that the uses of one edge (same other vertex) are adjacent: a sort for
+// a few, O(n) through slot (per vertex, all kNone before and after; allocated on first
+// need) for many. The order within an edge does not matter to the caller.
+void groupByOther(std::vector<EdgeUse>& uses, std::vector<uint32_t>& slot,
+                  std::vector<EdgeUse>& grouped) {
+    if (uses.size() <= kSortedUses) {
+        std::sort(uses.begin(), uses.end(), [](const EdgeUse& a, const EdgeUse& b) {
+            return a.other != b.other ? a.other < b.other : a.face < b.face;
+        });
+        return;
+    }
+    uint32_t top = 0;
+    for (const EdgeUse& e : uses) top = std::max(top, e.other);
+    if (slot.size() <= top) slot.resize(size_t(top) + 1, kNone);
+    // slot: edge number while counting, then where its next use goes
+    std::vector<uint32_t> start;
+    for (const EdgeUse& e : uses) {
+        if (slot[e.other] == kNone) {
+            slot[e.other] = uint32_t(start.size());
+            start.push_back(0);
+        }
+        ++start[slot[e.other]];
+    }
+    uint32_t at = 0;
+    for (uint32_t& s : start) s = std::exchange(at, at + s);
+    grouped.resize(uses.size());
+    for (const EdgeUse& e : uses) grouped[start[slot[e.other]]++] = e;
+    for (const EdgeUse& e : uses) slot[e.other] = kNone;
+    uses.swap(grouped);
+}
+
 } // namespace
 
 void setEdgeVisibility(WorkState& ws) {
     Mesh& m = ws.mesh;
-    std::vector<EdgeUse> uses;
+    std::vector<EdgeUse> uses, grouped;
+    std::vector<uint32_t> slot; // per vertex, for crowded vertices
+    const AngleTest threshold(ws.settings.edgeThreshold);
     for (uint32_t u = 0; u < uint32_t(m.vertexCount); ++u) {
         // every edge is settled from its lower vertex
         uses.clear();
@@ -57,17 +122,15 @@ void setEdgeVisibility(WorkState& ws) {
             if (next > u) uses.push_back({next, f, k, true});
             if (prev > u) uses.push_back({prev, f, (k + 2) % 3, false});
         }
-        std::sort(uses.begin(), uses.end(), [](const EdgeUse& a, const EdgeUse& b) {
-            return a.other != b.other ? a.other < b.other : a.face < b.face;
-        });
+        groupByOther(uses, slot, grouped);
         for (size_t i = 0; i < uses.size();) {
             size_t end = i;
             while (end < uses.size() && uses[end].other == uses[i].other) ++end;
             bool visible = true;
             if (end - i == 2) {
-                Vec3d n1 = unitNormal(ws, uses[i].face), n2 = unitNormal(ws, uses[i + 1].face);
+                Vec3d n1 = normalOf(ws, uses[i].face), n2 = normalOf(ws, uses[i + 1].face);
                 if (uses[i].outgoing == uses[i + 1].outgoing) n2 = -n2;
-                visible = angleBetween(n1, n2) >= ws.settings.edgeThreshold;
+                visible = threshold.reached(n1, n2);
             }
             for (size_t j = i; j < end; ++j)
                 m.faces[uses[j].face].setEdgeVis(int(uses[j].edgeBit), visible);
@@ -78,11 +141,10 @@ void setEdgeVisibility(WorkState& ws) {
 
 int compactMesh(WorkState& ws) {
     Mesh& m = ws.mesh;
-    std::vector<DirectionCone>().swap(ws.faceCone);
-    std::vector<Vec3d>().swap(ws.faceNormal);
-    std::vector<uint32_t>().swap(ws.cornerNext);
-    std::vector<uint32_t>().swap(ws.vertexHead);
-    std::vector<DirectionCone>().swap(ws.lineCone);
+    decltype(ws.faceWork)().swap(ws.faceWork);
+    decltype(ws.cornerNext)().swap(ws.cornerNext);
+    decltype(ws.vertexHead)().swap(ws.vertexHead);
+    decltype(ws.lineCone)().swap(ws.lineCone);
 
     // faces and every per-face array
     const size_t faceCount = size_t(m.faceCount);
@@ -90,7 +152,7 @@ int compactMesh(WorkState& ws) {
     if (m.texFaces) compactArray(m.texFaces, faceCount, 1, ws.faceDead);
     if (m.faceNormals) compactArray(m.faceNormals, faceCount, 1, ws.faceDead);
     if (m.cornerNormals) compactArray(m.cornerNormals, faceCount, 3, ws.faceDead);
-    std::vector<uint8_t>().swap(ws.faceDead);
+    decltype(ws.faceDead)().swap(ws.faceDead);
     const int removed = int(faceCount - kept);
     if (removed > 0) m.setNumFaces(int(kept), true);
 

@@ -23,6 +23,15 @@ inline Vec3d faceNormal(const Vec3d& a, const Vec3d& b, const Vec3d& c) {
     return cross(b - a, c - a);
 }
 
+// Whether dir lies inside the cone (non-empty, spread below pi, cosSpread its cosine) by a
+// margin far beyond rounding: then coneUnion would give the cone back unchanged.
+bool clearlyInside(const DirectionCone& cone, double cosSpread, const Point3& dir) {
+    if (cone.empty() || cone.spread <= 0 || cone.spread > 3) return false;
+    const Vec3d a(cone.axis), b(dir);
+    const double lengths = std::sqrt(dot(a, a) * dot(b, b));
+    return lengths > 0 && dot(a, b) > (cosSpread + 1e-9) * lengths;
+}
+
 uint32_t findRoot(std::vector<uint32_t>& parent, uint32_t x) {
     while (parent[x] != x) x = parent[x] = parent[parent[x]];
     return x;
@@ -40,8 +49,10 @@ bool isLineEdge(const WorkState& ws, const Star& star, const StarEdge& ei, const
     if (ws.mesh.texFaces) {
         // a shared texture vertex settles it; distinct ones may still coincide
         const int ci = ei.outgoing ? 1 : 2, cj = ej.outgoing ? 1 : 2;
-        if (fi.tex[0] != fj.tex[0] && !sameUV(fi.uv[0], fj.uv[0])) return true;
-        if (fi.tex[ci] != fj.tex[cj] && !sameUV(fi.uv[ci], fj.uv[cj])) return true;
+        const StarTex& ti = star.texture[ei.face];
+        const StarTex& tj = star.texture[ej.face];
+        if (ti.tex[0] != tj.tex[0] && !sameUV(ti.uv[0], tj.uv[0])) return true;
+        if (ti.tex[ci] != tj.tex[cj] && !sameUV(ti.uv[ci], tj.uv[cj])) return true;
     }
     // a crease sharper than the threshold (unit normals; exact for a zero threshold)
     if (ws.settings.normalThreshold == 0) {
@@ -54,44 +65,51 @@ bool isLineEdge(const WorkState& ws, const Star& star, const StarEdge& ei, const
 // Stars up to this many faces match their faces pairwise; larger ones sort their edge uses.
 constexpr uint32_t kDirectScanFaces = 24;
 
-// The edges of a large star in O(d log d): the faces' uses of each edge are sorted by the
-// other vertex, then the edges are classified in the order the pairwise scan would take,
-// outgoing edges by their first outgoing face and then the rest by their first face.
-template <typename Classify> void classifyLargeStar(Star& star, Classify classify) {
+// The edges of a large star in O(d): each other vertex's slot (ws.vertexSlot, all kNone
+// between calls) points at its tally while the faces are walked in order, and the edges are
+// then classified in the order the pairwise scan would take: outgoing edges by their first
+// outgoing face, then the rest by their first face.
+template <typename Classify>
+void classifyLargeStar(const WorkState& ws, Star& star, Classify classify) {
     const uint32_t d = uint32_t(star.faces.size());
-    std::vector<uint64_t>& uses = star.uses;
-    uses.clear();
-    for (uint32_t i = 0; i < d; ++i) { // other vertex, face, incoming bit
-        uses.push_back(uint64_t(star.faces[i].next) << 32 | uint64_t(i) << 1);
-        uses.push_back(uint64_t(star.faces[i].prev) << 32 | uint64_t(i) << 1 | 1);
+    std::vector<uint32_t>& slot = ws.vertexSlot;
+    if (slot.empty()) slot.assign(size_t(ws.mesh.vertexCount), kNone);
+    std::vector<EdgeTally>& tallies = star.tallies;
+    std::vector<uint32_t>& outgoingOrder = star.inOnly; // tallies by first outgoing face
+    tallies.clear();
+    tallies.reserve(d + 2); // a manifold star has d or d + 1 edges
+    outgoingOrder.clear();
+    auto use = [&](uint32_t w, uint32_t face, bool outgoing) {
+        uint32_t& t = slot[w];
+        if (t == kNone) {
+            t = uint32_t(tallies.size());
+            tallies.push_back({w, face, kNone, kNone, 0});
+        } else if (tallies[t].second == kNone) {
+            tallies[t].second = face;
+        }
+        EdgeTally& tally = tallies[t];
+        ++tally.uses;
+        if (outgoing && tally.firstOut == kNone) {
+            tally.firstOut = face;
+            outgoingOrder.push_back(t);
+        }
+    };
+    for (uint32_t i = 0; i < d; ++i) {
+        use(star.faces[i].next, i, true);
+        use(star.faces[i].prev, i, false);
     }
-    std::sort(uses.begin(), uses.end());
-    // per edge: order key, face, uses, mate (inOnly holds them four at a time)
-    std::vector<uint32_t>& edges = star.inOnly;
-    for (size_t a = 0; a < uses.size();) {
-        size_t b = a;
-        while (b < uses.size() && uses[b] >> 32 == uses[a] >> 32) ++b;
-        uint32_t from = kNone;
-        for (size_t k = a; k < b && from == kNone; ++k)
-            if (!(uses[k] & 1)) from = uint32_t(uses[k]) >> 1; // first outgoing face
-        const bool outgoing = from != kNone;
-        if (!outgoing) from = uint32_t(uses[a]) >> 1; // first face
-        uint32_t mate = kNone;
-        for (size_t k = a; k < b; ++k)
-            if (uint32_t(uses[k]) >> 1 != from) mate = uint32_t(uses[k]) >> 1;
-        edges.insert(edges.end(), {outgoing ? from : d + from, from, uint32_t(b - a), mate});
-        a = b;
+    for (const EdgeTally& t : tallies) slot[t.other] = kNone;
+    // a proper face uses an edge once, so with two uses the mate is the other face
+    auto mateOf = [](const EdgeTally& t, uint32_t from) {
+        return t.first == from ? t.second : t.first;
+    };
+    for (uint32_t t : outgoingOrder) {
+        const EdgeTally& tally = tallies[t];
+        classify(tally.firstOut, true, tally.other, tally.uses, mateOf(tally, tally.firstOut));
     }
-    std::vector<uint64_t>& order = uses; // reused: order key, then the edge's position
-    order.clear();
-    for (size_t e = 0; e < edges.size(); e += 4) order.push_back(uint64_t(edges[e]) << 32 | e);
-    std::sort(order.begin(), order.end());
-    for (uint64_t key : order) {
-        const uint32_t* e = &edges[uint32_t(key)];
-        const bool outgoing = e[0] < d;
-        classify(e[1], outgoing, outgoing ? star.faces[e[1]].next : star.faces[e[1]].prev, e[2],
-                 e[3]);
-    }
+    for (const EdgeTally& tally : tallies) // creation order is first-face order
+        if (tally.firstOut == kNone)
+            classify(tally.first, false, tally.other, tally.uses, mateOf(tally, tally.first));
 }
 
 } // namespace
@@ -111,14 +129,25 @@ Settings makeSettings(float normalThreshold, float edgeThreshold, float bias, in
 void initWorkState(WorkState& ws) {
     Mesh& m = ws.mesh;
     const size_t faceCount = size_t(m.faceCount), vertexCount = size_t(m.vertexCount);
-    ws.faceCone.assign(faceCount, DirectionCone{Point3(), kOwnNormal});
     ws.faceDead.assign(faceCount, 0);
-    ws.faceNormal.resize(faceCount);
     ws.cornerNext.assign(faceCount * 3, kNone);
     ws.vertexHead.assign(vertexCount, kNone);
     ws.degree.assign(vertexCount, 0);
     ws.lineCone.assign(vertexCount, DirectionCone());
     ws.vertexFlags.assign(vertexCount, 0);
+    // normals in one pass that writes each face's entry once; zero-area faces freeze
+    ws.faceWork.clear();
+    ws.faceWork.reserve(faceCount);
+    for (size_t f = 0; f < faceCount; ++f) {
+        FaceWork& work = ws.faceWork.emplace_back();
+        const MeshFace& face = m.faces[f];
+        if (!isProperFace(face, m.vertexCount)) continue;
+        const Vec3d n =
+            faceNormal(ws.position(face.v[0]), ws.position(face.v[1]), ws.position(face.v[2]));
+        work.normal = unit(n);
+        if (n.x == 0 && n.y == 0 && n.z == 0)
+            for (uint32_t v : face.v) ws.vertexFlags[v] |= kFrozen;
+    }
     if (m.texFaces && m.texVertCount > 0) {
         ws.texUsedBefore.assign(size_t(m.texVertCount), 0);
         for (size_t f = 0; f < faceCount; ++f)
@@ -138,10 +167,6 @@ void initWorkState(WorkState& ws) {
         }
         if (m.texFaces)
             for (uint32_t t : m.texFaces[f].t) frozen |= t >= uint32_t(m.texVertCount);
-        Vec3d n =
-            faceNormal(ws.position(face.v[0]), ws.position(face.v[1]), ws.position(face.v[2]));
-        frozen |= n.x == 0 && n.y == 0 && n.z == 0;
-        ws.faceNormal[f] = unit(n);
         for (uint32_t k = 0; k < 3; ++k) {
             uint32_t corner = uint32_t(f) * 3 + k;
             ++ws.degree[face.v[k]];
@@ -165,14 +190,18 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
     star.centre = u;
     star.cls = VertexClass::Locked;
     star.faces.clear();
+    star.texture.clear();
     star.ring.clear();
     star.groupCone.clear();
     star.qualityFloor = -1;
+    star.lineKnown = false;
     star.lineEnds[0] = star.lineEnds[1] = kNone;
     if (ws.vertexFlags[u] & (kFrozen | kDead)) return;
 
     // gather the live faces
     bool locked = false;
+    star.faces.reserve(ws.degree[u]);
+    if (m.texFaces) star.texture.reserve(ws.degree[u]);
     forLiveCorners(ws, u, [&](uint32_t c) {
         const uint32_t f = c / 3, k = c % 3;
         StarFace sf;
@@ -181,12 +210,14 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
         sf.next = m.faces[f].v[(k + 1) % 3];
         sf.prev = m.faces[f].v[(k + 2) % 3];
         sf.group = 0;
-        if (m.texFaces)
+        if (m.texFaces) {
+            StarTex& st = star.texture.emplace_back();
             for (uint32_t i = 0; i < 3; ++i) {
-                sf.tex[i] = m.texFaces[f].t[(k + i) % 3];
-                sf.uv[i] = m.texVerts[sf.tex[i]];
+                st.tex[i] = m.texFaces[f].t[(k + i) % 3];
+                st.uv[i] = m.texVerts[st.tex[i]];
             }
-        sf.normal = ws.faceNormal[f];
+        }
+        sf.normal = ws.faceWork[f].normal;
         locked |= sf.normal.x == 0 && sf.normal.y == 0 && sf.normal.z == 0;
         star.faces.push_back(sf);
     });
@@ -218,6 +249,7 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
         if (line && lineEdges < 2) star.lineEnds[lineEdges] = w;
         lineEdges += line;
     };
+    star.ring.reserve(d + 2); // a manifold star has d or d + 1 neighbours
     std::vector<uint32_t>& inOnly = star.inOnly;
     inOnly.clear();
     if (d <= kDirectScanFaces) {
@@ -250,7 +282,7 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
         for (size_t k = 0; k < inOnly.size(); k += 3)
             classify(inOnly[k], false, star.faces[inOnly[k]].prev, inOnly[k + 1], inOnly[k + 2]);
     } else {
-        classifyLargeStar(star, classify);
+        classifyLargeStar(ws, star, classify);
     }
     std::sort(star.ring.begin(), star.ring.end());
     if (locked) return;
@@ -273,18 +305,29 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
         return;
     }
 
+    // a side whose normals already spread wider than the threshold can never move (unions
+    // only widen, so the first side past it settles that)
     star.groupCone.assign(groups, DirectionCone());
+    // crowded stars skip unions that change nothing (small ones would spend more on cosines)
+    const bool crowded = star.faces.size() > kDirectScanFaces;
+    double cosSpread[2] = {2, 2}; // of each side's cone (Line and Interior have at most two)
     for (const StarFace& sf : star.faces) {
-        const DirectionCone& cone = ws.faceCone[sf.face];
+        const DirectionCone& cone = ws.faceWork[sf.face].cone;
         const Vec3d& n = sf.normal; // already unit
-        star.groupCone[sf.group] = coneUnion(
-            star.groupCone[sf.group],
-            cone.spread == kOwnNormal ? DirectionCone{Point3(float(n.x), float(n.y), float(n.z)), 0}
-                                      : cone);
+        DirectionCone& side = star.groupCone[sf.group];
+        const DirectionCone add = cone.spread == kOwnNormal
+                                      ? DirectionCone{Point3(float(n.x), float(n.y), float(n.z)), 0}
+                                      : cone;
+        // a direction clearly inside the cone leaves it as it is, without the arc tangent
+        if (crowded && add.spread == 0 && clearlyInside(side, cosSpread[sf.group], add.axis))
+            continue;
+        side = coneUnion(side, add);
+        if (crowded) cosSpread[sf.group] = std::cos(double(side.spread));
+        if (side.spread > ws.settings.normalThreshold) {
+            star.cls = VertexClass::Locked;
+            return;
+        }
     }
-    // a side whose normals already spread wider than the threshold can never move
-    for (const DirectionCone& cone : star.groupCone)
-        if (cone.spread > ws.settings.normalThreshold) star.cls = VertexClass::Locked;
     star.groupTest.clear();
     for (const DirectionCone& cone : star.groupCone)
         star.groupTest.emplace_back(cone, ws.settings.normalThreshold,

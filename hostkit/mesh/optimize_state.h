@@ -8,9 +8,12 @@
 
 #include "host/api.h"
 #include "host/mesh.h"
+#include "hostkit/mesh/scratch.h"
 #include "hostkit/mesh/optimize_cone.h"
 
 namespace hostkit::opt {
+
+using hostkit::LargeVector;
 
 constexpr uint32_t kNone = UINT32_MAX;
 // A collapse may not leave a triangle below this quality (1 is equilateral) unless the
@@ -56,20 +59,28 @@ enum VertexFlag : uint8_t {
     kTarget = 16, // took in a neighbour's faces in the current pass
 };
 
+// What the collapses keep of one face, side by side so a star's face costs one cache line.
+struct FaceWork {
+    Vec3d normal;                             // unit, zero for zero area; set on each move
+    DirectionCone cone{Point3(), kOwnNormal}; // original normals it stands for
+};
+
 struct WorkState {
     Mesh& mesh;
     Settings settings;
-    std::vector<DirectionCone> faceCone; // original normals each face stands for, or kOwnNormal
-    std::vector<Vec3d> faceNormal;       // unit normal, zero for zero area; set on each move
-    std::vector<uint8_t> faceDead;       // removed by a collapse
+    LargeVector<FaceWork> faceWork; // per face, what a star reads of it together
+    LargeVector<uint8_t> faceDead;  // removed by a collapse
     // Vertex lists of corners. A removed face's corners stay in the lists until a walk
     // passes them and drops them (forLiveCorners), so removing a face never walks a list.
-    mutable std::vector<uint32_t> cornerNext; // next corner at the same vertex, kNone ends
-    mutable std::vector<uint32_t> vertexHead; // first corner at each vertex, kNone for none
-    std::vector<uint32_t> degree;             // live faces at each vertex
-    std::vector<DirectionCone> lineCone;      // original line directions a line vertex absorbed
+    mutable LargeVector<uint32_t> cornerNext; // next corner at the same vertex, kNone ends
+    mutable LargeVector<uint32_t> vertexHead; // first corner at each vertex, kNone for none
+    LargeVector<uint32_t> degree;             // live faces at each vertex
+    LargeVector<DirectionCone> lineCone;      // original line directions a line vertex absorbed
     std::vector<uint8_t> vertexFlags;         // VertexFlag bits
     std::vector<uint8_t> texUsedBefore;       // per texture vertex: some face used it
+    // Per vertex, scratch of a large star's edge tallies: kNone between uses (allocated by
+    // the first large star).
+    mutable std::vector<uint32_t> vertexSlot;
 
     WorkState(Mesh& m, const Settings& s) : mesh(m), settings(s) {}
     Vec3d position(uint32_t v) const { return Vec3d(mesh.vertices[v]); }
@@ -117,7 +128,11 @@ struct StarFace {
     uint32_t prev;   // vertex before the centre
     uint32_t group;  // side of the feature line the face is on
     Vec3d normal;    // unit normal, zero for zero area
-    uint32_t tex[3]; // texture vertices at the centre, next and prev (when mapped)
+};
+
+// The mapping of a star face (kept apart, so unmapped meshes do not carry it).
+struct StarTex {
+    uint32_t tex[3]; // texture vertices at the centre, next and prev
     UVVert uv[3];    // and their coordinates
 };
 
@@ -128,26 +143,41 @@ struct StarEdge {
     bool outgoing; // the face runs centre -> other
 };
 
+// Uses of the edge from a large star's centre to other (faces are indices into Star::faces).
+struct EdgeTally {
+    uint32_t other;
+    uint32_t first;    // first face on the edge
+    uint32_t second;   // second face on it, kNone for none
+    uint32_t firstOut; // first face running centre -> other, kNone for none
+    uint32_t uses;
+};
+
 // The faces around one vertex and what they allow.
 struct Star {
     uint32_t centre = kNone;
     VertexClass cls = VertexClass::Locked;
     std::vector<StarFace> faces;
+    std::vector<StarTex> texture;          // per face when the mesh is mapped, else empty
     std::vector<uint32_t> ring;            // distinct neighbours, ascending
     uint32_t lineEnds[2] = {kNone, kNone}; // neighbours along the line for Line vertices
     std::vector<DirectionCone> groupCone;  // normals each side stands for
     std::vector<ConeTest> groupTest;       // the threshold test against groupCone
     std::vector<uint32_t> parent, label;   // scratch
     std::vector<uint32_t> inOnly;          // scratch: faces whose incoming edge no face leaves by
-    std::vector<uint64_t> uses;            // scratch: a large star's edge uses, sortable
+    std::vector<EdgeTally> tallies;        // scratch: a large star's edges
     mutable double qualityFloor = -1;      // set by the collapse tests when first needed
+    // Line vertices: the directions the line stands for and how far the chord between the
+    // ends strays from them, set by the collapse tests when first needed.
+    mutable bool lineKnown = false;
+    mutable DirectionCone line;
+    mutable double lineDeviation = 0;
 };
 
 // Quality of the worst triangle around star.centre.
 double starMinQuality(const WorkState& ws, const Star& star);
 
-// Gathers and classifies the live faces around u in O(d) for small stars and O(d log d)
-// for large ones (d faces). A vertex is Locked when frozen, on a
+// Gathers and classifies the live faces around u in O(d) (d faces; pairwise up to 24
+// faces, through per-vertex slots beyond). A vertex is Locked when frozen, on a
 // non-manifold edge or vertex, on a zero-area face, at the end or crossing of lines, with
 // no faces, or when a side's normal cone is already wider than the threshold. Edges on a line:
 // boundary, inconsistent winding, a material or smoothing change the flags keep, a texture seam, or

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "host/api.h"
 
@@ -34,6 +35,9 @@ template <typename T> struct ScratchAllocator {
     void deallocate(T* p, size_t n) noexcept { freeScratch(p, n * sizeof(T)); }
     template <typename U> bool operator==(const ScratchAllocator<U>&) const { return true; }
 };
+
+// A vector whose storage, once large, lies in scratch memory on huge pages.
+template <typename T> using LargeVector = std::vector<T, ScratchAllocator<T>>;
 
 // A fixed-size array of trivially copyable T in scratch memory; move-only.
 template <typename T> class ScratchArray {

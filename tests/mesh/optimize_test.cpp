@@ -496,7 +496,8 @@ Mesh fanWithMaterialParts(int d, std::initializer_list<int> partStarts) {
 
 TEST(Optimize, SmallAndLargeStarsClassifyTheirCentreAlike) {
     using namespace hostkit::opt;
-    // 12 faces are matched pairwise, 60 are sorted: both must see the same lines
+    // 12 faces are matched pairwise, 60 are tallied through vertex slots: both must see
+    // the same lines
     for (int d : {12, 60}) {
         SCOPED_TRACE(d);
         auto centreOf = [&](Mesh& m, int flags) {
