@@ -2,6 +2,7 @@
 #include <filesystem>
 
 #include "app/export_dialog_user.h"
+#include "app/exporter_run.h"
 #include "scenes/demo_scene.h"
 #include "scenes/scene_file.h"
 #include "scenes/scene_loader.h"
@@ -118,13 +119,11 @@ int ZefhostSession::exportScene(const std::string& path, const Scenario& steps, 
         return kExitUsage;
     }
     ExportDialogUser user(steps, cancel, &out_);
-    User* previous = hkSetUser(&user);
     int result;
     {
         ProgressLine progress("Exporting " + path, ProgressLine::wanted(quiet_));
-        result = exporter->exportScene(path.c_str(), host_->exportInterface(), host_.get());
+        result = runExporter(*exporter, path, *host_, user);
     }
-    hkSetUser(previous);
     delete exporter;
 
     bool noData = false, writeError = false;
