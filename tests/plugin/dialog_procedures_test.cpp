@@ -41,7 +41,8 @@ class DialogProcedures : public ::testing::Test {
         ActingUser user;
         user.act = std::move(act);
         ZefExport exporter;
-        runExporter(exporter, testing::TempDir() + "procedures.zef", h.host, user);
+        ScratchFolder scratch("zef_procedures");
+        runExporter(exporter, scratch.path("procedures.zef"), h.host, user);
     }
 
     // Opens the utility page, acts, presses Apply if asked, then Close.
