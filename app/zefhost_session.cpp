@@ -3,6 +3,7 @@
 
 #include "app/export_dialog_user.h"
 #include "app/export_progress.h"
+#include "app/exporter_run.h"
 #include "scenes/demo_scene.h"
 #include "scenes/scene_file.h"
 #include "scenes/scene_loader.h"
@@ -121,14 +122,12 @@ int ZefhostSession::exportScene(const std::string& path, const Scenario& steps, 
         return kExitUsage;
     }
     ExportDialogUser user(steps, cancel, &out_);
-    User* previous = hkSetUser(&user);
     int result;
     {
         ProgressLine progress("Exporting " + path, ProgressLine::wanted(quiet_));
         ExportProgress objects([&](int current, int total) { progress.part(current, total); });
-        result = exporter->exportScene(path.c_str(), host_->exportInterface(), host_.get());
+        result = runExporter(*exporter, path, *host_, user);
     }
-    hkSetUser(previous);
     delete exporter;
 
     bool noData = false, writeError = false;

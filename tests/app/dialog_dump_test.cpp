@@ -7,20 +7,9 @@
 
 #include "app/command_line.h"
 #include "app/zefhost_session.h"
+#include "host_run.h"
 
 namespace {
-
-struct HostRun {
-    int code;
-    std::string out, err;
-};
-
-HostRun zefhost(std::vector<std::string> args) {
-    std::ostringstream out, err;
-    args.insert(args.begin(), {"--plugin", ZEF_PLUGIN_PATH});
-    int code = runZefhost(args, out, err);
-    return {code, out.str(), err.str()};
-}
 
 // The dump's lines that describe controls (after the "Dialog" heading).
 std::vector<std::string> controlLines(const std::string& out, const std::string& title) {

@@ -53,20 +53,15 @@ bool looksComplete(Writer writer, const std::string& text) {
 
 class SaveTargetTest : public ::testing::TestWithParam<Writer> {
   protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() / ("zef_targets_" + std::to_string(getpid()));
-        fs::create_directories(dir);
-        fs::permissions(dir, fs::perms(0755));
-    }
-    void TearDown() override {
-        fs::permissions(dir, fs::perms(0755));
-        fs::remove_all(dir);
-    }
+    void SetUp() override { fs::permissions(dir, fs::perms(0755)); }
+    // The scratch folder goes with the fixture, once it can be emptied.
+    void TearDown() override { fs::permissions(dir, fs::perms(0755)); }
     // A file in the scratch folder. The tests' names end in ".json", so a scene is
     // saved in the kit's own format (an export takes any name).
     std::string path(const char* name) { return (dir / name).string(); }
     Writer writer() const { return GetParam(); }
-    fs::path dir;
+    ScratchFolder scratch{"zef_targets"};
+    const fs::path& dir = scratch.dir();
 };
 
 } // namespace

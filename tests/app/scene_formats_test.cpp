@@ -26,11 +26,6 @@ const std::vector<std::string> kPlain = {"--no-unify-normals", "--no-remove-dege
 
 class SceneFormats : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() / ("zef_formats_" + std::to_string(getpid()));
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
     std::string path(const std::string& name) { return (dir / name).string(); }
 
     // Exports source (empty: the demo scene) with flags to first.zef, exports that
@@ -50,7 +45,8 @@ class SceneFormats : public ::testing::Test {
         ASSERT_FALSE(a.empty());
         EXPECT_TRUE(a == b) << source << ": the second export differs";
     }
-    fs::path dir;
+    ScratchFolder scratch{"zef_formats"};
+    const fs::path& dir = scratch.dir();
 };
 
 TEST_F(SceneFormats, ZefRoundTripIsByteIdentical) {

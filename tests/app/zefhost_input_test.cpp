@@ -10,6 +10,7 @@
 
 #include "app/command_line.h"
 #include "app/zefhost_session.h"
+#include "host_run.h"
 #include "scenes/zef_reader.h"
 
 namespace fs = std::filesystem;
@@ -17,23 +18,17 @@ namespace fs = std::filesystem;
 namespace {
 class ZefhostInputTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() / ("zefhost_input_test_" + std::to_string(getpid()));
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
     std::string path(const char* name) { return (dir / name).string(); }
 
     // Runs zefhost with the plug-in under test; returns the exit code, stderr in err.
     int zefhost(std::vector<std::string> args, std::string& err) {
-        std::ostringstream out, errors;
-        args.insert(args.begin(), {"--plugin", ZEF_PLUGIN_PATH});
-        int code = runZefhost(args, out, errors);
-        err = errors.str();
-        return code;
+        HostRun run = ::zefhost(std::move(args));
+        err = run.err;
+        return run.code;
     }
 
-    fs::path dir;
+    ScratchFolder scratch{"zefhost_input_test"};
+    const fs::path& dir = scratch.dir();
 };
 
 std::string readerError(const std::string& text) {

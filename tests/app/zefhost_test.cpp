@@ -138,8 +138,8 @@ class UtilityUndoTest : public ::testing::TestWithParam<std::vector<std::string>
 
 TEST_P(UtilityUndoTest, UndoAndRedoRestoreTheSavedScenes) {
     for (bool selectionOnly : {false, true}) {
-        fs::path dir = fs::temp_directory_path() / ("zef_undo_" + std::to_string(getpid()));
-        fs::create_directories(dir);
+        ScratchFolder scratch("zef_undo");
+        const fs::path& dir = scratch.dir();
         std::ofstream script(dir / "session.txt");
         if (selectionOnly) script << "select \"Wall: North side\" Dome\n";
         script << "save \"" << (dir / "loaded.json").string() << "\"\n";
@@ -156,7 +156,6 @@ TEST_P(UtilityUndoTest, UndoAndRedoRestoreTheSavedScenes) {
         EXPECT_TRUE(readWholeFile(dir / "undone.json") == readWholeFile(dir / "loaded.json"));
         EXPECT_TRUE(readWholeFile(dir / "redone.json") == readWholeFile(dir / "applied.json"));
         EXPECT_FALSE(readWholeFile(dir / "applied.json") == readWholeFile(dir / "loaded.json"));
-        fs::remove_all(dir);
     }
 }
 

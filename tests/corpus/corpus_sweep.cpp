@@ -25,6 +25,7 @@
 #include <assimp/Importer.hpp>
 
 #include "scenes/zef_reader.h"
+#include "tests/support/files.h"
 
 namespace fs = std::filesystem;
 
@@ -58,13 +59,6 @@ struct Job {
     Outcome outcome = Outcome::Done;
     std::string reason;
 };
-
-std::string readWholeFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 std::string quoted(const fs::path& p) {
     return "\"" + p.string() + "\"";

@@ -41,11 +41,9 @@ class DialogProcedures : public ::testing::Test {
     void exportActing(PluginHarness& h, std::function<void(UserSeam&)> act) {
         ActingUser user;
         user.act = std::move(act);
-        User* previous = hkSetUser(&user);
         ZefExport exporter;
-        exporter.exportScene((testing::TempDir() + "procedures.zef").c_str(),
-                             h.host.exportInterface(), &h.host);
-        hkSetUser(previous);
+        ScratchFolder scratch("zef_procedures");
+        runExporter(exporter, scratch.path("procedures.zef"), h.host, user);
     }
 
     // Opens the utility page, acts, presses Apply if asked, then Close.

@@ -195,16 +195,19 @@ TEST_F(ExportTest, CentreComesFromAllListedObjects) {
     PluginHarness h;
     addTri(h, "A");
     SceneNode* b = addTri(h, "B");
-    b->setTransform(Matrix3::Translation({10, 0, 0}));
+    b->setTransform(Matrix3::Translation({10, 0, 4}));
     exportOptions.exportCentered = 1;
     h.exportTo(out);
     std::string text = readWholeFile(out);
-    // The box spans x 0..12, so the centre is x = 6.
-    EXPECT_NE(text.find("Vertex 0: X: -6,000000 Y: -1,000000 Z: 0,000000\n"), std::string::npos);
-    EXPECT_NE(text.find("Vertex 1: X: 6,000000 Y: -1,000000"), std::string::npos);
+    // The box spans x 0..12, y 0..2 and z 0..4: the centre is (6, 1, 2).
+    EXPECT_NE(text.find("Vertex 0: X: -6,000000 Y: -1,000000 Z: -2,000000\n"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("Vertex 1: X: 6,000000 Y: -1,000000 Z: 2,000000\n"), std::string::npos)
+        << text;
     exportOptions.exportCentered = 0;
     h.exportTo(out);
-    EXPECT_NE(readWholeFile(out).find("Vertex 1: X: 12,000000 Y: 0,000000"), std::string::npos);
+    EXPECT_NE(readWholeFile(out).find("Vertex 1: X: 12,000000 Y: 0,000000 Z: 4,000000\n"),
+              std::string::npos);
 }
 
 TEST_F(ExportTest, SelectedOnlyVisitsSelectedNodesNotTheirChildren) {

@@ -28,22 +28,20 @@ class PluginFailureTest : public ::testing::Test {
         theHoldHistory.clear();
         restoreExportDefaults();
         restoreLoadedFlags(utilityOptions);
-        dir = fs::temp_directory_path() / ("zef_failure_test_" + std::to_string(getpid()));
-        fs::create_directories(dir);
         out = (dir / "out.zef").string();
     }
     void TearDown() override {
         setMeshOperationObserver(nullptr, nullptr);
         setMeshAllocationLimit(0);
         theHoldHistory.clear();
-        fs::remove_all(dir);
     }
 
     static Mesh quad() {
         return triangleMesh({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}, {{0, 1, 2}, {0, 2, 3}});
     }
 
-    fs::path dir;
+    ScratchFolder scratch{"zef_failure_test"};
+    const fs::path& dir = scratch.dir();
     std::string out;
 };
 } // namespace

@@ -7,7 +7,11 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "app/dialog_options.h"
+#include "app/export_dialog_user.h"
+#include "app/exporter_run.h"
 #include "host/hold.h"
 #include "export/zef_export.h"
 #include "hostkit/scene/mesh_object.h"
@@ -16,6 +20,7 @@
 #include "prep/option_set.h"
 #include "support/files.h"
 #include "support/mesh_family.h"
+#include "support/option_texts.h"
 #include "utility/zef_utility.h"
 
 struct ExportOutcome {
@@ -29,19 +34,16 @@ class PluginHarness {
     HostSession host{scene};
 
     // Exports with the current exportOptions (the dialog is filled and read back
-    // unchanged), or with the given steps played first.
+    // unchanged), or with the given steps played first, through the path zefhost's
+    // export command takes. A step that cannot be played fails the test.
     ExportOutcome exportTo(const std::string& path, std::vector<ScenarioStep> steps = {},
                            bool cancel = false) {
-        Scenario scenario{std::move(steps)};
-        scenario.steps.push_back(clickStep(cancel ? 2 : 1));
-        ScenarioUser user;
-        user.queue(scenario);
-        User* previous = hkSetUser(&user);
+        ExportDialogUser user(Scenario{std::move(steps)}, cancel);
         ZefExport exporter;
         ExportOutcome outcome;
-        outcome.hostResult = exporter.exportScene(path.c_str(), host.exportInterface(), &host);
-        hkSetUser(previous);
-        for (const ScenarioUser::Message& message : user.messages())
+        outcome.hostResult = runExporter(exporter, path, host, user);
+        EXPECT_EQ(user.error(), "") << "a step of the export's dialog could not be played";
+        for (const ExportDialogUser::Message& message : user.messages())
             outcome.messages.push_back(message.text);
         return outcome;
     }
@@ -77,7 +79,5 @@ inline void restoreLoadedFlags(OptionSet& options) {
 // exportOptions as the first export sees them: the loaded flags and the default texts.
 inline void restoreExportDefaults() {
     restoreLoadedFlags(exportOptions);
-    const char* texts[kTextCount] = {"30,0", "4,0", "4,0", "0,1", "1", "1"};
-    for (int i = 0; i < kTextCount; ++i)
-        std::snprintf(exportOptions.text(i), kTextSize, "%s", texts[i]);
+    setExportDefaultTexts(exportOptions);
 }

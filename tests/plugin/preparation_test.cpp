@@ -5,9 +5,7 @@
 #include <bit>
 #include <clocale>
 #include <cstring>
-#include <stdexcept>
 
-#include "hostkit/mesh/operation_observer.h"
 #include "hostkit/mesh/primitives.h"
 #include "hostkit/scene/materials.h"
 #include "plugin_harness.h"
@@ -15,6 +13,7 @@
 #include "prep/restore_records.h"
 #include "prep/two_sidedness.h"
 #include "hostkit/hold/hold_history.h"
+#include "support/operation_recorder.h"
 
 TEST(OptionSet, DefaultsHaveOnlyPlanarMappingAmongTheMapFlags) {
     OptionSet fresh;
@@ -224,37 +223,31 @@ TEST(RestoreRecords, MeshRestoreSwapsStatesAndIsUndoZeroOnlyRestores) {
 }
 
 namespace {
-// The mesh operations a preparation called, with their arguments.
-struct CallLog {
-    std::vector<std::string> names;
-    std::vector<MeshOperationCall> calls;
-
-    static void record(const MeshOperationCall& call, void* context) {
-        auto* log = static_cast<CallLog*>(context);
-        log->names.push_back(call.name);
-        log->calls.push_back(call);
-    }
-    // A copy, so a log that is a temporary can be asked safely.
-    MeshOperationCall first(const std::string& name) const {
-        for (size_t i = 0; i < names.size(); ++i)
-            if (names[i] == name) return calls[i];
-        throw std::runtime_error("no call of " + name);
-    }
-};
-
-CallLog prepareLogged(Mesh& mesh, OptionSet& options) {
-    CallLog log;
-    setMeshOperationObserver(&CallLog::record, &log);
+// The mesh operations a preparation of mesh called, with their arguments.
+std::vector<RecordedOperation> prepareLogged(Mesh& mesh, OptionSet& options) {
+    OperationRecorder recorder;
     prepareMesh(mesh, options);
-    setMeshOperationObserver(nullptr, nullptr);
-    return log;
+    return recorder.calls();
+}
+
+std::vector<std::string> namesOf(const std::vector<RecordedOperation>& calls) {
+    std::vector<std::string> names;
+    for (const RecordedOperation& call : calls) names.push_back(call.name);
+    return names;
+}
+
+// The first call of the operation name; fails the test when there is none.
+RecordedOperation firstOf(const std::vector<RecordedOperation>& calls, const std::string& name) {
+    for (const RecordedOperation& call : calls)
+        if (call.name == name) return call;
+    ADD_FAILURE() << "no call of " << name;
+    return {name, nullptr, std::vector<double>(16, -1.0)};
 }
 
 OptionSet allClear() {
     OptionSet options;
     for (int i = 0; i < kFlagCount; ++i) options.flag(i) = 0;
-    const char* texts[kTextCount] = {"30,0", "4,0", "4,0", "0,1", "1", "1"};
-    for (int i = 0; i < kTextCount; ++i) std::strcpy(options.text(i), texts[i]);
+    setExportDefaultTexts(options);
     return options;
 }
 } // namespace
@@ -264,18 +257,18 @@ TEST(PrepareMeshSteps, RunInTheirOrderWithDegenerateRemovalAroundTheOptimisation
     options.removeDegenerate = 1;
     Mesh mesh = makeGridMesh(2, 1.0f);
     using Names = std::vector<std::string>;
-    EXPECT_EQ(prepareLogged(mesh, options).names,
+    EXPECT_EQ(namesOf(prepareLogged(mesh, options)),
               (Names{"RemoveDegenerateFaces", "RemoveDegenerateFaces", "InvalidateGeomCache"}));
 
     options.unifyNormals = options.autoSmooth = options.optimize = options.applyUVMap = 1;
     Mesh grid = makeGridMesh(1, 1.0f);
-    EXPECT_EQ(prepareLogged(grid, options).names,
+    EXPECT_EQ(namesOf(prepareLogged(grid, options)),
               (Names{"RemoveDegenerateFaces", "UnifyNormals", "AutoSmooth", "Optimize",
                      "RemoveDegenerateFaces", "ApplyUVWMap", "InvalidateGeomCache"}));
 
     options = allClear();
     options.flipNormals = 1;
-    EXPECT_EQ(prepareLogged(grid, options).names.size(), size_t(grid.faceCount) + 1);
+    EXPECT_EQ(prepareLogged(grid, options).size(), size_t(grid.faceCount) + 1);
 }
 
 TEST(PrepareMeshSteps, PassAnglesAsSinglePrecisionRadians) {
@@ -283,10 +276,10 @@ TEST(PrepareMeshSteps, PassAnglesAsSinglePrecisionRadians) {
     options.autoSmooth = options.optimize = 1;
     std::strcpy(options.angleText, "30.5");
     Mesh mesh = makeGridMesh(1, 1.0f);
-    CallLog log = prepareLogged(mesh, options);
-    EXPECT_EQ(float(log.first("AutoSmooth").args[0]), 30.5f * kDegreesToRadians);
-    EXPECT_FLOAT_EQ(float(log.first("AutoSmooth").args[0]), 0.5323254f);
-    MeshOperationCall optimize = log.first("Optimize");
+    std::vector<RecordedOperation> log = prepareLogged(mesh, options);
+    EXPECT_EQ(float(firstOf(log, "AutoSmooth").args[0]), 30.5f * kDegreesToRadians);
+    EXPECT_FLOAT_EQ(float(firstOf(log, "AutoSmooth").args[0]), 0.5323254f);
+    RecordedOperation optimize = firstOf(log, "Optimize");
     EXPECT_EQ(float(optimize.args[0]), 4.0f * kDegreesToRadians);
     EXPECT_EQ(float(optimize.args[1]), 4.0f * kDegreesToRadians);
     EXPECT_EQ(float(optimize.args[2]), 0.1f); // the bias as read
@@ -300,7 +293,7 @@ TEST(PrepareMeshSteps, UVMappingTakesTheFlagsAndFixedWValues) {
     options.cap = 1;
     std::strcpy(options.uTileText, "2.5");
     Mesh mesh = makeGridMesh(1, 1.0f);
-    MeshOperationCall map = prepareLogged(mesh, options).first("ApplyUVWMap");
+    RecordedOperation map = firstOf(prepareLogged(mesh, options), "ApplyUVWMap");
     EXPECT_EQ(map.args[0], MAP_CYLINDRICAL);
     EXPECT_EQ(map.args[1], 2.5);
     EXPECT_EQ(map.args[2], 1.0);

@@ -14,6 +14,7 @@
 #include "prep/prepare_mesh.h"
 #include "support/mesh_family.h"
 #include "support/operation_recorder.h"
+#include "support/option_texts.h"
 
 namespace {
 
@@ -22,8 +23,7 @@ using Args = std::vector<double>;
 // The default record with the export's default texts, as the first export sees it.
 OptionSet defaults() {
     OptionSet options;
-    const char* texts[kTextCount] = {"30,0", "4,0", "4,0", "0,1", "1", "1"};
-    for (int i = 0; i < kTextCount; ++i) std::strcpy(options.text(i), texts[i]);
+    setExportDefaultTexts(options);
     return options;
 }
 

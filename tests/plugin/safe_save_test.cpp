@@ -29,13 +29,9 @@ bool save(const std::string& target, const std::string& text) {
 
 class SafeSaveTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() / ("zef_safe_save_" + std::to_string(getpid()));
-        fs::create_directories(dir);
-        target = (dir / "out").string();
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    fs::path dir;
+    void SetUp() override { target = (dir / "out").string(); }
+    ScratchFolder scratch{"zef_safe_save"};
+    const fs::path& dir = scratch.dir();
     std::string target;
 };
 

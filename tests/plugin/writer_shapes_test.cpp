@@ -17,7 +17,7 @@ class WriterShapes : public ::testing::Test {
         restoreExportDefaults();
         // The preparation would drop or merge the hand-made faces below.
         exportOptions.unifyNormals = exportOptions.removeDegenerate = 0;
-        path = testing::TempDir() + "writer_shapes.zef";
+        path = scratch.path("writer_shapes.zef");
     }
 
     std::string exportScene(PluginHarness& h) {
@@ -39,6 +39,7 @@ class WriterShapes : public ::testing::Test {
         return triangleMesh(points, faces);
     }
 
+    ScratchFolder scratch{"zef_writer_shapes"}; // of this process: tests run side by side
     std::string path;
 };
 

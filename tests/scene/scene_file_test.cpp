@@ -17,6 +17,7 @@
 #include "scenes/scene_file.h"
 #include "hostkit/scene/mesh_object.h"
 #include "scenes/scene_dump.h"
+#include "tests/support/files.h"
 
 namespace {
 
@@ -187,14 +188,14 @@ TEST(SceneFileRoundTrip, OptionalFieldsTakeDefaultsAndOutputIsCanonical) {
 }
 
 TEST(SceneFileRoundTrip, FilesOnDiskRoundTrip) {
-    std::filesystem::path path = std::filesystem::temp_directory_path() / "zef_scene_rt.json";
+    ScratchFolder scratch("zef_scene_rt");
+    std::filesystem::path path = scratch.dir() / "scene.json";
     FileError error;
     auto demo = makeDemoScene();
     ASSERT_TRUE(saveSceneFile(*demo, path.string(), error)) << error.message();
     SceneLoadResult loaded = loadSceneFile(path.string());
     ASSERT_TRUE(loaded.ok()) << loaded.error.message();
     EXPECT_EQ(dumpScene(*loaded.scene), dumpScene(*demo));
-    std::filesystem::remove(path);
 }
 
 TEST(SceneFileRoundTrip, NonFiniteFloatIsRefusedWithItsPlace) {
@@ -207,11 +208,8 @@ TEST(SceneFileRoundTrip, NonFiniteFloatIsRefusedWithItsPlace) {
 }
 
 TEST(SceneFormatDoc, ExampleLoads) {
-    std::ifstream doc(ZEF_SOURCE_DIR "/docs/scene-format.md");
-    ASSERT_TRUE(doc) << "docs/scene-format.md is missing";
-    std::stringstream all;
-    all << doc.rdbuf();
-    std::string md = all.str();
+    std::string md = readWholeFile(ZEF_SOURCE_DIR "/docs/scene-format.md");
+    ASSERT_FALSE(md.empty()) << "docs/scene-format.md is missing";
     size_t start = md.find("```json\n");
     ASSERT_NE(start, std::string::npos);
     start += 8;

@@ -8,6 +8,7 @@
 #include "hostkit/rc/cpp_writer.h"
 #include "hostkit/rc/rc_parser.h"
 #include "host/module_resources.h"
+#include "tests/support/files.h"
 
 using namespace zefrc;
 
@@ -143,8 +144,7 @@ TEST(ZefrcTool, WritesATableForAGoodScript) {
     std::string out = ::testing::TempDir() + "zefrc_sample.cpp";
     std::string command = std::string(ZEFRC_PATH) + " " SAMPLE_RC " " + out + " myTable";
     ASSERT_EQ(std::system(command.c_str()), 0);
-    std::ifstream in(out);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string text = readWholeFile(out);
     EXPECT_NE(text.find("const ResourceTable myTable = {kDialogs, 2, kStrings, 2};"),
               std::string::npos)
         << text;

@@ -1,0 +1,10 @@
+// One export through an exporter object with a given person at its dialog.
+#include "app/exporter_run.h"
+
+int runExporter(HostSceneExporter& exporter, const std::string& path, HostSession& host,
+                User& user) {
+    User* previous = hkSetUser(&user);
+    const int result = exporter.exportScene(path.c_str(), host.exportInterface(), &host);
+    hkSetUser(previous);
+    return result;
+}
