@@ -3,8 +3,8 @@
 
 int runExporter(HostSceneExporter& exporter, const std::string& path, HostSession& host,
                 User& user) {
-    User* previous = hkSetUser(&user);
+    User* previous = hostkit::setUser(&user);
     const int result = exporter.exportScene(path.c_str(), host.exportInterface(), &host);
-    hkSetUser(previous);
+    hostkit::setUser(previous);
     return result;
 }

@@ -15,7 +15,6 @@
 #include "hostkit/ui/hostui.h"
 #include "resources/resource.h"
 
-
 ZefhostSession::ZefhostSession(std::ostream& out, std::ostream& err)
     : out_(out), err_(err), scene_(makeDemoScene()), host_(std::make_unique<HostSession>(*scene_)) {
 }
@@ -164,7 +163,7 @@ int ZefhostSession::runUtility(const Scenario& steps, bool apply) {
     }
     host_->openUtility(utility);
     HWND page = host_->panelPage();
-    std::unique_ptr<UserSeam> seam = page ? hostuiSeamFor(page) : nullptr;
+    std::unique_ptr<UserSeam> seam = page ? hostkit::ui::seamFor(page) : nullptr;
     if (!seam) {
         err_ << "zefhost: the utility opened no page\n";
         host_->closeUtility();

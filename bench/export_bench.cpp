@@ -77,9 +77,9 @@ bool exportThroughPlugin(PluginLibrary& plugin, HostSession& host, const std::st
     }
     ScenarioUser user;
     user.queue(benchDialogSteps());
-    User* previous = hkSetUser(&user);
+    User* previous = hostkit::setUser(&user);
     exporter->exportScene(path.c_str(), host.exportInterface(), &host);
-    hkSetUser(previous);
+    hostkit::setUser(previous);
     delete exporter;
     std::string problems;
     for (const std::string& error : user.errors()) problems += error + "; ";

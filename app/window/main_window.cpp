@@ -73,7 +73,7 @@ HostWindow::HostWindow(ZefhostSession& session) : session_(session) {
 }
 
 HostWindow::~HostWindow() {
-    hkSetUser(previousUser_);
+    hostkit::setUser(previousUser_);
     if (accelerators_) DestroyAcceleratorTable(accelerators_);
 }
 
@@ -105,8 +105,8 @@ bool HostWindow::create() {
                               reinterpret_cast<HMENU>((INT_PTR)kStatusId),
                               GetModuleHandleA(nullptr), nullptr);
     accelerators_ = makeAccelerators();
-    hostuiUseWindows(window_, panel_);
-    previousUser_ = hkSetUser(&person_);
+    hostkit::ui::useWindows(window_, panel_);
+    previousUser_ = hostkit::setUser(&person_);
     layout();
     refresh();
     savedSteps_ = theHoldHistory.stepCount();

@@ -54,10 +54,10 @@ int exportForPerson(ZefhostSession& session, const std::string& out, const Scena
     person.queue(steps);
     person.setOutput(&std::cout);
     person.leaveToPerson(true);
-    User* previous = hkSetUser(&person);
+    User* previous = hostkit::setUser(&person);
     int result =
         exporter->exportScene(out.c_str(), session.host().exportInterface(), &session.host());
-    hkSetUser(previous);
+    hostkit::setUser(previous);
     delete exporter;
     reportMessages(person);
     if (!person.errors().empty()) {
@@ -88,7 +88,7 @@ int utilityForPerson(ZefhostSession& session, const Scenario& steps) {
     HostSession& host = session.host();
     host.openUtility(utility);
     HWND page = host.panelPage();
-    std::unique_ptr<UserSeam> seam = page ? hostuiSeamFor(page) : nullptr;
+    std::unique_ptr<UserSeam> seam = page ? hostkit::ui::seamFor(page) : nullptr;
     if (!seam) {
         std::cerr << "zefhost: the utility opened no page\n";
         host.closeUtility();

@@ -84,7 +84,7 @@ bool HostWindow::playStep(const WindowStep& step, std::string& error) {
         return true;
     case WindowStep::Action::Page: {
         HWND page = session_.host().panelPage();
-        std::unique_ptr<UserSeam> seam = page ? hostuiSeamFor(page) : nullptr;
+        std::unique_ptr<UserSeam> seam = page ? hostkit::ui::seamFor(page) : nullptr;
         if (!seam) {
             error = "no page in the command panel";
             return false;

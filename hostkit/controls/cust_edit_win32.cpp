@@ -29,7 +29,7 @@ class WindowsCustEdit : public ICustEdit {
 
 } // namespace
 
-namespace hkcontrols {
+namespace hostkit::controls {
 
 void registerCustEditClass() {
     if (editProc) return;
@@ -45,10 +45,10 @@ void registerCustEditClass() {
         editProc = nullptr;
 }
 
-} // namespace hkcontrols
+} // namespace hostkit::controls
 
 ICustEdit* GetICustEdit(HWND window) {
-    if (!hkcontrols::isWindowOfClass(window, kCustEditClass)) return nullptr;
+    if (!hostkit::controls::isWindowOfClass(window, kCustEditClass)) return nullptr;
     return new WindowsCustEdit(window);
 }
 

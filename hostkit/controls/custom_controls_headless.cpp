@@ -14,7 +14,7 @@
 
 namespace {
 
-class SpinnerWindow : public hkwin::WindowExtension {
+class SpinnerWindow : public hostkit::headless::WindowExtension {
   public:
     SpinnerModel model{0, 0, 0, 1};
     HWND edit = nullptr; // the linked edit, once set up
@@ -22,7 +22,8 @@ class SpinnerWindow : public hkwin::WindowExtension {
     bool spin(HWND, int direction) override {
         if (!edit) return true; // not set up: the arrows do nothing
         float typed;
-        if (const hkwin::Window* e = hkwin::findWindow(edit); e && parseSpinnerText(e->text, typed))
+        if (const hostkit::headless::Window* e = hostkit::headless::findWindow(edit);
+            e && parseSpinnerText(e->text, typed))
             model.setValue(typed);
         model.step(direction);
         showValue();
@@ -30,27 +31,30 @@ class SpinnerWindow : public hkwin::WindowExtension {
     }
 
     void showValue() {
-        if (hkwin::Window* e = hkwin::findWindow(edit)) e->text = model.text();
+        if (hostkit::headless::Window* e = hostkit::headless::findWindow(edit))
+            e->text = model.text();
     }
 };
 
 SpinnerWindow* spinnerOf(HWND window) {
-    hkwin::Window* w = hkwin::findWindow(window);
-    if (!w || !hkwin::sameClass(w->className, kSpinnerClass)) return nullptr;
+    hostkit::headless::Window* w = hostkit::headless::findWindow(window);
+    if (!w || !hostkit::headless::sameClass(w->className, kSpinnerClass)) return nullptr;
     return dynamic_cast<SpinnerWindow*>(w->extension.get());
 }
 
 bool isEditWindow(HWND window) {
-    const hkwin::Window* w = hkwin::findWindow(window);
-    return w && (hkwin::sameClass(w->className, kCustEditClass) ||
-                 hkwin::sameClass(w->className, "Edit"));
+    const hostkit::headless::Window* w = hostkit::headless::findWindow(window);
+    return w && (hostkit::headless::sameClass(w->className, kCustEditClass) ||
+                 hostkit::headless::sameClass(w->className, "Edit"));
 }
 
 HWND childWithId(HWND dialog, int id) {
-    const hkwin::Window* d = hkwin::findWindow(dialog);
+    const hostkit::headless::Window* d = hostkit::headless::findWindow(dialog);
     if (!d) return nullptr;
     for (HWND child : d->children)
-        if (const hkwin::Window* c = hkwin::findWindow(child); c && c->id == id) return child;
+        if (const hostkit::headless::Window* c = hostkit::headless::findWindow(child);
+            c && c->id == id)
+            return child;
     return nullptr;
 }
 
@@ -58,11 +62,12 @@ class HeadlessCustEdit : public ICustEdit {
   public:
     explicit HeadlessCustEdit(HWND window) : window_(window) {}
     void putText(const char* text) override {
-        if (hkwin::Window* w = hkwin::findWindow(window_)) w->text = text ? text : "";
+        if (hostkit::headless::Window* w = hostkit::headless::findWindow(window_))
+            w->text = text ? text : "";
     }
     void fetchText(char* buffer, int size) override {
         if (!buffer || size <= 0) return;
-        const hkwin::Window* w = hkwin::findWindow(window_);
+        const hostkit::headless::Window* w = hostkit::headless::findWindow(window_);
         std::string text = w ? w->text : std::string();
         size_t count = std::min(text.size(), (size_t)size - 1);
         text.copy(buffer, count);
@@ -98,14 +103,15 @@ class HeadlessSpinner : public ISpinnerControl {
 } // namespace
 
 void InitCustomControls(HINSTANCE) {
-    hkwin::registerWindowClass(kCustEditClass);
-    hkwin::registerWindowClass(
-        kSpinnerClass, [] { return std::unique_ptr<hkwin::WindowExtension>(new SpinnerWindow()); });
+    hostkit::headless::registerWindowClass(kCustEditClass);
+    hostkit::headless::registerWindowClass(kSpinnerClass, [] {
+        return std::unique_ptr<hostkit::headless::WindowExtension>(new SpinnerWindow());
+    });
 }
 
 ICustEdit* GetICustEdit(HWND window) {
-    const hkwin::Window* w = hkwin::findWindow(window);
-    if (!w || !hkwin::sameClass(w->className, kCustEditClass)) return nullptr;
+    const hostkit::headless::Window* w = hostkit::headless::findWindow(window);
+    if (!w || !hostkit::headless::sameClass(w->className, kCustEditClass)) return nullptr;
     return new HeadlessCustEdit(window);
 }
 

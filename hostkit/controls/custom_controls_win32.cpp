@@ -3,7 +3,7 @@
 #include "host/controls.h"
 #include "hostkit/controls/custom_controls_win32.h"
 
-namespace hkcontrols {
+namespace hostkit::controls {
 
 bool isWindowOfClass(HWND window, const char* className) {
     char name[64];
@@ -19,9 +19,9 @@ HINSTANCE hostkitModule() {
     return module;
 }
 
-} // namespace hkcontrols
+} // namespace hostkit::controls
 
 void InitCustomControls(HINSTANCE) {
-    hkcontrols::registerCustEditClass();
-    hkcontrols::registerSpinnerClass();
+    hostkit::controls::registerCustEditClass();
+    hostkit::controls::registerSpinnerClass();
 }

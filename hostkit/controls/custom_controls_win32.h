@@ -4,7 +4,7 @@
 
 #include "host/win32.h"
 
-namespace hkcontrols {
+namespace hostkit::controls {
 
 // Sent to a SpinnerControl: wParam +1 clicks the up arrow, -1 the down arrow.
 // Returns TRUE; a spinner not yet linked to an edit ignores the click.
@@ -19,4 +19,4 @@ HINSTANCE hostkitModule();
 void registerCustEditClass();
 void registerSpinnerClass();
 
-} // namespace hkcontrols
+} // namespace hostkit::controls

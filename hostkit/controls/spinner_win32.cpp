@@ -13,7 +13,7 @@ struct SpinnerState {
 };
 
 SpinnerState* stateOf(HWND window) {
-    if (!hkcontrols::isWindowOfClass(window, kSpinnerClass)) return nullptr;
+    if (!hostkit::controls::isWindowOfClass(window, kSpinnerClass)) return nullptr;
     return reinterpret_cast<SpinnerState*>(GetWindowLongPtrA(window, GWLP_USERDATA));
 }
 
@@ -59,11 +59,11 @@ LRESULT CALLBACK spinnerProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         RECT r;
         GetClientRect(window, &r);
         int y = (short)HIWORD(lParam);
-        SendMessageA(window, hkcontrols::kSpinnerArrowMessage, y < (r.top + r.bottom) / 2 ? 1 : -1,
-                     0);
+        SendMessageA(window, hostkit::controls::kSpinnerArrowMessage,
+                     y < (r.top + r.bottom) / 2 ? 1 : -1, 0);
         return 0;
     }
-    case hkcontrols::kSpinnerArrowMessage:
+    case hostkit::controls::kSpinnerArrowMessage:
         if (SpinnerState* state = stateOf(window)) spin(*state, (int)(INT_PTR)wParam);
         return TRUE;
     default:
@@ -95,13 +95,13 @@ class WindowsSpinner : public ISpinnerControl {
 };
 
 bool isEditWindow(HWND window) {
-    return hkcontrols::isWindowOfClass(window, kCustEditClass) ||
-           hkcontrols::isWindowOfClass(window, "Edit");
+    return hostkit::controls::isWindowOfClass(window, kCustEditClass) ||
+           hostkit::controls::isWindowOfClass(window, "Edit");
 }
 
 } // namespace
 
-namespace hkcontrols {
+namespace hostkit::controls {
 
 void registerSpinnerClass() {
     static bool registered = false;
@@ -117,7 +117,7 @@ void registerSpinnerClass() {
     registered = RegisterClassExA(&spinner) || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
 }
 
-} // namespace hkcontrols
+} // namespace hostkit::controls
 
 ISpinnerControl* SetupFloatSpinner(HWND dialog, int spinnerId, int editId, float minimum,
                                    float maximum, float value, float scale) {

@@ -6,7 +6,7 @@
 
 #include "host/controls.h"
 
-namespace hkwin {
+namespace hostkit::headless {
 namespace {
 
 std::vector<HWND>& modalStack() {
@@ -232,4 +232,4 @@ std::string pressEscape(HWND dialog) {
     return "";
 }
 
-} // namespace hkwin
+} // namespace hostkit::headless

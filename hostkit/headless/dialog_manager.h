@@ -18,7 +18,7 @@
 #include "host/module_resources.h"
 #include "hostkit/headless/window_registry.h"
 
-namespace hkwin {
+namespace hostkit::headless {
 
 constexpr int kBaseUnitX = 6;
 constexpr int kBaseUnitY = 13;
@@ -54,4 +54,4 @@ std::string typeInto(HWND control, const std::string& text);
 std::string pressEnter(HWND dialog);
 std::string pressEscape(HWND dialog);
 
-} // namespace hkwin
+} // namespace hostkit::headless

@@ -5,7 +5,7 @@
 
 #include "hostkit/headless/dialog_manager.h"
 
-using namespace hkwin;
+using namespace hostkit::headless;
 
 namespace {
 

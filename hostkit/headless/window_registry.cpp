@@ -7,7 +7,7 @@
 #include <cctype>
 #include <map>
 
-namespace hkwin {
+namespace hostkit::headless {
 namespace {
 
 constexpr uintptr_t kFirstHandle = 0x10010;
@@ -125,4 +125,4 @@ HWND desktopWindow() {
     return s.desktop;
 }
 
-} // namespace hkwin
+} // namespace hostkit::headless

@@ -9,7 +9,7 @@
 
 #include "host/win32.h"
 
-namespace hkwin {
+namespace hostkit::headless {
 
 // Behaviour a window class adds to its windows (the custom controls use this).
 class WindowExtension {
@@ -67,4 +67,4 @@ HWND setFocusWindow(HWND window); // returns the previous focus
 // The desktop window, covering the whole screen.
 HWND desktopWindow();
 
-} // namespace hkwin
+} // namespace hostkit::headless

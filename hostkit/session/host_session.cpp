@@ -11,7 +11,7 @@ HostSession::~HostSession() {
 }
 
 HWND HostSession::mainWindow() {
-    return hostuiMainWindow();
+    return hostkit::ui::mainWindow();
 }
 
 void* HostSession::viewport(int) {
@@ -34,11 +34,11 @@ void HostSession::closeUtility() {
 HWND HostSession::addPanelPage(HINSTANCE instance, int dialogId, DLGPROC proc, const char* title,
                                LPARAM param, DWORD) {
     panelTitle_ = title ? title : "";
-    panelPage_ = hostuiCreatePanelPage(instance, dialogId, proc, param);
+    panelPage_ = hostkit::ui::createPanelPage(instance, dialogId, proc, param);
     return panelPage_;
 }
 
 void HostSession::deletePanelPage(HWND page) {
-    if (page) hostuiDestroyPanelPage(page);
+    if (page) hostkit::ui::destroyPanelPage(page);
     if (page == panelPage_) panelPage_ = nullptr;
 }

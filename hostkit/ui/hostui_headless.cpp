@@ -9,39 +9,41 @@ namespace {
 constexpr RECT kMainWindowRect = {160, 90, 1760, 990};
 constexpr LONG kPanelWidth = 220;
 
-HWND panelWindow = nullptr;
+HWND thePanel = nullptr;
 
 } // namespace
 
-HWND hostuiMainWindow() {
-    if (HWND main = hkwin::mainWindow()) return main;
-    hkwin::Window& main = hkwin::createWindow("ZefHostMain", "zefhost",
-                                              WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE,
-                                              nullptr, 0, kMainWindowRect);
-    hkwin::setMainWindow(main.handle);
+HWND hostkit::ui::mainWindow() {
+    if (HWND main = hostkit::headless::mainWindow()) return main;
+    hostkit::headless::Window& main = hostkit::headless::createWindow(
+        "ZefHostMain", "zefhost", WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, nullptr, 0,
+        kMainWindowRect);
+    hostkit::headless::setMainWindow(main.handle);
     return main.handle;
 }
 
-HWND hostuiPanelWindow() {
-    if (hkwin::findWindow(panelWindow)) return panelWindow;
-    HWND main = hostuiMainWindow();
-    RECT r = hkwin::findWindow(main)->rect;
-    panelWindow = hkwin::createWindow("ZefHostPanel", "", WS_CHILD | WS_VISIBLE, main, 0,
-                                      RECT{r.right - kPanelWidth, r.top, r.right, r.bottom})
-                      .handle;
-    return panelWindow;
+HWND hostkit::ui::panelWindow() {
+    if (hostkit::headless::findWindow(thePanel)) return thePanel;
+    HWND main = hostkit::ui::mainWindow();
+    RECT r = hostkit::headless::findWindow(main)->rect;
+    thePanel =
+        hostkit::headless::createWindow("ZefHostPanel", "", WS_CHILD | WS_VISIBLE, main, 0,
+                                        RECT{r.right - kPanelWidth, r.top, r.right, r.bottom})
+            .handle;
+    return thePanel;
 }
 
-HWND hostuiCreatePanelPage(HINSTANCE module, int dialogId, DLGPROC proc, LPARAM param) {
-    return CreateDialogParamA(module, MAKEINTRESOURCEA(dialogId), hostuiPanelWindow(), proc, param);
+HWND hostkit::ui::createPanelPage(HINSTANCE module, int dialogId, DLGPROC proc, LPARAM param) {
+    return CreateDialogParamA(module, MAKEINTRESOURCEA(dialogId), hostkit::ui::panelWindow(), proc,
+                              param);
 }
 
-void hostuiDestroyPanelPage(HWND page) {
+void hostkit::ui::destroyPanelPage(HWND page) {
     DestroyWindow(page);
 }
 
-std::unique_ptr<UserSeam> hostuiSeamFor(HWND window) {
-    const hkwin::Window* w = hkwin::findWindow(window);
+std::unique_ptr<UserSeam> hostkit::ui::seamFor(HWND window) {
+    const hostkit::headless::Window* w = hostkit::headless::findWindow(window);
     if (!w || !w->isDialog) return nullptr;
     return std::make_unique<WindowSeam>(window);
 }

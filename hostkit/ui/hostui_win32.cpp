@@ -14,14 +14,14 @@ constexpr const char* kMainClass = "ZefHostMain";
 constexpr const char* kPanelClass = "ZefHostPanel";
 constexpr const char* kTemplateIdProperty = "ZefHostTemplateId";
 
-HWND mainWindow = nullptr;
-HWND panelWindow = nullptr;
+HWND theMainWindow = nullptr;
+HWND thePanel = nullptr;
 
 void registerHostClass(const char* name) {
     WNDCLASSEXA host{};
     host.cbSize = sizeof host;
     host.lpfnWndProc = DefWindowProcA;
-    host.hInstance = hkcontrols::hostkitModule();
+    host.hInstance = hostkit::controls::hostkitModule();
     host.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
     host.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     host.lpszClassName = name;
@@ -30,53 +30,53 @@ void registerHostClass(const char* name) {
 
 } // namespace
 
-HWND hostuiMainWindow() {
-    if (IsWindow(mainWindow)) return mainWindow;
+HWND hostkit::ui::mainWindow() {
+    if (IsWindow(theMainWindow)) return theMainWindow;
     installModalHook();
     registerHostClass(kMainClass);
     const RECT& r = kMainWindowRect;
-    mainWindow = CreateWindowExA(0, kMainClass, "zefhost", WS_OVERLAPPEDWINDOW, r.left, r.top,
+    theMainWindow = CreateWindowExA(0, kMainClass, "zefhost", WS_OVERLAPPEDWINDOW, r.left, r.top,
                                  r.right - r.left, r.bottom - r.top, nullptr, nullptr,
-                                 hkcontrols::hostkitModule(), nullptr);
-    if (mainWindow) ShowWindow(mainWindow, SW_SHOWNOACTIVATE);
-    return mainWindow;
+                                 hostkit::controls::hostkitModule(), nullptr);
+    if (theMainWindow) ShowWindow(theMainWindow, SW_SHOWNOACTIVATE);
+    return theMainWindow;
 }
 
-HWND hostuiPanelWindow() {
-    if (IsWindow(panelWindow)) return panelWindow;
-    HWND main = hostuiMainWindow();
+HWND hostkit::ui::panelWindow() {
+    if (IsWindow(thePanel)) return thePanel;
+    HWND main = hostkit::ui::mainWindow();
     registerHostClass(kPanelClass);
     RECT client{};
     GetClientRect(main, &client);
-    panelWindow = CreateWindowExA(0, kPanelClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
+    thePanel = CreateWindowExA(0, kPanelClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
                                   client.right - kPanelWidth, 0, kPanelWidth, client.bottom, main,
-                                  nullptr, hkcontrols::hostkitModule(), nullptr);
-    return panelWindow;
+                                  nullptr, hostkit::controls::hostkitModule(), nullptr);
+    return thePanel;
 }
 
-HWND hostuiCreatePanelPage(HINSTANCE module, int dialogId, DLGPROC proc, LPARAM param) {
-    HWND page =
-        CreateDialogParamA(module, MAKEINTRESOURCEA(dialogId), hostuiPanelWindow(), proc, param);
+HWND hostkit::ui::createPanelPage(HINSTANCE module, int dialogId, DLGPROC proc, LPARAM param) {
+    HWND page = CreateDialogParamA(module, MAKEINTRESOURCEA(dialogId), hostkit::ui::panelWindow(),
+                                   proc, param);
     if (!page) return nullptr;
     SetPropA(page, kTemplateIdProperty, reinterpret_cast<HANDLE>((INT_PTR)dialogId));
     ShowWindow(page, SW_SHOW);
     return page;
 }
 
-void hostuiDestroyPanelPage(HWND page) {
+void hostkit::ui::destroyPanelPage(HWND page) {
     if (!IsWindow(page)) return;
     RemovePropA(page, kTemplateIdProperty);
     DestroyWindow(page);
 }
 
-void hostuiUseWindows(HWND window, HWND panel) {
+void hostkit::ui::useWindows(HWND window, HWND panel) {
     installModalHook();
-    mainWindow = window;
-    panelWindow = panel;
+    theMainWindow = window;
+    thePanel = panel;
 }
 
-std::unique_ptr<UserSeam> hostuiSeamFor(HWND window) {
-    if (!hkcontrols::isWindowOfClass(window, "#32770")) return nullptr;
+std::unique_ptr<UserSeam> hostkit::ui::seamFor(HWND window) {
+    if (!hostkit::controls::isWindowOfClass(window, "#32770")) return nullptr;
     HANDLE templateId = GetPropA(window, kTemplateIdProperty);
     return std::make_unique<WindowSeam>(window, templateId ? (int)(INT_PTR)templateId : -1);
 }

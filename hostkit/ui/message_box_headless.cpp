@@ -4,8 +4,8 @@
 
 namespace {
 
-MessageSink& sink() {
-    static MessageSink s;
+hostkit::ui::MessageSink& sink() {
+    static hostkit::ui::MessageSink s;
     return s;
 }
 
@@ -13,14 +13,14 @@ int commonControlsInits = 0;
 
 } // namespace
 
-void hostuiSetMessageSink(MessageSink newSink) {
+void hostkit::ui::setMessageSink(MessageSink newSink) {
     sink() = std::move(newSink);
 }
 
 int MessageBoxA(HWND, LPCSTR text, LPCSTR caption, UINT) {
     std::string t = text ? text : "", c = caption ? caption : "Error";
     if (sink()) sink()(t, c);
-    if (User* user = hkCurrentUser()) user->onMessageBox(t, c);
+    if (User* user = hostkit::currentUser()) user->onMessageBox(t, c);
     return IDOK;
 }
 
@@ -28,6 +28,6 @@ void InitCommonControls(void) {
     ++commonControlsInits;
 }
 
-int hostuiCommonControlsInitCount() {
+int hostkit::ui::commonControlsInitCount() {
     return commonControlsInits;
 }

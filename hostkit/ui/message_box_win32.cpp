@@ -8,8 +8,8 @@ namespace {
 
 constexpr int kMessageTextId = 0xFFFF; // the static that holds a message box's text
 
-MessageSink& sink() {
-    static MessageSink s;
+hostkit::ui::MessageSink& sink() {
+    static hostkit::ui::MessageSink s;
     return s;
 }
 
@@ -40,18 +40,18 @@ void answerMessageBox(HWND messageBox) {
     std::string text = textOf(GetDlgItem(messageBox, kMessageTextId));
     std::string caption = textOf(messageBox);
     if (sink()) sink()(text, caption);
-    User* user = hkCurrentUser();
+    User* user = hostkit::currentUser();
     if (user) user->onMessageBox(text, caption);
     if (user && user->personFinishes()) return; // the person reads and answers it
     SendMessageA(messageBox, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(messageBox, IDOK)));
 }
 
-void hostuiSetMessageSink(MessageSink newSink) {
+void hostkit::ui::setMessageSink(MessageSink newSink) {
     sink() = std::move(newSink);
 }
 
 // The real comctl32 keeps no count of its initialisations.
-int hostuiCommonControlsInitCount() {
+int hostkit::ui::commonControlsInitCount() {
     return -1;
 }

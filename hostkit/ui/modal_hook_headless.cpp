@@ -7,14 +7,15 @@
 
 INT_PTR DialogBoxParamA(HINSTANCE instance, LPCSTR templateName, HWND parent, DLGPROC proc,
                         LPARAM param) {
-    HWND dialog = hkwin::createDialog(instance, templateName, parent, proc, param, true);
+    HWND dialog =
+        hostkit::headless::createDialog(instance, templateName, parent, proc, param, true);
     if (!dialog) return -1;
-    const hkwin::Window* d = hkwin::findWindow(dialog);
+    const hostkit::headless::Window* d = hostkit::headless::findWindow(dialog);
     if (!d->ended) {
-        if (User* user = hkCurrentUser()) {
+        if (User* user = hostkit::currentUser()) {
             WindowSeam seam(dialog);
             user->onModalDialog(seam);
         }
     }
-    return hkwin::finishModalDialog(dialog);
+    return hostkit::headless::finishModalDialog(dialog);
 }

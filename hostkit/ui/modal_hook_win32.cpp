@@ -19,7 +19,7 @@ thread_local std::set<HWND> handedOver; // dialogs already given to the user
 // Runs the user on a modal dialog; if it is still open then, Esc is pressed, and if
 // the dialog ignores that, it ends with 0, as in the headless layer.
 void runUser(HWND dialog) {
-    if (User* user = hkCurrentUser()) {
+    if (User* user = hostkit::currentUser()) {
         WindowSeam seam(dialog);
         user->onModalDialog(seam);
         if (user->personFinishes()) return;
@@ -41,7 +41,7 @@ void CALLBACK onUserTimer(HWND dialog, UINT, UINT_PTR id, DWORD) {
 }
 
 bool isTopLevelDialog(HWND window) {
-    return hkcontrols::isWindowOfClass(window, "#32770") &&
+    return hostkit::controls::isWindowOfClass(window, "#32770") &&
            !(GetWindowLongA(window, GWL_STYLE) & WS_CHILD);
 }
 

@@ -2,15 +2,17 @@
 #include "hostkit/ui/user.h"
 
 namespace {
-User* currentUser = nullptr;
+User* theUser = nullptr;
 }
 
-User* hkSetUser(User* user) {
-    User* previous = currentUser;
-    currentUser = user;
+namespace hostkit {
+User* setUser(User* user) {
+    User* previous = theUser;
+    theUser = user;
     return previous;
 }
 
-User* hkCurrentUser() {
-    return currentUser;
+User* currentUser() {
+    return theUser;
 }
+} // namespace hostkit

@@ -21,6 +21,8 @@ class User {
 
 // Sets who answers dialogs from now on (null: nobody, so dialogs close at once as
 // above). The caller keeps ownership. Returns the previous user.
-HOSTKIT_API User* hkSetUser(User* user);
+namespace hostkit {
+HOSTKIT_API User* setUser(User* user);
 // The current user, or null.
-HOSTKIT_API User* hkCurrentUser();
+HOSTKIT_API User* currentUser();
+} // namespace hostkit

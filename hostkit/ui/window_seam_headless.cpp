@@ -3,25 +3,25 @@
 
 #include "hostkit/headless/dialog_manager.h"
 
-using hkwin::findWindow;
+using hostkit::headless::findWindow;
 
 std::string WindowSeam::title() const {
-    const hkwin::Window* d = findWindow(dialog_);
+    const hostkit::headless::Window* d = findWindow(dialog_);
     if (!d) return "(closed dialog)";
     return d->text.empty() ? "dialog " + std::to_string(d->templateId) : d->text;
 }
 
 bool WindowSeam::isOpen() const {
-    const hkwin::Window* d = findWindow(dialog_);
+    const hostkit::headless::Window* d = findWindow(dialog_);
     return d && !d->ended;
 }
 
 std::vector<ControlInfo> WindowSeam::controls() const {
     std::vector<ControlInfo> list;
-    const hkwin::Window* d = findWindow(dialog_);
+    const hostkit::headless::Window* d = findWindow(dialog_);
     if (!d) return list;
     for (HWND child : d->children) {
-        const hkwin::Window* c = findWindow(child);
+        const hostkit::headless::Window* c = findWindow(child);
         ControlInfo info;
         info.index = (int)list.size();
         info.id = c->id;
@@ -36,7 +36,7 @@ std::vector<ControlInfo> WindowSeam::controls() const {
 }
 
 HWND WindowSeam::controlAt(int index, std::string& error) const {
-    const hkwin::Window* d = findWindow(dialog_);
+    const hostkit::headless::Window* d = findWindow(dialog_);
     if (!d) {
         error = "the dialog is gone";
         return nullptr;
@@ -51,25 +51,26 @@ HWND WindowSeam::controlAt(int index, std::string& error) const {
 SeamResult WindowSeam::click(int index) {
     std::string error;
     HWND control = controlAt(index, error);
-    return {control ? hkwin::clickControl(control) : error};
+    return {control ? hostkit::headless::clickControl(control) : error};
 }
 
 SeamResult WindowSeam::clickArrow(int index, SpinArrow arrow) {
     std::string error;
     HWND control = controlAt(index, error);
-    return {control ? hkwin::clickArrow(control, arrow == SpinArrow::Up ? 1 : -1) : error};
+    return {control ? hostkit::headless::clickArrow(control, arrow == SpinArrow::Up ? 1 : -1)
+                    : error};
 }
 
 SeamResult WindowSeam::type(int index, const std::string& text) {
     std::string error;
     HWND control = controlAt(index, error);
-    return {control ? hkwin::typeInto(control, text) : error};
+    return {control ? hostkit::headless::typeInto(control, text) : error};
 }
 
 SeamResult WindowSeam::pressEnter() {
-    return {hkwin::pressEnter(dialog_)};
+    return {hostkit::headless::pressEnter(dialog_)};
 }
 
 SeamResult WindowSeam::pressEscape() {
-    return {hkwin::pressEscape(dialog_)};
+    return {hostkit::headless::pressEscape(dialog_)};
 }

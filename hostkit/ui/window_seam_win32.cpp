@@ -7,7 +7,7 @@
 #include "host/controls.h"
 #include "hostkit/controls/custom_controls_win32.h"
 
-using hkcontrols::isWindowOfClass;
+using hostkit::controls::isWindowOfClass;
 
 namespace {
 
@@ -145,7 +145,8 @@ SeamResult WindowSeam::clickArrow(int index, SpinArrow arrow) {
     if (isDisabled(control)) return {nameOf(control) + " is disabled"};
     if (!isWindowOfClass(control, kSpinnerClass))
         return {nameOf(control) + " is a " + className(control) + " and has no arrows"};
-    SendMessageA(control, hkcontrols::kSpinnerArrowMessage, arrow == SpinArrow::Up ? 1 : -1, 0);
+    SendMessageA(control, hostkit::controls::kSpinnerArrowMessage, arrow == SpinArrow::Up ? 1 : -1,
+                 0);
     return {};
 }
 

@@ -21,7 +21,7 @@ std::string layoutOf(HWND window) {
     layout += "client " + std::to_string(clientOrigin.x - frame.left) + " " +
               std::to_string(clientOrigin.y - frame.top) + " " + std::to_string(client.right) +
               " " + std::to_string(client.bottom) + "\n";
-    if (!hkcontrols::isWindowOfClass(window, "#32770")) return layout;
+    if (!hostkit::controls::isWindowOfClass(window, "#32770")) return layout;
     RECT base{0, 0, 4, 8};
     MapDialogRect(window, &base);
     layout += "base " + std::to_string(base.right) + " " + std::to_string(base.bottom) + "\n";

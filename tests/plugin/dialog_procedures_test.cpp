@@ -50,7 +50,7 @@ class DialogProcedures : public ::testing::Test {
     void utilityActing(PluginHarness& h, std::function<void(UserSeam&)> act, bool apply) {
         h.host.openUtility(&zefUtility);
         ASSERT_NE(h.host.panelPage(), nullptr);
-        auto seam = hostuiSeamFor(h.host.panelPage());
+        auto seam = hostkit::ui::seamFor(h.host.panelPage());
         act(*seam);
         if (apply) {
             ASSERT_TRUE(seam->click(seam->findById(1)->index).ok());
@@ -71,7 +71,7 @@ bool isChecked(UserSeam& seam, int id) {
 } // namespace
 
 TEST_F(DialogProcedures, ExportDialogOpensCentredOnTheHostWindow) {
-    HWND main = hostuiMainWindow();
+    HWND main = hostkit::ui::mainWindow();
     ASSERT_TRUE(MoveWindow(main, 120, 40, 900, 700, TRUE)); // away from the screen's middle
     PluginHarness h;
     RECT dialogRect{}, mainRect{};

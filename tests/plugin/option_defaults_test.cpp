@@ -178,7 +178,7 @@ TEST(UtilityDefaults, FirstApplyMapsWithTilesOfOne) {
         h.addMeshNode("A", triangleMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}}));
     OperationRecorder recorder;
     h.host.openUtility(&zefUtility);
-    auto seam = hostuiSeamFor(h.host.panelPage());
+    auto seam = hostkit::ui::seamFor(h.host.panelPage());
     ASSERT_TRUE(
         runScenario(Scenario{{checkStep(1040, true), clickStep(1), clickStep(2)}}, *seam).ok());
     auto maps = recorder.named("ApplyUVWMap");
@@ -199,7 +199,7 @@ TEST(UtilityDefaults, FirstApplyMapsWithTilesOfOne) {
 TEST(UtilityDefaults, SpinnersStopAtTheirLimitsAndStepByATenth) {
     PluginHarness h;
     h.host.openUtility(&zefUtility);
-    auto seam = hostuiSeamFor(h.host.panelPage());
+    auto seam = hostkit::ui::seamFor(h.host.panelPage());
     auto editText = [&](int id) { return seam->findById(id)->text; };
     for (const TextRow& row : kTexts) {
         SCOPED_TRACE("spinner " + std::to_string(row.spinnerId));

@@ -52,11 +52,11 @@ class PluginHarness {
     // closes it; returns the texts of the message boxes shown.
     std::vector<std::string> applyUtility() {
         ScenarioUser user;
-        User* previous = hkSetUser(&user);
+        User* previous = hostkit::setUser(&user);
         host.openUtility(&zefUtility);
         zefUtility.apply();
         host.closeUtility();
-        hkSetUser(previous);
+        hostkit::setUser(previous);
         std::vector<std::string> texts;
         for (const ScenarioUser::Message& message : user.messages()) texts.push_back(message.text);
         return texts;

@@ -70,10 +70,10 @@ void expectLiveControlsAre(HWND dialog, const std::vector<ControlInfo>& controls
         ASSERT_NE(control, nullptr) << w.id;
         RECT r;
         ASSERT_TRUE(GetWindowRect(control, &r));
-        EXPECT_EQ(r.left - frame.left, w.x * hkwin::kBaseUnitX / 4) << w.id;
-        EXPECT_EQ(r.top - frame.top, w.y * hkwin::kBaseUnitY / 8) << w.id;
-        EXPECT_EQ(r.right - r.left, w.cx * hkwin::kBaseUnitX / 4) << w.id;
-        EXPECT_EQ(r.bottom - r.top, w.cy * hkwin::kBaseUnitY / 8) << w.id;
+        EXPECT_EQ(r.left - frame.left, w.x * hostkit::headless::kBaseUnitX / 4) << w.id;
+        EXPECT_EQ(r.top - frame.top, w.y * hostkit::headless::kBaseUnitY / 8) << w.id;
+        EXPECT_EQ(r.right - r.left, w.cx * hostkit::headless::kBaseUnitX / 4) << w.id;
+        EXPECT_EQ(r.bottom - r.top, w.cy * hostkit::headless::kBaseUnitY / 8) << w.id;
     }
 }
 
@@ -110,9 +110,9 @@ TEST(ResourceTables, LiveDialogsHaveTheTablesControls) {
     const expected::Dialog* dialogs[] = {&expected::kExportDialog, &expected::kUtilityPanel};
     for (const expected::Dialog* want : dialogs) {
         HWND dialog = CreateDialogParamA(libraryInstance, MAKEINTRESOURCEA(want->id),
-                                         hostuiMainWindow(), quietProc, 0);
+                                         hostkit::ui::mainWindow(), quietProc, 0);
         ASSERT_NE(dialog, nullptr) << want->id;
-        std::unique_ptr<UserSeam> seam = hostuiSeamFor(dialog);
+        std::unique_ptr<UserSeam> seam = hostkit::ui::seamFor(dialog);
         expectLiveControlsAre(dialog, seam->controls(), *want);
         DestroyWindow(dialog);
     }

@@ -75,11 +75,11 @@ TEST(Strings, LookupsShareOneBufferAndMissingIdsGiveNull) {
 TEST(LibraryEntry, InitialisesControlsOnlyOnce) {
     // Loading the library (this process) entered it once, and that set up the controls.
     EXPECT_EQ(controlsInitialised, 1);
-    EXPECT_EQ(hostuiCommonControlsInitCount(), 1);
+    EXPECT_EQ(hostkit::ui::commonControlsInitCount(), 1);
     HINSTANCE instance = libraryInstance;
     EXPECT_EQ(libraryEntry(instance, DLL_PROCESS_ATTACH, nullptr), TRUE);
     EXPECT_EQ(libraryEntry(instance, DLL_THREAD_ATTACH, nullptr), TRUE);
     EXPECT_EQ(libraryEntry(instance, DLL_PROCESS_DETACH, nullptr), TRUE);
-    EXPECT_EQ(hostuiCommonControlsInitCount(), 1);
+    EXPECT_EQ(hostkit::ui::commonControlsInitCount(), 1);
     EXPECT_EQ(libraryInstance, instance);
 }

@@ -22,7 +22,7 @@ void applyPage(PluginHarness& h, std::vector<ScenarioStep> steps) {
     steps.push_back(clickStep(1));
     steps.push_back(clickStep(2));
     h.host.openUtility(&zefUtility);
-    auto seam = hostuiSeamFor(h.host.panelPage());
+    auto seam = hostkit::ui::seamFor(h.host.panelPage());
     ASSERT_TRUE(runScenario(Scenario{steps}, *seam).ok());
 }
 

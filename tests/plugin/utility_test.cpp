@@ -29,7 +29,7 @@ class UtilityTest : public ::testing::Test {
         h.host.openUtility(&zefUtility);
         ASSERT_NE(h.host.panelPage(), nullptr);
         EXPECT_EQ(h.host.panelTitle(), "ZEFX Utility");
-        auto seam = hostuiSeamFor(h.host.panelPage());
+        auto seam = hostkit::ui::seamFor(h.host.panelPage());
         ASSERT_TRUE(runScenario(Scenario{steps}, *seam).ok());
         if (apply) seam->click(seam->findById(IDOK)->index);
         seam->click(seam->findById(IDCANCEL)->index);
@@ -137,7 +137,7 @@ TEST_F(UtilityTest, CloseKeepsThePageChoicesAndTextsAreRewritten) {
     EXPECT_EQ(utilityOptions.exportMaterials, 0);
 
     h.host.openUtility(&zefUtility);
-    auto seam = hostuiSeamFor(h.host.panelPage());
+    auto seam = hostkit::ui::seamFor(h.host.panelPage());
     EXPECT_EQ(seam->findById(IDC_BIAS_EDIT)->text, "0.5");
     EXPECT_TRUE(seam->findById(IDC_OPTIMIZE)->checked);
     seam->click(seam->findById(IDOK)->index); // Apply: the preparation parses the bias
@@ -145,7 +145,7 @@ TEST_F(UtilityTest, CloseKeepsThePageChoicesAndTextsAreRewritten) {
     EXPECT_STREQ(utilityOptions.biasText, "0,5");
     h.host.closeUtility(); // the host closes the page without a read-back
     h.host.openUtility(&zefUtility);
-    seam = hostuiSeamFor(h.host.panelPage());
+    seam = hostkit::ui::seamFor(h.host.panelPage());
     EXPECT_EQ(seam->findById(IDC_BIAS_EDIT)->text, "0,5");
     h.host.closeUtility();
 }

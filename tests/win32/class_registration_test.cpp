@@ -15,11 +15,11 @@ INT_PTR quietProc(HWND, UINT, WPARAM, LPARAM) {
 
 TEST(CustomControlClasses, PanelPageNeedsInitCustomControls) {
     HINSTANCE module = zefexpModule();
-    EXPECT_EQ(hostuiCreatePanelPage(module, IDD_UTILITY_PANEL, quietProc, 0), nullptr);
+    EXPECT_EQ(hostkit::ui::createPanelPage(module, IDD_UTILITY_PANEL, quietProc, 0), nullptr);
     InitCustomControls(module);
-    HWND page = hostuiCreatePanelPage(module, IDD_UTILITY_PANEL, quietProc, 0);
+    HWND page = hostkit::ui::createPanelPage(module, IDD_UTILITY_PANEL, quietProc, 0);
     ASSERT_NE(page, nullptr);
-    EXPECT_EQ(GetParent(page), hostuiPanelWindow());
-    hostuiDestroyPanelPage(page);
+    EXPECT_EQ(GetParent(page), hostkit::ui::panelWindow());
+    hostkit::ui::destroyPanelPage(page);
     EXPECT_FALSE(IsWindow(page));
 }

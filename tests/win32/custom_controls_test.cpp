@@ -21,7 +21,7 @@ struct PanelFixture : ::testing::Test {
 
     void SetUp() override {
         InitCustomControls(zefexpModule());
-        page = hostuiCreatePanelPage(zefexpModule(), IDD_UTILITY_PANEL, recordingProc, 0);
+        page = hostkit::ui::createPanelPage(zefexpModule(), IDD_UTILITY_PANEL, recordingProc, 0);
         ASSERT_NE(page, nullptr);
         angleEdit = GetICustEdit(GetDlgItem(page, IDC_ANGLE_EDIT));
         ASSERT_NE(angleEdit, nullptr);
@@ -30,14 +30,14 @@ struct PanelFixture : ::testing::Test {
         ASSERT_NE(angleSpinner, nullptr);
         angleSpinner->takeDefault(30);
         uTileSpinner = SetupFloatSpinner(page, IDC_UTILE_SPIN, IDC_UTILE_EDIT, 0, 1000, 1, 0.1f);
-        seam = hostuiSeamFor(page);
+        seam = hostkit::ui::seamFor(page);
         ASSERT_NE(seam, nullptr);
     }
     void TearDown() override {
         ReleaseICustEdit(angleEdit);
         ReleaseISpinner(angleSpinner);
         ReleaseISpinner(uTileSpinner);
-        hostuiDestroyPanelPage(page);
+        hostkit::ui::destroyPanelPage(page);
     }
     std::string text(int id) { return seam->findById(id).value().text; }
     SeamResult arrow(int spinnerId, SpinArrow a) {
@@ -119,7 +119,7 @@ TEST_F(PanelFixture, RadioGroupAndEnterWorkOnThePanelPage) {
 }
 
 TEST_F(PanelFixture, InterfacesOutlivingThePageAreHarmless) {
-    hostuiDestroyPanelPage(page);
+    hostkit::ui::destroyPanelPage(page);
     EXPECT_EQ(recorded().back().message, (UINT)WM_DESTROY);
     angleSpinner->setValue(3);
     EXPECT_EQ(angleSpinner->getValue(), 0.0f);

@@ -21,8 +21,8 @@ INT_PTR runExportDialog(std::function<void(UserSeam&)> act, LPARAM param = 0) {
     LambdaUser user;
     user.act = std::move(act);
     UserScope scope(&user);
-    return DialogBoxParamA(zefexpModule(), exportTemplate(), hostuiMainWindow(), recordingProc,
-                           param);
+    return DialogBoxParamA(zefexpModule(), exportTemplate(), hostkit::ui::mainWindow(),
+                           recordingProc, param);
 }
 
 int indexOf(UserSeam& seam, int id) {
@@ -76,7 +76,7 @@ TEST(DialogCreation, DialogIsDestroyedAfterTheModalRun) {
     runExportDialog([&](UserSeam&) { seen = GetActiveWindow(); });
     EXPECT_NE(seen, nullptr);
     EXPECT_FALSE(IsWindow(seen));
-    EXPECT_EQ(GetActiveWindow(), hostuiMainWindow());
+    EXPECT_EQ(GetActiveWindow(), hostkit::ui::mainWindow());
 }
 
 TEST(RadioGroup, ClickingSphericalClearsOnlyTheOtherMappingButtons) {
@@ -212,7 +212,7 @@ TEST(ModalRun, ADialogIgnoringEscStillEndsWithZero) {
 }
 
 TEST(ModalRun, ActiveWindowIsTheDialogWhileItRuns) {
-    HWND main = hostuiMainWindow();
+    HWND main = hostkit::ui::mainWindow();
     EXPECT_EQ(GetActiveWindow(), main);
     runExportDialog([&](UserSeam&) {
         HWND active = GetActiveWindow();
@@ -225,9 +225,10 @@ TEST(MessageBox, ReachesTheUserAndTheSinkAndAnswersOk) {
     LambdaUser user;
     UserScope scope(&user);
     std::string sunk;
-    hostuiSetMessageSink([&](const std::string& t, const std::string& c) { sunk = c + "|" + t; });
+    hostkit::ui::setMessageSink(
+        [&](const std::string& t, const std::string& c) { sunk = c + "|" + t; });
     EXPECT_EQ(MessageBoxA(GetActiveWindow(), "No data to export", "ZEFEXP", MB_OK), IDOK);
-    hostuiSetMessageSink(nullptr);
+    hostkit::ui::setMessageSink(nullptr);
     EXPECT_EQ(sunk, "ZEFEXP|No data to export");
     ASSERT_EQ(user.boxes.size(), 1u);
     EXPECT_EQ(user.boxes[0], "ZEFEXP: No data to export");

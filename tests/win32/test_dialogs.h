@@ -52,8 +52,8 @@ class LambdaUser : public User {
 // Installs a user for one test and restores the previous one.
 class UserScope {
   public:
-    explicit UserScope(User* user) : previous_(hkSetUser(user)) {}
-    ~UserScope() { hkSetUser(previous_); }
+    explicit UserScope(User* user) : previous_(hostkit::setUser(user)) {}
+    ~UserScope() { hostkit::setUser(previous_); }
 
   private:
     User* previous_;
