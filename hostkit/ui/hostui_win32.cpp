@@ -36,8 +36,8 @@ HWND hostkit::ui::mainWindow() {
     registerHostClass(kMainClass);
     const RECT& r = kMainWindowRect;
     theMainWindow = CreateWindowExA(0, kMainClass, "zefhost", WS_OVERLAPPEDWINDOW, r.left, r.top,
-                                 r.right - r.left, r.bottom - r.top, nullptr, nullptr,
-                                 hostkit::controls::hostkitModule(), nullptr);
+                                    r.right - r.left, r.bottom - r.top, nullptr, nullptr,
+                                    hostkit::controls::hostkitModule(), nullptr);
     if (theMainWindow) ShowWindow(theMainWindow, SW_SHOWNOACTIVATE);
     return theMainWindow;
 }
@@ -49,8 +49,8 @@ HWND hostkit::ui::panelWindow() {
     RECT client{};
     GetClientRect(main, &client);
     thePanel = CreateWindowExA(0, kPanelClass, "", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
-                                  client.right - kPanelWidth, 0, kPanelWidth, client.bottom, main,
-                                  nullptr, hostkit::controls::hostkitModule(), nullptr);
+                               client.right - kPanelWidth, 0, kPanelWidth, client.bottom, main,
+                               nullptr, hostkit::controls::hostkitModule(), nullptr);
     return thePanel;
 }
 
