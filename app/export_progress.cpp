@@ -7,11 +7,11 @@
 
 ExportProgress::ExportProgress(std::function<void(int current, int total)> onObject)
     : onObject_(std::move(onObject)) {
-    previous_ = setSceneActivityListener({&ExportProgress::hear, this});
+    previous_ = hostkit::setSceneActivityListener({&ExportProgress::hear, this});
 }
 
 ExportProgress::~ExportProgress() {
-    setSceneActivityListener(previous_);
+    hostkit::setSceneActivityListener(previous_);
 }
 
 void ExportProgress::hear(SceneActivity what, HostObject* object, void* context) {

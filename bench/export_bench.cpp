@@ -234,7 +234,8 @@ struct BenchScene {
 // One node with a UV sphere of about faces faces, normals built, and a standard
 // material; the node sits off the origin so the vertex transform does real work.
 void addSphereNode(BenchScene& bench, int faces) {
-    Mesh mesh = makeSphereMesh(1.0f, std::max(3, int(std::lround(std::sqrt(double(faces))))));
+    Mesh mesh =
+        hostkit::makeSphereMesh(1.0f, std::max(3, int(std::lround(std::sqrt(double(faces))))));
     mesh.buildNormals();
     SceneNode* node = bench.scene.createNode("Sphere");
     node->setObject(std::make_unique<MeshObject>(mesh));
@@ -242,12 +243,12 @@ void addSphereNode(BenchScene& bench, int faces) {
     tm.SetTrans(Point3(1.5f, -2.0f, 0.25f));
     node->setTransform(tm);
     node->setMaterial(bench.scene.createStdMaterial("Glaze"));
-    bench.meshBytes = bench.largestMeshBytes = double(meshMemoryBytes(mesh));
+    bench.meshBytes = bench.largestMeshBytes = double(hostkit::meshMemoryBytes(mesh));
 }
 
 // count nodes, each a 12-face box on a grid of positions, sharing one material.
 void addBoxNodes(BenchScene& bench, int count) {
-    const Mesh box = makeBoxMesh(1, 1, 1, 1);
+    const Mesh box = hostkit::makeBoxMesh(1, 1, 1, 1);
     StdMaterial* material = bench.scene.createStdMaterial("Crate");
     const int side = int(std::ceil(std::sqrt(double(count))));
     for (int i = 0; i < count; ++i) {
@@ -258,8 +259,8 @@ void addBoxNodes(BenchScene& bench, int count) {
         node->setTransform(tm);
         node->setMaterial(material);
     }
-    bench.meshBytes = double(meshMemoryBytes(box)) * count;
-    bench.largestMeshBytes = double(meshMemoryBytes(box));
+    bench.meshBytes = double(hostkit::meshMemoryBytes(box)) * count;
+    bench.largestMeshBytes = double(hostkit::meshMemoryBytes(box));
 }
 
 // ---- report ---------------------------------------------------------------------

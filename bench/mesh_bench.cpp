@@ -72,9 +72,10 @@ const std::vector<Operation>& operations() {
 }
 
 Mesh makeMesh(const std::string& kind, int faces) {
-    if (kind == "sphere") return makeSphereMesh(1, int(std::lround(std::sqrt(double(faces)))));
+    if (kind == "sphere")
+        return hostkit::makeSphereMesh(1, int(std::lround(std::sqrt(double(faces)))));
     const int n = int(std::lround(std::sqrt(faces / 2.0)));
-    return kind == "grid" ? makeGridMesh(n, 10) : noisySurface(n, 12345);
+    return kind == "grid" ? hostkit::makeGridMesh(n, 10) : noisySurface(n, 12345);
 }
 
 // Runs op on a fresh copy of mesh in a forked child: wall time and the rise of the
@@ -212,7 +213,8 @@ void measureFamilies(const std::vector<int>& sizes, int reps, const std::string&
                 std::printf("%-9s %8d  %-22s %9.2f %9.2f %12.2f %8.2f %9.1f %9.2f%s\n",
                             shape.name.c_str(), shape.mesh.faceCount, op.name, cpu * 1e3,
                             g.cpuSeconds * 1e3, shape.mesh.faceCount / cpu / 1e6, ratio,
-                            peak / (1024.0 * 1024.0), peak / double(meshMemoryBytes(shape.mesh)),
+                            peak / (1024.0 * 1024.0),
+                            peak / double(hostkit::meshMemoryBytes(shape.mesh)),
                             ratio > 3 ? "  <- over 3x" : "");
                 std::fflush(stdout);
             }
@@ -297,10 +299,11 @@ int main(int argc, char** argv) {
             for (const Operation& op : operations()) {
                 const Measure m = measureOperation(mesh, op);
                 const double cpu = std::max(m.cpuSeconds, 1e-6);
-                std::printf(
-                    "%-8s %9d  %-24s %10.2f %10.2f %14.2f %10.2f\n", kind.c_str(), mesh.faceCount,
-                    op.name, m.seconds * 1e3, m.cpuSeconds * 1e3, mesh.faceCount / cpu / 1e6,
-                    std::max(0.0, m.extraBytes() - idleBytes) / double(meshMemoryBytes(mesh)));
+                std::printf("%-8s %9d  %-24s %10.2f %10.2f %14.2f %10.2f\n", kind.c_str(),
+                            mesh.faceCount, op.name, m.seconds * 1e3, m.cpuSeconds * 1e3,
+                            mesh.faceCount / cpu / 1e6,
+                            std::max(0.0, m.extraBytes() - idleBytes) /
+                                double(hostkit::meshMemoryBytes(mesh)));
                 std::fflush(stdout);
             }
         }

@@ -147,7 +147,7 @@ Measure measureAssimp(const Mesh& mesh, const Pairing& pairing) {
 } // namespace
 
 void compareWithAssimp(int faces, int reps) {
-    Mesh sphere = makeSphereMesh(1, int(std::lround(std::sqrt(double(faces)))));
+    Mesh sphere = hostkit::makeSphereMesh(1, int(std::lround(std::sqrt(double(faces)))));
     sphere.buildNormals();
     Mesh insideOut = sphere;
     for (int f = 0; f < insideOut.faceCount; ++f) insideOut.FlipNormal(f);

@@ -164,7 +164,7 @@ class AssimpSceneBuilder {
 
     void addMesh(aiNode* node, const Mesh& source, HostMaterial* material) {
         Mesh mesh = source;
-        buildCornerNormals(mesh);
+        hostkit::buildCornerNormals(mesh);
         const bool multi = material && material->subMaterialCount() > 0;
         const uint32_t slots = multi ? uint32_t(material->subMaterialCount()) : 1;
         std::vector<unsigned> parts;

@@ -132,7 +132,7 @@ void Mesh::buildNormals() {
     }
 }
 
-void buildCornerNormals(Mesh& mesh) {
+void hostkit::buildCornerNormals(Mesh& mesh) {
     if (!mesh.hasNormals || !mesh.faceNormals) mesh.buildNormals();
     if (mesh.faceCount <= 0) return;
     const size_t count = size_t(mesh.faceCount);

@@ -2,7 +2,7 @@
 // build_normals.cpp, beside the face normals).
 #include "hostkit/mesh/mesh_tools.h"
 
-size_t meshMemoryBytes(const Mesh& mesh) {
+size_t hostkit::meshMemoryBytes(const Mesh& mesh) {
     const size_t faces = size_t(mesh.faceCount);
     size_t bytes = sizeof(Mesh) + sizeof(Point3) * size_t(mesh.vertexCount) +
                    sizeof(MeshFace) * faces + sizeof(UVVert) * size_t(mesh.texVertCount);
@@ -12,7 +12,7 @@ size_t meshMemoryBytes(const Mesh& mesh) {
     return bytes;
 }
 
-Box3 meshBoundingBox(const Mesh& mesh) {
+Box3 hostkit::meshBoundingBox(const Mesh& mesh) {
     Box3 box;
     for (int f = 0; f < mesh.faceCount; ++f)
         for (uint32_t v : mesh.faces[f].v)

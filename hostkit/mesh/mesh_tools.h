@@ -9,6 +9,8 @@
 #include "host/geom.h"
 #include "host/mesh.h"
 
+namespace hostkit {
+
 // Bytes held by the mesh record and its arrays (those allocated), for memory budgets.
 HOSTKIT_API size_t meshMemoryBytes(const Mesh& mesh);
 
@@ -21,3 +23,5 @@ HOSTKIT_API Box3 meshBoundingBox(const Mesh& mesh);
 // join one class; each class's corners get the angle-weighted sum of its faces' normals;
 // word 0 and improper faces keep the face normal. Order-independent. O(F + V).
 HOSTKIT_API void buildCornerNormals(Mesh& mesh);
+
+} // namespace hostkit

@@ -7,7 +7,8 @@
 static MeshOperationObserver currentObserver = nullptr;
 static void* currentContext = nullptr;
 
-MeshOperationObserver setMeshOperationObserver(MeshOperationObserver observer, void* context) {
+MeshOperationObserver hostkit::setMeshOperationObserver(MeshOperationObserver observer,
+                                                        void* context) {
     MeshOperationObserver previous = currentObserver;
     currentObserver = observer;
     currentContext = context;
@@ -29,7 +30,7 @@ void hostkit::reportMeshOperation(const char* name, const Mesh* mesh,
 
 static size_t meshAllocationLimit = 0;
 
-void setMeshAllocationLimit(size_t bytes) {
+void hostkit::setMeshAllocationLimit(size_t bytes) {
     meshAllocationLimit = bytes;
 }
 

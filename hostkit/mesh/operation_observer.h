@@ -20,6 +20,7 @@ struct MeshOperationCall {
 
 using MeshOperationObserver = void (*)(const MeshOperationCall& call, void* context);
 
+namespace hostkit {
 // Sets the observer (null: none) and returns the previous one.
 HOSTKIT_API MeshOperationObserver setMeshOperationObserver(MeshOperationObserver observer,
                                                            void* context);
@@ -28,7 +29,6 @@ HOSTKIT_API MeshOperationObserver setMeshOperationObserver(MeshOperationObserver
 // when memory runs out (0, the default: no limit). For tests of out-of-memory paths.
 HOSTKIT_API void setMeshAllocationLimit(size_t bytes);
 
-namespace hostkit {
 // Throws std::bad_alloc when bytes exceed the limit set above.
 void checkMeshAllocation(size_t bytes);
 // True while an observer is set: operations that call others (UnifyNormals flips faces

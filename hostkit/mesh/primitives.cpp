@@ -78,7 +78,7 @@ constexpr BoxSide kBoxSides[6] = {
 
 } // namespace
 
-Mesh makeBoxMesh(float width, float length, float height, int segments) {
+Mesh hostkit::makeBoxMesh(float width, float length, float height, int segments) {
     const int s = std::clamp(segments, 1, kMaxBoxSegments);
     const int sideTexVerts = (s + 1) * (s + 1);
     Mesh mesh;
@@ -127,7 +127,7 @@ Mesh makeBoxMesh(float width, float length, float height, int segments) {
     return mesh;
 }
 
-Mesh makeSphereMesh(float radius, int segments) {
+Mesh hostkit::makeSphereMesh(float radius, int segments) {
     const int columns = std::clamp(segments, 3, kMaxSphereSegments);
     const int rings = std::max(columns / 2, 2);
     const int ringVerts = rings - 1;
@@ -177,7 +177,7 @@ Mesh makeSphereMesh(float radius, int segments) {
     return mesh;
 }
 
-Mesh makeGridMesh(int n, float size) {
+Mesh hostkit::makeGridMesh(int n, float size) {
     const int cells = std::max(n, 1);
     const int row = cells + 1;
     Mesh mesh;
@@ -198,7 +198,8 @@ Mesh makeGridMesh(int n, float size) {
     return mesh;
 }
 
-Mesh makeCylinderMesh(float radius, float height, int segments, int heightSegments, bool capped) {
+Mesh hostkit::makeCylinderMesh(float radius, float height, int segments, int heightSegments,
+                               bool capped) {
     const int columns = std::max(segments, 3);
     const int bands = std::max(heightSegments, 1);
     const int sideVerts = (bands + 1) * columns;

@@ -12,6 +12,8 @@
 constexpr int kMaxBoxSegments = 500;
 constexpr int kMaxSphereSegments = 2000;
 
+namespace hostkit {
+
 // Box of width (x) by length (y) by height (z), centred on the origin in x and y with its
 // base at z = 0. Each side is a segments x segments grid of quads (segments below 1 counts
 // as 1, above kMaxBoxSegments as that): 12 * segments^2 faces over 6 * segments^2 + 2 shared
@@ -36,3 +38,5 @@ HOSTKIT_API Mesh makeGridMesh(int n, float size);
 // Side texture: u around with a seam column, v = z / height; caps map the disc into 0..1.
 HOSTKIT_API Mesh makeCylinderMesh(float radius, float height, int segments, int heightSegments,
                                   bool capped);
+
+} // namespace hostkit

@@ -24,7 +24,7 @@ Class_ID BoxObject::classId() {
 }
 
 Mesh BoxObject::buildMesh() const {
-    return makeBoxMesh(width, length, height, segments);
+    return hostkit::makeBoxMesh(width, length, height, segments);
 }
 
 Class_ID SphereObject::classId() {
@@ -32,5 +32,5 @@ Class_ID SphereObject::classId() {
 }
 
 Mesh SphereObject::buildMesh() const {
-    return makeSphereMesh(radius, segments);
+    return hostkit::makeSphereMesh(radius, segments);
 }

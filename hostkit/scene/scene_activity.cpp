@@ -7,7 +7,7 @@ namespace {
 SceneActivityListener activityListener;
 } // namespace
 
-SceneActivityListener setSceneActivityListener(SceneActivityListener listener) {
+SceneActivityListener hostkit::setSceneActivityListener(SceneActivityListener listener) {
     return std::exchange(activityListener, listener);
 }
 

@@ -16,10 +16,10 @@ struct SceneActivityListener {
     void* context = nullptr;
 };
 
+namespace hostkit {
 // Sets the listener and returns the previous one, to be set again afterwards.
 HOSTKIT_API SceneActivityListener setSceneActivityListener(SceneActivityListener listener);
 
-namespace hostkit {
 // Reports to the listener, if one is set.
 void reportSceneActivity(SceneActivity what, HostObject* object);
 } // namespace hostkit

@@ -186,9 +186,9 @@ TEST(AutoSmooth, MoreThan32IslandsAtAVertexShareAcrossTheVertexOnly) {
 }
 
 TEST(AutoSmooth, ReplacesExistingWordsAndWideAngleMakesOneGroup) {
-    Mesh cube = makeBoxMesh(1, 1, 1, 2);
+    Mesh cube = hostkit::makeBoxMesh(1, 1, 1, 2);
     EXPECT_EQ(hostkit::autoSmooth(cube, 91 * kDegree, 0).islands, 1u);
     for (int f = 0; f < cube.faceCount; ++f) EXPECT_EQ(cube.faces[f].smGroup, 1u);
-    Mesh sphere = makeSphereMesh(1, 32);
+    Mesh sphere = hostkit::makeSphereMesh(1, 32);
     EXPECT_EQ(hostkit::autoSmooth(sphere, 30 * kDegree, 0).islands, 1u);
 }

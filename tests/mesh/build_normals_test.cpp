@@ -20,7 +20,7 @@ float len(const Point3& p) {
 TEST(BuildNormals, FaceNormalsAreUnitOrZeroForZeroArea) {
     for (NamedMesh& named : testFamily()) {
         Mesh& mesh = named.mesh;
-        buildCornerNormals(mesh);
+        hostkit::buildCornerNormals(mesh);
         EXPECT_EQ(mesh.hasNormals, 1);
         for (int f = 0; f < mesh.faceCount; ++f) {
             const Point3 n = mesh.faceNormals[f];
@@ -38,7 +38,7 @@ TEST(BuildNormals, FaceNormalsAreUnitOrZeroForZeroArea) {
 }
 
 TEST(BuildNormals, FaceNormalFollowsWinding) {
-    Mesh sphere = makeSphereMesh(1, 24);
+    Mesh sphere = hostkit::makeSphereMesh(1, 24);
     sphere.buildNormals();
     for (int f = 0; f < sphere.faceCount; ++f) {
         const Point3 centre =
@@ -50,9 +50,9 @@ TEST(BuildNormals, FaceNormalFollowsWinding) {
 }
 
 TEST(BuildNormals, AllSmoothCubeCornersPointAlongDiagonals) {
-    Mesh cube = makeBoxMesh(2, 2, 2, 1);
+    Mesh cube = hostkit::makeBoxMesh(2, 2, 2, 1);
     for (int f = 0; f < cube.faceCount; ++f) cube.faces[f].smGroup = 1;
-    buildCornerNormals(cube);
+    hostkit::buildCornerNormals(cube);
     const float d = 1 / std::sqrt(3.0f);
     const Point3 centre(0, 0, 1);
     for (int c = 0; c < cube.faceCount * 3; ++c) {
@@ -65,9 +65,9 @@ TEST(BuildNormals, AllSmoothCubeCornersPointAlongDiagonals) {
 }
 
 TEST(BuildNormals, SeparateGroupsAndWordZeroKeepFaceNormals) {
-    Mesh cube = makeBoxMesh(1, 1, 1, 1); // one bit per side
+    Mesh cube = hostkit::makeBoxMesh(1, 1, 1, 1); // one bit per side
     cube.faces[0].smGroup = 0;
-    buildCornerNormals(cube);
+    hostkit::buildCornerNormals(cube);
     for (int c = 0; c < cube.faceCount * 3; ++c)
         EXPECT_EQ(cube.cornerNormals[c], cube.faceNormals[c / 3]) << c;
 }
@@ -80,8 +80,8 @@ TEST(BuildNormals, BitsSharedThroughOneFaceJoinOneClass) {
     joined.faces[0].smGroup = 3;
     Mesh reference = noisy;
     for (int f = 0; f < reference.faceCount; ++f) reference.faces[f].smGroup = 1;
-    buildCornerNormals(joined);
-    buildCornerNormals(reference);
+    hostkit::buildCornerNormals(joined);
+    hostkit::buildCornerNormals(reference);
     int checked = 0;
     for (int c = 0; c < joined.faceCount * 3; ++c) {
         const uint32_t v = joined.faces[c / 3].v[c % 3];
@@ -95,8 +95,8 @@ TEST(BuildNormals, BitsSharedThroughOneFaceJoinOneClass) {
 }
 
 TEST(BuildNormals, InvalidateDropsBuiltNormals) {
-    Mesh grid = makeGridMesh(2, 1);
-    buildCornerNormals(grid);
+    Mesh grid = hostkit::makeGridMesh(2, 1);
+    hostkit::buildCornerNormals(grid);
     grid.InvalidateGeomCache();
     EXPECT_EQ(grid.hasNormals, 0);
     const Point3* kept = grid.faceNormals; // kept for the next build, filled in place
@@ -107,7 +107,7 @@ TEST(BuildNormals, InvalidateDropsBuiltNormals) {
     Mesh empty;
     empty.buildNormals();
     EXPECT_EQ(empty.faceNormals, nullptr);
-    Mesh faceOnly = makeGridMesh(2, 1); // corner normals only on request
+    Mesh faceOnly = hostkit::makeGridMesh(2, 1); // corner normals only on request
     faceOnly.buildNormals();
     EXPECT_NE(faceOnly.faceNormals, nullptr);
     EXPECT_EQ(faceOnly.cornerNormals, nullptr);

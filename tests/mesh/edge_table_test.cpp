@@ -61,7 +61,7 @@ TEST(EdgeTable, MatesArePairedAndNonManifoldIsMarked) {
 // every edge of three or more, and "consistent" exactly when no pair runs the same way.
 TEST(CornerMates, AgreeWithTheSortedTable) {
     std::vector<NamedMesh> family = testFamily();
-    Mesh twisted = makeBoxMesh(1, 1, 1, 2);
+    Mesh twisted = hostkit::makeBoxMesh(1, 1, 1, 2);
     twisted.FlipNormal(5);
     family.push_back({"box, one face flipped", twisted});
     Mesh crowdedHub = fan(100, 0.1f); // one lower vertex with a long list
@@ -95,7 +95,7 @@ TEST(CornerMates, AgreeWithTheSortedTable) {
 
 TEST(EdgeTable, CubeHasEighteenEdges) {
     // 12 box edges plus one diagonal per side
-    EXPECT_EQ(buildEdgeTable(makeBoxMesh(1, 1, 1, 1)).edgeCount(), 18u);
+    EXPECT_EQ(buildEdgeTable(hostkit::makeBoxMesh(1, 1, 1, 1)).edgeCount(), 18u);
 }
 
 TEST(EdgeTable, VertexCornersListEachProperCornerOnceAtItsStart) {

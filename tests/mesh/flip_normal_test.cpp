@@ -21,7 +21,7 @@ TEST(FlipNormal, TwiceRestoresEveryWordOnTheWholeFamily) {
     for (NamedMesh& named : testFamily()) {
         Mesh& mesh = named.mesh;
         if (mesh.faceCount) mesh.faces[0].flags |= 0x5A0u; // other flag bits ride along
-        buildCornerNormals(mesh);
+        hostkit::buildCornerNormals(mesh);
         const Mesh before = mesh;
         for (int round = 0; round < 2; ++round)
             for (int f = 0; f < mesh.faceCount; ++f) mesh.FlipNormal(f);
@@ -36,7 +36,7 @@ TEST(FlipNormal, TwiceRestoresEveryWordOnTheWholeFamily) {
 }
 
 TEST(FlipNormal, ReversesWindingAndKeepsTheSameEdgesVisible) {
-    Mesh mesh = makeGridMesh(1, 1);
+    Mesh mesh = hostkit::makeGridMesh(1, 1);
     MeshFace& face = mesh.faces[0];
     face.flags = (7u << 16) | 1u; // only edge v0-v1 visible, material 7
     face.smGroup = 0x30;
@@ -58,8 +58,8 @@ TEST(FlipNormal, ReversesWindingAndKeepsTheSameEdgesVisible) {
 }
 
 TEST(FlipNormal, NegatesBuiltNormals) {
-    Mesh mesh = makeGridMesh(1, 1);
-    buildCornerNormals(mesh);
+    Mesh mesh = hostkit::makeGridMesh(1, 1);
+    hostkit::buildCornerNormals(mesh);
     const Point3 n = mesh.faceNormals[1];
     mesh.FlipNormal(1);
     EXPECT_EQ(mesh.faceNormals[1], -n);
@@ -67,7 +67,7 @@ TEST(FlipNormal, NegatesBuiltNormals) {
 }
 
 TEST(FlipNormal, OutOfRangeIndexChangesNothing) {
-    Mesh mesh = makeBoxMesh(1, 1, 1, 1);
+    Mesh mesh = hostkit::makeBoxMesh(1, 1, 1, 1);
     const Mesh before = mesh;
     mesh.FlipNormal(-1);
     mesh.FlipNormal(mesh.faceCount);

@@ -96,7 +96,7 @@ void expectValidResult(const Mesh& before, const Mesh& after, bool closed, const
 
 // A flat grid whose left half has material 1 and right half material 2.
 Mesh twoMaterialGrid(int n) {
-    Mesh m = makeGridMesh(n, 2.0f);
+    Mesh m = hostkit::makeGridMesh(n, 2.0f);
     for (int f = 0; f < m.faceCount; ++f) {
         const MeshFace& face = m.faces[f];
         float cx = (m.vertices[face.v[0]].x + m.vertices[face.v[1]].x + m.vertices[face.v[2]].x);
@@ -228,15 +228,15 @@ TEST(OptimizeCone, EmptyConeIsNeutralAndAlignmentFlipsAxis) {
 
 TEST(Optimize, FlatGridEndsAsTwoFacesKeepingCornersAndArea) {
     for (int n : {1, 2, 7, 40}) {
-        Mesh m = makeGridMesh(n, 2.0f);
+        Mesh m = hostkit::makeGridMesh(n, 2.0f);
         const double area = totalArea(m);
-        const Box3 box = meshBoundingBox(m);
+        const Box3 box = hostkit::meshBoundingBox(m);
         EXPECT_EQ(m.Optimize(kFourDegrees, kFourDegrees, 0.1f, kAllFlags, nullptr), 2 * n * n - 2);
         ASSERT_EQ(m.faceCount, 2) << n;
         EXPECT_EQ(m.vertexCount, 4) << "unused vertices are removed";
         EXPECT_NEAR(totalArea(m), area, 1e-5);
-        EXPECT_EQ(meshBoundingBox(m).pmin, box.pmin);
-        EXPECT_EQ(meshBoundingBox(m).pmax, box.pmax);
+        EXPECT_EQ(hostkit::meshBoundingBox(m).pmin, box.pmin);
+        EXPECT_EQ(hostkit::meshBoundingBox(m).pmax, box.pmax);
         for (int f = 0; f < 2; ++f) EXPECT_GT(faceNormal(m, f).z, 0.99);
     }
 }
@@ -268,7 +268,7 @@ TEST(Optimize, CubeCreasesHoldWithoutMaterialOrSmoothingChanges) {
 
 TEST(Optimize, SphereFacesStayWithinThresholdOfTheSurfaceTheyCover) {
     const float threshold = 6 * kDegree;
-    const Mesh original = makeSphereMesh(1, 128);
+    const Mesh original = hostkit::makeSphereMesh(1, 128);
     Mesh m = original;
     const int removed = m.Optimize(threshold, threshold, 0.1f, kAllFlags, nullptr);
     EXPECT_GT(removed, 0);
@@ -317,7 +317,7 @@ TEST(Optimize, ThreeFacesOnOneEdgeKeepThatEdge) {
 }
 
 TEST(Optimize, PlanarTextureCoordinatesStayExact) {
-    const Mesh original = makeGridMesh(30, 2.0f);
+    const Mesh original = hostkit::makeGridMesh(30, 2.0f);
     std::map<std::tuple<float, float, float>, UVVert> uvAt;
     for (int f = 0; f < original.faceCount; ++f)
         for (int k = 0; k < 3; ++k) {
@@ -361,7 +361,7 @@ TEST(Optimize, SmoothingBoundariesHoldWithTheirFlag) {
 }
 
 TEST(Optimize, AutoEdgeShowsOutlineAndHidesDiagonal) {
-    Mesh m = makeGridMesh(5, 2.0f);
+    Mesh m = hostkit::makeGridMesh(5, 2.0f);
     for (int f = 0; f < m.faceCount; ++f) m.faces[f].flags &= ~MeshFace::kEdgeAll;
     m.Optimize(kFourDegrees, kFourDegrees, 0.1f, kAllFlags, nullptr);
     ASSERT_EQ(m.faceCount, 2);
@@ -393,13 +393,13 @@ TEST(Optimize, BoundaryBendsOnlyWithinThreshold) {
 
 TEST(Optimize, WideThresholdsNeverEraseTheSurface) {
     // cutting a corner of the square bends its rim by 45 degrees: refused at 30 degrees
-    Mesh m = makeGridMesh(10, 2.0f);
+    Mesh m = hostkit::makeGridMesh(10, 2.0f);
     const double area = totalArea(m);
     m.Optimize(30 * kDegree, kFourDegrees, 0.1f, kAllFlags, nullptr);
     EXPECT_EQ(m.faceCount, 2);
     EXPECT_NEAR(totalArea(m), area, 1e-5);
     // at nearly 90 degrees corners may go, but the last face is no ear to drop
-    Mesh wide = makeGridMesh(10, 2.0f);
+    Mesh wide = hostkit::makeGridMesh(10, 2.0f);
     wide.Optimize(89 * kDegree, 89 * kDegree, 0.1f, kAllFlags, nullptr);
     EXPECT_GE(wide.faceCount, 1);
     EXPECT_GT(totalArea(wide), 0.25 * area);
@@ -538,7 +538,7 @@ TEST(Optimize, SmallAndLargeStarsClassifyTheirCentreAlike) {
 }
 
 TEST(Optimize, StopsWhenProgressSaysSoAndLeavesAValidMesh) {
-    const Mesh original = makeGridMesh(60, 2.0f);
+    const Mesh original = hostkit::makeGridMesh(60, 2.0f);
     Mesh m = original;
     StopAfter stop(1);
     const int removed = m.Optimize(kFourDegrees, kFourDegrees, 0.1f, kAllFlags, &stop);
@@ -549,7 +549,7 @@ TEST(Optimize, StopsWhenProgressSaysSoAndLeavesAValidMesh) {
 }
 
 TEST(Optimize, RebuildsNormalsThatWereBuilt) {
-    Mesh m = makeGridMesh(6, 2.0f);
+    Mesh m = hostkit::makeGridMesh(6, 2.0f);
     m.buildNormals();
     if (!m.hasNormals) GTEST_SKIP() << "buildNormals not available";
     m.Optimize(kFourDegrees, kFourDegrees, 0.1f, kAllFlags, nullptr);
@@ -559,7 +559,7 @@ TEST(Optimize, RebuildsNormalsThatWereBuilt) {
 
 TEST(Optimize, TextureTrianglesKeepTheirWinding) {
     // the sphere's mapping runs one way round every face; no face may turn it over
-    Mesh m = makeSphereMesh(1, 96);
+    Mesh m = hostkit::makeSphereMesh(1, 96);
     auto windings = [](const Mesh& mesh) {
         int positive = 0, negative = 0;
         for (int f = 0; f < mesh.faceCount; ++f) {
@@ -580,7 +580,7 @@ TEST(Optimize, TextureTrianglesKeepTheirWinding) {
 }
 
 TEST(Optimize, KeepsVerticesThatNoFaceUsedBefore) {
-    Mesh m = makeGridMesh(8, 2.0f);
+    Mesh m = hostkit::makeGridMesh(8, 2.0f);
     const int used = m.vertexCount;
     m.setNumVerts(used + 1, true);
     m.vertices[used] = Point3(5, 6, 7); // a loose point the caller keeps for its own reasons
@@ -651,7 +651,7 @@ TEST(Optimize, SurvivesRandomFaceSoups) {
     std::mt19937 rng(17);
     int totalRemoved = 0;
     for (int round = 0; round < 200; ++round) {
-        Mesh m = makeGridMesh(3 + round % 4, 2.0f);
+        Mesh m = hostkit::makeGridMesh(3 + round % 4, 2.0f);
         m.setTexFacesEnabled(false);
         const int vertices = m.vertexCount, gridFaces = m.faceCount;
         if (round % 2) // lift some vertices off the plane

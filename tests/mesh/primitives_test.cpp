@@ -39,20 +39,20 @@ bool textureWindsWithFaces(const Mesh& mesh) {
 
 TEST(Primitives, BoxIsClosedOutwardWithExpectedCounts) {
     for (int s : {1, 2, 5}) {
-        Mesh box = makeBoxMesh(2, 3, 4, s);
+        Mesh box = hostkit::makeBoxMesh(2, 3, 4, s);
         EXPECT_EQ(box.faceCount, 12 * s * s);
         EXPECT_EQ(box.vertexCount, 6 * s * s + 2);
         EXPECT_TRUE(isClosedAndConsistent(box)) << s;
         EXPECT_NEAR(signedVolume(box), 24.0, 1e-4) << s;
         EXPECT_TRUE(textureWindsWithFaces(box)) << s;
-        Box3 bounds = meshBoundingBox(box);
+        Box3 bounds = hostkit::meshBoundingBox(box);
         EXPECT_EQ(bounds.pmin, Point3(-1, -1.5f, 0));
         EXPECT_EQ(bounds.pmax, Point3(1, 1.5f, 4));
     }
 }
 
 TEST(Primitives, BoxSidesHaveOwnGroupAndMaterialAndHiddenDiagonals) {
-    Mesh box = makeBoxMesh(1, 1, 1, 3);
+    Mesh box = hostkit::makeBoxMesh(1, 1, 1, 3);
     for (int f = 0; f < box.faceCount; ++f) {
         const MeshFace& face = box.faces[f];
         const uint32_t side = face.getMatID();
@@ -64,7 +64,7 @@ TEST(Primitives, BoxSidesHaveOwnGroupAndMaterialAndHiddenDiagonals) {
 }
 
 TEST(Primitives, SphereIsClosedOutwardAndNearTheTrueVolume) {
-    Mesh sphere = makeSphereMesh(2, 64);
+    Mesh sphere = hostkit::makeSphereMesh(2, 64);
     EXPECT_EQ(sphere.faceCount, 2 * 64 * 31);
     EXPECT_TRUE(isClosedAndConsistent(sphere));
     const double exact = 4.0 / 3.0 * std::numbers::pi * 8.0;
@@ -75,7 +75,7 @@ TEST(Primitives, SphereIsClosedOutwardAndNearTheTrueVolume) {
 }
 
 TEST(Primitives, GridIsFlatAndFacesUp) {
-    Mesh grid = makeGridMesh(5, 2);
+    Mesh grid = hostkit::makeGridMesh(5, 2);
     EXPECT_EQ(grid.faceCount, 50);
     EXPECT_NEAR(totalArea(grid), 4.0, 1e-5);
     for (int f = 0; f < grid.faceCount; ++f) {
@@ -90,13 +90,13 @@ TEST(Primitives, GridIsFlatAndFacesUp) {
 }
 
 TEST(Primitives, CappedCylinderIsClosedAndOpenTubeIsNot) {
-    Mesh capped = makeCylinderMesh(1, 2, 24, 3, true);
+    Mesh capped = hostkit::makeCylinderMesh(1, 2, 24, 3, true);
     EXPECT_EQ(capped.faceCount, 2 * 24 * 3 + 2 * 24);
     EXPECT_TRUE(isClosedAndConsistent(capped));
     EXPECT_GT(signedVolume(capped), 0.97 * std::numbers::pi * 2);
     EXPECT_TRUE(textureWindsWithFaces(capped));
 
-    Mesh tube = makeCylinderMesh(1, 2, 24, 3, false);
+    Mesh tube = hostkit::makeCylinderMesh(1, 2, 24, 3, false);
     EXPECT_EQ(tube.faceCount, 2 * 24 * 3);
     EXPECT_FALSE(isClosedAndConsistent(tube));
 }

@@ -34,7 +34,7 @@ TEST(RemoveDegenerate, KeepsZeroAreaFacesWithDistinctIndices) {
 }
 
 TEST(RemoveDegenerate, CleanMeshIsUntouchedAndAllBadMeshEmpties) {
-    Mesh cube = makeBoxMesh(1, 1, 1, 2);
+    Mesh cube = hostkit::makeBoxMesh(1, 1, 1, 2);
     TVFace* texFacesBefore = cube.texFaces;
     EXPECT_EQ(cube.RemoveDegenerateFaces(), 0);
     EXPECT_EQ(cube.texFaces, texFacesBefore); // not even reallocated

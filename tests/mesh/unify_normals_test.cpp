@@ -45,7 +45,7 @@ TEST(UnifyNormals, ClosedMeshesBecomeConsistentAndOutward) {
 }
 
 TEST(UnifyNormals, InsideOutClosedMeshIsTurnedOutward) {
-    Mesh sphere = makeSphereMesh(1, 20);
+    Mesh sphere = hostkit::makeSphereMesh(1, 20);
     for (int f = 0; f < sphere.faceCount; ++f) sphere.FlipNormal(f);
     sphere.UnifyNormals(0);
     EXPECT_GT(signedVolume(sphere), 0);
@@ -53,12 +53,12 @@ TEST(UnifyNormals, InsideOutClosedMeshIsTurnedOutward) {
 
 TEST(UnifyNormals, NonzeroFlagOnlyMakesConsistent) {
     // an inside-out cube is consistent already, so nothing flips
-    Mesh cube = makeBoxMesh(1, 1, 1, 2);
+    Mesh cube = hostkit::makeBoxMesh(1, 1, 1, 2);
     for (int f = 0; f < cube.faceCount; ++f) cube.FlipNormal(f);
     cube.UnifyNormals(1);
     EXPECT_LT(signedVolume(cube), 0);
     // one flipped face is outvoted by the rest of its patch
-    Mesh mostly = makeBoxMesh(1, 1, 1, 2);
+    Mesh mostly = hostkit::makeBoxMesh(1, 1, 1, 2);
     mostly.FlipNormal(5);
     mostly.UnifyNormals(1);
     EXPECT_EQ(inconsistentEdges(mostly), 0);
@@ -66,7 +66,7 @@ TEST(UnifyNormals, NonzeroFlagOnlyMakesConsistent) {
 }
 
 TEST(UnifyNormals, OpenPatchFlipsTheLesserArea) {
-    Mesh grid = makeGridMesh(6, 1);
+    Mesh grid = hostkit::makeGridMesh(6, 1);
     for (int f = 0; f < 10; ++f) grid.FlipNormal(f);
     grid.UnifyNormals(0);
     EXPECT_EQ(inconsistentEdges(grid), 0);

@@ -54,7 +54,8 @@ TEST(UVWMap, EveryTypeStaysInRangeOnTheFamily) {
 
 TEST(UVWMap, NoFaceStraddlesTheWrapSeam) {
     for (int type : {MAP_CYLINDRICAL, MAP_SPHERICAL}) {
-        for (Mesh mesh : {makeSphereMesh(2, 24), makeCylinderMesh(1, 3, 17, 2, false)}) {
+        for (Mesh mesh :
+             {hostkit::makeSphereMesh(2, 24), hostkit::makeCylinderMesh(1, 3, 17, 2, false)}) {
             mesh.ApplyUVWMap(type, 1, 1, 1, 0, 0, 0, 0, kIdentity);
             for (int f = 0; f < mesh.faceCount; ++f) {
                 float lo = 10, hi = -10;
@@ -69,7 +70,7 @@ TEST(UVWMap, NoFaceStraddlesTheWrapSeam) {
 }
 
 TEST(UVWMap, SphericalPoleCornersSitBetweenTheirNeighbours) {
-    Mesh sphere = makeSphereMesh(1, 12);
+    Mesh sphere = hostkit::makeSphereMesh(1, 12);
     sphere.ApplyUVWMap(MAP_SPHERICAL, 1, 1, 1, 0, 0, 0, 0, kIdentity);
     for (int f = 0; f < 12; ++f) { // the north cap: corner 2 is the pole
         EXPECT_NEAR(tv(sphere, f, 2).x, (tv(sphere, f, 0).x + tv(sphere, f, 1).x) / 2, 1e-6f);
@@ -78,7 +79,7 @@ TEST(UVWMap, SphericalPoleCornersSitBetweenTheirNeighbours) {
 }
 
 TEST(UVWMap, BoxCoversEachCubeSideOnceWithoutMirroring) {
-    Mesh cube = makeBoxMesh(2, 2, 2, 3);
+    Mesh cube = hostkit::makeBoxMesh(2, 2, 2, 3);
     cube.ApplyUVWMap(MAP_BOX, 1, 1, 1, 0, 0, 0, 0, kIdentity);
     expectValidIndices(cube, "cube");
     double area[6] = {};
@@ -90,7 +91,7 @@ TEST(UVWMap, BoxCoversEachCubeSideOnceWithoutMirroring) {
 }
 
 TEST(UVWMap, PlanarFitsTheBoundsAndFlatAxisCountsAsOne) {
-    Mesh grid = makeGridMesh(3, 4); // flat in z
+    Mesh grid = hostkit::makeGridMesh(3, 4); // flat in z
     grid.ApplyUVWMap(MAP_PLANAR, 1, 1, 1, 0, 0, 0, 0, kIdentity);
     EXPECT_EQ(grid.texVertCount, grid.vertexCount); // shared wherever they agree
     for (int c = 0; c < grid.faceCount * 3; ++c) {
@@ -103,7 +104,7 @@ TEST(UVWMap, PlanarFitsTheBoundsAndFlatAxisCountsAsOne) {
 }
 
 TEST(UVWMap, TilesAndFlipsScaleAfterFlipping) {
-    Mesh plain = makeBoxMesh(1, 1, 1, 2);
+    Mesh plain = hostkit::makeBoxMesh(1, 1, 1, 2);
     Mesh tiled = plain;
     plain.ApplyUVWMap(MAP_PLANAR, 1, 1, 1, 0, 0, 0, 0, kIdentity);
     tiled.ApplyUVWMap(MAP_PLANAR, 2, 3, 4, 1, 0, 1, 0, kIdentity);
@@ -117,7 +118,7 @@ TEST(UVWMap, TilesAndFlipsScaleAfterFlipping) {
 }
 
 TEST(UVWMap, CylinderCapsGoPlanarOnlyWithCap) {
-    Mesh capped = makeCylinderMesh(1, 2, 16, 1, true);
+    Mesh capped = hostkit::makeCylinderMesh(1, 2, 16, 1, true);
     Mesh uncapped = capped;
     capped.ApplyUVWMap(MAP_CYLINDRICAL, 1, 1, 1, 0, 0, 0, 1, kIdentity);
     uncapped.ApplyUVWMap(MAP_CYLINDRICAL, 1, 1, 1, 0, 0, 0, 0, kIdentity);
@@ -132,20 +133,20 @@ TEST(UVWMap, CylinderCapsGoPlanarOnlyWithCap) {
 }
 
 TEST(UVWMap, ReplacesOldMappingAndLeavesEmptyMeshAlone) {
-    Mesh sphere = makeSphereMesh(1, 16);
+    Mesh sphere = hostkit::makeSphereMesh(1, 16);
     sphere.ApplyUVWMap(MAP_BALL, 1, 1, 1, 0, 0, 0, 0, kIdentity);
     expectValidIndices(sphere, "sphere");
     Mesh empty;
     empty.ApplyUVWMap(MAP_BOX, 1, 1, 1, 0, 0, 0, 0, kIdentity);
     EXPECT_EQ(empty.texFaces, nullptr);
     EXPECT_EQ(empty.texVertCount, 0);
-    Mesh grid = makeGridMesh(2, 1);
+    Mesh grid = hostkit::makeGridMesh(2, 1);
     grid.ApplyUVWMap(99, 1, 1, 1, 0, 0, 0, 0, kIdentity); // unknown: planar
     EXPECT_NEAR(grid.texVerts[0].x, 0.0f, 1e-6f);
 }
 
 TEST(UVWMap, ShrinkWrapHasNoWrapSeamAndGathersTheBorderAtTheBottom) {
-    Mesh sphere = makeSphereMesh(1, 24);
+    Mesh sphere = hostkit::makeSphereMesh(1, 24);
     sphere.ApplyUVWMap(MAP_BALL, 1, 1, 1, 0, 0, 0, 0, kIdentity);
     for (int f = 0; f < sphere.faceCount; ++f) {
         for (int k = 0; k < 3; ++k) {

@@ -31,8 +31,8 @@ class PluginFailureTest : public ::testing::Test {
         out = (dir / "out.zef").string();
     }
     void TearDown() override {
-        setMeshOperationObserver(nullptr, nullptr);
-        setMeshAllocationLimit(0);
+        hostkit::setMeshOperationObserver(nullptr, nullptr);
+        hostkit::setMeshAllocationLimit(0);
         theHoldHistory.clear();
     }
 
@@ -53,9 +53,9 @@ TEST_F(PluginFailureTest, FailingOperationStopsApplyKeepingOneUndoableStep) {
     std::string before = dumpScene(h.scene);
     utilityOptions.flipNormals = 1;
     utilityOptions.removeDegenerate = 1; // runs after the flips, and fails
-    setMeshOperationObserver(throwOnOperation, const_cast<char*>("RemoveDegenerateFaces"));
+    hostkit::setMeshOperationObserver(throwOnOperation, const_cast<char*>("RemoveDegenerateFaces"));
     std::vector<std::string> messages = h.applyUtility();
-    setMeshOperationObserver(nullptr, nullptr);
+    hostkit::setMeshOperationObserver(nullptr, nullptr);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_NE(messages[0].find("apply stopped"), std::string::npos);
     ASSERT_EQ(theHoldHistory.stepCount(), 1);
@@ -72,9 +72,9 @@ TEST_F(PluginFailureTest, MeshWhoseRecordCannotBeMadeIsNotChanged) {
     SceneNode* big = h.addMeshNode("Big", noisySurface(300, 7)); // 3.6 MB of faces
     std::string before = dumpScene(h.scene);
     utilityOptions.flipNormals = 1;
-    setMeshAllocationLimit(2 << 20); // the record's copy of the mesh fails
+    hostkit::setMeshAllocationLimit(2 << 20); // the record's copy of the mesh fails
     std::vector<std::string> messages = h.applyUtility();
-    setMeshAllocationLimit(0);
+    hostkit::setMeshAllocationLimit(0);
     EXPECT_EQ(messages.size(), 1u);
     EXPECT_EQ(dumpScene(h.scene), before);
     EXPECT_EQ(theHoldHistory.stepCount(), 1);
@@ -89,9 +89,9 @@ TEST_F(PluginFailureTest, FailureDuringExportIsAWriteErrorWithNoFileLeft) {
     exportOptions.applyToScene = 1;
     exportOptions.flipNormals = 1;
     exportOptions.unifyNormals = 1; // runs after the flip, and fails
-    setMeshOperationObserver(throwOnOperation, const_cast<char*>("UnifyNormals"));
+    hostkit::setMeshOperationObserver(throwOnOperation, const_cast<char*>("UnifyNormals"));
     ExportOutcome outcome = h.exportTo(out);
-    setMeshOperationObserver(nullptr, nullptr);
+    hostkit::setMeshOperationObserver(nullptr, nullptr);
     EXPECT_EQ(outcome.hostResult, 1);
     EXPECT_EQ(outcome.messages, std::vector<std::string>{"Write error on file"});
     EXPECT_FALSE(fs::exists(out));
@@ -107,9 +107,9 @@ TEST_F(PluginFailureTest, OutOfMemoryWhileRecordingStopsTheExportUnchanged) {
     std::string before = dumpScene(h.scene);
     exportOptions.applyToScene = 1;
     exportOptions.flipNormals = 1;
-    setMeshAllocationLimit(2 << 20);
+    hostkit::setMeshAllocationLimit(2 << 20);
     ExportOutcome outcome = h.exportTo(out);
-    setMeshAllocationLimit(0);
+    hostkit::setMeshAllocationLimit(0);
     EXPECT_EQ(outcome.messages, std::vector<std::string>{"Write error on file"});
     EXPECT_FALSE(fs::exists(out));
     EXPECT_EQ(dumpScene(h.scene), before);

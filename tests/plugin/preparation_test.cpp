@@ -98,7 +98,7 @@ TEST(PrepareMesh, TextsOfStepsThatDoNotRunStayUntouched) {
     std::strcpy(options.biasText, "0.2");
     std::strcpy(options.uTileText, "2.5");
     options.optimize = 1;
-    Mesh mesh = makeGridMesh(4, 1.0f);
+    Mesh mesh = hostkit::makeGridMesh(4, 1.0f);
     prepareMesh(mesh, options);
     EXPECT_STREQ(options.angleText, "30.5");
     EXPECT_STREQ(options.normalThresholdText, "4,5");
@@ -110,7 +110,7 @@ TEST(PrepareMesh, TextsOfStepsThatDoNotRunStayUntouched) {
 TEST(PrepareMesh, AllFlagsClearChangesOnlyTheCache) {
     OptionSet options;
     for (int i = 0; i < kFlagCount; ++i) options.flag(i) = 0;
-    Mesh mesh = makeSphereMesh(1.0f, 12);
+    Mesh mesh = hostkit::makeSphereMesh(1.0f, 12);
     mesh.buildNormals();
     Mesh before = mesh;
     prepareMesh(mesh, options);
@@ -140,7 +140,7 @@ TEST(PrepareMesh, UVMappingUsesTheTilesAndAWTileOfOne) {
     options.flipU = 1;
     std::strcpy(options.uTileText, "2");
     std::strcpy(options.vTileText, "3.0");
-    Mesh mesh = makeGridMesh(2, 1.0f);
+    Mesh mesh = hostkit::makeGridMesh(2, 1.0f);
     prepareMesh(mesh, options);
     ASSERT_GT(mesh.texVertCount, 0);
     ASSERT_NE(mesh.texFaces, nullptr);
@@ -200,7 +200,7 @@ TEST(TwoSidedness, MultiMaterialSwitchesOnlyItsStandardSubMaterials) {
 }
 
 TEST(RestoreRecords, MeshRestoreSwapsStatesAndIsUndoZeroOnlyRestores) {
-    Mesh live = makeGridMesh(2, 1.0f);
+    Mesh live = hostkit::makeGridMesh(2, 1.0f);
     Mesh original = live;
     MeshRestore record(&live);
     live.FlipNormal(0);
@@ -255,13 +255,13 @@ OptionSet allClear() {
 TEST(PrepareMeshSteps, RunInTheirOrderWithDegenerateRemovalAroundTheOptimisation) {
     OptionSet options = allClear();
     options.removeDegenerate = 1;
-    Mesh mesh = makeGridMesh(2, 1.0f);
+    Mesh mesh = hostkit::makeGridMesh(2, 1.0f);
     using Names = std::vector<std::string>;
     EXPECT_EQ(namesOf(prepareLogged(mesh, options)),
               (Names{"RemoveDegenerateFaces", "RemoveDegenerateFaces", "InvalidateGeomCache"}));
 
     options.unifyNormals = options.autoSmooth = options.optimize = options.applyUVMap = 1;
-    Mesh grid = makeGridMesh(1, 1.0f);
+    Mesh grid = hostkit::makeGridMesh(1, 1.0f);
     EXPECT_EQ(namesOf(prepareLogged(grid, options)),
               (Names{"RemoveDegenerateFaces", "UnifyNormals", "AutoSmooth", "Optimize",
                      "RemoveDegenerateFaces", "ApplyUVWMap", "InvalidateGeomCache"}));
@@ -275,7 +275,7 @@ TEST(PrepareMeshSteps, PassAnglesAsSinglePrecisionRadians) {
     OptionSet options = allClear();
     options.autoSmooth = options.optimize = 1;
     std::strcpy(options.angleText, "30.5");
-    Mesh mesh = makeGridMesh(1, 1.0f);
+    Mesh mesh = hostkit::makeGridMesh(1, 1.0f);
     std::vector<RecordedOperation> log = prepareLogged(mesh, options);
     EXPECT_EQ(float(firstOf(log, "AutoSmooth").args[0]), 30.5f * kDegreesToRadians);
     EXPECT_FLOAT_EQ(float(firstOf(log, "AutoSmooth").args[0]), 0.5323254f);
@@ -292,7 +292,7 @@ TEST(PrepareMeshSteps, UVMappingTakesTheFlagsAndFixedWValues) {
     options.applyUVMap = options.mapCylindrical = options.mapBox = options.flipU = 1;
     options.cap = 1;
     std::strcpy(options.uTileText, "2.5");
-    Mesh mesh = makeGridMesh(1, 1.0f);
+    Mesh mesh = hostkit::makeGridMesh(1, 1.0f);
     RecordedOperation map = firstOf(prepareLogged(mesh, options), "ApplyUVWMap");
     EXPECT_EQ(map.args[0], MAP_CYLINDRICAL);
     EXPECT_EQ(map.args[1], 2.5);

@@ -28,7 +28,7 @@ OptionSet defaults() {
 }
 
 std::vector<RecordedOperation> prepared(OptionSet& options) {
-    Mesh mesh = makeGridMesh(2, 1.0f);
+    Mesh mesh = hostkit::makeGridMesh(2, 1.0f);
     OperationRecorder recorder;
     prepareMesh(mesh, options);
     return recorder.calls();
@@ -68,7 +68,7 @@ TEST(PrepareLocale, FirstPreparationSwitchesTheWholeProcessToADecimalComma) {
     ASSERT_STREQ(text, "0.500000") << "the process must start in the C locale";
     OptionSet options = defaults();
     for (int i = 0; i < kFlagCount; ++i) options.flag(i) = 0; // the locale switch always runs
-    Mesh mesh = makeGridMesh(1, 1.0f);
+    Mesh mesh = hostkit::makeGridMesh(1, 1.0f);
     prepareMesh(mesh, options);
     std::snprintf(text, sizeof text, "%.6f", -1.5);
     EXPECT_STREQ(text, "-1,500000");

@@ -50,7 +50,7 @@ TEST_F(UtilityTest, ApplyThenUndoGivesBackTheSceneExactly) {
     a->setMaterial(material);
     std::string loaded = dumpScene(h.scene);
     std::vector<double> mapTypes;
-    setMeshOperationObserver(
+    hostkit::setMeshOperationObserver(
         [](const MeshOperationCall& call, void* context) {
             if (std::string(call.name) == "ApplyUVWMap")
                 static_cast<std::vector<double>*>(context)->push_back(call.args[0]);
@@ -60,7 +60,7 @@ TEST_F(UtilityTest, ApplyThenUndoGivesBackTheSceneExactly) {
             {checkStep(IDC_FLIP_NORMALS, true), checkStep(IDC_REMOVE_DEGENERATE, true),
              checkStep(IDC_APPLY_TWOSIDED, true), checkStep(IDC_APPLY_UVMAP, true),
              clickStep(IDC_MAP_BOX), typeStep(IDC_UTILE_EDIT, "2"), typeStep(IDC_VTILE_EDIT, "1")});
-    setMeshOperationObserver(nullptr, nullptr);
+    hostkit::setMeshOperationObserver(nullptr, nullptr);
     EXPECT_EQ(mapTypes, (std::vector<double>{MAP_BOX, MAP_BOX})); // "Box" maps with type 4
     std::string applied = dumpScene(h.scene);
     EXPECT_NE(applied, loaded);
@@ -165,9 +165,9 @@ TEST_F(UtilityTest, WholeSceneVisitsTheRootFirstAndParentsBeforeChildren) {
     SceneNode* second = h.addMeshNode("Second", tri());
     auto meshOf = [](SceneNode* node) { return &static_cast<MeshObject*>(node->object())->mesh; };
     std::vector<const Mesh*> order;
-    setMeshOperationObserver(&recordMesh, &order);
+    hostkit::setMeshOperationObserver(&recordMesh, &order);
     runPage(h, {});
-    setMeshOperationObserver(nullptr, nullptr);
+    hostkit::setMeshOperationObserver(nullptr, nullptr);
     EXPECT_EQ(order, (std::vector<const Mesh*>{meshOf(h.scene.root()), meshOf(first), meshOf(child),
                                                meshOf(second)}));
 }
@@ -176,7 +176,7 @@ TEST_F(UtilityTest, SpinnerArrowsChangeTheTextThePreparationReads) {
     PluginHarness h;
     h.addMeshNode("A", tri());
     std::vector<double> angles;
-    setMeshOperationObserver(
+    hostkit::setMeshOperationObserver(
         [](const MeshOperationCall& call, void* context) {
             if (std::string(call.name) == "AutoSmooth")
                 static_cast<std::vector<double>*>(context)->push_back(call.args[0]);
@@ -186,7 +186,7 @@ TEST_F(UtilityTest, SpinnerArrowsChangeTheTextThePreparationReads) {
     runPage(h, {checkStep(IDC_AUTO_SMOOTH, true),
                 {ScenarioStep::Action::ArrowUp, "#1033", ""},
                 {ScenarioStep::Action::ArrowUp, "#1033", ""}});
-    setMeshOperationObserver(nullptr, nullptr);
+    hostkit::setMeshOperationObserver(nullptr, nullptr);
     EXPECT_STREQ(utilityOptions.angleText, "30,2");
     ASSERT_EQ(angles.size(), 1u);
     EXPECT_FLOAT_EQ(float(angles[0]), 30.2f * kDegreesToRadians);

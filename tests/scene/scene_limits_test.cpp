@@ -51,8 +51,8 @@ TEST(SceneLimits, PrimitivesAtTheLimitLoadAndBuildInLinearTime) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     EXPECT_EQ(mesh.faceCount, 12 * kMaxBoxSegments * kMaxBoxSegments);
     EXPECT_EQ(mesh.vertexCount, 6 * kMaxBoxSegments * kMaxBoxSegments + 2);
-    EXPECT_LT(seconds, 20.0);                    // a cubic vertex loop takes minutes here
-    Mesh clamped = makeBoxMesh(1, 1, 1, 100000); // the kit clamps instead of overflowing
+    EXPECT_LT(seconds, 20.0);                             // a cubic vertex loop takes minutes here
+    Mesh clamped = hostkit::makeBoxMesh(1, 1, 1, 100000); // the kit clamps instead of overflowing
     EXPECT_EQ(clamped.faceCount, mesh.faceCount);
 }
 

@@ -104,7 +104,7 @@ TEST(SceneObjects, PrimitivesConvertToANewCallerOwnedMesh) {
 TEST(SceneObjects, BoxMeshFollowsItsParameters) {
     BoxObject box(2.0f, 3.0f, 4.0f, 2);
     TriangleMeshObject* tri = box.convertTo(0, triObjectClassID);
-    Mesh expected = makeBoxMesh(2.0f, 3.0f, 4.0f, 2);
+    Mesh expected = hostkit::makeBoxMesh(2.0f, 3.0f, 4.0f, 2);
     EXPECT_EQ(tri->mesh.faceCount, expected.faceCount);
     EXPECT_EQ(tri->mesh.vertexCount, expected.vertexCount);
     tri->deleteThis();
@@ -158,7 +158,7 @@ TEST(WorldBoundingBox, PrimitiveBoxIsItsMeshBoxMoved) {
     node->setObject(std::make_unique<BoxObject>(2.0f, 4.0f, 6.0f, 1));
     Box3 box;
     node->object()->worldBoundingBox(0, node, nullptr, box);
-    Box3 local = meshBoundingBox(makeBoxMesh(2.0f, 4.0f, 6.0f, 1));
+    Box3 local = hostkit::meshBoundingBox(hostkit::makeBoxMesh(2.0f, 4.0f, 6.0f, 1));
     expectNear(box.pmin, local.pmin + Point3(10, 20, 30));
     expectNear(box.pmax, local.pmax + Point3(10, 20, 30));
     expectNear(box.Width(), {2, 4, 6});

@@ -198,7 +198,7 @@ Mesh zeroAreaFaces() {
 }
 
 Mesh noisySurface(int n, uint32_t seed) {
-    Mesh mesh = makeGridMesh(n, 10.0f);
+    Mesh mesh = hostkit::makeGridMesh(n, 10.0f);
     std::mt19937 random(seed);
     std::uniform_real_distribution<float> jitter(-0.5f, 0.5f);
     const float cell = 10.0f / float(n);
@@ -214,7 +214,7 @@ Mesh noisySurface(int n, uint32_t seed) {
 }
 
 Mesh subdividedCube(int segments) {
-    return makeBoxMesh(1, 1, 1, segments);
+    return hostkit::makeBoxMesh(1, 1, 1, segments);
 }
 
 double signedVolume(const Mesh& mesh) {
@@ -254,12 +254,12 @@ std::vector<NamedMesh> smallFamily() {
         family.push_back(NamedMesh{name, std::move(mesh), closed, orientable});
     };
     add("empty", Mesh(), false);
-    add("grid", makeGridMesh(4, 2.0f), false);
-    add("cube", makeBoxMesh(2, 3, 4, 1), true);
+    add("grid", hostkit::makeGridMesh(4, 2.0f), false);
+    add("cube", hostkit::makeBoxMesh(2, 3, 4, 1), true);
     add("subdividedCube", subdividedCube(4), true);
-    add("sphere", makeSphereMesh(1.5f, 16), true);
-    add("tube", makeCylinderMesh(1, 2, 12, 3, false), false);
-    add("cylinder", makeCylinderMesh(1, 2, 12, 3, true), true);
+    add("sphere", hostkit::makeSphereMesh(1.5f, 16), true);
+    add("tube", hostkit::makeCylinderMesh(1, 2, 12, 3, false), false);
+    add("cylinder", hostkit::makeCylinderMesh(1, 2, 12, 3, true), true);
     add("mobius", mobiusStrip(12), false, false);
     add("threeFacesOnEdge", threeFacesOnEdge(), false);
     add("repeatedIndices", repeatedIndexFaces(), false);
@@ -269,7 +269,7 @@ std::vector<NamedMesh> smallFamily() {
 }
 
 Mesh referenceGrid(int faces) {
-    return makeGridMesh(std::max(1, int(std::lround(std::sqrt(faces / 2.0)))), 10.0f);
+    return hostkit::makeGridMesh(std::max(1, int(std::lround(std::sqrt(faces / 2.0)))), 10.0f);
 }
 
 std::vector<NamedMesh> crowdedFamily(int faces) {
@@ -282,7 +282,7 @@ std::vector<NamedMesh> crowdedFamily(int faces) {
     };
     add("fan", fan(faces, 0.0f), false);
     add("cone", coneFan(faces, 1.0f), false);
-    add("cylinder", makeCylinderMesh(1, 2, faces / 4, 1, true), true);
+    add("cylinder", hostkit::makeCylinderMesh(1, 2, faces / 4, 1, true), true);
     add("poles", poleSphere(faces / 8, 5), true);
     add("hub", polarDisc(hubSpokes, std::max(1, (faces / hubSpokes + 1) / 2)), false);
     add("strip", wavyStrip(faces / 2), false);

@@ -15,8 +15,8 @@ struct RecordedOperation {
 
 class OperationRecorder {
   public:
-    OperationRecorder() { previous_ = setMeshOperationObserver(&record, this); }
-    ~OperationRecorder() { setMeshOperationObserver(previous_, nullptr); }
+    OperationRecorder() { previous_ = hostkit::setMeshOperationObserver(&record, this); }
+    ~OperationRecorder() { hostkit::setMeshOperationObserver(previous_, nullptr); }
     OperationRecorder(const OperationRecorder&) = delete;
     OperationRecorder& operator=(const OperationRecorder&) = delete;
 
