@@ -1,4 +1,5 @@
 // Line-by-line checking of a ZEF file.
+#include <algorithm>
 #include <charconv>
 #include <cstring>
 #include <fstream>
@@ -26,7 +27,10 @@ class LineReader {
     bool peekIs(const char* prefix) const { return hasAhead_ && ahead_.rfind(prefix, 0) == 0; }
     const std::string& line() const { return line_; }
     // A problem with the current line.
-    FileError error(const std::string& what) const { return FileError(path_, number_, what); }
+    // At the line last read; an empty file fails at its first line.
+    FileError error(const std::string& what) const {
+        return FileError(path_, std::max(number_, 1), what);
+    }
 
   private:
     // Lines come from a block buffer (memchr for the line end) rather than getline,

@@ -95,3 +95,7 @@ TEST(ZefReaderNumbers, CountsAndIndicesOutOfRangeBreakTheFormat) {
     EXPECT_EQ(readerError("ZEF File 1.0\nNumObjects: 9223372036854775808\n"),
               "t.zef:2: expected NumObjects: <integer>");
 }
+
+TEST(ZefReaderNumbers, AnEmptyFileFailsAtItsFirstLine) {
+    EXPECT_EQ(readerError(""), "t.zef:1: file ends; expected ZEF File 1.0");
+}
