@@ -1,5 +1,6 @@
 # Install layout and packages. `cmake --install` lays out
-#   Linux:   bin/zefhost (RPATH $ORIGIN/../lib), lib/hostkit.so,
+#   Linux:   bin/zefhost (RPATH $ORIGIN/../lib/zefexp), lib/zefexp/hostkit.so (a private
+#            library: not under a generic name in the system's library folder),
 #            lib/zefexp/plugins/zefexp.dle, share/doc/zefexp/
 #   Windows: zefhost.exe and hostkit.dll side by side, plugins/zefexp.dle, doc/
 # zefhost finds the plug-in relative to its own executable (app/plugin_library.h), so
@@ -12,12 +13,12 @@ if(WIN32)
   set(ZEF_INSTALL_DOCDIR doc)
 else()
   set(ZEF_INSTALL_BINDIR bin)
-  set(ZEF_INSTALL_LIBDIR lib)
+  set(ZEF_INSTALL_LIBDIR lib/zefexp)
   set(ZEF_INSTALL_PLUGINDIR lib/zefexp/plugins)
   set(ZEF_INSTALL_DOCDIR share/doc/zefexp)
   # The build tree keeps its own RPATH (everything in build/bin); installing rewrites it.
-  set_target_properties(zefhost PROPERTIES INSTALL_RPATH "$ORIGIN/../lib")
-  set_target_properties(zefexp PROPERTIES INSTALL_RPATH "$ORIGIN/../..")
+  set_target_properties(zefhost PROPERTIES INSTALL_RPATH "$ORIGIN/../lib/zefexp")
+  set_target_properties(zefexp PROPERTIES INSTALL_RPATH "$ORIGIN/..")
 endif()
 
 install(TARGETS zefhost RUNTIME DESTINATION ${ZEF_INSTALL_BINDIR})

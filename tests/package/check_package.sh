@@ -34,7 +34,7 @@ check_deb() {
   local deb="$1"
   [ -f "$deb" ] || fail "no package $deb"
   dpkg-deb -c "$deb" | awk '{ print $6 }' | sed 's|^\./||' >"$scratch/list"
-  for f in usr/bin/zefhost usr/lib/hostkit.so usr/lib/zefexp/plugins/zefexp.dle \
+  for f in usr/bin/zefhost usr/lib/zefexp/hostkit.so usr/lib/zefexp/plugins/zefexp.dle \
     usr/share/doc/zefexp/README.md usr/share/doc/zefexp/zef-format.md; do
     grep -qx "$f" "$scratch/list" || fail "the package has no $f"
   done
@@ -42,7 +42,7 @@ check_deb() {
   local root="$scratch/root"
   # The host kit must come from the package (RPATH $ORIGIN/../lib), not from a build tree.
   ldd "$root/usr/bin/zefhost" >"$scratch/ldd"
-  expect_line "$scratch/ldd" "^[[:space:]]*hostkit\.so => $root/usr/(bin/\.\./)?lib/hostkit\.so "
+  expect_line "$scratch/ldd" "^[[:space:]]*hostkit\.so => $root/usr/(bin/\.\./)?lib/zefexp/hostkit\.so "
   mkdir "$scratch/work"
   cd "$scratch/work"
   "$root/usr/bin/zefhost" info >info.out 2>info.err || fail "zefhost info failed: $(cat info.err)"
