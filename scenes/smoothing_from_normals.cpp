@@ -4,7 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numeric>
+
+#include "hostkit/mesh/edge_table.h" // UnionFind
 
 namespace {
 
@@ -19,19 +20,6 @@ struct EdgeUse {
 uint64_t edgeKey(uint32_t a, uint32_t b) {
     return a < b ? (uint64_t(a) << 32) | b : (uint64_t(b) << 32) | a;
 }
-
-class Regions {
-  public:
-    explicit Regions(size_t n) : parent_(n) { std::iota(parent_.begin(), parent_.end(), 0u); }
-    uint32_t find(uint32_t i) {
-        while (parent_[i] != i) i = parent_[i] = parent_[parent_[i]];
-        return i;
-    }
-    void join(uint32_t a, uint32_t b) { parent_[find(a)] = find(b); }
-
-  private:
-    std::vector<uint32_t> parent_;
-};
 
 bool agree(const Point3& a, const Point3& b, float cosLimit) {
     float la = Length(a), lb = Length(b);
@@ -84,7 +72,7 @@ void assignSmoothingFromNormals(Mesh& mesh, const std::vector<Point3>* cornerNor
     // join faces across soft edges; remember the hard ones
     const std::vector<Point3>& normals = *cornerNormals;
     std::vector<EdgeUse> uses = sortedEdgeUses(mesh);
-    Regions regions(size_t(mesh.faceCount));
+    hostkit::UnionFind regions(size_t(mesh.faceCount));
     std::vector<std::pair<uint32_t, uint32_t>> hard;
     for (size_t first = 0, last; first < uses.size(); first = last) {
         for (last = first + 1; last < uses.size() && uses[last].key == uses[first].key; ++last) {
@@ -100,7 +88,7 @@ void assignSmoothingFromNormals(Mesh& mesh, const std::vector<Point3>* cornerNor
                     agree(normalAt(mesh, normals, f, a), normalAt(mesh, normals, g, a), cosLimit) &&
                     agree(normalAt(mesh, normals, f, b), normalAt(mesh, normals, g, b), cosLimit);
                 if (soft)
-                    regions.join(f, g);
+                    regions.unite(f, g);
                 else
                     hard.push_back({f, g});
             }
