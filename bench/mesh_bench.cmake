@@ -2,6 +2,7 @@
 # mesh_bench [--quick] [--large] [--compare] [--reps N] [sphere|grid|noisy ...]
 # mesh_bench --families [--quick] [--reps N] [--op NAME-PART]
 # mesh_bench --assimp [--quick] [--reps N]
+# mesh_bench --corpus [--min-faces N] [--reps N] [--op NAME-PART] [FILE ...]
 find_package(meshoptimizer QUIET)
 if(NOT meshoptimizer_FOUND)
   message(STATUS "mesh_bench skipped: meshoptimizer is missing")
@@ -12,8 +13,9 @@ if(NOT TARGET zef_test_support) # the shapes it measures are the tests' own
   target_link_libraries(zef_test_support PUBLIC hostkit)
   target_include_directories(zef_test_support PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/tests)
 endif()
-add_executable(mesh_bench ${CMAKE_CURRENT_LIST_DIR}/mesh_bench.cpp ${CMAKE_CURRENT_LIST_DIR}/child_measure.cpp)
-target_link_libraries(mesh_bench PRIVATE hostkit zef_test_support meshoptimizer::meshoptimizer)
+add_executable(mesh_bench ${CMAKE_CURRENT_LIST_DIR}/mesh_bench.cpp ${CMAKE_CURRENT_LIST_DIR}/mesh_bench_ops.cpp
+               ${CMAKE_CURRENT_LIST_DIR}/mesh_bench_corpus.cpp ${CMAKE_CURRENT_LIST_DIR}/child_measure.cpp)
+target_link_libraries(mesh_bench PRIVATE hostkit zefscene zef_test_support meshoptimizer::meshoptimizer)
 
 # mesh_bench --assimp: beside Assimp's post-processing steps, when Assimp is there.
 find_package(assimp QUIET)

@@ -20,6 +20,8 @@
 #include <meshoptimizer.h>
 
 #include "child_measure.h"
+#include "mesh_bench_corpus.h"
+#include "mesh_bench_ops.h"
 #ifdef ZEF_BENCH_ASSIMP
 #include "mesh_bench_assimp.h"
 #endif
@@ -32,66 +34,11 @@ namespace {
 
 constexpr float kDegree = float(std::numbers::pi / 180);
 
-struct Operation {
-    const char* name;
-    std::function<void(Mesh&)> run;
-};
-
-const std::vector<Operation>& operations() {
-    static const std::vector<Operation> ops = {
-        {"FlipNormal(all)",
-         [](Mesh& m) {
-             for (int f = 0; f < m.faceCount; ++f) m.FlipNormal(f);
-         }},
-        {"RemoveDegenerateFaces", [](Mesh& m) { m.RemoveDegenerateFaces(); }},
-        {"UnifyNormals", [](Mesh& m) { m.UnifyNormals(0); }},
-        {"AutoSmooth(30)", [](Mesh& m) { m.AutoSmooth(30 * kDegree, 0); }},
-        {"AutoSmooth(0)", [](Mesh& m) { m.AutoSmooth(0, 0); }},
-        {"AutoSmooth(180)", [](Mesh& m) { m.AutoSmooth(180 * kDegree, 0); }},
-        {"AutoSmooth(30,flag1)", [](Mesh& m) { m.AutoSmooth(30 * kDegree, 1); }},
-        {"ApplyUVWMap(planar)",
-         [](Mesh& m) { m.ApplyUVWMap(MAP_PLANAR, 1, 1, 1, 0, 0, 0, 0, Matrix3()); }},
-        {"ApplyUVWMap(cyl,cap)",
-         [](Mesh& m) { m.ApplyUVWMap(MAP_CYLINDRICAL, 1, 1, 1, 0, 0, 0, 1, Matrix3()); }},
-        {"ApplyUVWMap(spherical)",
-         [](Mesh& m) { m.ApplyUVWMap(MAP_SPHERICAL, 1, 1, 1, 0, 0, 0, 0, Matrix3()); }},
-        {"ApplyUVWMap(ball)",
-         [](Mesh& m) { m.ApplyUVWMap(MAP_BALL, 1, 1, 1, 0, 0, 0, 0, Matrix3()); }},
-        {"ApplyUVWMap(box)",
-         [](Mesh& m) { m.ApplyUVWMap(MAP_BOX, 1, 1, 1, 0, 0, 0, 0, Matrix3()); }},
-        {"buildNormals", [](Mesh& m) { m.buildNormals(); }},
-        {"Optimize(4,4,0.1)",
-         [](Mesh& m) { m.Optimize(4 * kDegree, 4 * kDegree, 0.1f, 7, nullptr); }},
-        {"Optimize(0,0,0)", [](Mesh& m) { m.Optimize(0, 0, 0, 7, nullptr); }},
-        {"Optimize(90,90,1)",
-         [](Mesh& m) { m.Optimize(90 * kDegree, 90 * kDegree, 1, 7, nullptr); }},
-        {"Optimize(90,90,0,0)",
-         [](Mesh& m) { m.Optimize(90 * kDegree, 90 * kDegree, 0, 0, nullptr); }},
-    };
-    return ops;
-}
-
 Mesh makeMesh(const std::string& kind, int faces) {
     if (kind == "sphere")
         return hostkit::makeSphereMesh(1, int(std::lround(std::sqrt(double(faces)))));
     const int n = int(std::lround(std::sqrt(faces / 2.0)));
     return kind == "grid" ? hostkit::makeGridMesh(n, 10) : noisySurface(n, 12345);
-}
-
-// Runs op on a fresh copy of mesh in a forked child: wall time and the rise of the
-// child's peak resident size above its size just before the call.
-Measure measureOperation(const Mesh& mesh, const Operation& op) {
-    std::optional<Mesh> work;
-    return measureInChild(
-        [&] {
-            mallopt(M_MMAP_THRESHOLD, 64 * 1024); // big arrays come and go as mappings
-            work.emplace(mesh);
-            malloc_trim(0);
-        },
-        [&] {
-            op.run(*work);
-            return true;
-        });
 }
 
 // Median CPU and wall seconds of reps runs of work, each in a forked child.
@@ -156,17 +103,6 @@ void compareOne(const char* label, const Mesh& mesh, size_t targetFaces, float t
 void compareWithMeshoptimizer(int gridFaces, int noisyFaces, int reps) {
     compareOne("flat grid", makeMesh("grid", gridFaces), 2, 1e-3f, reps);
     compareOne("noisy surface", makeMesh("noisy", noisyFaces), 0, 1.0f, reps);
-}
-
-// Median CPU seconds and the largest peak over reps runs of op on mesh.
-Measure medianMeasure(const Mesh& mesh, const Operation& op, int reps) {
-    std::vector<Measure> runs;
-    for (int r = 0; r < reps; ++r) runs.push_back(measureOperation(mesh, op));
-    std::sort(runs.begin(), runs.end(),
-              [](const Measure& a, const Measure& b) { return a.cpuSeconds < b.cpuSeconds; });
-    Measure m = runs[runs.size() / 2];
-    for (const Measure& r : runs) m.peakBytes = std::max(m.peakBytes, r.baseBytes + r.extraBytes());
-    return m;
 }
 
 // The largest rise of the resident size over reps runs of op, less what measuring costs
@@ -246,9 +182,10 @@ int main(int argc, char** argv) {
     // mesh_bench [--quick] [--large] [--compare] [--reps N] [sphere|grid|noisy ...]
     // mesh_bench --families [--quick] [--reps N] [--op NAME-PART]
     // mesh_bench --assimp [--quick] [--reps N]
+    // mesh_bench --corpus [--min-faces N] [--reps N] [--op NAME-PART] [FILE ...]
     bool quick = false, largeOnly = false, compareOnly = false, families = false;
-    bool assimp = false;
-    int reps = 3;
+    bool assimp = false, corpus = false;
+    int reps = 3, minFaces = 5000;
     std::string only;
     std::vector<std::string> kinds;
     for (int i = 1; i < argc; ++i) {
@@ -256,6 +193,10 @@ int main(int argc, char** argv) {
             families = true;
         else if (std::strcmp(argv[i], "--assimp") == 0)
             assimp = true;
+        else if (std::strcmp(argv[i], "--corpus") == 0)
+            corpus = true;
+        else if (std::strcmp(argv[i], "--min-faces") == 0 && i + 1 < argc)
+            minFaces = std::max(1, std::atoi(argv[++i]));
         else if (std::strcmp(argv[i], "--reps") == 0 && i + 1 < argc)
             reps = std::max(1, std::atoi(argv[++i]));
         else if (std::strcmp(argv[i], "--op") == 0 && i + 1 < argc)
@@ -277,6 +218,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "mesh_bench: built without Assimp\n");
         return 2;
 #endif
+    }
+    if (corpus) {
+        if (kinds.empty()) kinds = defaultCorpusFiles();
+        return measureCorpus(kinds, minFaces, reps, only) > 0 ? 0 : 1;
     }
     if (families) {
         measureFamilies(quick ? std::vector<int>{10000, 100000}

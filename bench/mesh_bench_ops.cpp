@@ -1,0 +1,72 @@
+// The operations mesh_bench measures and one measured run: see mesh_bench_ops.h.
+#include "mesh_bench_ops.h"
+
+#include <malloc.h>
+
+#include <algorithm>
+#include <numbers>
+#include <optional>
+
+namespace {
+
+constexpr float kDegree = float(std::numbers::pi / 180);
+
+} // namespace
+
+const std::vector<Operation>& operations() {
+    static const std::vector<Operation> ops = {
+        {"FlipNormal(all)",
+         [](Mesh& m) {
+             for (int f = 0; f < m.faceCount; ++f) m.FlipNormal(f);
+         }},
+        {"RemoveDegenerateFaces", [](Mesh& m) { m.RemoveDegenerateFaces(); }},
+        {"UnifyNormals", [](Mesh& m) { m.UnifyNormals(0); }},
+        {"AutoSmooth(30)", [](Mesh& m) { m.AutoSmooth(30 * kDegree, 0); }},
+        {"AutoSmooth(0)", [](Mesh& m) { m.AutoSmooth(0, 0); }},
+        {"AutoSmooth(180)", [](Mesh& m) { m.AutoSmooth(180 * kDegree, 0); }},
+        {"AutoSmooth(30,flag1)", [](Mesh& m) { m.AutoSmooth(30 * kDegree, 1); }},
+        {"ApplyUVWMap(planar)",
+         [](Mesh& m) { m.ApplyUVWMap(MAP_PLANAR, 1, 1, 1, 0, 0, 0, 0, Matrix3()); }},
+        {"ApplyUVWMap(cyl,cap)",
+         [](Mesh& m) { m.ApplyUVWMap(MAP_CYLINDRICAL, 1, 1, 1, 0, 0, 0, 1, Matrix3()); }},
+        {"ApplyUVWMap(spherical)",
+         [](Mesh& m) { m.ApplyUVWMap(MAP_SPHERICAL, 1, 1, 1, 0, 0, 0, 0, Matrix3()); }},
+        {"ApplyUVWMap(ball)",
+         [](Mesh& m) { m.ApplyUVWMap(MAP_BALL, 1, 1, 1, 0, 0, 0, 0, Matrix3()); }},
+        {"ApplyUVWMap(box)",
+         [](Mesh& m) { m.ApplyUVWMap(MAP_BOX, 1, 1, 1, 0, 0, 0, 0, Matrix3()); }},
+        {"buildNormals", [](Mesh& m) { m.buildNormals(); }},
+        {"Optimize(4,4,0.1)",
+         [](Mesh& m) { m.Optimize(4 * kDegree, 4 * kDegree, 0.1f, 7, nullptr); }},
+        {"Optimize(0,0,0)", [](Mesh& m) { m.Optimize(0, 0, 0, 7, nullptr); }},
+        {"Optimize(90,90,1)",
+         [](Mesh& m) { m.Optimize(90 * kDegree, 90 * kDegree, 1, 7, nullptr); }},
+        {"Optimize(90,90,0,0)",
+         [](Mesh& m) { m.Optimize(90 * kDegree, 90 * kDegree, 0, 0, nullptr); }},
+    };
+    return ops;
+}
+
+Measure measureOperation(const Mesh& mesh, const Operation& op) {
+    std::optional<Mesh> work;
+    return measureInChild(
+        [&] {
+            mallopt(M_MMAP_THRESHOLD, 64 * 1024); // big arrays come and go as mappings
+            work.emplace(mesh);
+            malloc_trim(0);
+        },
+        [&] {
+            op.run(*work);
+            return true;
+        });
+}
+
+Measure medianMeasure(const Mesh& mesh, const Operation& op, int reps) {
+    std::vector<Measure> runs;
+    for (int r = 0; r < reps; ++r) runs.push_back(measureOperation(mesh, op));
+    std::sort(runs.begin(), runs.end(),
+              [](const Measure& a, const Measure& b) { return a.cpuSeconds < b.cpuSeconds; });
+    Measure m = runs[runs.size() / 2];
+    for (const Measure& r : runs) m.peakBytes = std::max(m.peakBytes, r.baseBytes + r.extraBytes());
+    return m;
+}

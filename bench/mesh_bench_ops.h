@@ -1,0 +1,26 @@
+// The mesh operations mesh_bench measures, each at the option values worth timing, and
+// how one run of an operation is measured.
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "child_measure.h"
+#include "host/mesh.h"
+
+struct Operation {
+    const char* name;
+    std::function<void(Mesh&)> run;
+};
+
+// Every host mesh operation, AutoSmooth and Optimize at their usual and extreme options
+// and ApplyUVWMap at every map type, in a fixed order.
+const std::vector<Operation>& operations();
+
+// Runs op on a fresh copy of mesh in a forked child: wall and CPU time and the rise of
+// the child's peak resident size above its size just before the call.
+Measure measureOperation(const Mesh& mesh, const Operation& op);
+
+// The run of median CPU time among reps runs of op on mesh, with the largest peak of
+// them all.
+Measure medianMeasure(const Mesh& mesh, const Operation& op, int reps);
