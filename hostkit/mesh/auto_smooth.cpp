@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "hostkit/mesh/edge_table.h"
@@ -21,7 +23,14 @@ struct Vec3d {
     double x = 0, y = 0, z = 0;
 };
 
-Vec3d unitFaceNormal(const Mesh& mesh, uint32_t f) {
+// A face's edge cross product in double and its squared length; zero for an improper
+// face. The unit normal is n / sqrt(nn), and zero unless nn > 0.
+struct FaceCross {
+    Vec3d n;
+    double nn = 0;
+};
+
+FaceCross faceCross(const Mesh& mesh, uint32_t f) {
     const MeshFace& face = mesh.faces[f];
     if (!isProperFace(face, mesh.vertexCount)) return {};
     const Point3 a = mesh.vertices[face.v[0]], b = mesh.vertices[face.v[1]],
@@ -29,62 +38,217 @@ Vec3d unitFaceNormal(const Mesh& mesh, uint32_t f) {
     const double ux = double(b.x) - a.x, uy = double(b.y) - a.y, uz = double(b.z) - a.z;
     const double wx = double(c.x) - a.x, wy = double(c.y) - a.y, wz = double(c.z) - a.z;
     const Vec3d n{uy * wz - uz * wy, uz * wx - ux * wz, ux * wy - uy * wx};
-    const double len = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
-    if (!(len > 0)) return {};
-    return {n.x / len, n.y / len, n.z / len};
+    return {n, n.x * n.x + n.y * n.y + n.z * n.z};
 }
 
-// Islands of faces joined by smooth edges; returns the island of each face, islands
-// numbered in order of their lowest face.
-ScratchArray<uint32_t> findIslands(const Mesh& mesh, float angle, uint32_t& islandCount) {
-    const uint32_t faceCount = uint32_t(mesh.faceCount);
-    ScratchArray<uint32_t> parent(faceCount), size(faceCount, 1); // union-find by size
-    for (uint32_t f = 0; f < faceCount; ++f) parent[f] = f;
-    auto find = [&](uint32_t x) {
-        while (parent[x] != x) x = parent[x] = parent[parent[x]];
-        return x;
+// The smooth-edge angle test between two faces: both normals non-zero and
+// atan2(|n1 x n2|, n1 . n2) < angle for the unit normals n1, n2 in double. Most pairs are
+// decided from the unnormalised cross products, whose angle is the same: where that
+// reckoning is clear of the threshold by far more than either computation's rounding, the
+// unit normals would decide the same; otherwise they are computed and decide.
+class SmoothTest {
+  public:
+    explicit SmoothTest(float angle)
+        : cosA_(std::cos(double(angle))), sinA_(std::sin(double(angle))),
+          everyAngle_(double(angle) > 3.141592653589793) {}
+
+    bool operator()(const FaceCross& p, const FaceCross& q) const {
+        if (!(p.nn > 0) || !(q.nn > 0)) return false; // a zero (or undefined) normal
+        if (everyAngle_) return true;
+        // atan2(s, d) < angle, for s >= 0, is s * cos(angle) < d * sin(angle) when angle
+        // is in (0, pi]
+        if (p.nn > kLow && p.nn < kHigh && q.nn > kLow && q.nn < kHigh) {
+            // relative rounding here and in the unit-normal reckoning is below 1e-13
+            const double t = std::sqrt(crossSquared(p.n, q.n)) * cosA_ - dot(p.n, q.n) * sinA_;
+            if (t * t > 1e-18 * (p.nn * q.nn)) return t < 0;
+        }
+        const Vec3d n1 = unit(p), n2 = unit(q);
+        return std::sqrt(crossSquared(n1, n2)) * cosA_ < dot(n1, n2) * sinA_;
+    }
+
+  private:
+    // squared lengths within which no product above under- or overflows
+    static constexpr double kLow = 1e-100, kHigh = 1e100;
+
+    static Vec3d unit(const FaceCross& c) {
+        const double len = std::sqrt(c.nn);
+        return {c.n.x / len, c.n.y / len, c.n.z / len};
+    }
+    static double crossSquared(const Vec3d& a, const Vec3d& b) {
+        const double cx = a.y * b.z - a.z * b.y, cy = a.z * b.x - a.x * b.z,
+                     cz = a.x * b.y - a.y * b.x;
+        return cx * cx + cy * cy + cz * cz;
+    }
+    static double dot(const Vec3d& a, const Vec3d& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+    double cosA_, sinA_;
+    bool everyAngle_;
+};
+
+// Corners of proper faces grouped by edge, without sorting: each face is listed at its
+// lowest vertex (for its two edges from there) and at its middle vertex (for its edge to
+// the highest), so a vertex's list holds every corner of the edges whose lower end it is.
+// O(F + V) to build; 8 bytes per face and 4 per vertex.
+class EdgeGroups {
+  public:
+    // A corner of an edge, and its face's place in the list of the edge's lower vertex.
+    struct Corner {
+        uint32_t corner, slot;
     };
-    // atan2(s, d) < angle, for s >= 0, is s * cos(angle) < d * sin(angle) when angle is
-    // in (0, pi]; beyond pi every angle passes, at or below 0 none does
-    const double cosA = std::cos(double(angle)), sinA = std::sin(double(angle));
-    const bool everyAngle = double(angle) > 3.141592653589793, noAngle = !(angle > 0);
-    if (!noAngle) {
-        ScratchArray<Vec3d> normal(faceCount);
-        for (uint32_t f = 0; f < faceCount; ++f) normal[f] = unitFaceNormal(mesh, f);
-        auto pair = [&](uint32_t c, uint32_t m) {
-            if (cornerFrom(mesh, c) != cornerTo(mesh, m)) return; // inconsistent winding
-            const Vec3d& n1 = normal[c / 3];
-            const Vec3d& n2 = normal[m / 3];
-            const bool nonZero =
-                (n1.x != 0 || n1.y != 0 || n1.z != 0) && (n2.x != 0 || n2.y != 0 || n2.z != 0);
-            if (!nonZero) return;
-            if (!everyAngle) {
-                const double cx = n1.y * n2.z - n1.z * n2.y, cy = n1.z * n2.x - n1.x * n2.z,
-                             cz = n1.x * n2.y - n1.y * n2.x;
-                const double d = n1.x * n2.x + n1.y * n2.y + n1.z * n2.z;
-                const double s = std::sqrt(cx * cx + cy * cy + cz * cz);
-                if (!(s * cosA < d * sinA)) return;
+
+    explicit EdgeGroups(const Mesh& mesh) : mesh_(mesh) {
+        const uint32_t faceCount = uint32_t(mesh.faceCount);
+        const uint32_t vertexCount = uint32_t(std::max(mesh.vertexCount, 0));
+        end_ = ScratchArray<uint32_t>(vertexCount, 0);
+        for (uint32_t f = 0; f < faceCount; ++f) {
+            const MeshFace& face = mesh.faces[f];
+            if (!isProperFace(face, mesh.vertexCount)) continue;
+            ++end_[lowest(face)];
+            ++end_[middle(face)];
+        }
+        uint32_t sum = 0; // each vertex's start, to become its end as it fills
+        for (uint32_t v = 0; v < vertexCount; ++v) sum += std::exchange(end_[v], sum);
+        entry_ = ScratchArray<uint32_t>(sum);
+        for (uint32_t f = 0; f < faceCount; ++f) {
+            const MeshFace& face = mesh.faces[f];
+            if (!isProperFace(face, mesh.vertexCount)) continue;
+            entry_[end_[lowest(face)]++] = f * 3 + position(face, lowest(face));
+            entry_[end_[middle(face)]++] = f * 3 + position(face, middle(face));
+        }
+    }
+
+    // For each vertex v with a list: run(list, n) with the list's entries (3 * face + the
+    // vertex's position in the face, faces ascending), then edge(corners, n) for each edge
+    // from v to a higher vertex with two or more corners. Edges come in no particular order.
+    template <typename Run, typename Edge> void forEachEdge(Run run, Edge edge) const {
+        constexpr uint32_t kShort = 32; // corners of a run grouped by direct comparison
+        uint32_t upper[kShort];
+        Corner corner[kShort], group[kShort];
+        std::vector<uint64_t> keys; // longer runs: (upper, index) sorted
+        std::vector<Corner> items, longGroup;
+        const MeshFace* faces = mesh_.faces;
+        uint32_t begin = 0;
+        for (uint32_t v = 0; v < uint32_t(end_.size()); ++v) {
+            const uint32_t* list = entry_.data() + begin;
+            const uint32_t m = end_[v] - begin;
+            begin = end_[v];
+            if (m == 0) continue;
+            run(list, m);
+            // the corners of the edges up from v: corner k runs from v, corner k - 1 to it
+            auto expand = [&](auto add) {
+                for (uint32_t s = 0; s < m; ++s) {
+                    const uint32_t f = list[s] / 3, k = list[s] % 3;
+                    const uint32_t next = k == 2 ? 0 : k + 1, prev = k == 0 ? 2 : k - 1;
+                    if (faces[f].v[next] > v) add(faces[f].v[next], Corner{f * 3 + k, s});
+                    if (faces[f].v[prev] > v) add(faces[f].v[prev], Corner{f * 3 + prev, s});
+                }
+            };
+            if (m <= kShort / 2) {
+                uint32_t n = 0;
+                expand([&](uint32_t up, Corner c) { upper[n] = up, corner[n++] = c; });
+                uint32_t done = 0;
+                for (uint32_t i = 0; i < n; ++i) {
+                    if (done >> i & 1) continue;
+                    uint32_t size = 0;
+                    for (uint32_t j = i + 1; j < n; ++j)
+                        if (upper[j] == upper[i]) group[++size] = corner[j], done |= 1u << j;
+                    if (size == 0) continue;
+                    group[0] = corner[i];
+                    edge(static_cast<const Corner*>(group), size + 1);
+                }
+                continue;
             }
-            uint32_t a = find(c / 3), b = find(m / 3);
-            if (a == b) return;
-            if (size[a] < size[b]) std::swap(a, b);
-            parent[b] = a;
-            size[a] += size[b];
-        };
-        visitEdges(
-            mesh, pair, [](uint32_t) {}, [](const uint32_t*, size_t) {});
+            items.clear();
+            keys.clear();
+            expand([&](uint32_t up, Corner c) {
+                keys.push_back(uint64_t(up) << 32 | items.size());
+                items.push_back(c);
+            });
+            std::sort(keys.begin(), keys.end());
+            for (size_t i = 0; i < keys.size();) {
+                size_t j = i + 1;
+                while (j < keys.size() && keys[j] >> 32 == keys[i] >> 32) ++j;
+                if (j - i >= 2) {
+                    longGroup.clear();
+                    for (size_t g = i; g < j; ++g) longGroup.push_back(items[uint32_t(keys[g])]);
+                    edge(static_cast<const Corner*>(longGroup.data()), uint32_t(j - i));
+                }
+                i = j;
+            }
+        }
     }
-    // islands in order of their lowest face: a set's number is kept at its root's entry,
-    // which is also the root's own (it belongs to the set)
-    ScratchArray<uint32_t> island(faceCount, kNone);
-    uint32_t count = 0;
-    for (uint32_t f = 0; f < faceCount; ++f) {
-        const uint32_t root = find(f);
-        if (island[root] == kNone) island[root] = count++;
-        island[f] = island[root];
+
+  private:
+    static uint32_t lowest(const MeshFace& face) {
+        return std::min({face.v[0], face.v[1], face.v[2]});
     }
-    islandCount = count;
-    return island;
+    static uint32_t middle(const MeshFace& face) {
+        const uint32_t a = face.v[0], b = face.v[1], c = face.v[2];
+        return std::max(std::min(a, b), std::min(std::max(a, b), c));
+    }
+    static uint32_t position(const MeshFace& face, uint32_t v) {
+        return face.v[0] == v ? 0 : face.v[1] == v ? 1 : 2;
+    }
+
+    const Mesh& mesh_;
+    ScratchArray<uint32_t> end_;   // per vertex: where its list ends
+    ScratchArray<uint32_t> entry_; // the lists, vertex after vertex
+};
+
+// Disjoint sets of faces, each rooted at its lowest face: path halving, and a union
+// hangs the higher root under the lower.
+class FaceSets {
+  public:
+    explicit FaceSets(uint32_t n) : parent_(n) {
+        for (uint32_t f = 0; f < n; ++f) parent_[f] = f;
+    }
+    void unite(uint32_t a, uint32_t b) {
+        a = find(a), b = find(b);
+        if (a < b)
+            parent_[b] = a;
+        else if (b < a)
+            parent_[a] = b;
+    }
+    // Numbers the sets in order of their lowest face; returns each face's set number (in
+    // the same memory) and the count. Every parent is below its child, so one pass
+    // upwards finds each face's parent already numbered.
+    ScratchArray<uint32_t> label(uint32_t& count) && {
+        count = 0;
+        for (uint32_t f = 0; f < uint32_t(parent_.size()); ++f)
+            parent_[f] = parent_[f] == f ? count++ : parent_[parent_[f]];
+        return std::move(parent_);
+    }
+
+  private:
+    uint32_t find(uint32_t x) {
+        while (parent_[x] != x) x = parent_[x] = parent_[parent_[x]];
+        return x;
+    }
+    ScratchArray<uint32_t> parent_;
+};
+
+// Islands of faces joined by smooth edges; returns the island of each face, islands
+// numbered in order of their lowest face. Uses groups when angle lets any edge be smooth.
+ScratchArray<uint32_t> findIslands(const Mesh& mesh, const EdgeGroups* groups, float angle,
+                                   uint32_t& islandCount) {
+    FaceSets sets(uint32_t(mesh.faceCount));
+    if (groups) {
+        const SmoothTest smooth(angle);
+        std::vector<FaceCross> cross; // of the faces in the current vertex's list
+        groups->forEachEdge(
+            [&](const uint32_t* list, uint32_t m) {
+                cross.resize(m);
+                for (uint32_t s = 0; s < m; ++s) cross[s] = faceCross(mesh, list[s] / 3);
+            },
+            [&](const EdgeGroups::Corner* corners, uint32_t n) {
+                if (n != 2) return;
+                const uint32_t c = corners[0].corner, d = corners[1].corner;
+                if (cornerFrom(mesh, c) != cornerTo(mesh, d)) return; // inconsistent winding
+                if (smooth(cross[corners[0].slot], cross[corners[1].slot]))
+                    sets.unite(c / 3, d / 3);
+            });
+    }
+    return std::move(sets).label(islandCount);
 }
 
 // Bipartite incidence between islands and the vertices where two or more islands meet.
@@ -150,46 +314,109 @@ VertexConflicts findVertexConflicts(const Mesh& mesh, const uint32_t* island,
     return g;
 }
 
-// Islands that share a sharp edge, with the shared length (CSR, symmetric).
-struct EdgeConflicts {
-    std::vector<uint32_t> start, neighbour;
-    std::vector<double> length;
-};
-
-EdgeConflicts findEdgeConflicts(const Mesh& mesh, const uint32_t* island, uint32_t islandCount) {
-    struct Pair {
-        uint32_t a, b;
-        double length;
-    };
-    std::vector<Pair> pairs;
-    const EdgeTable table = buildEdgeTable(mesh);
-    for (size_t e = 0; e < table.edgeCount(); ++e) {
-        const auto run = table.edgeCorners(e);
-        const Point3 d =
-            mesh.vertices[cornerTo(mesh, run[0])] - mesh.vertices[cornerFrom(mesh, run[0])];
-        const double len = std::sqrt(double(d.x) * d.x + double(d.y) * d.y + double(d.z) * d.z);
-        for (size_t i = 0; i < run.size(); ++i)
-            for (size_t j = i + 1; j < run.size(); ++j) {
-                const uint32_t a = island[cornerFace(run[i])], b = island[cornerFace(run[j])];
-                if (a != b) pairs.push_back({a, b, len}), pairs.push_back({b, a, len});
-            }
-    }
-    std::sort(pairs.begin(), pairs.end(),
-              [](const Pair& x, const Pair& y) { return x.a != y.a ? x.a < y.a : x.b < y.b; });
-    EdgeConflicts g;
-    g.start.assign(islandCount + 1, 0);
-    for (size_t i = 0; i < pairs.size(); ++i) {
-        if (i > 0 && pairs[i].a == pairs[i - 1].a && pairs[i].b == pairs[i - 1].b) {
-            g.length.back() += pairs[i].length;
-            continue;
+// Islands that share an edge of two or more corners (CSR, symmetric, neighbours
+// ascending and distinct), with the shared length per neighbour on request.
+class EdgeConflicts {
+  public:
+    EdgeConflicts(const Mesh& mesh, const EdgeGroups& groups, const uint32_t* island,
+                  uint32_t islandCount)
+        : mesh_(mesh), groups_(groups), island_(island), start_(size_t(islandCount) + 1, 0) {
+        // count, fill, then sort and deduplicate each island's neighbours
+        forEachPair([&](uint32_t a, uint32_t b) { ++start_[a + 1], ++start_[b + 1]; });
+        for (uint32_t i = 0; i < islandCount; ++i) start_[i + 1] += start_[i];
+        neighbour_ = ScratchArray<uint32_t>(start_[islandCount]);
+        {
+            ScratchArray<uint32_t> fill(islandCount);
+            for (uint32_t i = 0; i < islandCount; ++i) fill[i] = start_[i];
+            forEachPair([&](uint32_t a, uint32_t b) {
+                neighbour_[fill[a]++] = b;
+                neighbour_[fill[b]++] = a;
+            });
         }
-        ++g.start[pairs[i].a + 1];
-        g.neighbour.push_back(pairs[i].b);
-        g.length.push_back(pairs[i].length);
+        uint32_t out = 0;
+        for (uint32_t i = 0; i < islandCount; ++i) {
+            uint32_t* begin = neighbour_.data() + start_[i];
+            uint32_t* end = neighbour_.data() + start_[i + 1];
+            if (end - begin <= 16) {
+                for (uint32_t* p = begin + 1; p < end; ++p) // insertion sort
+                    for (uint32_t* q = p; q > begin && q[-1] > q[0]; --q) std::swap(q[-1], q[0]);
+            } else {
+                std::sort(begin, end);
+            }
+            start_[i] = out;
+            for (uint32_t* p = begin; p != end; ++p)
+                if (p == begin || *p != p[-1]) neighbour_[out++] = *p;
+        }
+        start_[islandCount] = out;
     }
-    for (uint32_t i = 0; i < islandCount; ++i) g.start[i + 1] += g.start[i];
-    return g;
-}
+
+    uint32_t begin(uint32_t i) const { return start_[i]; }
+    uint32_t end(uint32_t i) const { return start_[i + 1]; }
+    uint32_t neighbour(uint32_t k) const { return neighbour_[k]; }
+
+    // Per neighbour entry: the summed length of the edges shared, each edge counted once
+    // per pair of its corners in the two islands. Needed only when a colouring runs out of
+    // bits at sharp edges, so built on first use, the way this operation always has: every
+    // corner pair of the sorted edge table, sorted by island pair, summed in that order.
+    // Floating-point sums depend on their order, and near-equal costs must keep choosing
+    // the same bit.
+    const double* lengths() {
+        const uint32_t total = start_[start_.size() - 1];
+        if (length_.size() == 0 && total > 0) {
+            struct Pair {
+                uint32_t a, b;
+                double length;
+            };
+            std::vector<Pair> pairs;
+            const EdgeTable table = buildEdgeTable(mesh_);
+            for (size_t e = 0; e < table.edgeCount(); ++e) {
+                const auto run = table.edgeCorners(e);
+                const Point3 d = mesh_.vertices[cornerTo(mesh_, run[0])] -
+                                 mesh_.vertices[cornerFrom(mesh_, run[0])];
+                const double len =
+                    std::sqrt(double(d.x) * d.x + double(d.y) * d.y + double(d.z) * d.z);
+                for (size_t i = 0; i < run.size(); ++i)
+                    for (size_t j = i + 1; j < run.size(); ++j) {
+                        const uint32_t a = island_[cornerFace(run[i])],
+                                       b = island_[cornerFace(run[j])];
+                        if (a != b) pairs.push_back({a, b, len}), pairs.push_back({b, a, len});
+                    }
+            }
+            std::sort(pairs.begin(), pairs.end(), [](const Pair& x, const Pair& y) {
+                return x.a != y.a ? x.a < y.a : x.b < y.b;
+            });
+            // the distinct pairs are the neighbour entries, in the same order
+            length_ = ScratchArray<double>(total);
+            uint32_t out = 0;
+            for (size_t i = 0; i < pairs.size(); ++i) {
+                if (i > 0 && pairs[i].a == pairs[i - 1].a && pairs[i].b == pairs[i - 1].b)
+                    length_[out - 1] += pairs[i].length;
+                else
+                    length_[out++] = pairs[i].length;
+            }
+        }
+        return length_.data();
+    }
+
+  private:
+    // pair(a, b) for each two corners of an edge in different islands a and b
+    template <typename Pair> void forEachPair(Pair pair) const {
+        groups_.forEachEdge([](const uint32_t*, uint32_t) {},
+                            [&](const EdgeGroups::Corner* corners, uint32_t n) {
+                                for (uint32_t i = 0; i < n; ++i)
+                                    for (uint32_t j = i + 1; j < n; ++j) {
+                                        const uint32_t a = island_[corners[i].corner / 3],
+                                                       b = island_[corners[j].corner / 3];
+                                        if (a != b) pair(a, b);
+                                    }
+                            });
+    }
+    const Mesh& mesh_;
+    const EdgeGroups& groups_;
+    const uint32_t* island_;
+    ScratchArray<uint32_t> start_, neighbour_;
+    ScratchArray<double> length_;
+};
 
 // Islands meeting at one vertex form a clique of the conflict graph. A clique wider than
 // this cannot be coloured with 32 bits anyway, and walking it from each of its islands
@@ -218,8 +445,8 @@ class ConflictGraph {
                 }
             }
         } else {
-            for (uint32_t k = edges_->start[i]; k < edges_->start[i + 1]; ++k)
-                visit(edges_->neighbour[k]);
+            for (uint32_t k = edges_->begin(i); k < edges_->end(i); ++k)
+                visit(edges_->neighbour(k));
         }
     }
 
@@ -262,51 +489,56 @@ std::vector<uint32_t> smallestLastOrder(ConflictGraph& graph, uint32_t n) {
     return order;
 }
 
-// Gives each island a bit, from the back of order. Vertex meetings (which include every
-// sharp edge) and sharp edges with their lengths are each optional. Each meeting vertex
+// Gives each island a bit, from the back of order: the lowest bit that no island sharing
+// a meeting vertex (with vertices) or a sharp edge (with edges) holds. Each meeting vertex
 // keeps the bits its coloured islands took, so an island's blocked bits cost one look per
-// meeting vertex however many islands meet there: O(F) in all. Returns false, leaving
-// bits partly set, when an island finds no free bit and allowDegrade is false.
-bool colour(const std::vector<uint32_t>& order, const VertexConflicts* vertices,
-            const EdgeConflicts* edges, bool allowDegrade, std::vector<int8_t>& bit,
-            AutoSmoothReport& report) {
+// meeting vertex however many islands meet there: O(F) in all. Every sharp edge joins two
+// meeting vertices, so sharp-edge neighbours are looked at (through edges(), which may
+// build them on first use) only when the meeting vertices leave no bit: then the island
+// shares a bit with a vertex-only neighbour, or else takes the bit of least shared length.
+template <typename GetEdges>
+std::vector<int8_t> colour(const std::vector<uint32_t>& order, const VertexConflicts* vertices,
+                           GetEdges edges, AutoSmoothReport& report) {
     const uint32_t n = uint32_t(order.size());
-    bit.assign(n, -1);
+    std::vector<int8_t> bit(n, -1);
     std::vector<uint32_t> taken; // per meeting vertex: bits its coloured islands hold
     if (vertices) taken.assign(vertices->vertexStart.size() - 1, 0);
     for (uint32_t k = n; k-- > 0;) {
         const uint32_t i = order[k];
-        uint32_t vertexMask = 0, edgeMask = 0;
-        double cost[kBits] = {};
+        uint32_t vertexMask = 0;
         if (vertices)
             for (uint32_t m = vertices->islandStart[i]; m < vertices->islandStart[i + 1]; ++m)
                 vertexMask |= taken[vertices->islandVertices[m]];
-        if (edges)
-            for (uint32_t e = edges->start[i]; e < edges->start[i + 1]; ++e)
-                if (int b = bit[edges->neighbour[e]]; b >= 0) {
-                    edgeMask |= 1u << b;
-                    cost[b] += edges->length[e];
-                }
-        const uint32_t blocked = vertexMask | edgeMask;
-        if (blocked != UINT32_MAX) {
-            bit[i] = int8_t(std::countr_one(blocked));
-        } else if (!allowDegrade) {
-            return false;
-        } else if (edgeMask != UINT32_MAX) {
-            bit[i] = int8_t(std::countr_one(edgeMask));
-            ++report.vertexShares;
+        if (vertices && vertexMask != UINT32_MAX) {
+            bit[i] = int8_t(std::countr_one(vertexMask));
         } else {
-            int best = 0;
-            for (int b = 1; b < kBits; ++b)
-                if (cost[b] < cost[best]) best = b;
-            bit[i] = int8_t(best);
-            ++report.edgeConflicts;
+            EdgeConflicts& g = edges();
+            uint32_t edgeMask = 0;
+            for (uint32_t e = g.begin(i); e < g.end(i); ++e)
+                if (int b = bit[g.neighbour(e)]; b >= 0) edgeMask |= 1u << b;
+            const uint32_t blocked = vertexMask | edgeMask;
+            if (blocked != UINT32_MAX) {
+                bit[i] = int8_t(std::countr_one(blocked));
+            } else if (edgeMask != UINT32_MAX) {
+                bit[i] = int8_t(std::countr_one(edgeMask));
+                ++report.vertexShares;
+            } else {
+                const double* length = g.lengths();
+                double cost[kBits] = {};
+                for (uint32_t e = g.begin(i); e < g.end(i); ++e)
+                    if (int b = bit[g.neighbour(e)]; b >= 0) cost[b] += length[e];
+                int best = 0;
+                for (int b = 1; b < kBits; ++b)
+                    if (cost[b] < cost[best]) best = b;
+                bit[i] = int8_t(best);
+                ++report.edgeConflicts;
+            }
         }
         if (vertices)
             for (uint32_t m = vertices->islandStart[i]; m < vertices->islandStart[i + 1]; ++m)
                 taken[vertices->islandVertices[m]] |= 1u << bit[i];
     }
-    return true;
+    return bit;
 }
 
 } // namespace
@@ -314,25 +546,38 @@ bool colour(const std::vector<uint32_t>& order, const VertexConflicts* vertices,
 AutoSmoothReport autoSmooth(Mesh& mesh, float angle, int flag) {
     AutoSmoothReport report;
     if (mesh.faceCount <= 0) return report;
-    const ScratchArray<uint32_t> islandOf = findIslands(mesh, angle, report.islands);
+    // edges matter for the islands unless no angle passes, and for the colouring with
+    // flag nonzero or when the bits run out
+    std::optional<EdgeGroups> groups;
+    if (angle > 0) groups.emplace(mesh);
+    const ScratchArray<uint32_t> islandOf =
+        findIslands(mesh, groups ? &*groups : nullptr, angle, report.islands);
     const uint32_t* island = islandOf.data();
     const uint32_t n = report.islands;
 
+    if (n == 1) { // one island: one bit, nothing to colour
+        for (uint32_t f = 0; f < uint32_t(mesh.faceCount); ++f) mesh.faces[f].smGroup = 1;
+        report.bitsUsed = 1;
+        return report;
+    }
+    std::optional<EdgeConflicts> edgeConflicts;
+    auto edges = [&]() -> EdgeConflicts& {
+        if (!groups) groups.emplace(mesh);
+        if (!edgeConflicts) edgeConflicts.emplace(mesh, *groups, island, n);
+        return *edgeConflicts;
+    };
     std::vector<int8_t> bit;
     if (flag == 0) {
-        // vertex meetings cover every conflict; degrade only when 32 bits run out
+        // vertex meetings cover every conflict; sharp edges matter only when bits run out
+        if (groups) groups.reset();
         const VertexConflicts vertices = findVertexConflicts(mesh, island, n);
         ConflictGraph graph(n, &vertices, nullptr);
         const std::vector<uint32_t> order = smallestLastOrder(graph, n);
-        if (!colour(order, &vertices, nullptr, false, bit, report)) {
-            const EdgeConflicts edges = findEdgeConflicts(mesh, island, n);
-            colour(order, &vertices, &edges, true, bit, report);
-        }
+        bit = colour(order, &vertices, edges, report);
     } else {
-        const EdgeConflicts edges = findEdgeConflicts(mesh, island, n);
-        ConflictGraph graph(n, nullptr, &edges);
+        ConflictGraph graph(n, nullptr, &edges());
         const std::vector<uint32_t> order = smallestLastOrder(graph, n);
-        colour(order, nullptr, &edges, true, bit, report);
+        bit = colour(order, nullptr, edges, report);
     }
 
     uint32_t used = 0;
