@@ -251,68 +251,112 @@ ScratchArray<uint32_t> findIslands(const Mesh& mesh, const EdgeGroups* groups, f
     return std::move(sets).label(islandCount);
 }
 
-// Bipartite incidence between islands and the vertices where two or more islands meet.
-struct VertexConflicts {
-    std::vector<uint32_t> vertexStart, vertexIslands;  // per meeting vertex: its islands
-    std::vector<uint32_t> islandStart, islandVertices; // per island: its meeting vertices
-};
-
-VertexConflicts findVertexConflicts(const Mesh& mesh, const uint32_t* island,
-                                    uint32_t islandCount) {
-    const uint32_t vertexCount = uint32_t(mesh.vertexCount);
-    VertexConflicts g;
-    // which vertices see more than one island
-    ScratchArray<uint32_t> first(vertexCount, kNone), meeting(vertexCount, kNone);
-    uint32_t meetingCount = 0;
-    for (uint32_t f = 0; f < uint32_t(mesh.faceCount); ++f) {
-        if (!isProperFace(mesh.faces[f], mesh.vertexCount)) continue;
-        for (uint32_t v : mesh.faces[f].v) {
-            if (first[v] == kNone)
-                first[v] = island[f];
-            else if (first[v] != island[f] && meeting[v] == kNone)
-                meeting[v] = meetingCount++;
+// Bipartite incidence between islands and the meeting vertices, where two or more islands
+// meet. Meeting vertices are numbered as a pass over the faces first finds them. When
+// every face is an island of its own, an island's meeting vertices are read off its face
+// instead of being stored.
+class VertexConflicts {
+  public:
+    VertexConflicts(const Mesh& mesh, const uint32_t* island, uint32_t islandCount)
+        : mesh_(mesh), singleFaces_(islandCount == uint32_t(mesh.faceCount)) {
+        const uint32_t faceCount = uint32_t(mesh.faceCount);
+        const uint32_t vertexCount = uint32_t(std::max(mesh.vertexCount, 0));
+        // per vertex: kNone, the first island seen there, or kMeeting | its number
+        meetingOf_ = ScratchArray<uint32_t>(vertexCount, kNone);
+        uint32_t meetingCount = 0;
+        for (uint32_t f = 0; f < faceCount; ++f) {
+            if (!isProperFace(mesh.faces[f], mesh.vertexCount)) continue;
+            for (uint32_t v : mesh.faces[f].v) {
+                uint32_t& state = meetingOf_[v];
+                if (state == kNone)
+                    state = island[f];
+                else if (!(state & kMeeting) && state != island[f])
+                    state = kMeeting | meetingCount++;
+            }
         }
-    }
-    first = ScratchArray<uint32_t>();
+        for (uint32_t& state : meetingOf_) state = state & kMeeting ? state & ~kMeeting : kNone;
 
-    // islands around each meeting vertex, deduplicated
-    g.vertexStart.assign(meetingCount + 1, 0);
-    for (uint32_t f = 0; f < uint32_t(mesh.faceCount); ++f)
-        if (isProperFace(mesh.faces[f], mesh.vertexCount))
-            for (uint32_t v : mesh.faces[f].v)
-                if (meeting[v] != kNone) ++g.vertexStart[meeting[v] + 1];
-    for (uint32_t i = 0; i < meetingCount; ++i) g.vertexStart[i + 1] += g.vertexStart[i];
-    g.vertexIslands.resize(g.vertexStart[meetingCount]);
-    {
-        std::vector<uint32_t> fill(g.vertexStart.begin(), g.vertexStart.end() - 1);
-        for (uint32_t f = 0; f < uint32_t(mesh.faceCount); ++f)
+        // islands around each meeting vertex: counted at its own entry, then filled
+        // downwards from its end over the faces from the last, so ascending by face
+        vertexStart_ = ScratchArray<uint32_t>(size_t(meetingCount) + 1, 0);
+        for (uint32_t f = 0; f < faceCount; ++f)
             if (isProperFace(mesh.faces[f], mesh.vertexCount))
                 for (uint32_t v : mesh.faces[f].v)
-                    if (meeting[v] != kNone) g.vertexIslands[fill[meeting[v]]++] = island[f];
-    }
-    uint32_t out = 0;
-    for (uint32_t i = 0; i < meetingCount; ++i) {
-        auto begin = g.vertexIslands.begin() + g.vertexStart[i];
-        auto end = g.vertexIslands.begin() + g.vertexStart[i + 1];
-        std::sort(begin, end);
-        g.vertexStart[i] = out;
-        for (auto it = begin; it != end; ++it)
-            if (it == begin || *it != *(it - 1)) g.vertexIslands[out++] = *it;
-    }
-    g.vertexStart[meetingCount] = out;
-    g.vertexIslands.resize(out);
+                    if (meetingOf_[v] != kNone) ++vertexStart_[meetingOf_[v]];
+        for (uint32_t m = 1; m <= meetingCount; ++m) vertexStart_[m] += vertexStart_[m - 1];
+        vertexIslands_ = ScratchArray<uint32_t>(vertexStart_[meetingCount]);
+        for (uint32_t f = faceCount; f-- > 0;)
+            if (isProperFace(mesh.faces[f], mesh.vertexCount))
+                for (uint32_t v : mesh.faces[f].v)
+                    if (meetingOf_[v] != kNone)
+                        vertexIslands_[--vertexStart_[meetingOf_[v]]] = island[f];
+        if (singleFaces_) return; // islands are faces: ascending and distinct already
+        meetingOf_ = ScratchArray<uint32_t>();
 
-    // the transpose: meeting vertices of each island
-    g.islandStart.assign(islandCount + 1, 0);
-    for (uint32_t isl : g.vertexIslands) ++g.islandStart[isl + 1];
-    for (uint32_t i = 0; i < islandCount; ++i) g.islandStart[i + 1] += g.islandStart[i];
-    g.islandVertices.resize(out);
-    std::vector<uint32_t> fill(g.islandStart.begin(), g.islandStart.end() - 1);
-    for (uint32_t i = 0; i < meetingCount; ++i)
-        for (uint32_t k = g.vertexStart[i]; k < g.vertexStart[i + 1]; ++k)
-            g.islandVertices[fill[g.vertexIslands[k]]++] = i;
-    return g;
-}
+        uint32_t out = 0;
+        for (uint32_t m = 0; m < meetingCount; ++m) {
+            uint32_t* begin = vertexIslands_.data() + vertexStart_[m];
+            uint32_t* end = vertexIslands_.data() + vertexStart_[m + 1];
+            sortSmall(begin, end);
+            vertexStart_[m] = out;
+            for (uint32_t* p = begin; p != end; ++p)
+                if (p == begin || *p != p[-1]) vertexIslands_[out++] = *p;
+        }
+        vertexStart_[meetingCount] = out;
+
+        // the transpose, filled downwards from the last meeting vertex: ascending
+        islandStart_ = ScratchArray<uint32_t>(size_t(islandCount) + 1, 0);
+        for (uint32_t k = 0; k < out; ++k) ++islandStart_[vertexIslands_[k]];
+        for (uint32_t i = 1; i <= islandCount; ++i) islandStart_[i] += islandStart_[i - 1];
+        islandVertices_ = ScratchArray<uint32_t>(out);
+        for (uint32_t m = meetingCount; m-- > 0;)
+            for (uint32_t k = vertexStart_[m]; k < vertexStart_[m + 1]; ++k)
+                islandVertices_[--islandStart_[vertexIslands_[k]]] = m;
+    }
+
+    uint32_t meetingCount() const { return uint32_t(vertexStart_.size() - 1); }
+    // The islands at meeting vertex m, ascending.
+    const uint32_t* islandsBegin(uint32_t m) const {
+        return vertexIslands_.data() + vertexStart_[m];
+    }
+    const uint32_t* islandsEnd(uint32_t m) const {
+        return vertexIslands_.data() + vertexStart_[m + 1];
+    }
+    uint32_t islandsAt(uint32_t m) const { return vertexStart_[m + 1] - vertexStart_[m]; }
+
+    // Calls visit(m) for each meeting vertex of island i, ascending.
+    template <typename Visit> void forEachMeeting(uint32_t i, Visit visit) const {
+        if (!singleFaces_) {
+            for (uint32_t k = islandStart_[i]; k < islandStart_[i + 1]; ++k)
+                visit(islandVertices_[k]);
+            return;
+        }
+        const MeshFace& face = mesh_.faces[i];
+        if (!isProperFace(face, mesh_.vertexCount)) return;
+        uint32_t a = meetingOf_[face.v[0]], b = meetingOf_[face.v[1]], c = meetingOf_[face.v[2]];
+        if (a > b) std::swap(a, b);
+        if (b > c) std::swap(b, c);
+        if (a > b) std::swap(a, b);
+        if (a != kNone) visit(a);
+        if (b != kNone) visit(b);
+        if (c != kNone) visit(c);
+    }
+
+  private:
+    static constexpr uint32_t kMeeting = 1u << 31; // islands and vertices are fewer
+
+    static void sortSmall(uint32_t* begin, uint32_t* end) {
+        if (end - begin > 16) return std::sort(begin, end);
+        for (uint32_t* p = begin + 1; p < end; ++p)
+            for (uint32_t* q = p; q > begin && q[-1] > q[0]; --q) std::swap(q[-1], q[0]);
+    }
+
+    const Mesh& mesh_;
+    bool singleFaces_;
+    ScratchArray<uint32_t> meetingOf_; // with singleFaces_: per vertex, kNone or its number
+    ScratchArray<uint32_t> vertexStart_, vertexIslands_;  // per meeting vertex: its islands
+    ScratchArray<uint32_t> islandStart_, islandVertices_; // per island: its meeting vertices
+};
 
 // Islands that share an edge of two or more corners (CSR, symmetric, neighbours
 // ascending and distinct), with the shared length per neighbour on request.
@@ -423,27 +467,30 @@ class EdgeConflicts {
 // would cost the square of its size, so the ordering leaves such vertices out.
 constexpr uint32_t kWidestOrderedMeeting = 64;
 
+// Per island, while ordering: its remaining degree, its place in the order, and the
+// last neighbour walk that reached it (to visit each neighbour once).
+struct OrderNode {
+    uint32_t degree, position, stamp;
+};
+
 // Conflict graph of islands for the ordering: vertex meetings of at most
 // kWidestOrderedMeeting islands (when used), or else sharp edges.
 class ConflictGraph {
   public:
-    ConflictGraph(uint32_t islandCount, const VertexConflicts* vertices, const EdgeConflicts* edges)
-        : stamp_(islandCount, 0), vertices_(vertices), edges_(edges) {}
+    ConflictGraph(const VertexConflicts* vertices, const EdgeConflicts* edges)
+        : vertices_(vertices), edges_(edges) {}
 
-    // Calls visit(neighbour) once for each distinct conflicting island of i.
-    template <typename Visit> void forEachNeighbour(uint32_t i, Visit visit) {
+    // Calls visit(neighbour) once for each distinct conflicting island of i; node holds
+    // the walks' stamps, which start at 0.
+    template <typename Visit> void forEachNeighbour(uint32_t i, OrderNode* node, Visit visit) {
         ++round_;
         if (vertices_) {
-            for (uint32_t k = vertices_->islandStart[i]; k < vertices_->islandStart[i + 1]; ++k) {
-                const uint32_t v = vertices_->islandVertices[k];
-                const uint32_t begin = vertices_->vertexStart[v],
-                               end = vertices_->vertexStart[v + 1];
-                if (end - begin > kWidestOrderedMeeting) continue;
-                for (uint32_t m = begin; m < end; ++m) {
-                    const uint32_t j = vertices_->vertexIslands[m];
-                    if (j != i && stamp_[j] != round_) stamp_[j] = round_, visit(j);
-                }
-            }
+            vertices_->forEachMeeting(i, [&](uint32_t v) {
+                if (vertices_->islandsAt(v) > kWidestOrderedMeeting) return;
+                for (const uint32_t* p = vertices_->islandsBegin(v); p != vertices_->islandsEnd(v);
+                     ++p)
+                    if (*p != i && node[*p].stamp != round_) node[*p].stamp = round_, visit(*p);
+            });
         } else {
             for (uint32_t k = edges_->begin(i); k < edges_->end(i); ++k)
                 visit(edges_->neighbour(k));
@@ -451,7 +498,6 @@ class ConflictGraph {
     }
 
   private:
-    std::vector<uint32_t> stamp_;
     uint32_t round_ = 0;
     const VertexConflicts* vertices_;
     const EdgeConflicts* edges_;
@@ -459,31 +505,36 @@ class ConflictGraph {
 
 // Smallest-last order (Matula and Beck) by bucketed degrees; returns islands in
 // removal order, so colouring goes from the back.
-std::vector<uint32_t> smallestLastOrder(ConflictGraph& graph, uint32_t n) {
-    std::vector<uint32_t> degree(n, 0);
+ScratchArray<uint32_t> smallestLastOrder(ConflictGraph& graph, uint32_t n) {
+    ScratchArray<OrderNode> node(n, OrderNode{0, 0, 0});
     uint32_t maxDegree = 0;
     for (uint32_t i = 0; i < n; ++i) {
-        graph.forEachNeighbour(i, [&](uint32_t) { ++degree[i]; });
-        maxDegree = std::max(maxDegree, degree[i]);
+        uint32_t degree = 0;
+        graph.forEachNeighbour(i, node.data(), [&](uint32_t) { ++degree; });
+        node[i].degree = degree;
+        maxDegree = std::max(maxDegree, degree);
     }
-    std::vector<uint32_t> bin(maxDegree + 2, 0), order(n), position(n);
-    for (uint32_t i = 0; i < n; ++i) ++bin[degree[i] + 1];
+    std::vector<uint32_t> bin(maxDegree + 2, 0);
+    ScratchArray<uint32_t> order(n);
+    for (uint32_t i = 0; i < n; ++i) ++bin[node[i].degree + 1];
     for (uint32_t d = 1; d < bin.size(); ++d) bin[d] += bin[d - 1];
-    for (uint32_t i = 0; i < n; ++i) position[i] = bin[degree[i]]++, order[position[i]] = i;
+    for (uint32_t i = 0; i < n; ++i)
+        node[i].position = bin[node[i].degree]++, order[node[i].position] = i;
     for (uint32_t d = uint32_t(bin.size()) - 1; d > 0; --d) bin[d] = bin[d - 1];
     bin[0] = 0;
     for (uint32_t k = 0; k < n; ++k) {
-        const uint32_t v = order[k];
-        graph.forEachNeighbour(v, [&](uint32_t u) {
-            if (degree[u] <= degree[v]) return;
+        const uint32_t v = order[k], dv = node[v].degree;
+        graph.forEachNeighbour(v, node.data(), [&](uint32_t u) {
+            OrderNode& nu = node[u];
+            if (nu.degree <= dv) return;
             // move u to the front of its bucket, then shrink its degree
-            const uint32_t du = degree[u], pu = position[u], pw = bin[du], w = order[pw];
+            const uint32_t du = nu.degree, pu = nu.position, pw = bin[du], w = order[pw];
             if (u != w) {
-                order[pu] = w, position[w] = pu;
-                order[pw] = u, position[u] = pw;
+                order[pu] = w, node[w].position = pu;
+                order[pw] = u, nu.position = pw;
             }
             ++bin[du];
-            --degree[u];
+            --nu.degree;
         });
     }
     return order;
@@ -497,18 +548,16 @@ std::vector<uint32_t> smallestLastOrder(ConflictGraph& graph, uint32_t n) {
 // build them on first use) only when the meeting vertices leave no bit: then the island
 // shares a bit with a vertex-only neighbour, or else takes the bit of least shared length.
 template <typename GetEdges>
-std::vector<int8_t> colour(const std::vector<uint32_t>& order, const VertexConflicts* vertices,
-                           GetEdges edges, AutoSmoothReport& report) {
+ScratchArray<int8_t> colour(const ScratchArray<uint32_t>& order, const VertexConflicts* vertices,
+                            GetEdges edges, AutoSmoothReport& report) {
     const uint32_t n = uint32_t(order.size());
-    std::vector<int8_t> bit(n, -1);
-    std::vector<uint32_t> taken; // per meeting vertex: bits its coloured islands hold
-    if (vertices) taken.assign(vertices->vertexStart.size() - 1, 0);
+    ScratchArray<int8_t> bit(n, -1);
+    ScratchArray<uint32_t> taken; // per meeting vertex: bits its coloured islands hold
+    if (vertices) taken = ScratchArray<uint32_t>(vertices->meetingCount(), 0);
     for (uint32_t k = n; k-- > 0;) {
         const uint32_t i = order[k];
         uint32_t vertexMask = 0;
-        if (vertices)
-            for (uint32_t m = vertices->islandStart[i]; m < vertices->islandStart[i + 1]; ++m)
-                vertexMask |= taken[vertices->islandVertices[m]];
+        if (vertices) vertices->forEachMeeting(i, [&](uint32_t m) { vertexMask |= taken[m]; });
         if (vertices && vertexMask != UINT32_MAX) {
             bit[i] = int8_t(std::countr_one(vertexMask));
         } else {
@@ -534,9 +583,7 @@ std::vector<int8_t> colour(const std::vector<uint32_t>& order, const VertexConfl
                 ++report.edgeConflicts;
             }
         }
-        if (vertices)
-            for (uint32_t m = vertices->islandStart[i]; m < vertices->islandStart[i + 1]; ++m)
-                taken[vertices->islandVertices[m]] |= 1u << bit[i];
+        if (vertices) vertices->forEachMeeting(i, [&](uint32_t m) { taken[m] |= 1u << bit[i]; });
     }
     return bit;
 }
@@ -566,17 +613,17 @@ AutoSmoothReport autoSmooth(Mesh& mesh, float angle, int flag) {
         if (!edgeConflicts) edgeConflicts.emplace(mesh, *groups, island, n);
         return *edgeConflicts;
     };
-    std::vector<int8_t> bit;
+    ScratchArray<int8_t> bit;
     if (flag == 0) {
         // vertex meetings cover every conflict; sharp edges matter only when bits run out
         if (groups) groups.reset();
-        const VertexConflicts vertices = findVertexConflicts(mesh, island, n);
-        ConflictGraph graph(n, &vertices, nullptr);
-        const std::vector<uint32_t> order = smallestLastOrder(graph, n);
+        const VertexConflicts vertices(mesh, island, n);
+        ConflictGraph graph(&vertices, nullptr);
+        const ScratchArray<uint32_t> order = smallestLastOrder(graph, n);
         bit = colour(order, &vertices, edges, report);
     } else {
-        ConflictGraph graph(n, nullptr, &edges());
-        const std::vector<uint32_t> order = smallestLastOrder(graph, n);
+        ConflictGraph graph(nullptr, &edges());
+        const ScratchArray<uint32_t> order = smallestLastOrder(graph, n);
         bit = colour(order, nullptr, edges, report);
     }
 
