@@ -149,12 +149,20 @@ class EdgeGroups {
                 uint32_t done = 0;
                 for (uint32_t i = 0; i < n; ++i) {
                     if (done >> i & 1) continue;
-                    uint32_t size = 0;
+                    uint32_t same = 0; // the corners after i on the same edge
                     for (uint32_t j = i + 1; j < n; ++j)
-                        if (upper[j] == upper[i]) group[++size] = corner[j], done |= 1u << j;
-                    if (size == 0) continue;
-                    group[0] = corner[i];
-                    edge(static_cast<const Corner*>(group), size + 1);
+                        same |= uint32_t(upper[j] == upper[i]) << j;
+                    if (same == 0) continue;
+                    done |= same;
+                    if ((same & (same - 1)) == 0) {
+                        const Corner two[2] = {corner[i], corner[std::countr_zero(same)]};
+                        edge(static_cast<const Corner*>(two), 2u);
+                        continue;
+                    }
+                    uint32_t size = 0;
+                    group[size++] = corner[i];
+                    for (; same; same &= same - 1) group[size++] = corner[std::countr_zero(same)];
+                    edge(static_cast<const Corner*>(group), size);
                 }
                 continue;
             }
