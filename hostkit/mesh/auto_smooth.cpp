@@ -350,8 +350,34 @@ class VertexConflicts {
         if (c != kNone) visit(c);
     }
 
+    // When every face is an island of its own: sets mask to the bits of the islands that
+    // share an edge with island i and returns true, unless an edge of i joins two
+    // vertices with more than kEdgeLookup faces each (then false: find them otherwise).
+    bool edgeMask(uint32_t i, const int8_t* bit, uint32_t& mask) const {
+        if (!singleFaces_) return false;
+        const MeshFace& face = mesh_.faces[i];
+        uint32_t found = 0;
+        for (uint32_t k = 0; k < 3; ++k) {
+            uint32_t a = face.v[k], b = face.v[k == 2 ? 0 : k + 1];
+            if (meetingOf_[a] == kNone || meetingOf_[b] == kNone) continue; // i alone there
+            if (islandsAt(meetingOf_[a]) > islandsAt(meetingOf_[b])) std::swap(a, b);
+            if (islandsAt(meetingOf_[a]) > kEdgeLookup) return false;
+            // the faces at a that also use b share the edge
+            for (const uint32_t* p = islandsBegin(meetingOf_[a]); p != islandsEnd(meetingOf_[a]);
+                 ++p) {
+                const MeshFace& other = mesh_.faces[*p];
+                if (*p != i && bit[*p] >= 0 &&
+                    (other.v[0] == b || other.v[1] == b || other.v[2] == b))
+                    found |= 1u << bit[*p];
+            }
+        }
+        mask = found;
+        return true;
+    }
+
   private:
     static constexpr uint32_t kMeeting = 1u << 31; // islands and vertices are fewer
+    static constexpr uint32_t kEdgeLookup = 64;
 
     static void sortSmall(uint32_t* begin, uint32_t* end) {
         if (end - begin > 16) return std::sort(begin, end);
@@ -569,10 +595,12 @@ ScratchArray<int8_t> colour(const ScratchArray<uint32_t>& order, const VertexCon
         if (vertices && vertexMask != UINT32_MAX) {
             bit[i] = int8_t(std::countr_one(vertexMask));
         } else {
-            EdgeConflicts& g = edges();
             uint32_t edgeMask = 0;
-            for (uint32_t e = g.begin(i); e < g.end(i); ++e)
-                if (int b = bit[g.neighbour(e)]; b >= 0) edgeMask |= 1u << b;
+            if (!vertices || !vertices->edgeMask(i, bit.data(), edgeMask)) {
+                const EdgeConflicts& g = edges();
+                for (uint32_t e = g.begin(i); e < g.end(i); ++e)
+                    if (int b = bit[g.neighbour(e)]; b >= 0) edgeMask |= 1u << b;
+            }
             const uint32_t blocked = vertexMask | edgeMask;
             if (blocked != UINT32_MAX) {
                 bit[i] = int8_t(std::countr_one(blocked));
@@ -580,6 +608,7 @@ ScratchArray<int8_t> colour(const ScratchArray<uint32_t>& order, const VertexCon
                 bit[i] = int8_t(std::countr_one(edgeMask));
                 ++report.vertexShares;
             } else {
+                EdgeConflicts& g = edges();
                 const double* length = g.lengths();
                 double cost[kBits] = {};
                 for (uint32_t e = g.begin(i); e < g.end(i); ++e)
