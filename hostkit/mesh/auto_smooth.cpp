@@ -30,9 +30,8 @@ struct FaceCross {
     double nn = 0;
 };
 
-FaceCross faceCross(const Mesh& mesh, uint32_t f) {
+FaceCross faceCross(const Mesh& mesh, uint32_t f) { // f is a proper face
     const MeshFace& face = mesh.faces[f];
-    if (!isProperFace(face, mesh.vertexCount)) return {};
     const Point3 a = mesh.vertices[face.v[0]], b = mesh.vertices[face.v[1]],
                  c = mesh.vertices[face.v[2]];
     const double ux = double(b.x) - a.x, uy = double(b.y) - a.y, uz = double(b.z) - a.z;
@@ -49,8 +48,9 @@ FaceCross faceCross(const Mesh& mesh, uint32_t f) {
 class SmoothTest {
   public:
     explicit SmoothTest(float angle)
-        : cosA_(std::cos(double(angle))), sinA_(std::sin(double(angle))),
-          everyAngle_(double(angle) > 3.141592653589793) {}
+        : cosA_(std::cos(double(angle))), sinA_(std::sin(double(angle))), cos2_(cosA_ * cosA_),
+          sin2_(sinA_ * sinA_), everyAngle_(double(angle) > 3.141592653589793),
+          acute_(cosA_ > 0 && sinA_ > 0) {}
 
     bool operator()(const FaceCross& p, const FaceCross& q) const {
         if (!(p.nn > 0) || !(q.nn > 0)) return false; // a zero (or undefined) normal
@@ -58,9 +58,23 @@ class SmoothTest {
         // atan2(s, d) < angle, for s >= 0, is s * cos(angle) < d * sin(angle) when angle
         // is in (0, pi]
         if (p.nn > kLow && p.nn < kHigh && q.nn > kLow && q.nn < kHigh) {
-            // relative rounding here and in the unit-normal reckoning is below 1e-13
-            const double t = std::sqrt(crossSquared(p.n, q.n)) * cosA_ - dot(p.n, q.n) * sinA_;
-            if (t * t > 1e-18 * (p.nn * q.nn)) return t < 0;
+            // Scaled by L = |p.n| |q.n|, relative rounding here and in the unit-normal
+            // reckoning stays below 1e-13; decide only when clear by 1e-9 L.
+            const double cc = crossSquared(p.n, q.n), d = dot(p.n, q.n), ll = p.nn * q.nn;
+            if (acute_) {
+                // both sides of s cos < d sin squared, without a square root: for d <= 0
+                // the difference is at least the root of their squares' sum; for d > 0
+                // it is the squares' difference over a sum of at most 2 L
+                if (!(d > 0)) {
+                    if (cc * cos2_ + d * d * sin2_ > 1e-18 * ll) return false;
+                } else {
+                    const double diff = cc * cos2_ - d * d * sin2_;
+                    if (std::fabs(diff) > 2e-9 * ll) return diff < 0;
+                }
+            } else {
+                const double t = std::sqrt(cc) * cosA_ - d * sinA_;
+                if (t * t > 1e-18 * ll) return t < 0;
+            }
         }
         const Vec3d n1 = unit(p), n2 = unit(q);
         return std::sqrt(crossSquared(n1, n2)) * cosA_ < dot(n1, n2) * sinA_;
@@ -81,8 +95,8 @@ class SmoothTest {
     }
     static double dot(const Vec3d& a, const Vec3d& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
-    double cosA_, sinA_;
-    bool everyAngle_;
+    double cosA_, sinA_, cos2_, sin2_;
+    bool everyAngle_, acute_; // acute_: cos and sin of the angle both positive
 };
 
 // Corners of proper faces grouped by edge, without sorting: each face is listed at its
@@ -107,7 +121,10 @@ class EdgeGroups {
             ++end_[middle(face)];
         }
         uint32_t sum = 0; // each vertex's start, to become its end as it fills
-        for (uint32_t v = 0; v < vertexCount; ++v) sum += std::exchange(end_[v], sum);
+        for (uint32_t v = 0; v < vertexCount; ++v) {
+            longestList_ = std::max(longestList_, end_[v]);
+            sum += std::exchange(end_[v], sum);
+        }
         entry_ = ScratchArray<uint32_t>(sum);
         for (uint32_t f = 0; f < faceCount; ++f) {
             const MeshFace& face = mesh.faces[f];
@@ -117,6 +134,9 @@ class EdgeGroups {
         }
     }
 
+    // The most entries in one vertex's list.
+    uint32_t longestList() const { return longestList_; }
+
     // For each vertex v with a list: run(list, n) with the list's entries (3 * face + the
     // vertex's position in the face, faces ascending), then edge(corners, n) for each edge
     // from v to a higher vertex with two or more corners. Edges come in no particular order.
@@ -124,8 +144,10 @@ class EdgeGroups {
         constexpr uint32_t kShort = 32; // corners of a run grouped by direct comparison
         uint32_t upper[kShort];
         Corner corner[kShort], group[kShort];
-        std::vector<uint64_t> keys; // longer runs: (upper, index) sorted
-        std::vector<Corner> items, longGroup;
+        // longer runs: each upper vertex's group through groupOf (reset after the run),
+        // then the corners counting-sorted by group
+        ScratchArray<uint32_t> groupOf, upperOf, start;
+        ScratchArray<Corner> items, sorted;
         const MeshFace* faces = mesh_.faces;
         uint32_t begin = 0;
         for (uint32_t v = 0; v < uint32_t(end_.size()); ++v) {
@@ -166,23 +188,30 @@ class EdgeGroups {
                 }
                 continue;
             }
-            items.clear();
-            keys.clear();
-            expand([&](uint32_t up, Corner c) {
-                keys.push_back(uint64_t(up) << 32 | items.size());
-                items.push_back(c);
-            });
-            std::sort(keys.begin(), keys.end());
-            for (size_t i = 0; i < keys.size();) {
-                size_t j = i + 1;
-                while (j < keys.size() && keys[j] >> 32 == keys[i] >> 32) ++j;
-                if (j - i >= 2) {
-                    longGroup.clear();
-                    for (size_t g = i; g < j; ++g) longGroup.push_back(items[uint32_t(keys[g])]);
-                    edge(static_cast<const Corner*>(longGroup.data()), uint32_t(j - i));
-                }
-                i = j;
+            if (groupOf.size() == 0) {
+                groupOf = ScratchArray<uint32_t>(end_.size(), kNone);
+                upperOf = ScratchArray<uint32_t>(2 * size_t(longestList_));
+                start = ScratchArray<uint32_t>(2 * size_t(longestList_) + 1);
+                items = ScratchArray<Corner>(2 * size_t(longestList_));
+                sorted = ScratchArray<Corner>(2 * size_t(longestList_));
             }
+            uint32_t n = 0, groups = 0;
+            start[0] = 0;
+            expand([&](uint32_t up, Corner c) {
+                uint32_t& g = groupOf[up];
+                if (g == kNone) g = groups, start[++groups] = 0;
+                ++start[g + 1];
+                upperOf[n] = up, items[n++] = c;
+            });
+            for (uint32_t g = 0; g < groups; ++g) start[g + 1] += start[g];
+            for (uint32_t i = 0; i < n; ++i) sorted[start[groupOf[upperOf[i]]]++] = items[i];
+            for (uint32_t g = groups; g > 0; --g) start[g] = start[g - 1]; // back to starts
+            start[0] = 0;
+            for (uint32_t g = 0; g < groups; ++g)
+                if (start[g + 1] - start[g] >= 2)
+                    edge(static_cast<const Corner*>(sorted.data() + start[g]),
+                         start[g + 1] - start[g]);
+            for (uint32_t i = 0; i < n; ++i) groupOf[upperOf[i]] = kNone;
         }
     }
 
@@ -201,6 +230,7 @@ class EdgeGroups {
     const Mesh& mesh_;
     ScratchArray<uint32_t> end_;   // per vertex: where its list ends
     ScratchArray<uint32_t> entry_; // the lists, vertex after vertex
+    uint32_t longestList_ = 0;
 };
 
 // Disjoint sets of faces, each rooted at its lowest face: path halving, and a union
@@ -242,10 +272,10 @@ ScratchArray<uint32_t> findIslands(const Mesh& mesh, const EdgeGroups* groups, f
     FaceSets sets(uint32_t(mesh.faceCount));
     if (groups) {
         const SmoothTest smooth(angle);
-        std::vector<FaceCross> cross; // of the faces in the current vertex's list
+        // of the faces in the current vertex's list
+        ScratchArray<FaceCross> cross(groups->longestList());
         groups->forEachEdge(
             [&](const uint32_t* list, uint32_t m) {
-                cross.resize(m);
                 for (uint32_t s = 0; s < m; ++s) cross[s] = faceCross(mesh, list[s] / 3);
             },
             [&](const EdgeGroups::Corner* corners, uint32_t n) {
