@@ -105,10 +105,8 @@ class SmoothTest {
 // O(F + V) to build; 8 bytes per face and 4 per vertex.
 class EdgeGroups {
   public:
-    // A corner of an edge, and its face's place in the list of the edge's lower vertex.
-    struct Corner {
-        uint32_t corner, slot;
-    };
+    // Lists of at most this many faces are grouped by comparing directly.
+    static constexpr uint32_t kShortList = 16;
 
     explicit EdgeGroups(const Mesh& mesh) : mesh_(mesh) {
         const uint32_t faceCount = uint32_t(mesh.faceCount);
@@ -134,20 +132,17 @@ class EdgeGroups {
         }
     }
 
-    // The most entries in one vertex's list.
-    uint32_t longestList() const { return longestList_; }
-
-    // For each vertex v with a list: run(list, n) with the list's entries (3 * face + the
-    // vertex's position in the face, faces ascending), then edge(corners, n) for each edge
-    // from v to a higher vertex with two or more corners. Edges come in no particular order.
+    // For each vertex v with a list, in vertex order: for a short list (kShortList
+    // entries at most), run(list, n) with its entries (3 * face + the vertex's position in
+    // the face, faces ascending); then edge(corners, n, slots) for each edge from v to a
+    // higher vertex with two or more corners, in no particular order, where slots gives
+    // each corner's face's place in a short list, or is null for a longer one.
     template <typename Run, typename Edge> void forEachEdge(Run run, Edge edge) const {
-        constexpr uint32_t kShort = 32; // corners of a run grouped by direct comparison
-        uint32_t upper[kShort];
-        Corner corner[kShort], group[kShort];
-        // longer runs: each upper vertex's group through groupOf (reset after the run),
+        uint32_t upper[2 * kShortList], corner[2 * kShortList], group[2 * kShortList];
+        uint8_t slot[2 * kShortList], groupSlot[2 * kShortList];
+        // longer lists: each upper vertex's group through groupOf (reset after the list),
         // then the corners counting-sorted by group
-        ScratchArray<uint32_t> groupOf, upperOf, start;
-        ScratchArray<Corner> items, sorted;
+        ScratchArray<uint32_t> groupOf, start, sorted;
         const MeshFace* faces = mesh_.faces;
         uint32_t begin = 0;
         for (uint32_t v = 0; v < uint32_t(end_.size()); ++v) {
@@ -155,19 +150,21 @@ class EdgeGroups {
             const uint32_t m = end_[v] - begin;
             begin = end_[v];
             if (m == 0) continue;
-            run(list, m);
             // the corners of the edges up from v: corner k runs from v, corner k - 1 to it
             auto expand = [&](auto add) {
                 for (uint32_t s = 0; s < m; ++s) {
                     const uint32_t f = list[s] / 3, k = list[s] % 3;
                     const uint32_t next = k == 2 ? 0 : k + 1, prev = k == 0 ? 2 : k - 1;
-                    if (faces[f].v[next] > v) add(faces[f].v[next], Corner{f * 3 + k, s});
-                    if (faces[f].v[prev] > v) add(faces[f].v[prev], Corner{f * 3 + prev, s});
+                    if (faces[f].v[next] > v) add(faces[f].v[next], f * 3 + k, s);
+                    if (faces[f].v[prev] > v) add(faces[f].v[prev], f * 3 + prev, s);
                 }
             };
-            if (m <= kShort / 2) {
+            if (m <= kShortList) {
+                run(list, m);
                 uint32_t n = 0;
-                expand([&](uint32_t up, Corner c) { upper[n] = up, corner[n++] = c; });
+                expand([&](uint32_t up, uint32_t c, uint32_t s) {
+                    upper[n] = up, corner[n] = c, slot[n++] = uint8_t(s);
+                });
                 uint32_t done = 0;
                 for (uint32_t i = 0; i < n; ++i) {
                     if (done >> i & 1) continue;
@@ -176,42 +173,38 @@ class EdgeGroups {
                         same |= uint32_t(upper[j] == upper[i]) << j;
                     if (same == 0) continue;
                     done |= same;
-                    if ((same & (same - 1)) == 0) {
-                        const Corner two[2] = {corner[i], corner[std::countr_zero(same)]};
-                        edge(static_cast<const Corner*>(two), 2u);
-                        continue;
-                    }
                     uint32_t size = 0;
-                    group[size++] = corner[i];
-                    for (; same; same &= same - 1) group[size++] = corner[std::countr_zero(same)];
-                    edge(static_cast<const Corner*>(group), size);
+                    group[size] = corner[i], groupSlot[size++] = slot[i];
+                    for (; same; same &= same - 1) {
+                        const int j = std::countr_zero(same);
+                        group[size] = corner[j], groupSlot[size++] = slot[j];
+                    }
+                    edge(static_cast<const uint32_t*>(group), size,
+                         static_cast<const uint8_t*>(groupSlot));
                 }
                 continue;
             }
             if (groupOf.size() == 0) {
                 groupOf = ScratchArray<uint32_t>(end_.size(), kNone);
-                upperOf = ScratchArray<uint32_t>(2 * size_t(longestList_));
                 start = ScratchArray<uint32_t>(2 * size_t(longestList_) + 1);
-                items = ScratchArray<Corner>(2 * size_t(longestList_));
-                sorted = ScratchArray<Corner>(2 * size_t(longestList_));
+                sorted = ScratchArray<uint32_t>(2 * size_t(longestList_));
             }
-            uint32_t n = 0, groups = 0;
+            uint32_t groups = 0;
             start[0] = 0;
-            expand([&](uint32_t up, Corner c) {
+            expand([&](uint32_t up, uint32_t, uint32_t) {
                 uint32_t& g = groupOf[up];
                 if (g == kNone) g = groups, start[++groups] = 0;
                 ++start[g + 1];
-                upperOf[n] = up, items[n++] = c;
             });
             for (uint32_t g = 0; g < groups; ++g) start[g + 1] += start[g];
-            for (uint32_t i = 0; i < n; ++i) sorted[start[groupOf[upperOf[i]]]++] = items[i];
+            expand([&](uint32_t up, uint32_t c, uint32_t) { sorted[start[groupOf[up]]++] = c; });
             for (uint32_t g = groups; g > 0; --g) start[g] = start[g - 1]; // back to starts
             start[0] = 0;
             for (uint32_t g = 0; g < groups; ++g)
                 if (start[g + 1] - start[g] >= 2)
-                    edge(static_cast<const Corner*>(sorted.data() + start[g]),
-                         start[g + 1] - start[g]);
-            for (uint32_t i = 0; i < n; ++i) groupOf[upperOf[i]] = kNone;
+                    edge(static_cast<const uint32_t*>(sorted.data() + start[g]),
+                         start[g + 1] - start[g], static_cast<const uint8_t*>(nullptr));
+            expand([&](uint32_t up, uint32_t, uint32_t) { groupOf[up] = kNone; });
         }
     }
 
@@ -272,17 +265,17 @@ ScratchArray<uint32_t> findIslands(const Mesh& mesh, const EdgeGroups* groups, f
     FaceSets sets(uint32_t(mesh.faceCount));
     if (groups) {
         const SmoothTest smooth(angle);
-        // of the faces in the current vertex's list
-        ScratchArray<FaceCross> cross(groups->longestList());
+        FaceCross cross[EdgeGroups::kShortList]; // of the faces in a short list
         groups->forEachEdge(
             [&](const uint32_t* list, uint32_t m) {
                 for (uint32_t s = 0; s < m; ++s) cross[s] = faceCross(mesh, list[s] / 3);
             },
-            [&](const EdgeGroups::Corner* corners, uint32_t n) {
+            [&](const uint32_t* corners, uint32_t n, const uint8_t* slots) {
                 if (n != 2) return;
-                const uint32_t c = corners[0].corner, d = corners[1].corner;
+                const uint32_t c = corners[0], d = corners[1];
                 if (cornerFrom(mesh, c) != cornerTo(mesh, d)) return; // inconsistent winding
-                if (smooth(cross[corners[0].slot], cross[corners[1].slot]))
+                if (slots ? smooth(cross[slots[0]], cross[slots[1]])
+                          : smooth(faceCross(mesh, c / 3), faceCross(mesh, d / 3)))
                     sets.unite(c / 3, d / 3);
             });
     }
@@ -510,11 +503,11 @@ class EdgeConflicts {
     // pair(a, b) for each two corners of an edge in different islands a and b
     template <typename Pair> void forEachPair(Pair pair) const {
         groups_.forEachEdge([](const uint32_t*, uint32_t) {},
-                            [&](const EdgeGroups::Corner* corners, uint32_t n) {
+                            [&](const uint32_t* corners, uint32_t n, const uint8_t*) {
                                 for (uint32_t i = 0; i < n; ++i)
                                     for (uint32_t j = i + 1; j < n; ++j) {
-                                        const uint32_t a = island_[corners[i].corner / 3],
-                                                       b = island_[corners[j].corner / 3];
+                                        const uint32_t a = island_[corners[i] / 3],
+                                                       b = island_[corners[j] / 3];
                                         if (a != b) pair(a, b);
                                     }
                             });
