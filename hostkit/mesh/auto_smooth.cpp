@@ -107,6 +107,8 @@ class EdgeGroups {
   public:
     // Lists of at most this many faces are grouped by comparing directly.
     static constexpr uint32_t kShortList = 16;
+    // Set in a slot (see forEachEdge) when the corner runs from the lower vertex.
+    static constexpr uint8_t kFromV = 0x80;
 
     explicit EdgeGroups(const Mesh& mesh) : mesh_(mesh) {
         const uint32_t faceCount = uint32_t(mesh.faceCount);
@@ -136,7 +138,8 @@ class EdgeGroups {
     // entries at most), run(list, n) with its entries (3 * face + the vertex's position in
     // the face, faces ascending); then edge(corners, n, slots) for each edge from v to a
     // higher vertex with two or more corners, in no particular order, where slots gives
-    // each corner's face's place in a short list, or is null for a longer one.
+    // each corner's face's place in a short list, with kFromV set when the corner runs
+    // from v, or is null for a longer one.
     template <typename Run, typename Edge> void forEachEdge(Run run, Edge edge) const {
         uint32_t upper[2 * kShortList], corner[2 * kShortList], group[2 * kShortList];
         uint8_t slot[2 * kShortList], groupSlot[2 * kShortList];
@@ -155,7 +158,7 @@ class EdgeGroups {
                 for (uint32_t s = 0; s < m; ++s) {
                     const uint32_t f = list[s] / 3, k = list[s] % 3;
                     const uint32_t next = k == 2 ? 0 : k + 1, prev = k == 0 ? 2 : k - 1;
-                    if (faces[f].v[next] > v) add(faces[f].v[next], f * 3 + k, s);
+                    if (faces[f].v[next] > v) add(faces[f].v[next], f * 3 + k, s | kFromV);
                     if (faces[f].v[prev] > v) add(faces[f].v[prev], f * 3 + prev, s);
                 }
             };
@@ -273,8 +276,12 @@ ScratchArray<uint32_t> findIslands(const Mesh& mesh, const EdgeGroups* groups, f
             [&](const uint32_t* corners, uint32_t n, const uint8_t* slots) {
                 if (n != 2) return;
                 const uint32_t c = corners[0], d = corners[1];
-                if (cornerFrom(mesh, c) != cornerTo(mesh, d)) return; // inconsistent winding
-                if (slots ? smooth(cross[slots[0]], cross[slots[1]])
+                // the two must run along the edge in opposite directions
+                if (slots ? !((slots[0] ^ slots[1]) & EdgeGroups::kFromV)
+                          : cornerFrom(mesh, c) != cornerTo(mesh, d))
+                    return;
+                constexpr uint8_t kSlot = EdgeGroups::kFromV - 1;
+                if (slots ? smooth(cross[slots[0] & kSlot], cross[slots[1] & kSlot])
                           : smooth(faceCross(mesh, c / 3), faceCross(mesh, d / 3)))
                     sets.unite(c / 3, d / 3);
             });
