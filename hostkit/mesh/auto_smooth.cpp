@@ -23,8 +23,8 @@ struct Vec3d {
     double x = 0, y = 0, z = 0;
 };
 
-// A face's edge cross product in double and its squared length; zero for an improper
-// face. The unit normal is n / sqrt(nn), and zero unless nn > 0.
+// A proper face's edge cross product in double and its squared length. The unit normal
+// is n / sqrt(nn), and zero unless nn > 0.
 struct FaceCross {
     Vec3d n;
     double nn = 0;
