@@ -21,9 +21,9 @@
 // on ordinary meshes. Sharp-edge neighbours are built only with flag nonzero or when 32
 // bits run out; an edge shared by k faces adds k^2 island pairs, and an island out of
 // bits at its sharp edges too sorts every such pair once (O(P log P)).
-// Scratch: 12 bytes per face and 4 per vertex for the islands; with flag 0 and several
-// islands at most about 50 bytes per face and 8 per vertex more (37 when every face is an
-// island); sharp-edge neighbours 8 bytes per face and 4 per vertex plus 8 per island pair.
+// Scratch: 12 bytes per face and up to 8 per vertex for the islands; with flag 0 and several
+// islands at most about 50 bytes per face and 8 per vertex more (about 30 when every face
+// is an island); sharp-edge neighbours 8 bytes per face and 4 per vertex plus 8 per pair.
 //
 // Limitation: smoothing groups describe islands, so a crease that fades out inside one
 // smooth region (sharp at one end, smooth at the other) cannot be expressed; the region
