@@ -113,9 +113,10 @@ class HOSTKIT_API Mesh {
     // only touch at a vertex. Greedy smallest-last colouring; past 32 bits, vertex-only
     // neighbours share first, then the bit of least shared sharp-edge length. A crease
     // fading out inside one smooth region cannot be expressed (hostkit/mesh/auto_smooth.h).
-    // O(F log F): one bit mask per meeting vertex, so a vertex shared by any number of
-    // islands costs O(d) (angle 0 on a 100,000-face fan is linear). Worst case: an edge
-    // shared by k faces adds k^2 island pairs.
+    // O(F log F), linear on ordinary meshes: edges found without sorting, one bit mask
+    // per meeting vertex, so a vertex shared by any number of islands costs O(d) (angle 0
+    // on a 100,000-face fan is linear). Worst case: an edge shared by k faces adds k^2
+    // island pairs. Scratch 12 bytes per face for one island, up to about 60 for many.
     void AutoSmooth(float angle, int flag);
     // Fewer faces where the surface is flat within normalThreshold (radians, capped at
     // 89 degrees), by half-edge collapses (vertices merge into neighbours, no new

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "hostkit/mesh/edge_table.h"
@@ -21,210 +23,545 @@ struct Vec3d {
     double x = 0, y = 0, z = 0;
 };
 
-Vec3d unitFaceNormal(const Mesh& mesh, uint32_t f) {
+// A proper face's edge cross product in double and its squared length. The unit normal
+// is n / sqrt(nn), and zero unless nn > 0.
+struct FaceCross {
+    Vec3d n;
+    double nn = 0;
+};
+
+FaceCross faceCross(const Mesh& mesh, uint32_t f) { // f is a proper face
     const MeshFace& face = mesh.faces[f];
-    if (!isProperFace(face, mesh.vertexCount)) return {};
     const Point3 a = mesh.vertices[face.v[0]], b = mesh.vertices[face.v[1]],
                  c = mesh.vertices[face.v[2]];
     const double ux = double(b.x) - a.x, uy = double(b.y) - a.y, uz = double(b.z) - a.z;
     const double wx = double(c.x) - a.x, wy = double(c.y) - a.y, wz = double(c.z) - a.z;
     const Vec3d n{uy * wz - uz * wy, uz * wx - ux * wz, ux * wy - uy * wx};
-    const double len = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
-    if (!(len > 0)) return {};
-    return {n.x / len, n.y / len, n.z / len};
+    return {n, n.x * n.x + n.y * n.y + n.z * n.z};
 }
+
+// The smooth-edge angle test between two faces: both normals non-zero and
+// atan2(|n1 x n2|, n1 . n2) < angle for the unit normals n1, n2 in double. Most pairs are
+// decided from the unnormalised cross products, whose angle is the same: where that
+// reckoning is clear of the threshold by far more than either computation's rounding, the
+// unit normals would decide the same; otherwise they are computed and decide.
+class SmoothTest {
+  public:
+    explicit SmoothTest(float angle)
+        : cosA_(std::cos(double(angle))), sinA_(std::sin(double(angle))), cos2_(cosA_ * cosA_),
+          sin2_(sinA_ * sinA_), everyAngle_(double(angle) > 3.141592653589793),
+          acute_(cosA_ > 0 && sinA_ > 0) {}
+
+    bool operator()(const FaceCross& p, const FaceCross& q) const {
+        if (!(p.nn > 0) || !(q.nn > 0)) return false; // a zero (or undefined) normal
+        if (everyAngle_) return true;
+        // atan2(s, d) < angle, for s >= 0, is s * cos(angle) < d * sin(angle) when angle
+        // is in (0, pi]
+        if (p.nn > kLow && p.nn < kHigh && q.nn > kLow && q.nn < kHigh) {
+            // Scaled by L = |p.n| |q.n|, relative rounding here and in the unit-normal
+            // reckoning stays below 1e-13; decide only when clear by 1e-9 L.
+            const double cc = crossSquared(p.n, q.n), d = dot(p.n, q.n), ll = p.nn * q.nn;
+            if (acute_) {
+                // both sides of s cos < d sin squared, without a square root: for d <= 0
+                // the difference is at least the root of their squares' sum; for d > 0
+                // it is the squares' difference over a sum of at most 2 L
+                if (!(d > 0)) {
+                    if (cc * cos2_ + d * d * sin2_ > 1e-18 * ll) return false;
+                } else {
+                    const double diff = cc * cos2_ - d * d * sin2_;
+                    if (std::fabs(diff) > 2e-9 * ll) return diff < 0;
+                }
+            } else {
+                const double t = std::sqrt(cc) * cosA_ - d * sinA_;
+                if (t * t > 1e-18 * ll) return t < 0;
+            }
+        }
+        const Vec3d n1 = unit(p), n2 = unit(q);
+        return std::sqrt(crossSquared(n1, n2)) * cosA_ < dot(n1, n2) * sinA_;
+    }
+
+  private:
+    // squared lengths within which no product above under- or overflows
+    static constexpr double kLow = 1e-100, kHigh = 1e100;
+
+    static Vec3d unit(const FaceCross& c) {
+        const double len = std::sqrt(c.nn);
+        return {c.n.x / len, c.n.y / len, c.n.z / len};
+    }
+    static double crossSquared(const Vec3d& a, const Vec3d& b) {
+        const double cx = a.y * b.z - a.z * b.y, cy = a.z * b.x - a.x * b.z,
+                     cz = a.x * b.y - a.y * b.x;
+        return cx * cx + cy * cy + cz * cz;
+    }
+    static double dot(const Vec3d& a, const Vec3d& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+
+    double cosA_, sinA_, cos2_, sin2_;
+    bool everyAngle_, acute_; // acute_: cos and sin of the angle both positive
+};
+
+// Corners of proper faces grouped by edge, without sorting: each face is listed at its
+// lowest vertex (for its two edges from there) and at its middle vertex (for its edge to
+// the highest), so a vertex's list holds every corner of the edges whose lower end it is.
+// O(F + V) to build; 8 bytes per face and 4 per vertex.
+class EdgeGroups {
+  public:
+    // Lists of at most this many faces are grouped by comparing directly.
+    static constexpr uint32_t kShortList = 16;
+    // Set in a slot (see forEachEdge) when the corner runs from the lower vertex.
+    static constexpr uint8_t kFromV = 0x80;
+
+    explicit EdgeGroups(const Mesh& mesh) : mesh_(mesh) {
+        const uint32_t faceCount = uint32_t(mesh.faceCount);
+        const uint32_t vertexCount = uint32_t(std::max(mesh.vertexCount, 0));
+        end_ = ScratchArray<uint32_t>(vertexCount, 0);
+        for (uint32_t f = 0; f < faceCount; ++f) {
+            const MeshFace& face = mesh.faces[f];
+            if (!isProperFace(face, mesh.vertexCount)) continue;
+            ++end_[lowest(face)];
+            ++end_[middle(face)];
+        }
+        uint32_t sum = 0; // each vertex's start, to become its end as it fills
+        for (uint32_t v = 0; v < vertexCount; ++v) {
+            longestList_ = std::max(longestList_, end_[v]);
+            sum += std::exchange(end_[v], sum);
+        }
+        entry_ = ScratchArray<uint32_t>(sum);
+        for (uint32_t f = 0; f < faceCount; ++f) {
+            const MeshFace& face = mesh.faces[f];
+            if (!isProperFace(face, mesh.vertexCount)) continue;
+            entry_[end_[lowest(face)]++] = f * 3 + position(face, lowest(face));
+            entry_[end_[middle(face)]++] = f * 3 + position(face, middle(face));
+        }
+    }
+
+    // For each vertex v with a list, in vertex order: for a short list (kShortList
+    // entries at most), run(list, n) with its entries (3 * face + the vertex's position in
+    // the face, faces ascending); then edge(corners, n, slots) for each edge from v to a
+    // higher vertex with two or more corners, in no particular order, where slots gives
+    // each corner's face's place in a short list, with kFromV set when the corner runs
+    // from v, or is null for a longer one.
+    template <typename Run, typename Edge> void forEachEdge(Run run, Edge edge) const {
+        uint32_t upper[2 * kShortList], corner[2 * kShortList], group[2 * kShortList];
+        uint8_t slot[2 * kShortList], groupSlot[2 * kShortList];
+        // longer lists: each upper vertex's group through groupOf (reset after the list),
+        // then the corners counting-sorted by group
+        ScratchArray<uint32_t> groupOf, start, sorted;
+        const MeshFace* faces = mesh_.faces;
+        uint32_t begin = 0;
+        for (uint32_t v = 0; v < uint32_t(end_.size()); ++v) {
+            const uint32_t* list = entry_.data() + begin;
+            const uint32_t m = end_[v] - begin;
+            begin = end_[v];
+            if (m == 0) continue;
+            // the corners of the edges up from v: corner k runs from v, corner k - 1 to it
+            auto expand = [&](auto add) {
+                for (uint32_t s = 0; s < m; ++s) {
+                    const uint32_t f = list[s] / 3, k = list[s] % 3;
+                    const uint32_t next = k == 2 ? 0 : k + 1, prev = k == 0 ? 2 : k - 1;
+                    if (faces[f].v[next] > v) add(faces[f].v[next], f * 3 + k, s | kFromV);
+                    if (faces[f].v[prev] > v) add(faces[f].v[prev], f * 3 + prev, s);
+                }
+            };
+            if (m <= kShortList) {
+                run(list, m);
+                uint32_t n = 0;
+                expand([&](uint32_t up, uint32_t c, uint32_t s) {
+                    upper[n] = up, corner[n] = c, slot[n++] = uint8_t(s);
+                });
+                uint32_t done = 0;
+                for (uint32_t i = 0; i < n; ++i) {
+                    if (done >> i & 1) continue;
+                    uint32_t same = 0; // the corners after i on the same edge
+                    for (uint32_t j = i + 1; j < n; ++j)
+                        same |= uint32_t(upper[j] == upper[i]) << j;
+                    if (same == 0) continue;
+                    done |= same;
+                    uint32_t size = 0;
+                    group[size] = corner[i], groupSlot[size++] = slot[i];
+                    for (; same; same &= same - 1) {
+                        const int j = std::countr_zero(same);
+                        group[size] = corner[j], groupSlot[size++] = slot[j];
+                    }
+                    edge(static_cast<const uint32_t*>(group), size,
+                         static_cast<const uint8_t*>(groupSlot));
+                }
+                continue;
+            }
+            if (groupOf.size() == 0) {
+                groupOf = ScratchArray<uint32_t>(end_.size(), kNone);
+                start = ScratchArray<uint32_t>(2 * size_t(longestList_) + 1);
+                sorted = ScratchArray<uint32_t>(2 * size_t(longestList_));
+            }
+            uint32_t groups = 0;
+            start[0] = 0;
+            expand([&](uint32_t up, uint32_t, uint32_t) {
+                uint32_t& g = groupOf[up];
+                if (g == kNone) g = groups, start[++groups] = 0;
+                ++start[g + 1];
+            });
+            for (uint32_t g = 0; g < groups; ++g) start[g + 1] += start[g];
+            expand([&](uint32_t up, uint32_t c, uint32_t) { sorted[start[groupOf[up]]++] = c; });
+            for (uint32_t g = groups; g > 0; --g) start[g] = start[g - 1]; // back to starts
+            start[0] = 0;
+            for (uint32_t g = 0; g < groups; ++g)
+                if (start[g + 1] - start[g] >= 2)
+                    edge(static_cast<const uint32_t*>(sorted.data() + start[g]),
+                         start[g + 1] - start[g], static_cast<const uint8_t*>(nullptr));
+            expand([&](uint32_t up, uint32_t, uint32_t) { groupOf[up] = kNone; });
+        }
+    }
+
+  private:
+    static uint32_t lowest(const MeshFace& face) {
+        return std::min({face.v[0], face.v[1], face.v[2]});
+    }
+    static uint32_t middle(const MeshFace& face) {
+        const uint32_t a = face.v[0], b = face.v[1], c = face.v[2];
+        return std::max(std::min(a, b), std::min(std::max(a, b), c));
+    }
+    static uint32_t position(const MeshFace& face, uint32_t v) {
+        return face.v[0] == v ? 0 : face.v[1] == v ? 1 : 2;
+    }
+
+    const Mesh& mesh_;
+    ScratchArray<uint32_t> end_;   // per vertex: where its list ends
+    ScratchArray<uint32_t> entry_; // the lists, vertex after vertex
+    uint32_t longestList_ = 0;
+};
+
+// Disjoint sets of faces, each rooted at its lowest face: path halving, and a union
+// hangs the higher root under the lower.
+class FaceSets {
+  public:
+    explicit FaceSets(uint32_t n) : parent_(n) {
+        for (uint32_t f = 0; f < n; ++f) parent_[f] = f;
+    }
+    void unite(uint32_t a, uint32_t b) {
+        a = find(a), b = find(b);
+        if (a < b)
+            parent_[b] = a;
+        else if (b < a)
+            parent_[a] = b;
+    }
+    // Numbers the sets in order of their lowest face; returns each face's set number (in
+    // the same memory) and the count. Every parent is below its child, so one pass
+    // upwards finds each face's parent already numbered.
+    ScratchArray<uint32_t> label(uint32_t& count) && {
+        count = 0;
+        for (uint32_t f = 0; f < uint32_t(parent_.size()); ++f)
+            parent_[f] = parent_[f] == f ? count++ : parent_[parent_[f]];
+        return std::move(parent_);
+    }
+
+  private:
+    uint32_t find(uint32_t x) {
+        while (parent_[x] != x) x = parent_[x] = parent_[parent_[x]];
+        return x;
+    }
+    ScratchArray<uint32_t> parent_;
+};
 
 // Islands of faces joined by smooth edges; returns the island of each face, islands
-// numbered in order of their lowest face.
-ScratchArray<uint32_t> findIslands(const Mesh& mesh, float angle, uint32_t& islandCount) {
-    const uint32_t faceCount = uint32_t(mesh.faceCount);
-    ScratchArray<uint32_t> parent(faceCount), size(faceCount, 1); // union-find by size
-    for (uint32_t f = 0; f < faceCount; ++f) parent[f] = f;
-    auto find = [&](uint32_t x) {
-        while (parent[x] != x) x = parent[x] = parent[parent[x]];
-        return x;
-    };
-    // atan2(s, d) < angle, for s >= 0, is s * cos(angle) < d * sin(angle) when angle is
-    // in (0, pi]; beyond pi every angle passes, at or below 0 none does
-    const double cosA = std::cos(double(angle)), sinA = std::sin(double(angle));
-    const bool everyAngle = double(angle) > 3.141592653589793, noAngle = !(angle > 0);
-    if (!noAngle) {
-        ScratchArray<Vec3d> normal(faceCount);
-        for (uint32_t f = 0; f < faceCount; ++f) normal[f] = unitFaceNormal(mesh, f);
-        auto pair = [&](uint32_t c, uint32_t m) {
-            if (cornerFrom(mesh, c) != cornerTo(mesh, m)) return; // inconsistent winding
-            const Vec3d& n1 = normal[c / 3];
-            const Vec3d& n2 = normal[m / 3];
-            const bool nonZero =
-                (n1.x != 0 || n1.y != 0 || n1.z != 0) && (n2.x != 0 || n2.y != 0 || n2.z != 0);
-            if (!nonZero) return;
-            if (!everyAngle) {
-                const double cx = n1.y * n2.z - n1.z * n2.y, cy = n1.z * n2.x - n1.x * n2.z,
-                             cz = n1.x * n2.y - n1.y * n2.x;
-                const double d = n1.x * n2.x + n1.y * n2.y + n1.z * n2.z;
-                const double s = std::sqrt(cx * cx + cy * cy + cz * cz);
-                if (!(s * cosA < d * sinA)) return;
-            }
-            uint32_t a = find(c / 3), b = find(m / 3);
-            if (a == b) return;
-            if (size[a] < size[b]) std::swap(a, b);
-            parent[b] = a;
-            size[a] += size[b];
-        };
-        visitEdges(
-            mesh, pair, [](uint32_t) {}, [](const uint32_t*, size_t) {});
+// numbered in order of their lowest face. Uses groups when angle lets any edge be smooth.
+ScratchArray<uint32_t> findIslands(const Mesh& mesh, const EdgeGroups* groups, float angle,
+                                   uint32_t& islandCount) {
+    FaceSets sets(uint32_t(mesh.faceCount));
+    if (groups) {
+        const SmoothTest smooth(angle);
+        FaceCross cross[EdgeGroups::kShortList]; // of the faces in a short list
+        groups->forEachEdge(
+            [&](const uint32_t* list, uint32_t m) {
+                for (uint32_t s = 0; s < m; ++s) cross[s] = faceCross(mesh, list[s] / 3);
+            },
+            [&](const uint32_t* corners, uint32_t n, const uint8_t* slots) {
+                if (n != 2) return;
+                const uint32_t c = corners[0], d = corners[1];
+                // the two must run along the edge in opposite directions
+                if (slots ? !((slots[0] ^ slots[1]) & EdgeGroups::kFromV)
+                          : cornerFrom(mesh, c) != cornerTo(mesh, d))
+                    return;
+                constexpr uint8_t kSlot = EdgeGroups::kFromV - 1;
+                if (slots ? smooth(cross[slots[0] & kSlot], cross[slots[1] & kSlot])
+                          : smooth(faceCross(mesh, c / 3), faceCross(mesh, d / 3)))
+                    sets.unite(c / 3, d / 3);
+            });
     }
-    // islands in order of their lowest face: a set's number is kept at its root's entry,
-    // which is also the root's own (it belongs to the set)
-    ScratchArray<uint32_t> island(faceCount, kNone);
-    uint32_t count = 0;
-    for (uint32_t f = 0; f < faceCount; ++f) {
-        const uint32_t root = find(f);
-        if (island[root] == kNone) island[root] = count++;
-        island[f] = island[root];
-    }
-    islandCount = count;
-    return island;
+    return std::move(sets).label(islandCount);
 }
 
-// Bipartite incidence between islands and the vertices where two or more islands meet.
-struct VertexConflicts {
-    std::vector<uint32_t> vertexStart, vertexIslands;  // per meeting vertex: its islands
-    std::vector<uint32_t> islandStart, islandVertices; // per island: its meeting vertices
-};
-
-VertexConflicts findVertexConflicts(const Mesh& mesh, const uint32_t* island,
-                                    uint32_t islandCount) {
-    const uint32_t vertexCount = uint32_t(mesh.vertexCount);
-    VertexConflicts g;
-    // which vertices see more than one island
-    ScratchArray<uint32_t> first(vertexCount, kNone), meeting(vertexCount, kNone);
-    uint32_t meetingCount = 0;
-    for (uint32_t f = 0; f < uint32_t(mesh.faceCount); ++f) {
-        if (!isProperFace(mesh.faces[f], mesh.vertexCount)) continue;
-        for (uint32_t v : mesh.faces[f].v) {
-            if (first[v] == kNone)
-                first[v] = island[f];
-            else if (first[v] != island[f] && meeting[v] == kNone)
-                meeting[v] = meetingCount++;
+// Bipartite incidence between islands and the meeting vertices, where two or more islands
+// meet. Meeting vertices are numbered as a pass over the faces first finds them. When
+// every face is an island of its own, an island's meeting vertices are read off its face
+// instead of being stored.
+class VertexConflicts {
+  public:
+    VertexConflicts(const Mesh& mesh, const uint32_t* island, uint32_t islandCount)
+        : mesh_(mesh), singleFaces_(islandCount == uint32_t(mesh.faceCount)) {
+        const uint32_t faceCount = uint32_t(mesh.faceCount);
+        const uint32_t vertexCount = uint32_t(std::max(mesh.vertexCount, 0));
+        // per vertex: kNone, the first island seen there, or kMeeting | its number
+        meetingOf_ = ScratchArray<uint32_t>(vertexCount, kNone);
+        uint32_t meetingCount = 0;
+        for (uint32_t f = 0; f < faceCount; ++f) {
+            if (!isProperFace(mesh.faces[f], mesh.vertexCount)) continue;
+            for (uint32_t v : mesh.faces[f].v) {
+                uint32_t& state = meetingOf_[v];
+                if (state == kNone)
+                    state = island[f];
+                else if (!(state & kMeeting) && state != island[f])
+                    state = kMeeting | meetingCount++;
+            }
         }
-    }
-    first = ScratchArray<uint32_t>();
+        for (uint32_t& state : meetingOf_) state = state & kMeeting ? state & ~kMeeting : kNone;
 
-    // islands around each meeting vertex, deduplicated
-    g.vertexStart.assign(meetingCount + 1, 0);
-    for (uint32_t f = 0; f < uint32_t(mesh.faceCount); ++f)
-        if (isProperFace(mesh.faces[f], mesh.vertexCount))
-            for (uint32_t v : mesh.faces[f].v)
-                if (meeting[v] != kNone) ++g.vertexStart[meeting[v] + 1];
-    for (uint32_t i = 0; i < meetingCount; ++i) g.vertexStart[i + 1] += g.vertexStart[i];
-    g.vertexIslands.resize(g.vertexStart[meetingCount]);
-    {
-        std::vector<uint32_t> fill(g.vertexStart.begin(), g.vertexStart.end() - 1);
-        for (uint32_t f = 0; f < uint32_t(mesh.faceCount); ++f)
+        // islands around each meeting vertex: counted at its own entry, then filled
+        // downwards from its end over the faces from the last, so ascending by face
+        vertexStart_ = ScratchArray<uint32_t>(size_t(meetingCount) + 1, 0);
+        for (uint32_t f = 0; f < faceCount; ++f)
             if (isProperFace(mesh.faces[f], mesh.vertexCount))
                 for (uint32_t v : mesh.faces[f].v)
-                    if (meeting[v] != kNone) g.vertexIslands[fill[meeting[v]]++] = island[f];
-    }
-    uint32_t out = 0;
-    for (uint32_t i = 0; i < meetingCount; ++i) {
-        auto begin = g.vertexIslands.begin() + g.vertexStart[i];
-        auto end = g.vertexIslands.begin() + g.vertexStart[i + 1];
-        std::sort(begin, end);
-        g.vertexStart[i] = out;
-        for (auto it = begin; it != end; ++it)
-            if (it == begin || *it != *(it - 1)) g.vertexIslands[out++] = *it;
-    }
-    g.vertexStart[meetingCount] = out;
-    g.vertexIslands.resize(out);
+                    if (meetingOf_[v] != kNone) ++vertexStart_[meetingOf_[v]];
+        for (uint32_t m = 1; m <= meetingCount; ++m) vertexStart_[m] += vertexStart_[m - 1];
+        vertexIslands_ = ScratchArray<uint32_t>(vertexStart_[meetingCount]);
+        for (uint32_t f = faceCount; f-- > 0;)
+            if (isProperFace(mesh.faces[f], mesh.vertexCount))
+                for (uint32_t v : mesh.faces[f].v)
+                    if (meetingOf_[v] != kNone)
+                        vertexIslands_[--vertexStart_[meetingOf_[v]]] = island[f];
+        if (singleFaces_) return; // islands are faces: ascending and distinct already
+        meetingOf_ = ScratchArray<uint32_t>();
 
-    // the transpose: meeting vertices of each island
-    g.islandStart.assign(islandCount + 1, 0);
-    for (uint32_t isl : g.vertexIslands) ++g.islandStart[isl + 1];
-    for (uint32_t i = 0; i < islandCount; ++i) g.islandStart[i + 1] += g.islandStart[i];
-    g.islandVertices.resize(out);
-    std::vector<uint32_t> fill(g.islandStart.begin(), g.islandStart.end() - 1);
-    for (uint32_t i = 0; i < meetingCount; ++i)
-        for (uint32_t k = g.vertexStart[i]; k < g.vertexStart[i + 1]; ++k)
-            g.islandVertices[fill[g.vertexIslands[k]]++] = i;
-    return g;
-}
+        uint32_t out = 0;
+        for (uint32_t m = 0; m < meetingCount; ++m) {
+            uint32_t* begin = vertexIslands_.data() + vertexStart_[m];
+            uint32_t* end = vertexIslands_.data() + vertexStart_[m + 1];
+            sortSmall(begin, end);
+            vertexStart_[m] = out;
+            for (uint32_t* p = begin; p != end; ++p)
+                if (p == begin || *p != p[-1]) vertexIslands_[out++] = *p;
+        }
+        vertexStart_[meetingCount] = out;
 
-// Islands that share a sharp edge, with the shared length (CSR, symmetric).
-struct EdgeConflicts {
-    std::vector<uint32_t> start, neighbour;
-    std::vector<double> length;
+        // the transpose, filled downwards from the last meeting vertex: ascending
+        islandStart_ = ScratchArray<uint32_t>(size_t(islandCount) + 1, 0);
+        for (uint32_t k = 0; k < out; ++k) ++islandStart_[vertexIslands_[k]];
+        for (uint32_t i = 1; i <= islandCount; ++i) islandStart_[i] += islandStart_[i - 1];
+        islandVertices_ = ScratchArray<uint32_t>(out);
+        for (uint32_t m = meetingCount; m-- > 0;)
+            for (uint32_t k = vertexStart_[m]; k < vertexStart_[m + 1]; ++k)
+                islandVertices_[--islandStart_[vertexIslands_[k]]] = m;
+    }
+
+    uint32_t meetingCount() const { return uint32_t(vertexStart_.size() - 1); }
+    // The islands at meeting vertex m, ascending.
+    const uint32_t* islandsBegin(uint32_t m) const {
+        return vertexIslands_.data() + vertexStart_[m];
+    }
+    const uint32_t* islandsEnd(uint32_t m) const {
+        return vertexIslands_.data() + vertexStart_[m + 1];
+    }
+    uint32_t islandsAt(uint32_t m) const { return vertexStart_[m + 1] - vertexStart_[m]; }
+
+    // Calls visit(m) for each meeting vertex of island i, ascending.
+    template <typename Visit> void forEachMeeting(uint32_t i, Visit visit) const {
+        if (!singleFaces_) {
+            for (uint32_t k = islandStart_[i]; k < islandStart_[i + 1]; ++k)
+                visit(islandVertices_[k]);
+            return;
+        }
+        const MeshFace& face = mesh_.faces[i];
+        if (!isProperFace(face, mesh_.vertexCount)) return;
+        uint32_t a = meetingOf_[face.v[0]], b = meetingOf_[face.v[1]], c = meetingOf_[face.v[2]];
+        if (a > b) std::swap(a, b);
+        if (b > c) std::swap(b, c);
+        if (a > b) std::swap(a, b);
+        if (a != kNone) visit(a);
+        if (b != kNone) visit(b);
+        if (c != kNone) visit(c);
+    }
+
+    // When every face is an island of its own: sets mask to the bits of the islands that
+    // share an edge with island i and returns true, unless an edge of i joins two
+    // vertices with more than kEdgeLookup faces each (then false: find them otherwise).
+    bool edgeMask(uint32_t i, const int8_t* bit, uint32_t& mask) const {
+        if (!singleFaces_) return false;
+        const MeshFace& face = mesh_.faces[i];
+        uint32_t found = 0;
+        for (uint32_t k = 0; k < 3; ++k) {
+            uint32_t a = face.v[k], b = face.v[k == 2 ? 0 : k + 1];
+            if (meetingOf_[a] == kNone || meetingOf_[b] == kNone) continue; // i alone there
+            if (islandsAt(meetingOf_[a]) > islandsAt(meetingOf_[b])) std::swap(a, b);
+            if (islandsAt(meetingOf_[a]) > kEdgeLookup) return false;
+            // the faces at a that also use b share the edge
+            for (const uint32_t* p = islandsBegin(meetingOf_[a]); p != islandsEnd(meetingOf_[a]);
+                 ++p) {
+                const MeshFace& other = mesh_.faces[*p];
+                if (*p != i && bit[*p] >= 0 &&
+                    (other.v[0] == b || other.v[1] == b || other.v[2] == b))
+                    found |= 1u << bit[*p];
+            }
+        }
+        mask = found;
+        return true;
+    }
+
+  private:
+    static constexpr uint32_t kMeeting = 1u << 31; // islands and vertices are fewer
+    static constexpr uint32_t kEdgeLookup = 64;
+
+    static void sortSmall(uint32_t* begin, uint32_t* end) {
+        if (end - begin > 16) return std::sort(begin, end);
+        for (uint32_t* p = begin + 1; p < end; ++p)
+            for (uint32_t* q = p; q > begin && q[-1] > q[0]; --q) std::swap(q[-1], q[0]);
+    }
+
+    const Mesh& mesh_;
+    bool singleFaces_;
+    ScratchArray<uint32_t> meetingOf_; // with singleFaces_: per vertex, kNone or its number
+    ScratchArray<uint32_t> vertexStart_, vertexIslands_;  // per meeting vertex: its islands
+    ScratchArray<uint32_t> islandStart_, islandVertices_; // per island: its meeting vertices
 };
 
-EdgeConflicts findEdgeConflicts(const Mesh& mesh, const uint32_t* island, uint32_t islandCount) {
-    struct Pair {
-        uint32_t a, b;
-        double length;
-    };
-    std::vector<Pair> pairs;
-    const EdgeTable table = buildEdgeTable(mesh);
-    for (size_t e = 0; e < table.edgeCount(); ++e) {
-        const auto run = table.edgeCorners(e);
-        const Point3 d =
-            mesh.vertices[cornerTo(mesh, run[0])] - mesh.vertices[cornerFrom(mesh, run[0])];
-        const double len = std::sqrt(double(d.x) * d.x + double(d.y) * d.y + double(d.z) * d.z);
-        for (size_t i = 0; i < run.size(); ++i)
-            for (size_t j = i + 1; j < run.size(); ++j) {
-                const uint32_t a = island[cornerFace(run[i])], b = island[cornerFace(run[j])];
-                if (a != b) pairs.push_back({a, b, len}), pairs.push_back({b, a, len});
-            }
-    }
-    std::sort(pairs.begin(), pairs.end(),
-              [](const Pair& x, const Pair& y) { return x.a != y.a ? x.a < y.a : x.b < y.b; });
-    EdgeConflicts g;
-    g.start.assign(islandCount + 1, 0);
-    for (size_t i = 0; i < pairs.size(); ++i) {
-        if (i > 0 && pairs[i].a == pairs[i - 1].a && pairs[i].b == pairs[i - 1].b) {
-            g.length.back() += pairs[i].length;
-            continue;
+// Islands that share an edge of two or more corners (CSR, symmetric, neighbours
+// ascending and distinct), with the shared length per neighbour on request.
+class EdgeConflicts {
+  public:
+    EdgeConflicts(const Mesh& mesh, const EdgeGroups& groups, const uint32_t* island,
+                  uint32_t islandCount)
+        : mesh_(mesh), groups_(groups), island_(island), start_(size_t(islandCount) + 1, 0) {
+        // count, fill, then sort and deduplicate each island's neighbours
+        forEachPair([&](uint32_t a, uint32_t b) { ++start_[a + 1], ++start_[b + 1]; });
+        for (uint32_t i = 0; i < islandCount; ++i) start_[i + 1] += start_[i];
+        neighbour_ = ScratchArray<uint32_t>(start_[islandCount]);
+        {
+            ScratchArray<uint32_t> fill(islandCount);
+            for (uint32_t i = 0; i < islandCount; ++i) fill[i] = start_[i];
+            forEachPair([&](uint32_t a, uint32_t b) {
+                neighbour_[fill[a]++] = b;
+                neighbour_[fill[b]++] = a;
+            });
         }
-        ++g.start[pairs[i].a + 1];
-        g.neighbour.push_back(pairs[i].b);
-        g.length.push_back(pairs[i].length);
+        uint32_t out = 0;
+        for (uint32_t i = 0; i < islandCount; ++i) {
+            uint32_t* begin = neighbour_.data() + start_[i];
+            uint32_t* end = neighbour_.data() + start_[i + 1];
+            if (end - begin <= 16) {
+                for (uint32_t* p = begin + 1; p < end; ++p) // insertion sort
+                    for (uint32_t* q = p; q > begin && q[-1] > q[0]; --q) std::swap(q[-1], q[0]);
+            } else {
+                std::sort(begin, end);
+            }
+            start_[i] = out;
+            for (uint32_t* p = begin; p != end; ++p)
+                if (p == begin || *p != p[-1]) neighbour_[out++] = *p;
+        }
+        start_[islandCount] = out;
     }
-    for (uint32_t i = 0; i < islandCount; ++i) g.start[i + 1] += g.start[i];
-    return g;
-}
+
+    uint32_t begin(uint32_t i) const { return start_[i]; }
+    uint32_t end(uint32_t i) const { return start_[i + 1]; }
+    uint32_t neighbour(uint32_t k) const { return neighbour_[k]; }
+
+    // Per neighbour entry: the summed length of the edges shared, each edge counted once
+    // per pair of its corners in the two islands. Needed only when a colouring runs out of
+    // bits at sharp edges, so built on first use, the way this operation always has: every
+    // corner pair of the sorted edge table, sorted by island pair, summed in that order.
+    // Floating-point sums depend on their order, and near-equal costs must keep choosing
+    // the same bit.
+    const double* lengths() {
+        const uint32_t total = start_[start_.size() - 1];
+        if (length_.size() == 0 && total > 0) {
+            struct Pair {
+                uint32_t a, b;
+                double length;
+            };
+            std::vector<Pair> pairs;
+            const EdgeTable table = buildEdgeTable(mesh_);
+            for (size_t e = 0; e < table.edgeCount(); ++e) {
+                const auto run = table.edgeCorners(e);
+                const Point3 d = mesh_.vertices[cornerTo(mesh_, run[0])] -
+                                 mesh_.vertices[cornerFrom(mesh_, run[0])];
+                const double len =
+                    std::sqrt(double(d.x) * d.x + double(d.y) * d.y + double(d.z) * d.z);
+                for (size_t i = 0; i < run.size(); ++i)
+                    for (size_t j = i + 1; j < run.size(); ++j) {
+                        const uint32_t a = island_[cornerFace(run[i])],
+                                       b = island_[cornerFace(run[j])];
+                        if (a != b) pairs.push_back({a, b, len}), pairs.push_back({b, a, len});
+                    }
+            }
+            std::sort(pairs.begin(), pairs.end(), [](const Pair& x, const Pair& y) {
+                return x.a != y.a ? x.a < y.a : x.b < y.b;
+            });
+            // the distinct pairs are the neighbour entries, in the same order
+            length_ = ScratchArray<double>(total);
+            uint32_t out = 0;
+            for (size_t i = 0; i < pairs.size(); ++i) {
+                if (i > 0 && pairs[i].a == pairs[i - 1].a && pairs[i].b == pairs[i - 1].b)
+                    length_[out - 1] += pairs[i].length;
+                else
+                    length_[out++] = pairs[i].length;
+            }
+        }
+        return length_.data();
+    }
+
+  private:
+    // pair(a, b) for each two corners of an edge in different islands a and b
+    template <typename Pair> void forEachPair(Pair pair) const {
+        groups_.forEachEdge([](const uint32_t*, uint32_t) {},
+                            [&](const uint32_t* corners, uint32_t n, const uint8_t*) {
+                                for (uint32_t i = 0; i < n; ++i)
+                                    for (uint32_t j = i + 1; j < n; ++j) {
+                                        const uint32_t a = island_[corners[i] / 3],
+                                                       b = island_[corners[j] / 3];
+                                        if (a != b) pair(a, b);
+                                    }
+                            });
+    }
+    const Mesh& mesh_;
+    const EdgeGroups& groups_;
+    const uint32_t* island_;
+    ScratchArray<uint32_t> start_, neighbour_;
+    ScratchArray<double> length_;
+};
 
 // Islands meeting at one vertex form a clique of the conflict graph. A clique wider than
 // this cannot be coloured with 32 bits anyway, and walking it from each of its islands
 // would cost the square of its size, so the ordering leaves such vertices out.
 constexpr uint32_t kWidestOrderedMeeting = 64;
 
+// Per island, while ordering: its remaining degree, its place in the order, and the
+// last neighbour walk that reached it (to visit each neighbour once).
+struct OrderNode {
+    uint32_t degree, position, stamp;
+};
+
 // Conflict graph of islands for the ordering: vertex meetings of at most
 // kWidestOrderedMeeting islands (when used), or else sharp edges.
 class ConflictGraph {
   public:
-    ConflictGraph(uint32_t islandCount, const VertexConflicts* vertices, const EdgeConflicts* edges)
-        : stamp_(islandCount, 0), vertices_(vertices), edges_(edges) {}
+    ConflictGraph(const VertexConflicts* vertices, const EdgeConflicts* edges)
+        : vertices_(vertices), edges_(edges) {}
 
-    // Calls visit(neighbour) once for each distinct conflicting island of i.
-    template <typename Visit> void forEachNeighbour(uint32_t i, Visit visit) {
+    // Calls visit(neighbour) once for each distinct conflicting island of i; node holds
+    // the walks' stamps, which start at 0.
+    template <typename Visit> void forEachNeighbour(uint32_t i, OrderNode* node, Visit visit) {
         ++round_;
         if (vertices_) {
-            for (uint32_t k = vertices_->islandStart[i]; k < vertices_->islandStart[i + 1]; ++k) {
-                const uint32_t v = vertices_->islandVertices[k];
-                const uint32_t begin = vertices_->vertexStart[v],
-                               end = vertices_->vertexStart[v + 1];
-                if (end - begin > kWidestOrderedMeeting) continue;
-                for (uint32_t m = begin; m < end; ++m) {
-                    const uint32_t j = vertices_->vertexIslands[m];
-                    if (j != i && stamp_[j] != round_) stamp_[j] = round_, visit(j);
-                }
-            }
+            vertices_->forEachMeeting(i, [&](uint32_t v) {
+                if (vertices_->islandsAt(v) > kWidestOrderedMeeting) return;
+                for (const uint32_t* p = vertices_->islandsBegin(v); p != vertices_->islandsEnd(v);
+                     ++p)
+                    if (*p != i && node[*p].stamp != round_) node[*p].stamp = round_, visit(*p);
+            });
         } else {
-            for (uint32_t k = edges_->start[i]; k < edges_->start[i + 1]; ++k)
-                visit(edges_->neighbour[k]);
+            for (uint32_t k = edges_->begin(i); k < edges_->end(i); ++k)
+                visit(edges_->neighbour(k));
         }
     }
 
   private:
-    std::vector<uint32_t> stamp_;
     uint32_t round_ = 0;
     const VertexConflicts* vertices_;
     const EdgeConflicts* edges_;
@@ -232,81 +569,90 @@ class ConflictGraph {
 
 // Smallest-last order (Matula and Beck) by bucketed degrees; returns islands in
 // removal order, so colouring goes from the back.
-std::vector<uint32_t> smallestLastOrder(ConflictGraph& graph, uint32_t n) {
-    std::vector<uint32_t> degree(n, 0);
+ScratchArray<uint32_t> smallestLastOrder(ConflictGraph& graph, uint32_t n) {
+    ScratchArray<OrderNode> node(n, OrderNode{0, 0, 0});
     uint32_t maxDegree = 0;
     for (uint32_t i = 0; i < n; ++i) {
-        graph.forEachNeighbour(i, [&](uint32_t) { ++degree[i]; });
-        maxDegree = std::max(maxDegree, degree[i]);
+        uint32_t degree = 0;
+        graph.forEachNeighbour(i, node.data(), [&](uint32_t) { ++degree; });
+        node[i].degree = degree;
+        maxDegree = std::max(maxDegree, degree);
     }
-    std::vector<uint32_t> bin(maxDegree + 2, 0), order(n), position(n);
-    for (uint32_t i = 0; i < n; ++i) ++bin[degree[i] + 1];
+    std::vector<uint32_t> bin(maxDegree + 2, 0);
+    ScratchArray<uint32_t> order(n);
+    for (uint32_t i = 0; i < n; ++i) ++bin[node[i].degree + 1];
     for (uint32_t d = 1; d < bin.size(); ++d) bin[d] += bin[d - 1];
-    for (uint32_t i = 0; i < n; ++i) position[i] = bin[degree[i]]++, order[position[i]] = i;
+    for (uint32_t i = 0; i < n; ++i)
+        node[i].position = bin[node[i].degree]++, order[node[i].position] = i;
     for (uint32_t d = uint32_t(bin.size()) - 1; d > 0; --d) bin[d] = bin[d - 1];
     bin[0] = 0;
     for (uint32_t k = 0; k < n; ++k) {
-        const uint32_t v = order[k];
-        graph.forEachNeighbour(v, [&](uint32_t u) {
-            if (degree[u] <= degree[v]) return;
+        const uint32_t v = order[k], dv = node[v].degree;
+        graph.forEachNeighbour(v, node.data(), [&](uint32_t u) {
+            OrderNode& nu = node[u];
+            if (nu.degree <= dv) return;
             // move u to the front of its bucket, then shrink its degree
-            const uint32_t du = degree[u], pu = position[u], pw = bin[du], w = order[pw];
+            const uint32_t du = nu.degree, pu = nu.position, pw = bin[du], w = order[pw];
             if (u != w) {
-                order[pu] = w, position[w] = pu;
-                order[pw] = u, position[u] = pw;
+                order[pu] = w, node[w].position = pu;
+                order[pw] = u, nu.position = pw;
             }
             ++bin[du];
-            --degree[u];
+            --nu.degree;
         });
     }
     return order;
 }
 
-// Gives each island a bit, from the back of order. Vertex meetings (which include every
-// sharp edge) and sharp edges with their lengths are each optional. Each meeting vertex
+// Gives each island a bit, from the back of order: the lowest bit that no island sharing
+// a meeting vertex (with vertices) or a sharp edge (with edges) holds. Each meeting vertex
 // keeps the bits its coloured islands took, so an island's blocked bits cost one look per
-// meeting vertex however many islands meet there: O(F) in all. Returns false, leaving
-// bits partly set, when an island finds no free bit and allowDegrade is false.
-bool colour(const std::vector<uint32_t>& order, const VertexConflicts* vertices,
-            const EdgeConflicts* edges, bool allowDegrade, std::vector<int8_t>& bit,
-            AutoSmoothReport& report) {
+// meeting vertex however many islands meet there: O(F) in all. Every sharp edge joins two
+// meeting vertices, so sharp-edge neighbours are looked at (through edges(), which may
+// build them on first use) only when the meeting vertices leave no bit: then the island
+// shares a bit with a vertex-only neighbour, or else takes the bit of least shared length.
+template <typename GetEdges>
+ScratchArray<int8_t> colour(const ScratchArray<uint32_t>& order, const VertexConflicts* vertices,
+                            GetEdges edges, AutoSmoothReport& report) {
     const uint32_t n = uint32_t(order.size());
-    bit.assign(n, -1);
-    std::vector<uint32_t> taken; // per meeting vertex: bits its coloured islands hold
-    if (vertices) taken.assign(vertices->vertexStart.size() - 1, 0);
+    ScratchArray<int8_t> bit(n, -1);
+    ScratchArray<uint32_t> taken; // per meeting vertex: bits its coloured islands hold
+    if (vertices) taken = ScratchArray<uint32_t>(vertices->meetingCount(), 0);
     for (uint32_t k = n; k-- > 0;) {
         const uint32_t i = order[k];
-        uint32_t vertexMask = 0, edgeMask = 0;
-        double cost[kBits] = {};
-        if (vertices)
-            for (uint32_t m = vertices->islandStart[i]; m < vertices->islandStart[i + 1]; ++m)
-                vertexMask |= taken[vertices->islandVertices[m]];
-        if (edges)
-            for (uint32_t e = edges->start[i]; e < edges->start[i + 1]; ++e)
-                if (int b = bit[edges->neighbour[e]]; b >= 0) {
-                    edgeMask |= 1u << b;
-                    cost[b] += edges->length[e];
-                }
-        const uint32_t blocked = vertexMask | edgeMask;
-        if (blocked != UINT32_MAX) {
-            bit[i] = int8_t(std::countr_one(blocked));
-        } else if (!allowDegrade) {
-            return false;
-        } else if (edgeMask != UINT32_MAX) {
-            bit[i] = int8_t(std::countr_one(edgeMask));
-            ++report.vertexShares;
+        uint32_t vertexMask = 0;
+        if (vertices) vertices->forEachMeeting(i, [&](uint32_t m) { vertexMask |= taken[m]; });
+        if (vertices && vertexMask != UINT32_MAX) {
+            bit[i] = int8_t(std::countr_one(vertexMask));
         } else {
-            int best = 0;
-            for (int b = 1; b < kBits; ++b)
-                if (cost[b] < cost[best]) best = b;
-            bit[i] = int8_t(best);
-            ++report.edgeConflicts;
+            uint32_t edgeMask = 0;
+            if (!vertices || !vertices->edgeMask(i, bit.data(), edgeMask)) {
+                const EdgeConflicts& g = edges();
+                for (uint32_t e = g.begin(i); e < g.end(i); ++e)
+                    if (int b = bit[g.neighbour(e)]; b >= 0) edgeMask |= 1u << b;
+            }
+            const uint32_t blocked = vertexMask | edgeMask;
+            if (blocked != UINT32_MAX) {
+                bit[i] = int8_t(std::countr_one(blocked));
+            } else if (edgeMask != UINT32_MAX) {
+                bit[i] = int8_t(std::countr_one(edgeMask));
+                ++report.vertexShares;
+            } else {
+                EdgeConflicts& g = edges();
+                const double* length = g.lengths();
+                double cost[kBits] = {};
+                for (uint32_t e = g.begin(i); e < g.end(i); ++e)
+                    if (int b = bit[g.neighbour(e)]; b >= 0) cost[b] += length[e];
+                int best = 0;
+                for (int b = 1; b < kBits; ++b)
+                    if (cost[b] < cost[best]) best = b;
+                bit[i] = int8_t(best);
+                ++report.edgeConflicts;
+            }
         }
-        if (vertices)
-            for (uint32_t m = vertices->islandStart[i]; m < vertices->islandStart[i + 1]; ++m)
-                taken[vertices->islandVertices[m]] |= 1u << bit[i];
+        if (vertices) vertices->forEachMeeting(i, [&](uint32_t m) { taken[m] |= 1u << bit[i]; });
     }
-    return true;
+    return bit;
 }
 
 } // namespace
@@ -314,25 +660,38 @@ bool colour(const std::vector<uint32_t>& order, const VertexConflicts* vertices,
 AutoSmoothReport autoSmooth(Mesh& mesh, float angle, int flag) {
     AutoSmoothReport report;
     if (mesh.faceCount <= 0) return report;
-    const ScratchArray<uint32_t> islandOf = findIslands(mesh, angle, report.islands);
+    // edges matter for the islands unless no angle passes, and for the colouring with
+    // flag nonzero or when the bits run out
+    std::optional<EdgeGroups> groups;
+    if (angle > 0) groups.emplace(mesh);
+    const ScratchArray<uint32_t> islandOf =
+        findIslands(mesh, groups ? &*groups : nullptr, angle, report.islands);
     const uint32_t* island = islandOf.data();
     const uint32_t n = report.islands;
 
-    std::vector<int8_t> bit;
+    if (n == 1) { // one island: one bit, nothing to colour
+        for (uint32_t f = 0; f < uint32_t(mesh.faceCount); ++f) mesh.faces[f].smGroup = 1;
+        report.bitsUsed = 1;
+        return report;
+    }
+    std::optional<EdgeConflicts> edgeConflicts;
+    auto edges = [&]() -> EdgeConflicts& {
+        if (!groups) groups.emplace(mesh);
+        if (!edgeConflicts) edgeConflicts.emplace(mesh, *groups, island, n);
+        return *edgeConflicts;
+    };
+    ScratchArray<int8_t> bit;
     if (flag == 0) {
-        // vertex meetings cover every conflict; degrade only when 32 bits run out
-        const VertexConflicts vertices = findVertexConflicts(mesh, island, n);
-        ConflictGraph graph(n, &vertices, nullptr);
-        const std::vector<uint32_t> order = smallestLastOrder(graph, n);
-        if (!colour(order, &vertices, nullptr, false, bit, report)) {
-            const EdgeConflicts edges = findEdgeConflicts(mesh, island, n);
-            colour(order, &vertices, &edges, true, bit, report);
-        }
+        // vertex meetings cover every conflict; sharp edges matter only when bits run out
+        if (groups) groups.reset();
+        const VertexConflicts vertices(mesh, island, n);
+        ConflictGraph graph(&vertices, nullptr);
+        const ScratchArray<uint32_t> order = smallestLastOrder(graph, n);
+        bit = colour(order, &vertices, edges, report);
     } else {
-        const EdgeConflicts edges = findEdgeConflicts(mesh, island, n);
-        ConflictGraph graph(n, nullptr, &edges);
-        const std::vector<uint32_t> order = smallestLastOrder(graph, n);
-        colour(order, nullptr, &edges, true, bit, report);
+        ConflictGraph graph(nullptr, &edges());
+        const ScratchArray<uint32_t> order = smallestLastOrder(graph, n);
+        bit = colour(order, nullptr, edges, report);
     }
 
     uint32_t used = 0;

@@ -5,8 +5,9 @@
 
 #include <algorithm>
 #include <cmath>
-#include <string>
 #include <numbers>
+#include <random>
+#include <string>
 
 #include "hostkit/mesh/edge_table.h"
 #include "hostkit/mesh/primitives.h"
@@ -96,6 +97,40 @@ Mesh bowtie() {
     return mesh;
 }
 
+// A hinge as above, scaled and with its fold vertex moved along the hinge by shift.
+Mesh scaledHinge(double radians, float scale, float shift) {
+    Mesh mesh = hinge(0);
+    mesh.vertices[1] = Point3(scale, 0, 0);
+    mesh.vertices[2] = Point3(0.5f * scale, -scale, 0);
+    mesh.vertices[3] = Point3((0.5f + shift) * scale, float(std::cos(radians)) * scale,
+                              float(std::sin(radians)) * scale);
+    return mesh;
+}
+
+// The angle test as the contract states it: unit normals computed in double, and
+// atan2(|n1 x n2|, n1 . n2) < angle, i.e. |n1 x n2| cos(angle) < (n1 . n2) sin(angle).
+bool smoothByUnitNormals(const Mesh& mesh, float angle) {
+    double n[2][3];
+    for (int f = 0; f < 2; ++f) {
+        const MeshFace& face = mesh.faces[f];
+        const Point3 a = mesh.vertices[face.v[0]], b = mesh.vertices[face.v[1]],
+                     c = mesh.vertices[face.v[2]];
+        const double u[3] = {double(b.x) - a.x, double(b.y) - a.y, double(b.z) - a.z};
+        const double w[3] = {double(c.x) - a.x, double(c.y) - a.y, double(c.z) - a.z};
+        const double m[3] = {u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2],
+                             u[0] * w[1] - u[1] * w[0]};
+        const double len = std::sqrt(m[0] * m[0] + m[1] * m[1] + m[2] * m[2]);
+        if (!(len > 0)) return false;
+        for (int k = 0; k < 3; ++k) n[f][k] = m[k] / len;
+    }
+    const double cx = n[0][1] * n[1][2] - n[0][2] * n[1][1],
+                 cy = n[0][2] * n[1][0] - n[0][0] * n[1][2],
+                 cz = n[0][0] * n[1][1] - n[0][1] * n[1][0];
+    const double d = n[0][0] * n[1][0] + n[0][1] * n[1][1] + n[0][2] * n[1][2];
+    return std::sqrt(cx * cx + cy * cy + cz * cz) * std::cos(double(angle)) <
+           d * std::sin(double(angle));
+}
+
 } // namespace
 
 TEST(AutoSmooth, SplitsEdgeSharperThanAngle) {
@@ -105,6 +140,28 @@ TEST(AutoSmooth, SplitsEdgeSharperThanAngle) {
     Mesh smooth = hinge(30);
     hostkit::autoSmooth(smooth, 31 * kDegree, 0);
     EXPECT_EQ(smooth.faces[0].smGroup, smooth.faces[1].smGroup);
+}
+
+// Folds within a millionth of a radian of the angle, acute and obtuse, on hinges of tiny,
+// plain and huge size: the operation decides most edges without unit normals, and must
+// still decide exactly as they do.
+TEST(AutoSmooth, EdgesNearTheAngleAreJudgedByTheUnitNormals) {
+    std::mt19937 random(7);
+    std::uniform_real_distribution<double> offset(-2e-6, 2e-6);
+    std::uniform_real_distribution<float> shift(-0.4f, 0.4f);
+    int smooth = 0, sharp = 0;
+    for (float scale : {1e-40f, 1e-20f, 1.0f, 3e18f, 1e30f})
+        for (float degrees : {0.5f, 10.0f, 30.0f, 60.0f, 90.0f, 100.0f, 150.0f, 179.5f})
+            for (int trial = 0; trial < 40; ++trial) {
+                const float angle = degrees * kDegree;
+                Mesh mesh = scaledHinge(double(angle) + offset(random), scale, shift(random));
+                const bool expected = smoothByUnitNormals(mesh, angle);
+                (expected ? smooth : sharp) += 1;
+                EXPECT_EQ(hostkit::autoSmooth(mesh, angle, 0).islands, expected ? 1u : 2u)
+                    << degrees << " degrees at scale " << scale << ", trial " << trial;
+            }
+    EXPECT_GT(smooth, 100); // both outcomes well represented
+    EXPECT_GT(sharp, 100);
 }
 
 TEST(AutoSmooth, InconsistentWindingOrZeroAreaIsNeverSmooth) {
