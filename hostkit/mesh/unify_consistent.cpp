@@ -13,58 +13,6 @@ namespace hostkit::unify {
 
 namespace {
 
-// Union-find over faces in one word per face. A member holds its parent's index; a root
-// has kRoot set and, while sets are joined, its rank (below 32) and kOpen when some face
-// of its set meets a boundary edge. Once the sets are final, labelPatch makes each set's
-// lowest face its root, holding kRoot and the patch's number.
-class FacePatches {
-  public:
-    static constexpr uint32_t kRoot = 0x80000000u, kOpen = 0x40000000u, kRank = 31;
-
-    explicit FacePatches(uint32_t faceCount) : parent_(faceCount, kRoot) {}
-
-    uint32_t find(uint32_t x) {
-        for (;;) { // path halving
-            const uint32_t up = parent_[x];
-            if (up & kRoot) return x;
-            const uint32_t upUp = parent_[up];
-            if (upUp & kRoot) return up;
-            x = parent_[x] = upUp;
-        }
-    }
-    // Joins the sets of faces a and b; returns false when they were one already.
-    bool unite(uint32_t a, uint32_t b) {
-        a = find(a);
-        b = find(b);
-        if (a == b) return false;
-        if ((parent_[a] & kRank) < (parent_[b] & kRank)) std::swap(a, b);
-        if ((parent_[a] & kRank) == (parent_[b] & kRank)) ++parent_[a]; // rank < log2(F)
-        parent_[a] |= parent_[b] & kOpen;
-        parent_[b] = a;
-        return true;
-    }
-    void markOpen(uint32_t face) { parent_[find(face)] |= kOpen; }
-
-    // Called for the proper faces in ascending order once the sets are final: face's patch
-    // number, numbering a new patch (next, open or not as its set) when face is the lowest
-    // of its set. The root of a set not yet numbered is never below the face at hand, as
-    // that face is its set's lowest so far; a numbered set's root is its lowest face.
-    uint32_t labelPatch(uint32_t face, uint32_t next, bool& isNew, bool& open) {
-        const uint32_t root = find(face);
-        isNew = root >= face;
-        if (!isNew) return parent_[root] & ~kRoot;
-        open = parent_[root] & kOpen;
-        if (root != face) parent_[root] = face;
-        parent_[face] = kRoot | next;
-        return next;
-    }
-    // Patch number of a labelled face.
-    uint32_t patchOf(uint32_t face) { return parent_[find(face)] & ~kRoot; }
-
-  private:
-    ScratchArray<uint32_t> parent_;
-};
-
 // What the shortcut learns about one patch.
 struct Sum {
     uint32_t seed; // the patch's lowest face
@@ -94,9 +42,11 @@ void addFace(Sum& sum, const Mesh& mesh, const MeshFace& face) {
 bool unifyIfConsistent(Mesh& mesh, int flag) {
     const uint32_t faceCount = uint32_t(mesh.faceCount);
     const MeshFace* faces = mesh.faces;
-    bool consistent = true;
+    Matching matching;
     if (flag != 0) { // lesser area: nothing is wished flipped, so nothing flips
-        hostkit::visitEdges(
+        if (matchOppositeCorners(mesh, nullptr, matching)) return true;
+        bool consistent = true;
+        visitEdges(
             mesh,
             [&](uint32_t c, uint32_t d) {
                 consistent &= cornerFrom(mesh, c) != cornerFrom(mesh, d);
@@ -106,33 +56,40 @@ bool unifyIfConsistent(Mesh& mesh, int flag) {
     }
 
     FacePatches sets(faceCount);
-    uint64_t corners = 0, unions = 0;
-    bool anyBoundary = false;
     std::vector<uint32_t> crowdedCorners, crowdedStart{0};
-    hostkit::visitEdges(
-        mesh,
-        [&](uint32_t c, uint32_t d) {
-            consistent &= cornerFrom(mesh, c) != cornerFrom(mesh, d);
-            unions += sets.unite(c / 3, d / 3);
-            corners += 2;
-        },
-        [&](uint32_t c) {
-            sets.markOpen(c / 3);
-            anyBoundary = true;
-            ++corners;
-        },
-        [&](const uint32_t* list, size_t n) {
-            crowdedCorners.insert(crowdedCorners.end(), list, list + n);
-            crowdedStart.push_back(uint32_t(crowdedCorners.size()));
-            corners += n;
-        });
-    if (!consistent) return false;
-    const uint64_t properFaces = corners / 3;
+    if (!matchOppositeCorners(mesh, &sets, matching)) {
+        // the whole edge table decides: crowded edges, windings that disagree
+        sets.reset();
+        matching = Matching();
+        bool consistent = true;
+        uint64_t corners = 0;
+        visitEdges(
+            mesh,
+            [&](uint32_t c, uint32_t d) {
+                consistent &= cornerFrom(mesh, c) != cornerFrom(mesh, d);
+                matching.unions += sets.unite(c / 3, d / 3);
+                corners += 2;
+            },
+            [&](uint32_t c) {
+                sets.markOpen(c / 3);
+                matching.anyBoundary = true;
+                ++corners;
+            },
+            [&](const uint32_t* list, size_t n) {
+                crowdedCorners.insert(crowdedCorners.end(), list, list + n);
+                crowdedStart.push_back(uint32_t(crowdedCorners.size()));
+                corners += n;
+            });
+        if (!consistent) return false;
+        matching.properFaces = uint32_t(corners / 3);
+    }
+    const uint32_t properFaces = matching.properFaces;
+    const bool anyBoundary = matching.anyBoundary;
     if (properFaces == 0) return true;
 
     // volumes, in face order
     std::vector<Sum> sums;
-    const bool onePatch = unions + 1 == properFaces;
+    const bool onePatch = matching.unions + 1 == properFaces;
     if (onePatch) {
         if (anyBoundary) return true; // open: nothing is wished flipped, so nothing flips
         // crowded edges cannot open it: each of their faces has another one of the patch

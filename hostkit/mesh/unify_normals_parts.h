@@ -48,6 +48,78 @@ template <typename Flip> void flipFacesWhere(Mesh& mesh, Flip flip) {
     }
 }
 
+// Union-find over faces in one word per face. A member holds its parent's index; a root
+// has kRoot set and, while sets are joined, its rank (below 32) and kOpen when some face
+// of its set meets a boundary edge. Once the sets are final, labelPatch makes each set's
+// lowest face its root, holding kRoot and the patch's number.
+class FacePatches {
+  public:
+    static constexpr uint32_t kRoot = 0x80000000u, kOpen = 0x40000000u, kRank = 31;
+
+    explicit FacePatches(uint32_t faceCount) : parent_(faceCount, kRoot) {}
+    // Every face alone again.
+    void reset() {
+        for (uint32_t& entry : parent_) entry = kRoot;
+    }
+
+    uint32_t find(uint32_t x) {
+        for (;;) { // path halving
+            const uint32_t up = parent_[x];
+            if (up & kRoot) return x;
+            const uint32_t upUp = parent_[up];
+            if (upUp & kRoot) return up;
+            x = parent_[x] = upUp;
+        }
+    }
+    // Joins the sets of faces a and b; returns false when they were one already.
+    bool unite(uint32_t a, uint32_t b) {
+        a = find(a);
+        b = find(b);
+        if (a == b) return false;
+        if ((parent_[a] & kRank) < (parent_[b] & kRank)) std::swap(a, b);
+        if ((parent_[a] & kRank) == (parent_[b] & kRank)) ++parent_[a]; // rank < log2(F)
+        parent_[a] |= parent_[b] & kOpen;
+        parent_[b] = a;
+        return true;
+    }
+    void markOpen(uint32_t face) { parent_[find(face)] |= kOpen; }
+
+    // Called for the proper faces in ascending order once the sets are final: face's patch
+    // number, numbering a new patch (next, open or not as its set) when face is the lowest
+    // of its set. The root of a set not yet numbered is never below the face at hand, as
+    // that face is its set's lowest so far; a numbered set's root is its lowest face.
+    uint32_t labelPatch(uint32_t face, uint32_t next, bool& isNew, bool& open) {
+        const uint32_t root = find(face);
+        isNew = root >= face;
+        if (!isNew) return parent_[root] & ~kRoot;
+        open = parent_[root] & kOpen;
+        if (root != face) parent_[root] = face;
+        parent_[face] = kRoot | next;
+        return next;
+    }
+    // Patch number of a labelled face.
+    uint32_t patchOf(uint32_t face) { return parent_[find(face)] & ~kRoot; }
+
+  private:
+    ScratchArray<uint32_t> parent_;
+};
+
+// Pairs every corner of the proper faces with one running the other way along its edge,
+// without grouping all corners by edge: only the corners running up (to a higher vertex)
+// are bucketed, by the vertex they start at, and each corner running down looks for its
+// mate in the bucket of the vertex it ends at (through a hash table where a vertex starts
+// more than 32). Joins the faces of each pair in sets (when not null) and marks the faces
+// at boundary edges open there. Returns false, to say it cannot tell, on a mesh with an
+// edge of three or more corners or of two running the same way, more than 4096 boundary
+// corners running down, a hash probe longer than 64, or 2^29 faces or more; sets then
+// holds no meaning. O(F + V); 4 bytes of scratch per vertex and per corner running up,
+// 8 more per such corner at vertices starting more than 32.
+struct Matching {
+    uint32_t properFaces = 0, unions = 0; // unions: pairs that joined two sets
+    bool anyBoundary = false;
+};
+bool matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out);
+
 // When every pair of mates already runs opposite ways, finishes UnifyNormals(flag) and
 // returns true; otherwise returns false, changing nothing.
 bool unifyIfConsistent(Mesh& mesh, int flag);
