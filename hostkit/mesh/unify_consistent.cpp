@@ -96,8 +96,9 @@ bool unifyIfConsistent(Mesh& mesh, int flag) {
         uint32_t seed = 0;
         while (!isProperFace(faces[seed], mesh.vertexCount)) ++seed;
         Sum& sum = sums.emplace_back(Sum{seed, mesh.vertices[faces[seed].v[0]]});
+        const bool allProper = properFaces == faceCount;
         for (uint32_t f = seed; f < faceCount; ++f)
-            if (isProperFace(faces[f], mesh.vertexCount)) addFace(sum, mesh, faces[f]);
+            if (allProper || isProperFace(faces[f], mesh.vertexCount)) addFace(sum, mesh, faces[f]);
     } else {
         for (uint32_t f = 0; f < faceCount; ++f) {
             const MeshFace& face = faces[f];
@@ -158,7 +159,9 @@ bool unifyIfConsistent(Mesh& mesh, int flag) {
                 for (uint32_t f : search(sums[patch].seed)) mesh.FlipNormal(int(f));
         return true;
     }
-    if (onePatch)
+    if (onePatch && properFaces == faceCount)
+        flipFacesWhere(mesh, [](int) { return true; });
+    else if (onePatch)
         flipFacesWhere(mesh, [&](int f) { return isProperFace(faces[f], mesh.vertexCount); });
     else
         flipFacesWhere(mesh, [&](int f) {

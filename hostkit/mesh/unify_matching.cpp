@@ -35,19 +35,23 @@ bool matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out) {
         end[b + 1] += b < c;
         end[c + 1] += c < a;
     }
+    const bool allProper = proper == faceCount;
     uint32_t longEntries = 0; // in buckets longer than kShortBucket
     for (uint32_t v = 0; v < vertexCount; ++v) {
         if (end[v + 1] > kShortBucket) longEntries += end[v + 1];
         end[v + 1] += end[v];
     }
-    ScratchArray<uint32_t> up(end[vertexCount]);
+    // one slot more, written over by the corners that run down
+    const uint32_t upCount = end[vertexCount];
+    ScratchArray<uint32_t> up(size_t(upCount) + 1);
     for (uint32_t f = 0; f < faceCount; ++f) {
         const MeshFace& face = faces[f];
-        if (!isProperFace(face, mesh.vertexCount)) continue;
-        for (uint32_t k = 0; k < 3; ++k) {
-            const uint32_t a = face.v[k], b = face.v[k == 2 ? 0 : k + 1];
-            if (a < b) up[end[a]++] = f * 4 + k;
-        }
+        if (!allProper && !isProperFace(face, mesh.vertexCount)) continue;
+        const uint32_t a = face.v[0], b = face.v[1], c = face.v[2];
+        uint32_t spare = upCount;
+        up[a < b ? end[a]++ : spare] = f * 4;
+        up[b < c ? end[b]++ : spare] = f * 4 + 1;
+        up[c < a ? end[c]++ : spare] = f * 4 + 2;
     }
     auto bucketStart = [&](uint32_t v) { return v == 0 ? 0 : end[v - 1]; };
     auto isLong = [&](uint32_t v) { return end[v] - bucketStart(v) > kShortBucket; };
@@ -82,14 +86,10 @@ bool matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out) {
     }
     // the bucketed corner y -> x, kNone when there is none
     auto findUp = [&](uint32_t y, uint32_t x) -> uint32_t {
-        if (!isLong(y)) {
-            uint32_t found = kNone;
-            for (uint32_t i = bucketStart(y); i < end[y]; ++i) {
-                if (endOf(up[i]) != x) continue;
-                if (found != kNone) return kCrowded; // three or more
-                found = i;
-            }
-            return found;
+        if (!isLong(y)) { // a second y -> x shows when one of the two is left alone
+            for (uint32_t i = bucketStart(y); i < end[y]; ++i)
+                if (endOf(up[i]) == x) return i;
+            return kNone;
         }
         uint32_t probes = 0;
         for (uint32_t slot = slotOf(y, x); table[slot] != kNone; slot = (slot + 1) & mask) {
@@ -105,7 +105,7 @@ bool matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out) {
     uint32_t matched = 0;
     for (uint32_t f = 0; f < faceCount; ++f) {
         const MeshFace& face = faces[f];
-        if (!isProperFace(face, mesh.vertexCount)) continue;
+        if (!allProper && !isProperFace(face, mesh.vertexCount)) continue;
         for (uint32_t k = 0; k < 3; ++k) {
             const uint32_t x = face.v[k], y = face.v[k == 2 ? 0 : k + 1];
             if (x < y) continue;
@@ -123,7 +123,7 @@ bool matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out) {
     }
 
     // up-running corners left alone: boundary edges, unless two run the same way
-    if (matched < up.size())
+    if (matched < upCount)
         for (uint32_t v = 0, from = 0; v < vertexCount; from = end[v++])
             for (uint32_t i = from; i < end[v]; ++i) {
                 if (up[i] & kMatched) continue;
