@@ -44,7 +44,8 @@ bool unifyIfConsistent(Mesh& mesh, int flag) {
     const MeshFace* faces = mesh.faces;
     Matching matching;
     if (flag != 0) { // lesser area: nothing is wished flipped, so nothing flips
-        if (matchOppositeCorners(mesh, nullptr, matching)) return true;
+        const Windings windings = matchOppositeCorners(mesh, nullptr, matching);
+        if (windings != Windings::Unknown) return windings == Windings::Agree;
         bool consistent = true;
         visitEdges(
             mesh,
@@ -57,7 +58,9 @@ bool unifyIfConsistent(Mesh& mesh, int flag) {
 
     FacePatches sets(faceCount);
     std::vector<uint32_t> crowdedCorners, crowdedStart{0};
-    if (!matchOppositeCorners(mesh, &sets, matching)) {
+    const Windings windings = matchOppositeCorners(mesh, &sets, matching);
+    if (windings == Windings::Disagree) return false;
+    if (windings == Windings::Unknown) {
         // the whole edge table decides: crowded edges, windings that disagree
         sets.reset();
         matching = Matching();

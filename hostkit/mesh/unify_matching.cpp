@@ -9,11 +9,12 @@
 
 namespace hostkit::unify {
 
-bool matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out) {
+Windings matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out) {
     constexpr uint32_t kShortBucket = 32, kMostLonely = 4096, kMostProbes = 64;
     // a bucketed corner is 4 * face + k, kMatched once its mate is found
     constexpr uint32_t kMatched = 0x80000000u, kNone = UINT32_MAX, kCrowded = UINT32_MAX - 1;
-    if (mesh.faceCount <= 0 || mesh.faceCount >= (1 << 29) || mesh.vertexCount <= 0) return false;
+    if (mesh.faceCount <= 0 || mesh.faceCount >= (1 << 29) || mesh.vertexCount <= 0)
+        return Windings::Unknown;
     const uint32_t faceCount = uint32_t(mesh.faceCount);
     const uint32_t vertexCount = uint32_t(mesh.vertexCount);
     const MeshFace* faces = mesh.faces;
@@ -77,8 +78,8 @@ bool matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out) {
                 uint32_t slot = slotOf(v, b), probes = 0;
                 for (; table[slot] != kNone; slot = (slot + 1) & mask) {
                     if (endOf(up[table[slot]]) == b && startOf(up[table[slot]]) == v)
-                        return false; // two corners run the same way
-                    if (++probes == kMostProbes) return false;
+                        return Windings::Unknown; // two corners run the same way
+                    if (++probes == kMostProbes) return Windings::Unknown;
                 }
                 table[slot] = i;
             }
@@ -111,11 +112,12 @@ bool matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out) {
             if (x < y) continue;
             const uint32_t found = findUp(y, x);
             if (found == kNone) {
-                if (lonely.size() == kMostLonely) return false;
+                if (lonely.size() == kMostLonely) return Windings::Unknown;
                 lonely.push_back(f * 4 + k);
                 continue;
             }
-            if (found == kCrowded || (up[found] & kMatched)) return false; // three or more
+            if (found == kCrowded || (up[found] & kMatched))
+                return Windings::Unknown; // three or more
             up[found] |= kMatched;
             ++matched;
             if (sets) out.unions += sets->unite(f, (up[found] & ~kMatched) >> 2);
@@ -127,9 +129,18 @@ bool matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out) {
         for (uint32_t v = 0, from = 0; v < vertexCount; from = end[v++])
             for (uint32_t i = from; i < end[v]; ++i) {
                 if (up[i] & kMatched) continue;
-                if (!isLong(v)) // a long bucket's ends are distinct already
+                if (!isLong(v)) { // a long bucket's ends are distinct already
+                    // Another one left alone on the edge, and no third: no corner ran
+                    // down, as it would have taken the first. Two run the same way.
+                    uint32_t others = 0, othersAlone = 0;
                     for (uint32_t j = from; j < end[v]; ++j)
-                        if (j != i && endOf(up[j]) == endOf(up[i])) return false;
+                        if (j != i && endOf(up[j]) == endOf(up[i])) {
+                            ++others;
+                            othersAlone += !(up[j] & kMatched);
+                        }
+                    if (others == 1 && othersAlone == 1) return Windings::Disagree;
+                    if (others > 0) return Windings::Unknown;
+                }
                 if (sets) sets->markOpen((up[i] & ~kMatched) >> 2);
                 out.anyBoundary = true;
             }
@@ -142,14 +153,17 @@ bool matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out) {
         };
         std::sort(lonely.begin(), lonely.end(),
                   [&](uint32_t a, uint32_t b) { return key(a) < key(b); });
-        for (size_t i = 0; i < lonely.size(); ++i) {
-            if (i > 0 && key(lonely[i]) == key(lonely[i - 1])) return false;
+        for (size_t i = 0, run = 1; i < lonely.size(); i += run) {
+            run = 1;
+            while (i + run < lonely.size() && key(lonely[i + run]) == key(lonely[i])) ++run;
+            if (run == 2) return Windings::Disagree; // and no corner running up there
+            if (run > 2) return Windings::Unknown;
             if (sets) sets->markOpen(lonely[i] >> 2);
         }
         out.anyBoundary = true;
     }
     out.properFaces = proper;
-    return true;
+    return Windings::Agree;
 }
 
 } // namespace hostkit::unify

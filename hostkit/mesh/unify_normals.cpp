@@ -138,14 +138,24 @@ void Mesh::UnifyNormals(int flag) {
         markOpenAtCrowdedEdges(mates, p);
     }
 
+    std::vector<uint8_t> invert(p.list.size());
     for (size_t patch = 0; patch < p.list.size(); ++patch) {
         const Patch& info = p.list[patch];
-        const uint32_t end = patch + 1 < p.list.size() ? p.list[patch + 1].start : p.ordered;
         const double volume = flag == 0 && !info.open && !info.inconsistent ? info.volume : 0;
-        const bool invert = volume != 0 ? volume < 0 : info.flippedArea > info.keptArea;
-        for (uint32_t i = info.start; i < end; ++i) {
+        invert[patch] = volume != 0 ? volume < 0 : info.flippedArea > info.keptArea;
+    }
+    if (!hostkit::hasMeshOperationObserver()) {
+        hostkit::unify::flipFacesWhere(*this, [&](int f) {
+            const uint32_t patch = p.patchOf[f];
+            return patch != kUnvisited && p.flip[f] != invert[patch];
+        });
+        return;
+    }
+    for (size_t patch = 0; patch < p.list.size(); ++patch) { // in the search's order
+        const uint32_t end = patch + 1 < p.list.size() ? p.list[patch + 1].start : p.ordered;
+        for (uint32_t i = p.list[patch].start; i < end; ++i) {
             const uint32_t f = p.order[i];
-            if (p.flip[f] != uint8_t(invert)) FlipNormal(int(f));
+            if (p.flip[f] != invert[patch]) FlipNormal(int(f));
         }
     }
 }

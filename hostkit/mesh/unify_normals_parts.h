@@ -109,16 +109,18 @@ class FacePatches {
 // are bucketed, by the vertex they start at, and each corner running down looks for its
 // mate in the bucket of the vertex it ends at (through a hash table where a vertex starts
 // more than 32). Joins the faces of each pair in sets (when not null) and marks the faces
-// at boundary edges open there. Returns false, to say it cannot tell, on a mesh with an
-// edge of three or more corners or of two running the same way, more than 4096 boundary
-// corners running down, a hash probe longer than 64, or 2^29 faces or more; sets then
-// holds no meaning. O(F + V); 4 bytes of scratch per vertex and per corner running up,
-// 8 more per such corner at vertices starting more than 32.
+// at boundary edges open there. Agree: every edge has two corners running opposite ways
+// or one. Disagree: some edge has exactly two corners running the same way. Unknown, on a
+// mesh with an edge of three or more corners, more than 4096 boundary corners running
+// down, a hash probe longer than 64, or 2^29 faces or more, unless Disagree showed first.
+// Unless Agree, sets holds no meaning. O(F + V); 4 bytes of scratch per vertex and per
+// corner running up, 8 more per such corner at vertices starting more than 32.
+enum class Windings { Agree, Disagree, Unknown };
 struct Matching {
     uint32_t properFaces = 0, unions = 0; // unions: pairs that joined two sets
     bool anyBoundary = false;
 };
-bool matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out);
+Windings matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out);
 
 // When every pair of mates already runs opposite ways, finishes UnifyNormals(flag) and
 // returns true; otherwise returns false, changing nothing.
