@@ -35,10 +35,11 @@ void addFace(Sum& sum, const Mesh& mesh, const MeshFace& face) {
 
 // Every face's wish is then its seed's, no patch is inconsistent, and a patch is flipped
 // only when it is closed with a negative volume (flag 0). Patches are found by union-find
-// while the edges are visited, and each volume is summed in face order with a bound on its
-// rounding: when the bound cannot settle the sign, the patch's volume is summed again in
-// search order, exactly as the search does. A mesh of one patch (unions one fewer than
-// its proper faces) needs no look-up per face.
+// while mates are matched (matchOppositeCorners; visitEdges where that cannot tell), and
+// each volume is summed in face order with a bound on its rounding: when the bound cannot
+// settle the sign, the patch's volume is summed again in search order, exactly as the
+// search does. A mesh of one patch (unions one fewer than its proper faces) needs no
+// look-up per face.
 bool unifyIfConsistent(Mesh& mesh, int flag) {
     const uint32_t faceCount = uint32_t(mesh.faceCount);
     const MeshFace* faces = mesh.faces;

@@ -43,13 +43,12 @@ Windings matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out
         end[v + 1] += end[v];
     }
     // one slot more, written over by the corners that run down
-    const uint32_t upCount = end[vertexCount];
+    const uint32_t upCount = end[vertexCount], spare = upCount;
     ScratchArray<uint32_t> up(size_t(upCount) + 1);
     for (uint32_t f = 0; f < faceCount; ++f) {
         const MeshFace& face = faces[f];
         if (!allProper && !isProperFace(face, mesh.vertexCount)) continue;
         const uint32_t a = face.v[0], b = face.v[1], c = face.v[2];
-        uint32_t spare = upCount;
         up[a < b ? end[a]++ : spare] = f * 4;
         up[b < c ? end[b]++ : spare] = f * 4 + 1;
         up[c < a ? end[c]++ : spare] = f * 4 + 2;
@@ -78,7 +77,7 @@ Windings matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out
                 uint32_t slot = slotOf(v, b), probes = 0;
                 for (; table[slot] != kNone; slot = (slot + 1) & mask) {
                     if (endOf(up[table[slot]]) == b && startOf(up[table[slot]]) == v)
-                        return Windings::Unknown; // two corners run the same way
+                        return Windings::Unknown; // two corners run up the same edge
                     if (++probes == kMostProbes) return Windings::Unknown;
                 }
                 table[slot] = i;
