@@ -76,7 +76,8 @@ HOSTKIT_API std::vector<uint32_t> manifoldMates(const Mesh& mesh);
 // vertex. Calls pair(c, d) for an edge of exactly two corners, single(c) for a boundary
 // edge and crowded(corners, n) for an edge of three or more (corners in a buffer valid
 // during the call), in no particular order. O(F + V) time, 4 bytes of scratch per corner
-// and per vertex.
+// and per vertex; when some vertex has more than 32 corners, 4 more per vertex and per
+// corner of the longest such vertex.
 template <typename Pair, typename Single, typename Crowded>
 void visitEdges(const Mesh& mesh, Pair pair, Single single, Crowded crowded);
 
@@ -153,20 +154,19 @@ void visitEdges(const Mesh& mesh, Pair pair, Single single, Crowded crowded) {
     }
 
     // Group each vertex's corners by upper vertex: short runs by comparing directly,
-    // long ones through groupOf, which maps an upper vertex to its group in the run at
-    // hand and is reset after it.
-    constexpr uint32_t kShortRun = 32;
+    // long ones through groupOf, which maps an upper vertex to the index of its first
+    // corner in the run at hand and is reset after it, and partner, which holds for such
+    // a first corner the index of the second (kOnly, kCrowded: none, more than one).
+    // Edges come in the order of their first corners.
+    constexpr uint32_t kShortRun = 32, kOnly = UINT32_MAX, kCrowded = UINT32_MAX - 1;
     uint32_t upper[kShortRun];
-    ScratchArray<uint32_t> groupOf;
-    struct Group {
-        uint32_t first, second, count;
-    };
-    std::vector<Group> groups;
-    std::vector<uint32_t> longUpper, buffer;
-    auto gather = [&](const uint32_t* run, const uint32_t* up, uint32_t from, uint32_t n) {
+    ScratchArray<uint32_t> groupOf, partner; // partner: as long as the longest run
+    std::vector<uint32_t> buffer;
+    auto gather = [&](const uint32_t* run, auto upperAt, uint32_t from, uint32_t n) {
         buffer.clear();
+        const uint32_t hi = upperAt(from);
         for (uint32_t j = from; j < n; ++j)
-            if (up[j] == up[from]) buffer.push_back(run[j]);
+            if (upperAt(j) == hi) buffer.push_back(run[j]);
         crowded(buffer.data(), buffer.size());
     };
     uint32_t begin = 0;
@@ -194,34 +194,38 @@ void visitEdges(const Mesh& mesh, Pair pair, Single single, Crowded crowded) {
                     continue;
                 }
                 for (uint32_t m = i; m < n; ++m) done |= uint32_t(upper[m] == hi) << m;
-                gather(run, upper, i, n);
+                gather(
+                    run, [&](uint32_t m) { return upper[m]; }, i, n);
             }
             continue;
         }
-        if (groupOf.size() == 0) groupOf = ScratchArray<uint32_t>(vertexCount, UINT32_MAX);
-        groups.clear();
-        longUpper.resize(n);
+        if (groupOf.size() == 0) {
+            groupOf = ScratchArray<uint32_t>(vertexCount, UINT32_MAX);
+            uint32_t longest = 0;
+            for (uint32_t w = v, from = end[v] - n; w < vertexCount; from = end[w++])
+                longest = end[w] - from > longest ? end[w] - from : longest;
+            partner = ScratchArray<uint32_t>(longest);
+        }
         for (uint32_t i = 0; i < n; ++i) {
-            longUpper[i] = upperOf(run[i]);
-            uint32_t& g = groupOf[longUpper[i]];
-            if (g == UINT32_MAX) {
-                g = uint32_t(groups.size());
-                groups.push_back({i, 0, 1});
-            } else if (groups[g].count++ == 1) {
-                groups[g].second = i;
+            uint32_t& first = groupOf[upperOf(run[i])];
+            if (first == UINT32_MAX) {
+                first = i;
+                partner[i] = kOnly;
+            } else {
+                partner[first] = partner[first] == kOnly ? i : kCrowded;
             }
         }
         for (uint32_t i = 0; i < n; ++i) {
-            uint32_t& g = groupOf[longUpper[i]];
-            if (g == UINT32_MAX) continue; // group done
-            const Group& group = groups[g];
-            if (group.count == 1)
-                single(run[group.first]);
-            else if (group.count == 2)
-                pair(run[group.first], run[group.second]);
+            uint32_t& first = groupOf[upperOf(run[i])];
+            if (first == UINT32_MAX) continue; // edge done
+            if (partner[i] == kOnly)
+                single(run[i]);
+            else if (partner[i] == kCrowded)
+                gather(
+                    run, [&](uint32_t m) { return upperOf(run[m]); }, i, n);
             else
-                gather(run, longUpper.data(), i, n);
-            g = UINT32_MAX;
+                pair(run[i], run[partner[i]]);
+            first = UINT32_MAX;
         }
     }
 }

@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <random>
+#include <vector>
 
 #include "hostkit/mesh/edge_table.h"
+#include "hostkit/mesh/mesh_tools.h"
 #include "hostkit/mesh/primitives.h"
 #include "support/mesh_family.h"
 
@@ -100,4 +103,57 @@ TEST(UnifyNormals, MobiusStripLeavesOneSeamOnly) {
     Mesh strip = mobiusStrip(16);
     strip.UnifyNormals(0);
     EXPECT_EQ(inconsistentEdges(strip), 1); // a non-orientable loop cannot do better
+}
+
+TEST(UnifyNormals, TurningOutwardChangesEveryArrayAsFlipNormalDoes) {
+    // an inside-out sphere with texture faces, face and corner normals, and edge bits and
+    // material ids that differ from face to face
+    Mesh sphere = hostkit::makeSphereMesh(1, 12);
+    ASSERT_NE(sphere.texFaces, nullptr);
+    for (int f = 0; f < sphere.faceCount; ++f) {
+        sphere.faces[f].flags = (uint32_t(f) * 5u & 7u) | uint32_t(f % 3) << 16;
+        sphere.FlipNormal(f);
+    }
+    sphere.buildNormals();
+    hostkit::buildCornerNormals(sphere);
+    Mesh expected = sphere;
+    for (int f = 0; f < expected.faceCount; ++f) expected.FlipNormal(f);
+    sphere.UnifyNormals(0);
+    for (int f = 0; f < sphere.faceCount; ++f) {
+        for (int k = 0; k < 3; ++k) {
+            EXPECT_EQ(sphere.faces[f].v[k], expected.faces[f].v[k]);
+            EXPECT_EQ(sphere.texFaces[f].t[k], expected.texFaces[f].t[k]);
+            const Point3 &n = sphere.cornerNormals[f * 3 + k],
+                         &m = expected.cornerNormals[f * 3 + k];
+            EXPECT_TRUE(n.x == m.x && n.y == m.y && n.z == m.z) << f;
+        }
+        EXPECT_EQ(sphere.faces[f].flags, expected.faces[f].flags);
+        EXPECT_EQ(sphere.faces[f].smGroup, expected.faces[f].smGroup);
+        const Point3 &n = sphere.faceNormals[f], &m = expected.faceNormals[f];
+        EXPECT_TRUE(n.x == m.x && n.y == m.y && n.z == m.z) << f;
+    }
+}
+
+TEST(UnifyNormals, InsideOutSphereWithManyFacesAtEachPoleIsTurnedOutward) {
+    // 40 faces meet at each pole: more edges start there than a short bucket holds
+    Mesh sphere = hostkit::makeSphereMesh(1, 40);
+    for (int f = 0; f < sphere.faceCount; ++f) sphere.FlipNormal(f);
+    sphere.UnifyNormals(0);
+    EXPECT_GT(signedVolume(sphere), 0);
+}
+
+TEST(UnifyNormals, FinOnAnEdgeLeavesAnInsideOutTetrahedronClosed) {
+    // A fin comes first on an edge of an inside-out tetrahedron, wound either way: the
+    // edge then has three corners, so the tetrahedron stays one closed patch of its own
+    // and turns outward; the fin, open, keeps its winding.
+    const std::vector<Point3> points = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}, {0.5f, -1, -1}};
+    for (const std::array<uint32_t, 3> fin : {std::array<uint32_t, 3>{0, 1, 4}, {1, 0, 4}}) {
+        Mesh mesh = triangleMesh(points, {fin, {0, 1, 2}, {0, 3, 1}, {1, 3, 2}, {0, 2, 3}});
+        mesh.UnifyNormals(0);
+        EXPECT_EQ(mesh.faces[0].v[1], fin[1]);
+        Mesh tetrahedron = mesh;
+        MeshFace& measureless = tetrahedron.faces[0]; // the fin, out of the measure
+        measureless.v[1] = measureless.v[2] = measureless.v[0];
+        EXPECT_GT(signedVolume(tetrahedron), 0);
+    }
 }

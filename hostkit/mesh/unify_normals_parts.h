@@ -1,0 +1,129 @@
+// Pieces shared by UnifyNormals' two paths: the breadth-first search over manifold edges
+// (unify_normals.cpp) and the shortcut for meshes whose windings already agree
+// (unify_consistent.cpp).
+#pragma once
+
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "host/mesh.h"
+#include "hostkit/mesh/scratch.h"
+
+namespace hostkit::unify {
+
+// Six times the signed volume of the tetrahedron from origin, measured in float
+// differences from it as the patch's first vertex, the determinant in double.
+inline double faceVolume(const Point3& origin, const Point3& pa, const Point3& pb,
+                         const Point3& pc) {
+    const Point3 a = pa - origin, b = pb - origin, c = pc - origin;
+    return double(a.x) * (double(b.y) * c.z - double(b.z) * c.y) -
+           double(a.y) * (double(b.x) * c.z - double(b.z) * c.x) +
+           double(a.z) * (double(b.x) * c.y - double(b.y) * c.x);
+}
+
+// Faces of one patch in search order, from its seed (the patch's lowest face), over the
+// manifold mates of buildCornerMates; seen (one byte per face) marks the faces reached.
+std::vector<uint32_t> searchOrder(uint32_t seed, const uint32_t* mate, ScratchArray<uint8_t>& seen);
+
+// Does what Mesh::FlipNormal does, without reporting the call, to every face for which
+// flip(face) is true, in one pass over the per-face arrays.
+template <typename Flip> void flipFacesWhere(Mesh& mesh, Flip flip) {
+    MeshFace* faces = mesh.faces;
+    TVFace* tex = mesh.texFaces;
+    Point3 *faceNormals = mesh.faceNormals, *cornerNormals = mesh.cornerNormals;
+    for (int f = 0; f < mesh.faceCount; ++f) {
+        if (!flip(f)) continue;
+        MeshFace& face = faces[f];
+        std::swap(face.v[1], face.v[2]);
+        const uint32_t edge0 = face.flags & 1u, edge2 = (face.flags >> 2) & 1u;
+        face.flags = (face.flags & ~5u) | (edge0 << 2) | edge2;
+        if (tex) std::swap(tex[f].t[1], tex[f].t[2]);
+        if (faceNormals) faceNormals[f] = -faceNormals[f];
+        if (cornerNormals) {
+            Point3* corner = cornerNormals + size_t(f) * 3;
+            std::swap(corner[1], corner[2]);
+            for (int k = 0; k < 3; ++k) corner[k] = -corner[k];
+        }
+    }
+}
+
+// Union-find over faces in one word per face. A member holds its parent's index; a root
+// has kRoot set and, while sets are joined, its rank (below 32) and kOpen when some face
+// of its set meets a boundary edge. Once the sets are final, labelPatch makes each set's
+// lowest face its root, holding kRoot and the patch's number.
+class FacePatches {
+  public:
+    static constexpr uint32_t kRoot = 0x80000000u, kOpen = 0x40000000u, kRank = 31;
+
+    explicit FacePatches(uint32_t faceCount) : parent_(faceCount, kRoot) {}
+    // Every face alone again.
+    void reset() {
+        for (uint32_t& entry : parent_) entry = kRoot;
+    }
+
+    uint32_t find(uint32_t x) {
+        for (;;) { // path halving
+            const uint32_t up = parent_[x];
+            if (up & kRoot) return x;
+            const uint32_t upUp = parent_[up];
+            if (upUp & kRoot) return up;
+            x = parent_[x] = upUp;
+        }
+    }
+    // Joins the sets of faces a and b; returns false when they were one already.
+    bool unite(uint32_t a, uint32_t b) {
+        a = find(a);
+        b = find(b);
+        if (a == b) return false;
+        if ((parent_[a] & kRank) < (parent_[b] & kRank)) std::swap(a, b);
+        if ((parent_[a] & kRank) == (parent_[b] & kRank)) ++parent_[a]; // rank < log2(F)
+        parent_[a] |= parent_[b] & kOpen;
+        parent_[b] = a;
+        return true;
+    }
+    void markOpen(uint32_t face) { parent_[find(face)] |= kOpen; }
+
+    // Called for the proper faces in ascending order once the sets are final: face's patch
+    // number, numbering a new patch (next, open or not as its set) when face is the lowest
+    // of its set. The root of a set not yet numbered is never below the face at hand, as
+    // that face is its set's lowest so far; a numbered set's root is its lowest face.
+    uint32_t labelPatch(uint32_t face, uint32_t next, bool& isNew, bool& open) {
+        const uint32_t root = find(face);
+        isNew = root >= face;
+        if (!isNew) return parent_[root] & ~kRoot;
+        open = parent_[root] & kOpen;
+        if (root != face) parent_[root] = face;
+        parent_[face] = kRoot | next;
+        return next;
+    }
+    // Patch number of a labelled face.
+    uint32_t patchOf(uint32_t face) { return parent_[find(face)] & ~kRoot; }
+
+  private:
+    ScratchArray<uint32_t> parent_;
+};
+
+// Pairs every corner of the proper faces with one running the other way along its edge,
+// without grouping all corners by edge: only the corners running up (to a higher vertex)
+// are bucketed, by the vertex they start at, and each corner running down looks for its
+// mate in the bucket of the vertex it ends at (through a hash table where a vertex starts
+// more than 32). Joins the faces of each pair in sets (when not null) and marks the faces
+// at boundary edges open there. Agree: every edge has two corners running opposite ways
+// or one. Disagree: some edge has exactly two corners running the same way. Unknown, on a
+// mesh with an edge of three or more corners, more than 4096 boundary corners running
+// down, a hash probe longer than 64, or 2^29 faces or more, unless Disagree showed first.
+// Unless Agree, sets holds no meaning. O(F + V); 4 bytes of scratch per vertex and per
+// corner running up, 8 more per such corner at vertices starting more than 32.
+enum class Windings { Agree, Disagree, Unknown };
+struct Matching {
+    uint32_t properFaces = 0, unions = 0; // unions: pairs that joined two sets
+    bool anyBoundary = false;
+};
+Windings matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out);
+
+// When every pair of mates already runs opposite ways, finishes UnifyNormals(flag) and
+// returns true; otherwise returns false, changing nothing.
+bool unifyIfConsistent(Mesh& mesh, int flag);
+
+} // namespace hostkit::unify
