@@ -12,7 +12,7 @@ namespace hostkit::opt {
 
 // Reused buffers of the collapse tests.
 struct CollapseScratch {
-    std::vector<uint32_t> newTex;                    // per star face: texture index at the centre
+    LargeVector<uint32_t> newTex;                    // per star face: texture index at the centre
     std::vector<std::pair<double, uint32_t>> ranked; // targets by edge length
 };
 

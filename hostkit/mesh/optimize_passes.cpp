@@ -54,7 +54,7 @@ class PassRunner {
     // One pass: every queued vertex, in index order so memory is walked coherently.
     // Returns the number of collapses.
     size_t sweep(double limit) {
-        std::vector<uint32_t> visit;
+        LargeVector<uint32_t> visit;
         visit.swap(queued_);
         // vertices merged away since they were queued need no look
         std::erase_if(visit, [&](uint32_t u) { return (ws_.vertexFlags[u] & kDead) != 0; });
@@ -95,8 +95,8 @@ class PassRunner {
     MeshOpProgress* progress_;
     int removed_ = 0;
     bool stopped_ = false;
-    std::vector<uint32_t> queued_;
-    std::vector<uint32_t> targets_; // vertices merged into in this pass
+    LargeVector<uint32_t> queued_;
+    LargeVector<uint32_t> targets_; // vertices merged into in this pass
     Star star_;
     CollapseScratch scratch_;
 };

@@ -76,11 +76,11 @@ struct WorkState {
     mutable LargeVector<uint32_t> vertexHead; // first corner at each vertex, kNone for none
     LargeVector<uint32_t> degree;             // live faces at each vertex
     LargeVector<DirectionCone> lineCone;      // original line directions a line vertex absorbed
-    std::vector<uint8_t> vertexFlags;         // VertexFlag bits
-    std::vector<uint8_t> texUsedBefore;       // per texture vertex: some face used it
+    LargeVector<uint8_t> vertexFlags;         // VertexFlag bits
+    LargeVector<uint8_t> texUsedBefore;       // per texture vertex: some face used it
     // Per vertex, scratch of a large star's edge tallies: kNone between uses (allocated by
     // the first large star).
-    mutable std::vector<uint32_t> vertexSlot;
+    mutable LargeVector<uint32_t> vertexSlot;
 
     WorkState(Mesh& m, const Settings& s) : mesh(m), settings(s) {}
     Vec3d position(uint32_t v) const { return Vec3d(mesh.vertices[v]); }
@@ -152,19 +152,20 @@ struct EdgeTally {
     uint32_t uses;
 };
 
-// The faces around one vertex and what they allow.
+// The faces around one vertex and what they allow. The arrays are scratch memory: a
+// crowded star's, filled once, would otherwise fault in page by page.
 struct Star {
     uint32_t centre = kNone;
     VertexClass cls = VertexClass::Locked;
-    std::vector<StarFace> faces;
-    std::vector<StarTex> texture;          // per face when the mesh is mapped, else empty
-    std::vector<uint32_t> ring;            // distinct neighbours, ascending
+    LargeVector<StarFace> faces;
+    LargeVector<StarTex> texture;          // per face when the mesh is mapped, else empty
+    LargeVector<uint32_t> ring;            // distinct neighbours, ascending
     uint32_t lineEnds[2] = {kNone, kNone}; // neighbours along the line for Line vertices
     std::vector<DirectionCone> groupCone;  // normals each side stands for
     std::vector<ConeTest> groupTest;       // the threshold test against groupCone
-    std::vector<uint32_t> parent, label;   // scratch
-    std::vector<uint32_t> inOnly;          // scratch: faces whose incoming edge no face leaves by
-    std::vector<EdgeTally> tallies;        // scratch: a large star's edges
+    LargeVector<uint32_t> parent, label;   // scratch
+    LargeVector<uint32_t> inOnly;          // scratch: faces whose incoming edge no face leaves by
+    LargeVector<EdgeTally> tallies;        // scratch: a large star's edges
     mutable double qualityFloor = -1;      // set by the collapse tests when first needed
     // Line vertices: the directions the line stands for and how far the chord between the
     // ends strays from them, set by the collapse tests when first needed.
