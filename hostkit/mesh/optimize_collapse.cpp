@@ -120,12 +120,14 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
         if (onEdge(sf, v)) continue;
         const Vec3d pa = ws.position(sf.next), pb = ws.position(sf.prev);
         const Vec3d n = movedNormal(ws, sf, pv); // again: cheaper than storing d of them
-        const ConeTest& test = star.groupTest[sf.group];
         const double len = length(n);
-        const Vec3d dir = n * (1 / len);
-        if (!test.passes(dir)) return -1;
-        double& chord = largestChord[sf.group];
-        chord = std::max(chord, test.chordSquared(dir));
+        if (star.conesKnown) {
+            const ConeTest& test = star.groupTest[sf.group];
+            const Vec3d dir = n * (1 / len);
+            if (!test.passes(dir)) return -1;
+            double& chord = largestChord[sf.group];
+            chord = std::max(chord, test.chordSquared(dir));
+        }
         const double quality = triangleQuality(pv, pa, pb, len);
         // no new sliver, and at full bias no worse worst triangle (the star's worst is
         // only needed when a result is below both bounds' ceiling, and then once per star)
@@ -221,8 +223,7 @@ bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v) {
     return true;
 }
 
-uint32_t bestCollapse(const WorkState& ws, const Star& star, CollapseScratch& scratch,
-                      double& cost) {
+uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScratch& scratch, double& cost) {
     // try the targets from the shortest edge up and take the first legal one: short
     // edges keep triangles well shaped, and most first tries pass
     // the nearest `most` in a bounded max-heap, so a crowded ring needs no d-sized list
@@ -258,8 +259,18 @@ uint32_t bestCollapse(const WorkState& ws, const Star& star, CollapseScratch& sc
     else
         std::sort_heap(scratch.ranked.begin(), scratch.ranked.end());
     for (const auto& [lengthSquared, v] : scratch.ranked) {
+        bool topologyKnown = false;
+        if (!star.conesKnown) {
+            // the tests without the cones first: a target they refuse is refused anyway
+            if (collapseGeometryCost(ws, star, v, scratch) < 0 ||
+                !collapseKeepsTopology(ws, star, v))
+                continue;
+            settleStarCones(ws, star);
+            if (star.cls == VertexClass::Locked) return kNone;
+            topologyKnown = true;
+        }
         double c = collapseGeometryCost(ws, star, v, scratch);
-        if (c < 0 || !collapseKeepsTopology(ws, star, v)) continue;
+        if (c < 0 || (!topologyKnown && !collapseKeepsTopology(ws, star, v))) continue;
         cost = c;
         return v; // scratch.newTex still holds this target's texture corners
     }

@@ -21,6 +21,8 @@ struct CollapseScratch {
 // by more than the threshold, flip, lose its area or become a sliver; a line would bend
 // more than the threshold; a texture triangle would turn over. Fills scratch.newTex and
 // nothing else (applyCollapse works the moved faces' normals out again the same way).
+// Before the star's side cones are known (star.conesKnown) the tests against them are left
+// out: a negative value still forbids the collapse, but a cost is not final.
 double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
                             CollapseScratch& scratch);
 
@@ -31,9 +33,10 @@ bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v);
 
 // A legal target of star.centre, trying up to the 16 nearest neighbours (a centre of d faces
 // only max(2, 4096 / d)), shortest first, with its cost in cost; kNone when none is legal. Leaves
-// scratch ready for applyCollapse to that target.
-uint32_t bestCollapse(const WorkState& ws, const Star& star, CollapseScratch& scratch,
-                      double& cost);
+// scratch ready for applyCollapse to that target. A star whose cones are not known yet
+// (analyzeStarShape) settles them when a target first passes the other tests, so a centre
+// with no legal target is mostly refused without them.
+uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScratch& scratch, double& cost);
 
 // Merges star.centre into v: removes the faces on their edge, moves the others to v with
 // their texture corners and cones, and updates the vertex lists and line cones. Expects

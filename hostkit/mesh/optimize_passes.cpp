@@ -42,7 +42,7 @@ class PassRunner {
     double firstLimit() {
         std::vector<double> costs;
         for (size_t i = 0; i < queued_.size(); i += kSampleStep) {
-            analyzeStar(ws_, queued_[i], star_);
+            analyzeStarShape(ws_, queued_[i], star_);
             double cost = 0;
             if (bestCollapse(ws_, star_, scratch_, cost) != kNone) costs.push_back(cost);
         }
@@ -71,7 +71,7 @@ class PassRunner {
             // a vertex that took in a neighbour's faces in this pass waits for the next, so
             // no vertex snowballs along a chain of merges (quadratic in a crowded ring)
             if (ws_.vertexFlags[u] & kTarget) continue;
-            analyzeStar(ws_, u, star_);
+            analyzeStarShape(ws_, u, star_);
             double cost = 0;
             const uint32_t v = bestCollapse(ws_, star_, scratch_, cost);
             if (v == kNone) continue; // looked at again once its star changes

@@ -186,6 +186,11 @@ double starMinQuality(const WorkState& ws, const Star& star) {
 }
 
 void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
+    analyzeStarShape(ws, u, star);
+    if (star.cls != VertexClass::Locked) settleStarCones(ws, star);
+}
+
+void analyzeStarShape(const WorkState& ws, uint32_t u, Star& star) {
     const Mesh& m = ws.mesh;
     star.centre = u;
     star.cls = VertexClass::Locked;
@@ -193,6 +198,9 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
     star.texture.clear();
     star.ring.clear();
     star.groupCone.clear();
+    star.groupTest.clear();
+    star.sides = 0;
+    star.conesKnown = false;
     star.qualityFloor = -1;
     star.lineKnown = false;
     star.lineEnds[0] = star.lineEnds[1] = kNone;
@@ -304,10 +312,14 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
     } else {
         return;
     }
+    star.sides = groups;
+}
 
+void settleStarCones(const WorkState& ws, Star& star) {
+    star.conesKnown = true;
     // a side whose normals already spread wider than the threshold can never move (unions
     // only widen, so the first side past it settles that)
-    star.groupCone.assign(groups, DirectionCone());
+    star.groupCone.assign(star.sides, DirectionCone());
     // crowded stars skip unions that change nothing (small ones would spend more on cosines)
     const bool crowded = star.faces.size() > kDirectScanFaces;
     double cosSpread[2] = {2, 2}; // of each side's cone (Line and Interior have at most two)
@@ -328,7 +340,6 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
             return;
         }
     }
-    star.groupTest.clear();
     for (const DirectionCone& cone : star.groupCone)
         star.groupTest.emplace_back(cone, ws.settings.normalThreshold,
                                     ws.settings.cosNormalThreshold);

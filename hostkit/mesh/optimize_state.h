@@ -161,6 +161,8 @@ struct Star {
     LargeVector<StarTex> texture;          // per face when the mesh is mapped, else empty
     LargeVector<uint32_t> ring;            // distinct neighbours, ascending
     uint32_t lineEnds[2] = {kNone, kNone}; // neighbours along the line for Line vertices
+    uint32_t sides = 0;                    // groups of faces (Interior and Line only)
+    bool conesKnown = false;               // groupCone and groupTest are set
     std::vector<DirectionCone> groupCone;  // normals each side stands for
     std::vector<ConeTest> groupTest;       // the threshold test against groupCone
     LargeVector<uint32_t> parent, label;   // scratch
@@ -184,5 +186,13 @@ double starMinQuality(const WorkState& ws, const Star& star);
 // boundary, inconsistent winding, a material or smoothing change the flags keep, a texture seam, or
 // a crease sharper than the normal threshold.
 HOSTKIT_API void analyzeStar(const WorkState& ws, uint32_t u, Star& star);
+// The same without the side cones and their test: star.conesKnown stays false, and an
+// Interior or Line centre may still turn out Locked when settleStarCones works them out.
+// For callers that can often refuse a collapse without the cones (one union per face,
+// each an arc tangent and sines).
+void analyzeStarShape(const WorkState& ws, uint32_t u, Star& star);
+// Works out the side cones of a star analyzeStarShape left Interior or Line, locking the
+// centre when a side spreads wider than the threshold. O(d).
+void settleStarCones(const WorkState& ws, Star& star);
 
 } // namespace hostkit::opt
