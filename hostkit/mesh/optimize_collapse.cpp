@@ -106,20 +106,16 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
     // threshold
     if (removed == 0 || removed == star.faces.size()) return -1;
 
-    // flips are the usual rejection: rule them out before any square root
-    for (const StarFace& sf : star.faces) {
-        if (onEdge(sf, v)) continue;
-        if (dot(movedNormal(ws, sf, pv), sf.normal) <= 0) return -1; // flipped or zero area
-    }
-
-    // each side's reach grows with the chord to its axis: one square root per side
+    // each side's reach grows with the chord to its axis: one square root per side. Every
+    // test refuses on its own, so a face's tests run together (one moved normal per face)
     double largestChord[2] = {-1, -1}; // -1: no face stays on that side (there are at most two)
     double newQuality = 1;
     for (size_t i = 0; i < star.faces.size(); ++i) {
         const StarFace& sf = star.faces[i];
         if (onEdge(sf, v)) continue;
         const Vec3d pa = ws.position(sf.next), pb = ws.position(sf.prev);
-        const Vec3d n = movedNormal(ws, sf, pv); // again: cheaper than storing d of them
+        const Vec3d n = movedNormal(ws, sf, pv);
+        if (dot(n, sf.normal) <= 0) return -1; // flipped or zero area
         const double len = length(n);
         if (star.conesKnown) {
             const ConeTest& test = star.groupTest[sf.group];

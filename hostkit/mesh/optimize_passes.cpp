@@ -54,8 +54,9 @@ class PassRunner {
     // One pass: every queued vertex, in index order so memory is walked coherently.
     // Returns the number of collapses.
     size_t sweep(double limit) {
-        LargeVector<uint32_t> visit;
-        visit.swap(queued_);
+        LargeVector<uint32_t>& visit = visiting_;
+        visit.swap(queued_); // the next pass queues into the last one's storage
+        queued_.clear();
         // vertices merged away since they were queued need no look
         std::erase_if(visit, [&](uint32_t u) { return (ws_.vertexFlags[u] & kDead) != 0; });
         if (!std::is_sorted(visit.begin(), visit.end())) // the first pass queued in order
@@ -96,7 +97,8 @@ class PassRunner {
     int removed_ = 0;
     bool stopped_ = false;
     LargeVector<uint32_t> queued_;
-    LargeVector<uint32_t> targets_; // vertices merged into in this pass
+    LargeVector<uint32_t> visiting_; // the pass's vertices
+    LargeVector<uint32_t> targets_;  // vertices merged into in this pass
     Star star_;
     CollapseScratch scratch_;
 };
