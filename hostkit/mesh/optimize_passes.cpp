@@ -32,6 +32,7 @@ class PassRunner {
   private:
     void queue(uint32_t v) {
         uint8_t& flags = ws_.vertexFlags[v];
+        flags &= uint8_t(~kSettled); // its star changed
         if ((flags & (kDirty | kFrozen | kDead)) || !(flags & kUsed)) return;
         flags |= kDirty;
         queued_.push_back(v);
@@ -72,10 +73,16 @@ class PassRunner {
             // a vertex that took in a neighbour's faces in this pass waits for the next, so
             // no vertex snowballs along a chain of merges (quadratic in a crowded ring)
             if (ws_.vertexFlags[u] & kTarget) continue;
+            // queued earlier, then looked at and refused later in the last pass with
+            // nothing changed since: the look would refuse again
+            if (ws_.vertexFlags[u] & kSettled) continue;
             analyzeStarShape(ws_, u, star_);
             double cost = 0;
             const uint32_t v = bestCollapse(ws_, star_, scratch_, cost);
-            if (v == kNone) continue; // looked at again once its star changes
+            if (v == kNone) { // looked at again once its star changes
+                ws_.vertexFlags[u] |= kSettled;
+                continue;
+            }
             if (cost > limit) {
                 queue(u);
                 continue;

@@ -52,11 +52,12 @@ inline double triangleQuality(const Vec3d& a, const Vec3d& b, const Vec3d& c, do
 constexpr float kOwnNormal = -2.0f;
 
 enum VertexFlag : uint8_t {
-    kFrozen = 1,  // never collapses: on an improper or zero-area face
-    kDead = 2,    // merged into a neighbour
-    kDirty = 4,   // queued for evaluation in the next pass
-    kUsed = 8,    // some face used it before the operation
-    kTarget = 16, // took in a neighbour's faces in the current pass
+    kFrozen = 1,   // never collapses: on an improper or zero-area face
+    kDead = 2,     // merged into a neighbour
+    kDirty = 4,    // queued for evaluation in the next pass
+    kUsed = 8,     // some face used it before the operation
+    kTarget = 16,  // took in a neighbour's faces in the current pass
+    kSettled = 32, // refused every collapse at its last look and nothing queued it since
 };
 
 // What the collapses keep of one face, side by side so a star's face costs one cache line.
