@@ -72,6 +72,7 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
     const Vec3d pv = ws.position(v);
     const bool textured = m.texFaces != nullptr;
     scratch.newTex.resize(star.faces.size()); // set for every face that stays
+    if (!star.conesKnown) scratch.movedDir.resize(star.faces.size());
 
     double deviation = 0;
     if (star.cls == VertexClass::Line) {
@@ -117,12 +118,14 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
         const Vec3d n = movedNormal(ws, sf, pv);
         if (dot(n, sf.normal) <= 0) return -1; // flipped or zero area
         const double len = length(n);
+        const Vec3d dir = n * (1 / len);
         if (star.conesKnown) {
             const ConeTest& test = star.groupTest[sf.group];
-            const Vec3d dir = n * (1 / len);
             if (!test.passes(dir)) return -1;
             double& chord = largestChord[sf.group];
             chord = std::max(chord, test.chordSquared(dir));
+        } else {
+            scratch.movedDir[i] = dir;
         }
         const double quality = triangleQuality(pv, pa, pb, len);
         // no new sliver, and at full bias no worse worst triangle (the star's worst is
@@ -153,6 +156,10 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
         scratch.newTex[i] = tex;
     }
 
+    if (!star.conesKnown) {
+        scratch.newQuality = newQuality;
+        scratch.lineDeviation = deviation;
+    }
     for (size_t g = 0; g < star.groupTest.size(); ++g)
         if (largestChord[g] >= 0)
             deviation = std::max(deviation, star.groupTest[g].reachOfChord(largestChord[g]));
@@ -160,6 +167,28 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
     const double bias = ws.settings.bias;
     const double normalized = threshold > 0 ? std::min(1.0, deviation / threshold) : 0;
     return (1 - bias) * normalized + bias * (1 - newQuality);
+}
+
+double collapseConeCost(const WorkState& ws, const Star& star, uint32_t v,
+                        const CollapseScratch& scratch) {
+    double largestChord[2] = {-1, -1}; // as in collapseGeometryCost
+    for (size_t i = 0; i < star.faces.size(); ++i) {
+        const StarFace& sf = star.faces[i];
+        if (onEdge(sf, v)) continue;
+        const ConeTest& test = star.groupTest[sf.group];
+        if (!test.passes(scratch.movedDir[i])) return -1;
+        double& chord = largestChord[sf.group];
+        chord = std::max(chord, test.chordSquared(scratch.movedDir[i]));
+    }
+    double deviation = scratch.lineDeviation;
+    for (size_t g = 0; g < star.groupTest.size(); ++g)
+        if (largestChord[g] >= 0)
+            deviation = std::max(deviation, star.groupTest[g].reachOfChord(largestChord[g]));
+
+    const double threshold = ws.settings.normalThreshold;
+    const double bias = ws.settings.bias;
+    const double normalized = threshold > 0 ? std::min(1.0, deviation / threshold) : 0;
+    return (1 - bias) * normalized + bias * (1 - scratch.newQuality);
 }
 
 bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v) {
@@ -255,7 +284,6 @@ uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScratch& scratch,
     else
         std::sort_heap(scratch.ranked.begin(), scratch.ranked.end());
     for (const auto& [lengthSquared, v] : scratch.ranked) {
-        bool topologyKnown = false;
         if (!star.conesKnown) {
             // the tests without the cones first: a target they refuse is refused anyway
             if (collapseGeometryCost(ws, star, v, scratch) < 0 ||
@@ -263,10 +291,13 @@ uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScratch& scratch,
                 continue;
             settleStarCones(ws, star);
             if (star.cls == VertexClass::Locked) return kNone;
-            topologyKnown = true;
+            const double c = collapseConeCost(ws, star, v, scratch);
+            if (c < 0) continue;
+            cost = c;
+            return v;
         }
         double c = collapseGeometryCost(ws, star, v, scratch);
-        if (c < 0 || (!topologyKnown && !collapseKeepsTopology(ws, star, v))) continue;
+        if (c < 0 || !collapseKeepsTopology(ws, star, v)) continue;
         cost = c;
         return v; // scratch.newTex still holds this target's texture corners
     }

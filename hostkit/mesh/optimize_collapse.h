@@ -14,6 +14,11 @@ namespace hostkit::opt {
 struct CollapseScratch {
     LargeVector<uint32_t> newTex;                    // per star face: texture index at the centre
     std::vector<std::pair<double, uint32_t>> ranked; // targets by edge length
+    // What the tests without the cones leave for collapseConeCost: per star face its unit
+    // normal once moved, the worst quality and the line's deviation.
+    LargeVector<Vec3d> movedDir;
+    double newQuality = 1;
+    double lineDeviation = 0;
 };
 
 // Cost of merging star.centre into its neighbour v, from 0 (free) to about 1, or a
@@ -22,9 +27,15 @@ struct CollapseScratch {
 // more than the threshold; a texture triangle would turn over. Fills scratch.newTex and
 // nothing else (applyCollapse works the moved faces' normals out again the same way).
 // Before the star's side cones are known (star.conesKnown) the tests against them are left
-// out: a negative value still forbids the collapse, but a cost is not final.
+// out: a negative value still forbids the collapse, but a cost is not final; a collapse
+// they pass is finished by collapseConeCost once the cones are known (scratch then also
+// holds what that needs).
 double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
                             CollapseScratch& scratch);
+// The rest of collapseGeometryCost (v) after it passed without the cones: the cone tests
+// and the cost, the same as collapseGeometryCost would give with the cones known. O(d).
+double collapseConeCost(const WorkState& ws, const Star& star, uint32_t v,
+                        const CollapseScratch& scratch);
 
 // The link condition of the edge centre-v, plus no duplicate face afterwards: true when the
 // collapse keeps the surface as manifold as it was. O(min(deg v log d, sum of the degrees
