@@ -72,7 +72,8 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
     const Vec3d pv = ws.position(v);
     const bool textured = m.texFaces != nullptr;
     scratch.newTex.resize(star.faces.size()); // set for every face that stays
-    if (!star.conesKnown) scratch.movedDir.resize(star.faces.size());
+    const bool keepDirections = !star.conesKnown && star.faces.size() <= kKeptDirections;
+    if (keepDirections) scratch.movedDir.resize(star.faces.size());
 
     double deviation = 0;
     if (star.cls == VertexClass::Line) {
@@ -124,7 +125,7 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
             if (!test.passes(dir)) return -1;
             double& chord = largestChord[sf.group];
             chord = std::max(chord, test.chordSquared(dir));
-        } else {
+        } else if (keepDirections) {
             scratch.movedDir[i] = dir;
         }
         const double quality = triangleQuality(pv, pa, pb, len);
@@ -156,7 +157,7 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
         scratch.newTex[i] = tex;
     }
 
-    if (!star.conesKnown) {
+    if (keepDirections) {
         scratch.newQuality = newQuality;
         scratch.lineDeviation = deviation;
     }
@@ -289,9 +290,11 @@ uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScratch& scratch,
             if (collapseGeometryCost(ws, star, v, scratch) < 0 ||
                 !collapseKeepsTopology(ws, star, v))
                 continue;
+            const bool finish = star.faces.size() <= kKeptDirections;
             settleStarCones(ws, star);
             if (star.cls == VertexClass::Locked) return kNone;
-            const double c = collapseConeCost(ws, star, v, scratch);
+            const double c = finish ? collapseConeCost(ws, star, v, scratch)
+                                    : collapseGeometryCost(ws, star, v, scratch);
             if (c < 0) continue;
             cost = c;
             return v;

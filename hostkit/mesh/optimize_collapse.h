@@ -10,13 +10,17 @@
 
 namespace hostkit::opt {
 
+constexpr size_t kKeptDirections = 32;
+
 // Reused buffers of the collapse tests.
 struct CollapseScratch {
     LargeVector<uint32_t> newTex;                    // per star face: texture index at the centre
     std::vector<std::pair<double, uint32_t>> ranked; // targets by edge length
-    // What the tests without the cones leave for collapseConeCost: per star face its unit
-    // normal once moved, the worst quality and the line's deviation.
-    LargeVector<Vec3d> movedDir;
+    // What the tests without the cones leave for collapseConeCost on a star of up to
+    // kKeptDirections faces: per star face its unit normal once moved, the worst quality
+    // and the line's deviation (a larger star is evaluated again instead, in O(d) without
+    // d more directions in memory).
+    std::vector<Vec3d> movedDir;
     double newQuality = 1;
     double lineDeviation = 0;
 };
@@ -32,8 +36,9 @@ struct CollapseScratch {
 // holds what that needs).
 double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
                             CollapseScratch& scratch);
-// The rest of collapseGeometryCost (v) after it passed without the cones: the cone tests
-// and the cost, the same as collapseGeometryCost would give with the cones known. O(d).
+// The rest of collapseGeometryCost (v) after it passed without the cones on a star of up to
+// kKeptDirections faces: the cone tests and the cost, the same as collapseGeometryCost would
+// give with the cones known. O(d).
 double collapseConeCost(const WorkState& ws, const Star& star, uint32_t v,
                         const CollapseScratch& scratch);
 
