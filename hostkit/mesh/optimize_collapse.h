@@ -52,7 +52,8 @@ bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v);
 // scratch ready for applyCollapse to that target. A star whose cones are not known yet
 // (analyzeStarShape) settles them when a target first passes the other tests, so a centre
 // with no legal target is mostly refused without them.
-uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScratch& scratch, double& cost);
+HOSTKIT_API uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScratch& scratch,
+                                  double& cost);
 
 // Merges star.centre into v: removes the faces on their edge, moves the others to v with
 // their texture corners and cones, and updates the vertex lists and line cones. Expects

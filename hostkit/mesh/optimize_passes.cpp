@@ -74,7 +74,9 @@ class PassRunner {
             // no vertex snowballs along a chain of merges (quadratic in a crowded ring)
             if (ws_.vertexFlags[u] & kTarget) continue;
             // queued earlier, then looked at and refused later in the last pass with
-            // nothing changed since: the look would refuse again
+            // nothing queueing it since: the look would refuse again (a collapse outside
+            // its ring leaves its star as it is and can only give its neighbours more
+            // neighbours, which never makes a refused collapse legal)
             if (ws_.vertexFlags[u] & kSettled) continue;
             analyzeStarShape(ws_, u, star_);
             double cost = 0;

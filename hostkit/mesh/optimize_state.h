@@ -191,7 +191,7 @@ HOSTKIT_API void analyzeStar(const WorkState& ws, uint32_t u, Star& star);
 // Interior or Line centre may still turn out Locked when settleStarCones works them out.
 // For callers that can often refuse a collapse without the cones (one union per face,
 // each an arc tangent and sines).
-void analyzeStarShape(const WorkState& ws, uint32_t u, Star& star);
+HOSTKIT_API void analyzeStarShape(const WorkState& ws, uint32_t u, Star& star);
 // Works out the side cones of a star analyzeStarShape left Interior or Line, locking the
 // centre when a side spreads wider than the threshold. O(d).
 void settleStarCones(const WorkState& ws, Star& star);
