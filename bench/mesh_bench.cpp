@@ -116,8 +116,10 @@ double peakExtraBytes(const Mesh& mesh, const Operation& op, int reps, double id
 // Every operation on every crowded shape beside the flat grid of the same size: per-face
 // time as a multiple of the grid's (bound 3), the peak memory the operation adds (as a
 // multiple of the mesh's own bytes), and the growth of per-face time and per-face peak
-// from the smallest size to the largest (bound 1.3).
-void measureFamilies(const std::vector<int>& sizes, int reps, const std::string& only) {
+// from the smallest size to the largest (bound 1.3). Only operations whose name holds
+// `only` and shapes named `shapeOnly` when these are not empty.
+void measureFamilies(const std::vector<int>& sizes, int reps, const std::string& only,
+                     const std::string& shapeOnly) {
     std::printf("%-9s %8s  %-22s %9s %9s %12s %8s %9s %9s\n", "family", "faces", "operation",
                 "cpu ms", "grid ms", "Mfaces/s", "x grid", "peak+ MB", "peak/mesh");
     struct Series {
@@ -129,6 +131,8 @@ void measureFamilies(const std::vector<int>& sizes, int reps, const std::string&
     for (int size : sizes) {
         const Mesh grid = referenceGrid(size);
         std::vector<NamedMesh> family = crowdedFamily(size);
+        if (!shapeOnly.empty())
+            std::erase_if(family, [&](const NamedMesh& s) { return s.name != shapeOnly; });
         std::vector<double> idleBytes;
         for (const NamedMesh& shape : family)
             idleBytes.push_back(peakExtraBytes(shape.mesh, idle, 1, 0));
@@ -180,13 +184,13 @@ void measureFamilies(const std::vector<int>& sizes, int reps, const std::string&
 
 int main(int argc, char** argv) {
     // mesh_bench [--quick] [--large] [--compare] [--reps N] [sphere|grid|noisy ...]
-    // mesh_bench --families [--quick] [--reps N] [--op NAME-PART]
+    // mesh_bench --families [--quick] [--reps N] [--op NAME-PART] [--family NAME]
     // mesh_bench --assimp [--quick] [--reps N]
     // mesh_bench --corpus [--min-faces N] [--reps N] [--op NAME-PART] [FILE ...]
     bool quick = false, largeOnly = false, compareOnly = false, families = false;
     bool assimp = false, corpus = false;
     int reps = 3, minFaces = 5000;
-    std::string only;
+    std::string only, shapeOnly;
     std::vector<std::string> kinds;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--families") == 0)
@@ -201,6 +205,8 @@ int main(int argc, char** argv) {
             reps = std::max(1, std::atoi(argv[++i]));
         else if (std::strcmp(argv[i], "--op") == 0 && i + 1 < argc)
             only = argv[++i];
+        else if (std::strcmp(argv[i], "--family") == 0 && i + 1 < argc)
+            shapeOnly = argv[++i];
         else if (std::strcmp(argv[i], "--quick") == 0)
             quick = true;
         else if (std::strcmp(argv[i], "--large") == 0)
@@ -226,7 +232,7 @@ int main(int argc, char** argv) {
     if (families) {
         measureFamilies(quick ? std::vector<int>{10000, 100000}
                               : std::vector<int>{10000, 100000, 1000000},
-                        reps, only);
+                        reps, only, shapeOnly);
         return 0;
     }
     if (kinds.empty() && !compareOnly) kinds = {"sphere", "grid", "noisy"};

@@ -72,6 +72,8 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
     const Vec3d pv = ws.position(v);
     const bool textured = m.texFaces != nullptr;
     scratch.newTex.resize(star.faces.size()); // set for every face that stays
+    const bool keepDirections = !star.conesKnown && star.faces.size() <= kKeptDirections;
+    if (keepDirections) scratch.movedDir.resize(star.faces.size());
 
     double deviation = 0;
     if (star.cls == VertexClass::Line) {
@@ -106,26 +108,26 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
     // threshold
     if (removed == 0 || removed == star.faces.size()) return -1;
 
-    // flips are the usual rejection: rule them out before any square root
-    for (const StarFace& sf : star.faces) {
-        if (onEdge(sf, v)) continue;
-        if (dot(movedNormal(ws, sf, pv), sf.normal) <= 0) return -1; // flipped or zero area
-    }
-
-    // each side's reach grows with the chord to its axis: one square root per side
+    // each side's reach grows with the chord to its axis: one square root per side. Every
+    // test refuses on its own, so a face's tests run together (one moved normal per face)
     double largestChord[2] = {-1, -1}; // -1: no face stays on that side (there are at most two)
     double newQuality = 1;
     for (size_t i = 0; i < star.faces.size(); ++i) {
         const StarFace& sf = star.faces[i];
         if (onEdge(sf, v)) continue;
         const Vec3d pa = ws.position(sf.next), pb = ws.position(sf.prev);
-        const Vec3d n = movedNormal(ws, sf, pv); // again: cheaper than storing d of them
-        const ConeTest& test = star.groupTest[sf.group];
+        const Vec3d n = movedNormal(ws, sf, pv);
+        if (dot(n, sf.normal) <= 0) return -1; // flipped or zero area
         const double len = length(n);
         const Vec3d dir = n * (1 / len);
-        if (!test.passes(dir)) return -1;
-        double& chord = largestChord[sf.group];
-        chord = std::max(chord, test.chordSquared(dir));
+        if (star.conesKnown) {
+            const ConeTest& test = star.groupTest[sf.group];
+            if (!test.passes(dir)) return -1;
+            double& chord = largestChord[sf.group];
+            chord = std::max(chord, test.chordSquared(dir));
+        } else if (keepDirections) {
+            scratch.movedDir[i] = dir;
+        }
         const double quality = triangleQuality(pv, pa, pb, len);
         // no new sliver, and at full bias no worse worst triangle (the star's worst is
         // only needed when a result is below both bounds' ceiling, and then once per star)
@@ -155,6 +157,10 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
         scratch.newTex[i] = tex;
     }
 
+    if (keepDirections) {
+        scratch.newQuality = newQuality;
+        scratch.lineDeviation = deviation;
+    }
     for (size_t g = 0; g < star.groupTest.size(); ++g)
         if (largestChord[g] >= 0)
             deviation = std::max(deviation, star.groupTest[g].reachOfChord(largestChord[g]));
@@ -162,6 +168,28 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
     const double bias = ws.settings.bias;
     const double normalized = threshold > 0 ? std::min(1.0, deviation / threshold) : 0;
     return (1 - bias) * normalized + bias * (1 - newQuality);
+}
+
+double collapseConeCost(const WorkState& ws, const Star& star, uint32_t v,
+                        const CollapseScratch& scratch) {
+    double largestChord[2] = {-1, -1}; // as in collapseGeometryCost
+    for (size_t i = 0; i < star.faces.size(); ++i) {
+        const StarFace& sf = star.faces[i];
+        if (onEdge(sf, v)) continue;
+        const ConeTest& test = star.groupTest[sf.group];
+        if (!test.passes(scratch.movedDir[i])) return -1;
+        double& chord = largestChord[sf.group];
+        chord = std::max(chord, test.chordSquared(scratch.movedDir[i]));
+    }
+    double deviation = scratch.lineDeviation;
+    for (size_t g = 0; g < star.groupTest.size(); ++g)
+        if (largestChord[g] >= 0)
+            deviation = std::max(deviation, star.groupTest[g].reachOfChord(largestChord[g]));
+
+    const double threshold = ws.settings.normalThreshold;
+    const double bias = ws.settings.bias;
+    const double normalized = threshold > 0 ? std::min(1.0, deviation / threshold) : 0;
+    return (1 - bias) * normalized + bias * (1 - scratch.newQuality);
 }
 
 bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v) {
@@ -221,8 +249,7 @@ bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v) {
     return true;
 }
 
-uint32_t bestCollapse(const WorkState& ws, const Star& star, CollapseScratch& scratch,
-                      double& cost) {
+uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScratch& scratch, double& cost) {
     // try the targets from the shortest edge up and take the first legal one: short
     // edges keep triangles well shaped, and most first tries pass
     // the nearest `most` in a bounded max-heap, so a crowded ring needs no d-sized list
@@ -258,6 +285,20 @@ uint32_t bestCollapse(const WorkState& ws, const Star& star, CollapseScratch& sc
     else
         std::sort_heap(scratch.ranked.begin(), scratch.ranked.end());
     for (const auto& [lengthSquared, v] : scratch.ranked) {
+        if (!star.conesKnown) {
+            // the tests without the cones first: a target they refuse is refused anyway
+            if (collapseGeometryCost(ws, star, v, scratch) < 0 ||
+                !collapseKeepsTopology(ws, star, v))
+                continue;
+            const bool finish = star.faces.size() <= kKeptDirections;
+            settleStarCones(ws, star);
+            if (star.cls == VertexClass::Locked) return kNone;
+            const double c = finish ? collapseConeCost(ws, star, v, scratch)
+                                    : collapseGeometryCost(ws, star, v, scratch);
+            if (c < 0) continue;
+            cost = c;
+            return v;
+        }
         double c = collapseGeometryCost(ws, star, v, scratch);
         if (c < 0 || !collapseKeepsTopology(ws, star, v)) continue;
         cost = c;

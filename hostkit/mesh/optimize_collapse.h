@@ -10,10 +10,19 @@
 
 namespace hostkit::opt {
 
+constexpr size_t kKeptDirections = 32;
+
 // Reused buffers of the collapse tests.
 struct CollapseScratch {
-    std::vector<uint32_t> newTex;                    // per star face: texture index at the centre
+    LargeVector<uint32_t> newTex;                    // per star face: texture index at the centre
     std::vector<std::pair<double, uint32_t>> ranked; // targets by edge length
+    // What the tests without the cones leave for collapseConeCost on a star of up to
+    // kKeptDirections faces: per star face its unit normal once moved, the worst quality
+    // and the line's deviation (a larger star is evaluated again instead, in O(d) without
+    // d more directions in memory).
+    std::vector<Vec3d> movedDir;
+    double newQuality = 1;
+    double lineDeviation = 0;
 };
 
 // Cost of merging star.centre into its neighbour v, from 0 (free) to about 1, or a
@@ -21,8 +30,17 @@ struct CollapseScratch {
 // by more than the threshold, flip, lose its area or become a sliver; a line would bend
 // more than the threshold; a texture triangle would turn over. Fills scratch.newTex and
 // nothing else (applyCollapse works the moved faces' normals out again the same way).
+// Before the star's side cones are known (star.conesKnown) the tests against them are left
+// out: a negative value still forbids the collapse, but a cost is not final; a collapse
+// they pass is finished by collapseConeCost once the cones are known (scratch then also
+// holds what that needs).
 double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
                             CollapseScratch& scratch);
+// The rest of collapseGeometryCost (v) after it passed without the cones on a star of up to
+// kKeptDirections faces: the cone tests and the cost, the same as collapseGeometryCost would
+// give with the cones known. O(d).
+double collapseConeCost(const WorkState& ws, const Star& star, uint32_t v,
+                        const CollapseScratch& scratch);
 
 // The link condition of the edge centre-v, plus no duplicate face afterwards: true when the
 // collapse keeps the surface as manifold as it was. O(min(deg v log d, sum of the degrees
@@ -31,9 +49,11 @@ bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v);
 
 // A legal target of star.centre, trying up to the 16 nearest neighbours (a centre of d faces
 // only max(2, 4096 / d)), shortest first, with its cost in cost; kNone when none is legal. Leaves
-// scratch ready for applyCollapse to that target.
-uint32_t bestCollapse(const WorkState& ws, const Star& star, CollapseScratch& scratch,
-                      double& cost);
+// scratch ready for applyCollapse to that target. A star whose cones are not known yet
+// (analyzeStarShape) settles them when a target first passes the other tests, so a centre
+// with no legal target is mostly refused without them.
+HOSTKIT_API uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScratch& scratch,
+                                  double& cost);
 
 // Merges star.centre into v: removes the faces on their edge, moves the others to v with
 // their texture corners and cones, and updates the vertex lists and line cones. Expects

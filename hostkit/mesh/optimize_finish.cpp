@@ -63,8 +63,8 @@ size_t compactArray(T* data, size_t count, size_t stride, const Flags& drop) {
 }
 
 // New index of every kept entry.
-std::vector<uint32_t> renumber(const std::vector<uint8_t>& drop) {
-    std::vector<uint32_t> index(drop.size());
+LargeVector<uint32_t> renumber(const LargeVector<uint8_t>& drop) {
+    LargeVector<uint32_t> index(drop.size());
     uint32_t next = 0;
     for (size_t i = 0; i < drop.size(); ++i) index[i] = drop[i] ? kNone : next++;
     return index;
@@ -77,8 +77,8 @@ constexpr size_t kSortedUses = 32;
 // Reorders uses so that the uses of one edge (same other vertex) are adjacent: a sort for
 // a few, O(n) through slot (per vertex, all kNone before and after; allocated on first
 // need) for many. The order within an edge does not matter to the caller.
-void groupByOther(std::vector<EdgeUse>& uses, std::vector<uint32_t>& slot,
-                  std::vector<EdgeUse>& grouped) {
+void groupByOther(LargeVector<EdgeUse>& uses, LargeVector<uint32_t>& slot,
+                  LargeVector<EdgeUse>& grouped, LargeVector<uint32_t>& start) {
     if (uses.size() <= kSortedUses) {
         std::sort(uses.begin(), uses.end(), [](const EdgeUse& a, const EdgeUse& b) {
             return a.other != b.other ? a.other < b.other : a.face < b.face;
@@ -89,7 +89,7 @@ void groupByOther(std::vector<EdgeUse>& uses, std::vector<uint32_t>& slot,
     for (const EdgeUse& e : uses) top = std::max(top, e.other);
     if (slot.size() <= top) slot.resize(size_t(top) + 1, kNone);
     // slot: edge number while counting, then where its next use goes
-    std::vector<uint32_t> start;
+    start.clear();
     for (const EdgeUse& e : uses) {
         if (slot[e.other] == kNone) {
             slot[e.other] = uint32_t(start.size());
@@ -109,12 +109,13 @@ void groupByOther(std::vector<EdgeUse>& uses, std::vector<uint32_t>& slot,
 
 void setEdgeVisibility(WorkState& ws) {
     Mesh& m = ws.mesh;
-    std::vector<EdgeUse> uses, grouped;
-    std::vector<uint32_t> slot; // per vertex, for crowded vertices
+    LargeVector<EdgeUse> uses, grouped;
+    LargeVector<uint32_t> slot, start; // per vertex and per edge, for crowded vertices
     const AngleTest threshold(ws.settings.edgeThreshold);
     for (uint32_t u = 0; u < uint32_t(m.vertexCount); ++u) {
         // every edge is settled from its lower vertex
         uses.clear();
+        uses.reserve(size_t(ws.degree[u]) * 2); // a crowded vertex grows it once
         for (uint32_t c = ws.vertexHead[u]; c != kNone; c = ws.cornerNext[c]) {
             uint32_t f = c / 3, k = c % 3;
             if (ws.faceDead[f]) continue;
@@ -122,7 +123,7 @@ void setEdgeVisibility(WorkState& ws) {
             if (next > u) uses.push_back({next, f, k, true});
             if (prev > u) uses.push_back({prev, f, (k + 2) % 3, false});
         }
-        groupByOther(uses, slot, grouped);
+        groupByOther(uses, slot, grouped, start);
         for (size_t i = 0; i < uses.size();) {
             size_t end = i;
             while (end < uses.size() && uses[end].other == uses[i].other) ++end;
@@ -158,13 +159,13 @@ int compactMesh(WorkState& ws) {
 
     // vertices used before and unused now
     const uint32_t vertexCount = uint32_t(m.vertexCount);
-    std::vector<uint8_t> dropVertex(vertexCount, 0);
+    LargeVector<uint8_t> dropVertex(vertexCount, 0);
     for (uint32_t v = 0; v < vertexCount; ++v) dropVertex[v] = (ws.vertexFlags[v] & kUsed) != 0;
     for (int f = 0; f < m.faceCount; ++f)
         for (uint32_t v : m.faces[f].v)
             if (v < vertexCount) dropVertex[v] = 0;
-    std::vector<uint8_t>().swap(ws.vertexFlags);
-    const std::vector<uint32_t> vertexIndex = renumber(dropVertex);
+    decltype(ws.vertexFlags)().swap(ws.vertexFlags);
+    const LargeVector<uint32_t> vertexIndex = renumber(dropVertex);
     const size_t keptVertices = compactArray(m.vertices, vertexCount, 1, dropVertex);
     for (int f = 0; f < m.faceCount; ++f)
         for (uint32_t& v : m.faces[f].v)
@@ -174,12 +175,12 @@ int compactMesh(WorkState& ws) {
     // texture vertices likewise
     if (!m.texFaces || m.texVertCount <= 0 || removed == 0) return removed;
     const uint32_t texCount = uint32_t(m.texVertCount);
-    std::vector<uint8_t> dropTex = std::move(ws.texUsedBefore);
+    LargeVector<uint8_t> dropTex = std::move(ws.texUsedBefore);
     dropTex.resize(texCount, 0);
     for (int f = 0; f < m.faceCount; ++f)
         for (uint32_t t : m.texFaces[f].t)
             if (t < texCount) dropTex[t] = 0;
-    const std::vector<uint32_t> texIndex = renumber(dropTex);
+    const LargeVector<uint32_t> texIndex = renumber(dropTex);
     const size_t keptTex = compactArray(m.texVerts, texCount, 1, dropTex);
     for (int f = 0; f < m.faceCount; ++f)
         for (uint32_t& t : m.texFaces[f].t)

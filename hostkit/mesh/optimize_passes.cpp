@@ -32,6 +32,7 @@ class PassRunner {
   private:
     void queue(uint32_t v) {
         uint8_t& flags = ws_.vertexFlags[v];
+        flags &= uint8_t(~kSettled); // its star changed
         if ((flags & (kDirty | kFrozen | kDead)) || !(flags & kUsed)) return;
         flags |= kDirty;
         queued_.push_back(v);
@@ -42,7 +43,7 @@ class PassRunner {
     double firstLimit() {
         std::vector<double> costs;
         for (size_t i = 0; i < queued_.size(); i += kSampleStep) {
-            analyzeStar(ws_, queued_[i], star_);
+            analyzeStarShape(ws_, queued_[i], star_);
             double cost = 0;
             if (bestCollapse(ws_, star_, scratch_, cost) != kNone) costs.push_back(cost);
         }
@@ -54,8 +55,9 @@ class PassRunner {
     // One pass: every queued vertex, in index order so memory is walked coherently.
     // Returns the number of collapses.
     size_t sweep(double limit) {
-        std::vector<uint32_t> visit;
-        visit.swap(queued_);
+        LargeVector<uint32_t>& visit = visiting_;
+        visit.swap(queued_); // the next pass queues into the last one's storage
+        queued_.clear();
         // vertices merged away since they were queued need no look
         std::erase_if(visit, [&](uint32_t u) { return (ws_.vertexFlags[u] & kDead) != 0; });
         if (!std::is_sorted(visit.begin(), visit.end())) // the first pass queued in order
@@ -71,10 +73,18 @@ class PassRunner {
             // a vertex that took in a neighbour's faces in this pass waits for the next, so
             // no vertex snowballs along a chain of merges (quadratic in a crowded ring)
             if (ws_.vertexFlags[u] & kTarget) continue;
-            analyzeStar(ws_, u, star_);
+            // queued earlier, then looked at and refused later in the last pass with
+            // nothing queueing it since: the look would refuse again (a collapse outside
+            // its ring leaves its star as it is and can only give its neighbours more
+            // neighbours, which never makes a refused collapse legal)
+            if (ws_.vertexFlags[u] & kSettled) continue;
+            analyzeStarShape(ws_, u, star_);
             double cost = 0;
             const uint32_t v = bestCollapse(ws_, star_, scratch_, cost);
-            if (v == kNone) continue; // looked at again once its star changes
+            if (v == kNone) { // looked at again once its star changes
+                ws_.vertexFlags[u] |= kSettled;
+                continue;
+            }
             if (cost > limit) {
                 queue(u);
                 continue;
@@ -95,8 +105,9 @@ class PassRunner {
     MeshOpProgress* progress_;
     int removed_ = 0;
     bool stopped_ = false;
-    std::vector<uint32_t> queued_;
-    std::vector<uint32_t> targets_; // vertices merged into in this pass
+    LargeVector<uint32_t> queued_;
+    LargeVector<uint32_t> visiting_; // the pass's vertices
+    LargeVector<uint32_t> targets_;  // vertices merged into in this pass
     Star star_;
     CollapseScratch scratch_;
 };

@@ -32,7 +32,7 @@ bool clearlyInside(const DirectionCone& cone, double cosSpread, const Point3& di
     return lengths > 0 && dot(a, b) > (cosSpread + 1e-9) * lengths;
 }
 
-uint32_t findRoot(std::vector<uint32_t>& parent, uint32_t x) {
+uint32_t findRoot(LargeVector<uint32_t>& parent, uint32_t x) {
     while (parent[x] != x) x = parent[x] = parent[parent[x]];
     return x;
 }
@@ -72,10 +72,10 @@ constexpr uint32_t kDirectScanFaces = 24;
 template <typename Classify>
 void classifyLargeStar(const WorkState& ws, Star& star, Classify classify) {
     const uint32_t d = uint32_t(star.faces.size());
-    std::vector<uint32_t>& slot = ws.vertexSlot;
+    LargeVector<uint32_t>& slot = ws.vertexSlot;
     if (slot.empty()) slot.assign(size_t(ws.mesh.vertexCount), kNone);
-    std::vector<EdgeTally>& tallies = star.tallies;
-    std::vector<uint32_t>& outgoingOrder = star.inOnly; // tallies by first outgoing face
+    LargeVector<EdgeTally>& tallies = star.tallies;
+    LargeVector<uint32_t>& outgoingOrder = star.inOnly; // tallies by first outgoing face
     tallies.clear();
     tallies.reserve(d + 2); // a manifold star has d or d + 1 edges
     outgoingOrder.clear();
@@ -186,6 +186,11 @@ double starMinQuality(const WorkState& ws, const Star& star) {
 }
 
 void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
+    analyzeStarShape(ws, u, star);
+    if (star.cls != VertexClass::Locked) settleStarCones(ws, star);
+}
+
+void analyzeStarShape(const WorkState& ws, uint32_t u, Star& star) {
     const Mesh& m = ws.mesh;
     star.centre = u;
     star.cls = VertexClass::Locked;
@@ -193,6 +198,9 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
     star.texture.clear();
     star.ring.clear();
     star.groupCone.clear();
+    star.groupTest.clear();
+    star.sides = 0;
+    star.conesKnown = false;
     star.qualityFloor = -1;
     star.lineKnown = false;
     star.lineEnds[0] = star.lineEnds[1] = kNone;
@@ -227,7 +235,7 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
     // its first outgoing face, or from its first face when no face runs out along it;
     // outgoing edges first, in face order.
     const uint32_t d = uint32_t(star.faces.size());
-    std::vector<uint32_t>& parent = star.parent;
+    LargeVector<uint32_t>& parent = star.parent;
     parent.resize(d);
     for (uint32_t i = 0; i < d; ++i) parent[i] = i;
     int boundaryEdges = 0, featureEdges = 0, lineEdges = 0;
@@ -250,7 +258,7 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
         lineEdges += line;
     };
     star.ring.reserve(d + 2); // a manifold star has d or d + 1 neighbours
-    std::vector<uint32_t>& inOnly = star.inOnly;
+    LargeVector<uint32_t>& inOnly = star.inOnly;
     inOnly.clear();
     if (d <= kDirectScanFaces) {
         // small stars: one scan per face settles both its edges, the outgoing one, and the
@@ -289,7 +297,7 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
 
     // number the sides
     uint32_t groups = 0;
-    std::vector<uint32_t>& label = star.label;
+    LargeVector<uint32_t>& label = star.label;
     label.assign(star.faces.size(), kNone);
     for (uint32_t i = 0; i < star.faces.size(); ++i) {
         uint32_t root = findRoot(parent, i);
@@ -304,10 +312,14 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
     } else {
         return;
     }
+    star.sides = groups;
+}
 
+void settleStarCones(const WorkState& ws, Star& star) {
+    star.conesKnown = true;
     // a side whose normals already spread wider than the threshold can never move (unions
     // only widen, so the first side past it settles that)
-    star.groupCone.assign(groups, DirectionCone());
+    star.groupCone.assign(star.sides, DirectionCone());
     // crowded stars skip unions that change nothing (small ones would spend more on cosines)
     const bool crowded = star.faces.size() > kDirectScanFaces;
     double cosSpread[2] = {2, 2}; // of each side's cone (Line and Interior have at most two)
@@ -328,7 +340,6 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
             return;
         }
     }
-    star.groupTest.clear();
     for (const DirectionCone& cone : star.groupCone)
         star.groupTest.emplace_back(cone, ws.settings.normalThreshold,
                                     ws.settings.cosNormalThreshold);

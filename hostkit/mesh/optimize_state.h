@@ -52,11 +52,12 @@ inline double triangleQuality(const Vec3d& a, const Vec3d& b, const Vec3d& c, do
 constexpr float kOwnNormal = -2.0f;
 
 enum VertexFlag : uint8_t {
-    kFrozen = 1,  // never collapses: on an improper or zero-area face
-    kDead = 2,    // merged into a neighbour
-    kDirty = 4,   // queued for evaluation in the next pass
-    kUsed = 8,    // some face used it before the operation
-    kTarget = 16, // took in a neighbour's faces in the current pass
+    kFrozen = 1,   // never collapses: on an improper or zero-area face
+    kDead = 2,     // merged into a neighbour
+    kDirty = 4,    // queued for evaluation in the next pass
+    kUsed = 8,     // some face used it before the operation
+    kTarget = 16,  // took in a neighbour's faces in the current pass
+    kSettled = 32, // refused every collapse at its last look and nothing queued it since
 };
 
 // What the collapses keep of one face, side by side so a star's face costs one cache line.
@@ -76,11 +77,11 @@ struct WorkState {
     mutable LargeVector<uint32_t> vertexHead; // first corner at each vertex, kNone for none
     LargeVector<uint32_t> degree;             // live faces at each vertex
     LargeVector<DirectionCone> lineCone;      // original line directions a line vertex absorbed
-    std::vector<uint8_t> vertexFlags;         // VertexFlag bits
-    std::vector<uint8_t> texUsedBefore;       // per texture vertex: some face used it
+    LargeVector<uint8_t> vertexFlags;         // VertexFlag bits
+    LargeVector<uint8_t> texUsedBefore;       // per texture vertex: some face used it
     // Per vertex, scratch of a large star's edge tallies: kNone between uses (allocated by
     // the first large star).
-    mutable std::vector<uint32_t> vertexSlot;
+    mutable LargeVector<uint32_t> vertexSlot;
 
     WorkState(Mesh& m, const Settings& s) : mesh(m), settings(s) {}
     Vec3d position(uint32_t v) const { return Vec3d(mesh.vertices[v]); }
@@ -152,19 +153,22 @@ struct EdgeTally {
     uint32_t uses;
 };
 
-// The faces around one vertex and what they allow.
+// The faces around one vertex and what they allow. The arrays are scratch memory: a
+// crowded star's, filled once, would otherwise fault in page by page.
 struct Star {
     uint32_t centre = kNone;
     VertexClass cls = VertexClass::Locked;
-    std::vector<StarFace> faces;
-    std::vector<StarTex> texture;          // per face when the mesh is mapped, else empty
-    std::vector<uint32_t> ring;            // distinct neighbours, ascending
+    LargeVector<StarFace> faces;
+    LargeVector<StarTex> texture;          // per face when the mesh is mapped, else empty
+    LargeVector<uint32_t> ring;            // distinct neighbours, ascending
     uint32_t lineEnds[2] = {kNone, kNone}; // neighbours along the line for Line vertices
+    uint32_t sides = 0;                    // groups of faces (Interior and Line only)
+    bool conesKnown = false;               // groupCone and groupTest are set
     std::vector<DirectionCone> groupCone;  // normals each side stands for
     std::vector<ConeTest> groupTest;       // the threshold test against groupCone
-    std::vector<uint32_t> parent, label;   // scratch
-    std::vector<uint32_t> inOnly;          // scratch: faces whose incoming edge no face leaves by
-    std::vector<EdgeTally> tallies;        // scratch: a large star's edges
+    LargeVector<uint32_t> parent, label;   // scratch
+    LargeVector<uint32_t> inOnly;          // scratch: faces whose incoming edge no face leaves by
+    LargeVector<EdgeTally> tallies;        // scratch: a large star's edges
     mutable double qualityFloor = -1;      // set by the collapse tests when first needed
     // Line vertices: the directions the line stands for and how far the chord between the
     // ends strays from them, set by the collapse tests when first needed.
@@ -183,5 +187,13 @@ double starMinQuality(const WorkState& ws, const Star& star);
 // boundary, inconsistent winding, a material or smoothing change the flags keep, a texture seam, or
 // a crease sharper than the normal threshold.
 HOSTKIT_API void analyzeStar(const WorkState& ws, uint32_t u, Star& star);
+// The same without the side cones and their test: star.conesKnown stays false, and an
+// Interior or Line centre may still turn out Locked when settleStarCones works them out.
+// For callers that can often refuse a collapse without the cones (one union per face,
+// each an arc tangent and sines).
+HOSTKIT_API void analyzeStarShape(const WorkState& ws, uint32_t u, Star& star);
+// Works out the side cones of a star analyzeStarShape left Interior or Line, locking the
+// centre when a side spreads wider than the threshold. O(d).
+void settleStarCones(const WorkState& ws, Star& star);
 
 } // namespace hostkit::opt
