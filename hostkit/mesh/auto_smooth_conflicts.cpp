@@ -154,4 +154,9 @@ void EdgeConflicts::buildLengths() {
     }
 }
 
+void LazyEdgeConflicts::build() {
+    if (!groups_) groups_.emplace(mesh_);
+    conflicts_.emplace(mesh_, *groups_, island_, islandCount_);
+}
+
 } // namespace hostkit::smoothing

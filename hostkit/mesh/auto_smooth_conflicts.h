@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <utility>
 
 #include "host/mesh.h"
@@ -123,6 +124,36 @@ class EdgeConflicts {
     const uint32_t* island_;
     ScratchArray<uint32_t> start_, neighbour_;
     ScratchArray<double> length_;
+};
+
+// The sharp-edge conflicts of a colouring, built on first use: with flag 0 most
+// colourings never need them. Holds the edge grouping they are built from, handed on
+// from finding the islands or else built with them.
+class LazyEdgeConflicts {
+  public:
+    // groups, when set, is the grouping of mesh's edges; island gives each face's island
+    // (islandCount of them). mesh and island must outlive this and not change.
+    LazyEdgeConflicts(const Mesh& mesh, std::optional<EdgeGroups>&& groups, const uint32_t* island,
+                      uint32_t islandCount)
+        : mesh_(mesh), groups_(std::move(groups)), island_(island), islandCount_(islandCount) {}
+
+    // Frees the grouping until the conflicts are needed (then it is built again).
+    void dropGroups() { groups_.reset(); }
+
+    // The conflicts, built on the first call.
+    EdgeConflicts& get() {
+        if (!conflicts_) build();
+        return *conflicts_;
+    }
+
+  private:
+    void build();
+
+    const Mesh& mesh_;
+    std::optional<EdgeGroups> groups_;
+    const uint32_t* island_;
+    uint32_t islandCount_;
+    std::optional<EdgeConflicts> conflicts_;
 };
 
 } // namespace hostkit::smoothing
