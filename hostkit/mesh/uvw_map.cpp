@@ -18,6 +18,7 @@
 
 #include "hostkit/mesh/edge_table.h"
 #include "hostkit/mesh/scratch.h"
+#include "hostkit/mesh/uvw_angle.h"
 
 #if defined(__SSE2__) || defined(_M_X64)
 #include <emmintrin.h>
@@ -126,6 +127,8 @@ Fit fitToBounds(const Mesh& mesh, const Point3* transformed) {
 enum Variant : uint32_t { kBase = 0, kShifted = 1, kCapPlanar = 2, kWrapVariants = 3 };
 
 float angleU(const Point3& q) {
+    float u;
+    if (hostkit::uvw::settledAngle(double(q.y), double(q.x), 1 / kTwoPi, u)) return u;
     return float(std::atan2(double(q.y), double(q.x)) / kTwoPi + 0.5);
 }
 
@@ -133,15 +136,31 @@ UVVert planarUVW(const Point3& q) {
     return UVVert(q.x + 0.5f, q.y + 0.5f, q.z + 0.5f);
 }
 
+// The results are those of the library's hypot; where they are settled without it, a
+// square root stands in (within an ulp of hypot: the squares of floats are exact).
 UVVert cylindricalUVW(const Point3& q) {
-    return UVVert(angleU(q), q.z + 0.5f, 2 * float(std::hypot(double(q.x), double(q.y))));
+    const double x = q.x, y = q.y;
+    float radial;
+    if (!(std::isfinite(x) && std::isfinite(y)) ||
+        !hostkit::uvw::settledFloat(std::sqrt(x * x + y * y), radial))
+        radial = float(std::hypot(x, y));
+    return UVVert(angleU(q), q.z + 0.5f, 2 * radial);
 }
 
 UVVert sphericalUVW(const Point3& q) {
-    const double radial = std::hypot(double(q.x), double(q.y));
-    const double latitude = std::atan2(double(q.z), radial);
-    return UVVert(angleU(q), float(latitude / std::numbers::pi + 0.5),
-                  2 * float(std::sqrt(radial * radial + double(q.z) * q.z)));
+    const float u = angleU(q);
+    const double x = q.x, y = q.y, z = q.z;
+    if (std::isfinite(x) && std::isfinite(y) && std::isfinite(z)) {
+        const double radial = std::sqrt(x * x + y * y);
+        float v, len;
+        if (hostkit::uvw::settledAngle(z, radial, 1 / std::numbers::pi, v) &&
+            hostkit::uvw::settledFloat(std::sqrt(radial * radial + z * z), len))
+            return UVVert(u, v, 2 * len);
+    }
+    const double radial = std::hypot(x, y);
+    const double latitude = std::atan2(z, radial);
+    return UVVert(u, float(latitude / std::numbers::pi + 0.5),
+                  2 * float(std::sqrt(radial * radial + z * z)));
 }
 
 // Shrink wrap: the direction's angle from +z becomes the distance from the texture's
@@ -252,9 +271,8 @@ struct Numbering {
 // position in the base variant, or one spare vertex. positionOf(v) gives the vertex in
 // tm space.
 template <typename Position>
-TVFace looseFace(Numbering& numbering, const MeshFace& face, uint32_t vertexCount, const Fit& fit,
-                 Position positionOf) {
-    TVFace t;
+void looseFace(TVFace& t, Numbering& numbering, const MeshFace& face, uint32_t vertexCount,
+               const Fit& fit, Position positionOf) {
     for (int k = 0; k < 3; ++k) {
         const uint32_t v = face.v[k];
         if (v < vertexCount) {
@@ -264,13 +282,12 @@ TVFace looseFace(Numbering& numbering, const MeshFace& face, uint32_t vertexCoun
             t.t[k] = numbering.outsideVertex();
         }
     }
-    return t;
 }
 
 // Cylindrical and spherical: shift low corners across the seam, average pole corners.
 // base: each vertex's unshifted coordinates; a vertex on the axis has kPole in its
 // shifted slot.
-TVFace wrapFace(Numbering& numbering, const UVVert* base, const MeshFace& face) {
+void wrapFace(TVFace& t, Numbering& numbering, const UVVert* base, const MeshFace& face) {
     const uint32_t* slot = numbering.slot.data();
     const uint32_t stride = numbering.variants;
     UVVert b[3];
@@ -282,10 +299,9 @@ TVFace wrapFace(Numbering& numbering, const UVVert* base, const MeshFace& face) 
         pole[k] = slot[size_t(v) * stride + kShifted] == kPole;
         if (!pole[k]) lo = std::min(lo, b[k].x), hi = std::max(hi, b[k].x);
     }
-    TVFace t;
     if (!(pole[0] | pole[1] | pole[2]) && !(hi - lo > 0.5f)) { // the common face
         for (int k = 0; k < 3; ++k) t.t[k] = numbering.shared(face.v[k], kBase);
-        return t;
+        return;
     }
     const bool wraps = hi - lo > 0.5f;
     float sum = 0;
@@ -307,7 +323,6 @@ TVFace wrapFace(Numbering& numbering, const UVVert* base, const MeshFace& face) 
         p.x = counted ? sum / float(counted) : 0.5f;
         t.t[k] = numbering.unique(p);
     }
-    return t;
 }
 
 // The per-axis tile and flip applied to every texture vertex last.
@@ -383,7 +398,7 @@ void mapBox(Job& job, const Finish& finish) {
     for (int f = 0; f < job.mesh.faceCount; ++f) {
         const MeshFace& face = job.mesh.faces[f];
         if (!hostkit::isProperFace(face, int(n))) {
-            job.texFaces[f] = looseFace(numbering, face, n, job.fit, original);
+            looseFace(job.texFaces[f], numbering, face, n, job.fit, original);
             continue;
         }
         const uint32_t side = boxSide(faceNormal(job.transformed, face));
@@ -409,7 +424,7 @@ void mapShrinkWrap(Job& job, const Finish& finish) {
     for (int f = 0; f < job.mesh.faceCount; ++f) {
         const MeshFace& face = job.mesh.faces[f];
         if (!hostkit::isProperFace(face, int(n))) {
-            job.texFaces[f] = looseFace(numbering, face, n, job.fit, original);
+            looseFace(job.texFaces[f], numbering, face, n, job.fit, original);
             continue;
         }
         TVFace& t = job.texFaces[f];
@@ -465,12 +480,12 @@ void mapWrapping(Job& job, const Finish& finish, Uvw uvw, bool cap, UVVert* base
     for (int f = 0; f < mesh.faceCount; ++f) {
         const MeshFace& face = mesh.faces[f];
         if (!hostkit::isProperFace(face, int(n))) {
-            job.texFaces[f] = looseFace(numbering, face, n, job.fit, original);
+            looseFace(job.texFaces[f], numbering, face, n, job.fit, original);
         } else if (cap && isCap(job.transformed, face)) {
             TVFace& t = job.texFaces[f];
             for (int k = 0; k < 3; ++k) t.t[k] = numbering.shared(face.v[k], kCapPlanar);
         } else {
-            job.texFaces[f] = wrapFace(numbering, base, face);
+            wrapFace(job.texFaces[f], numbering, base, face);
         }
     }
     writeTexVerts(job, finish, [&](uint32_t v, uint32_t variant) {
