@@ -245,13 +245,10 @@ struct Aside {
 // the values of those that their slot's formula does not give.
 struct Numbering {
     uint32_t variants;
-    hostkit::ScratchArray<uint32_t> slot; // vertex * variants + variant; kNone: not made
-    hostkit::LargeVector<Aside> aside;    // written over the slot formula's values
+    uint32_t* slot;                    // vertex * variants + variant; kNone: not made
+    hostkit::LargeVector<Aside> aside; // written over the slot formula's values
     uint32_t count = 0;
     uint32_t outside = kNone; // one texture vertex for corners whose vertex is out of range
-
-    Numbering(size_t vertexCount, uint32_t variantCount)
-        : variants(variantCount), slot(vertexCount * variantCount) {}
 
     uint32_t shared(uint32_t v, uint32_t variant) {
         uint32_t& s = slot[size_t(v) * variants + variant];
@@ -298,7 +295,7 @@ void looseFace(TVFace& t, Numbering& numbering, const MeshFace& face, uint32_t v
 // base: each vertex's unshifted coordinates; a vertex on the axis has kPole in its
 // shifted slot.
 void wrapFace(TVFace& t, Numbering& numbering, const UVVert* base, const MeshFace& face) {
-    const uint32_t* slot = numbering.slot.data();
+    const uint32_t* slot = numbering.slot;
     const uint32_t stride = numbering.variants;
     UVVert b[3];
     bool pole[3];
@@ -358,6 +355,16 @@ struct Job {
     Point3 fitted(uint32_t v) const { return fit(transformed[v]); }
 };
 
+// A mesh array of bytes whose every entry the caller writes. Past 256 KB it takes at
+// least one huge page: faulting in fresh 4 KB pages one by one costs more than a whole
+// 2 MB page at once from about 120 KB on.
+void* allocateOutput(size_t bytes) {
+    hostkit::checkMeshAllocation(bytes);
+    constexpr size_t kHugePage = size_t(2) << 20;
+    return hostkit::allocateUninitialized(bytes >= kHugePage / 8 ? std::max(bytes, kHugePage)
+                                                                 : bytes);
+}
+
 // The mesh's texture-vertex array, resized to count entries whose contents the caller
 // writes: the old array when it is large enough, otherwise a fresh one.
 UVVert* texVertsFor(Mesh& mesh, uint32_t count) {
@@ -366,8 +373,7 @@ UVVert* texVertsFor(Mesh& mesh, uint32_t count) {
             if (void* smaller = std::realloc(mesh.texVerts, size_t(count) * sizeof(UVVert)))
                 mesh.texVerts = static_cast<UVVert*>(smaller);
     } else {
-        hostkit::checkMeshAllocation(size_t(count) * sizeof(UVVert));
-        void* fresh = hostkit::allocateUninitialized(size_t(count) * sizeof(UVVert));
+        void* fresh = allocateOutput(size_t(count) * sizeof(UVVert));
         std::free(mesh.texVerts);
         mesh.texVerts = static_cast<UVVert*>(fresh);
     }
@@ -380,7 +386,7 @@ UVVert* texVertsFor(Mesh& mesh, uint32_t count) {
 template <typename Value> void writeTexVerts(Job& job, const Finish& finish, Value valueOf) {
     Numbering& numbering = job.numbering;
     UVVert* out = texVertsFor(job.mesh, numbering.count);
-    const uint32_t* slot = numbering.slot.data();
+    const uint32_t* slot = numbering.slot;
     const uint32_t variants = numbering.variants;
     const uint32_t n = job.vertexCount();
     for (uint32_t v = 0; v < n; ++v, slot += variants)
@@ -420,12 +426,12 @@ void mapBox(Job& job, const Finish& finish) {
 }
 
 // Shrink wrap: continuous around the pole at the centre; a corner at the far pole
-// (or the centre) takes the mean azimuth of the face's other corners.
-void mapShrinkWrap(Job& job, const Finish& finish) {
+// (or the centre) takes the mean azimuth of the face's other corners. farPole: one
+// byte of scratch per vertex.
+void mapShrinkWrap(Job& job, const Finish& finish, uint8_t* farPole) {
     Numbering& numbering = job.numbering;
     const uint32_t n = job.vertexCount();
     const Point3* transformed = job.transformed;
-    hostkit::ScratchArray<uint8_t> farPole(n);
     for (uint32_t v = 0; v < n; ++v) {
         const Point3 q = job.fitted(v);
         farPole[v] = onAxis(q) && q.z <= 0;
@@ -458,7 +464,6 @@ void mapShrinkWrap(Job& job, const Finish& finish) {
                     shrinkWrapUVW(job.fitted(face.v[k]), std::cos(mean), std::sin(mean)));
             }
     }
-    farPole = {};
     writeTexVerts(job, finish,
                   [&](uint32_t v, uint32_t) { return shrinkWrapVertex(job.fitted(v)); });
 }
@@ -518,23 +523,33 @@ void Mesh::ApplyUVWMap(int type, float uTile, float vTile, float wTile, int uFli
                               : type == MAP_SPHERICAL   ? 2
                                                         : 1;
     const size_t n = size_t(vertexCount);
-    hostkit::ScratchArray<Point3> transformed(n + 1); // the spare entry: see growBounds
+    // One block of scratch: positions (and a spare entry, see growBounds), slots, and
+    // the cylinder with caps' coordinates or shrink wrap's pole marks.
+    const bool capped = type == MAP_CYLINDRICAL && cap;
+    const size_t positionWords = (n + 1) * 3, slotWords = n * variants;
+    const size_t extraWords = capped ? n * 3 : type == MAP_BALL ? (n + 3) / 4 : 0;
+    size_t words = positionWords + slotWords + extraWords;
+    // Past 256 KB the block takes at least one huge page (see allocateOutput).
+    constexpr size_t kHugePageWords = (size_t(2) << 20) / 4;
+    if (words >= kHugePageWords / 8) words = std::max(words, kHugePageWords);
+    hostkit::ScratchArray<uint32_t> block(words);
+    static_assert(sizeof(Point3) == 12 && alignof(Point3) <= 4 && sizeof(UVVert) == 12);
+    Point3* transformed = reinterpret_cast<Point3*>(block.data());
+    uint32_t* slots = block.data() + positionWords;
+    uint32_t* extra = slots + slotWords;
     transformed[n] = Point3();
     for (size_t v = 0; v < n; ++v) transformed[v] = vertices[v] * tm;
 
-    Job job{*this, transformed.data(),     fitToBounds(*this, transformed.data()),
-            tm,    Numbering(n, variants), nullptr};
+    Job job{
+        *this,  transformed, fitToBounds(*this, transformed), tm, Numbering{variants, slots, {}},
+        nullptr};
     // The wrapping mappings set their slots while they compute each vertex's coordinates.
     const bool wrapping = type == MAP_CYLINDRICAL || type == MAP_SPHERICAL;
-    if (!wrapping)
-        for (uint32_t& s : job.numbering.slot) s = kNone;
+    if (!wrapping) std::fill(slots, slots + slotWords, kNone);
 
     // Every entry of the texture faces is written: the old array serves when there is one.
-    if (!texFaces) {
-        hostkit::checkMeshAllocation(size_t(faceCount) * sizeof(TVFace));
-        texFaces = static_cast<TVFace*>(
-            hostkit::allocateUninitialized(size_t(faceCount) * sizeof(TVFace)));
-    }
+    if (!texFaces)
+        texFaces = static_cast<TVFace*>(allocateOutput(size_t(faceCount) * sizeof(TVFace)));
     job.texFaces = texFaces;
     const Finish finish{{uTile, vTile, wTile}, {uFlip, vFlip, wFlip}};
     try {
@@ -546,17 +561,17 @@ void Mesh::ApplyUVWMap(int type, float uTile, float vTile, float wTile, int uFli
             mapBox(job, finish);
             break;
         case MAP_BALL:
-            mapShrinkWrap(job, finish);
+            mapShrinkWrap(job, finish, reinterpret_cast<uint8_t*>(extra));
             break;
         default:
-            if (type == MAP_CYLINDRICAL && cap) {
+            if (capped) {
                 // caps need the face normals in tm space beside the coordinates
-                hostkit::ScratchArray<UVVert> base(n);
-                mapWrapping(job, finish, cylindricalUVW, true, base.data(), transformed.data());
+                mapWrapping(job, finish, cylindricalUVW, true, reinterpret_cast<UVVert*>(extra),
+                            transformed);
             } else {
                 // the coordinates replace the transformed positions
                 job.transformed = nullptr;
-                UVVert* base = transformed.data();
+                UVVert* base = transformed;
                 if (type == MAP_CYLINDRICAL)
                     mapWrapping(job, finish, cylindricalUVW, false, base, base);
                 else
