@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 namespace hostkit::uvw {
@@ -56,6 +57,10 @@ inline bool settledFloat(double estimate, float& out) {
 // float(std::atan2(y, x) / divisor + 0.5) when it is settled without the library (see
 // the top of this file; inverse is 1 / divisor, divisor pi or 2 pi): false when it is not.
 inline bool settledAngle(double y, double x, double inverse, float& out) {
+    if (y == 0 && x > 0 && x <= std::numeric_limits<double>::max()) {
+        out = 0.5f; // atan2(+-0, x) is +-0 for positive x, and +-0 / divisor + 0.5 is 0.5
+        return true;
+    }
     if (!(x != 0 && y != 0 && std::isfinite(x) && std::isfinite(y))) return false;
     // The library's atan2 is within an ulp of the true angle, nearAtan2 within a few;
     // both quotients then lie within 1e-15 of d, far inside the slack. Each step after

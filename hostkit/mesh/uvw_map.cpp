@@ -172,26 +172,79 @@ struct Azimuth {
     }
 };
 
-// A vertex's own shrink-wrap coordinates: shrinkWrapUVW at its Azimuth. Where they are
-// settled without the library, the azimuth's cosine and sine are x and y over the
-// radius about the axis: within 1e-15 of the library's, which moves u and v by less
-// than 3e-15, far inside the slack (the length and the polar angle are the library's).
-UVVert shrinkWrapVertex(const Point3& q) {
-    const double x = q.x, y = q.y, z = q.z;
-    const double radial = std::sqrt(x * x + y * y);
-    if (radial > 0 && std::isfinite(radial)) {
-        const double c = x / radial, s = y / radial;
-        const double len = std::sqrt(x * x + y * y + z * z);
-        const double polar = len > 0 ? std::acos(std::clamp(z / len, -1.0, 1.0)) : 0;
-        const double r = polar / std::numbers::pi * (0.5 / std::max(std::abs(c), std::abs(s)));
-        constexpr double kSlack = 1e-13;
-        const double u = 0.5 + r * c, v = 0.5 + r * s;
-        const float uLow = float(u - kSlack), vLow = float(v - kSlack);
-        if (uLow == float(u + kSlack) && vLow == float(v + kSlack))
-            return UVVert(uLow, vLow, 2 * float(len));
+// shrinkWrapUVW(q, c, s) with the library's cosine and sine of an azimuth, when
+// estimates c and s of them, each within 2e-14, settle it: they (and the quotient by
+// pi taken as a product) move u and v by less than 4e-14, inside the slack. The length
+// and the polar angle are the library's.
+// A point's distance from the centre and angle from +z, as shrinkWrapUVW finds them.
+struct Polar {
+    double len, polar;
+    explicit Polar(const Point3& q) {
+        const double x = q.x, y = q.y, z = q.z;
+        len = std::sqrt(x * x + y * y + z * z);
+        polar = len > 0 ? std::acos(std::clamp(z / len, -1.0, 1.0)) : 0;
     }
+};
+
+bool settledShrinkWrap(const Polar& at, double c, double s, UVVert& out) {
+    const double len = at.len;
+    const double r = at.polar * (0.5 / std::numbers::pi / std::max(std::abs(c), std::abs(s)));
+    constexpr double kSlack = 1e-13;
+    const double u = 0.5 + r * c, v = 0.5 + r * s;
+    const float uLow = float(u - kSlack), vLow = float(v - kSlack);
+    out = UVVert(uLow, vLow, 2 * float(len));
+    return uLow == float(u + kSlack) && vLow == float(v + kSlack);
+}
+
+// Estimates of a direction's cosine and sine within 2e-15 of the library's cosine and
+// sine of its atan2: false where there is no direction to speak of.
+bool directionOf(double x, double y, double& c, double& s) {
+    const double radial = std::sqrt(x * x + y * y);
+    if (!(radial > 0 && std::isfinite(radial))) return false;
+    const double inverse = 1 / radial;
+    c = x * inverse;
+    s = y * inverse;
+    return true;
+}
+
+// A vertex's own shrink-wrap coordinates: shrinkWrapUVW at its Azimuth.
+UVVert shrinkWrapVertex(const Point3& q) {
+    double c, s;
+    UVVert out;
+    if (directionOf(q.x, q.y, c, s) && settledShrinkWrap(Polar(q), c, s, out)) return out;
     const Azimuth a(q);
     return shrinkWrapUVW(q, a.c, a.s);
+}
+
+// The coordinates of a far-pole corner of a face: shrinkWrapUVW at the mean of the
+// Azimuths of the face's corners off the pole. Where their sum is long (0.5 or more:
+// the estimates' errors of 2e-15 each then turn the mean by less than 2e-14) estimates
+// settle it. others: the corners off the pole, count of them; at: Polar(pole).
+template <typename Fitted>
+UVVert farPoleCorner(const Point3& pole, const Polar& at, const uint32_t* others, int count,
+                     Fitted fitted) {
+    double sx = 0, sy = 0;
+    bool estimated = true;
+    for (int i = 0; i < count && estimated; ++i) {
+        const Point3 q = fitted(others[i]);
+        double c, s;
+        estimated = directionOf(q.x, q.y, c, s);
+        sx += c;
+        sy += s;
+    }
+    double c, s;
+    UVVert out;
+    if (estimated && directionOf(sx, sy, c, s) && sx * sx + sy * sy >= 0.25 &&
+        settledShrinkWrap(at, c, s, out))
+        return out;
+    sx = 0, sy = 0;
+    for (int i = 0; i < count; ++i) {
+        const Azimuth a(fitted(others[i]));
+        sx += a.c;
+        sy += a.s;
+    }
+    const double mean = std::atan2(sy, sx);
+    return shrinkWrapUVW(pole, std::cos(mean), std::sin(mean));
 }
 
 bool onAxis(const Point3& q) {
@@ -256,7 +309,7 @@ struct Numbering {
         return s;
     }
     uint32_t unique(const UVVert& uvw) {
-        aside.push_back({count, uvw});
+        keep(count, uvw);
         return count++;
     }
     // Shared, but with a value of its own when this corner makes it.
@@ -264,9 +317,20 @@ struct Numbering {
         uint32_t& s = slot[size_t(v) * variants + variant];
         if (s == kNone) {
             s = count++;
-            aside.push_back({s, uvw});
+            keep(s, uvw);
         }
         return s;
+    }
+    // Grows from 64 KB straight to a huge page (1 MB, see allocateOutput), then doubles:
+    // faces full of pole corners would otherwise fault in the doublings below a megabyte
+    // page by page.
+    void keep(uint32_t index, const UVVert& uvw) {
+        constexpr size_t kFirst = (size_t(64) << 10) / sizeof(Aside);
+        constexpr size_t kHuge = (size_t(1) << 20) / sizeof(Aside);
+        const size_t capacity = aside.capacity();
+        if (aside.size() == capacity)
+            aside.reserve(capacity < kFirst ? kFirst : capacity < kHuge ? kHuge : 2 * capacity);
+        aside.push_back({index, uvw});
     }
     uint32_t outsideVertex() {
         if (outside == kNone) outside = unique(UVVert());
@@ -437,6 +501,8 @@ void mapShrinkWrap(Job& job, const Finish& finish, uint8_t* farPole) {
         farPole[v] = onAxis(q) && q.z <= 0;
     }
     const auto original = [&](uint32_t v) { return transformed[v]; };
+    uint32_t lastPole = kNone;
+    Polar lastPolar(Point3{});
     for (int f = 0; f < job.mesh.faceCount; ++f) {
         const MeshFace& face = job.mesh.faces[f];
         if (!hostkit::isProperFace(face, int(n))) {
@@ -448,21 +514,22 @@ void mapShrinkWrap(Job& job, const Finish& finish, uint8_t* farPole) {
             for (int k = 0; k < 3; ++k) t.t[k] = numbering.shared(face.v[k], kBase);
             continue;
         }
-        double sx = 0, sy = 0;
+        uint32_t others[3];
+        int count = 0;
         for (int k = 0; k < 3; ++k) {
             const uint32_t v = face.v[k];
             if (farPole[v]) continue;
-            const Azimuth a(job.fitted(v));
-            sx += a.c;
-            sy += a.s;
+            others[count++] = v;
             t.t[k] = numbering.shared(v, kBase);
         }
-        for (int k = 0; k < 3; ++k)
-            if (farPole[face.v[k]]) {
-                const double mean = std::atan2(sy, sx);
-                t.t[k] = numbering.unique(
-                    shrinkWrapUVW(job.fitted(face.v[k]), std::cos(mean), std::sin(mean)));
-            }
+        const auto fitted = [&](uint32_t v) { return job.fitted(v); };
+        for (int k = 0; k < 3; ++k) {
+            const uint32_t v = face.v[k];
+            if (!farPole[v]) continue;
+            const Point3 q = job.fitted(v);
+            if (v != lastPole) lastPole = v, lastPolar = Polar(q); // fans share their pole
+            t.t[k] = numbering.unique(farPoleCorner(q, lastPolar, others, count, fitted));
+        }
     }
     writeTexVerts(job, finish,
                   [&](uint32_t v, uint32_t) { return shrinkWrapVertex(job.fitted(v)); });
