@@ -419,14 +419,14 @@ struct Job {
     Point3 fitted(uint32_t v) const { return fit(transformed[v]); }
 };
 
-// A mesh array of bytes whose every entry the caller writes. Past 256 KB it takes at
+// A mesh array of bytes whose every entry the caller writes. From 128 KB on it takes at
 // least one huge page: faulting in fresh 4 KB pages one by one costs more than a whole
 // 2 MB page at once from about 120 KB on.
 void* allocateOutput(size_t bytes) {
     hostkit::checkMeshAllocation(bytes);
     constexpr size_t kHugePage = size_t(2) << 20;
-    return hostkit::allocateUninitialized(bytes >= kHugePage / 8 ? std::max(bytes, kHugePage)
-                                                                 : bytes);
+    return hostkit::allocateUninitialized(bytes >= kHugePage / 16 ? std::max(bytes, kHugePage)
+                                                                  : bytes);
 }
 
 // The mesh's texture-vertex array, resized to count entries whose contents the caller
@@ -596,9 +596,9 @@ void Mesh::ApplyUVWMap(int type, float uTile, float vTile, float wTile, int uFli
     const size_t positionWords = (n + 1) * 3, slotWords = n * variants;
     const size_t extraWords = capped ? n * 3 : type == MAP_BALL ? (n + 3) / 4 : 0;
     size_t words = positionWords + slotWords + extraWords;
-    // Past 256 KB the block takes at least one huge page (see allocateOutput).
+    // From 128 KB on the block takes at least one huge page (see allocateOutput).
     constexpr size_t kHugePageWords = (size_t(2) << 20) / 4;
-    if (words >= kHugePageWords / 8) words = std::max(words, kHugePageWords);
+    if (words >= kHugePageWords / 16) words = std::max(words, kHugePageWords);
     hostkit::ScratchArray<uint32_t> block(words);
     static_assert(sizeof(Point3) == 12 && alignof(Point3) <= 4 && sizeof(UVVert) == 12);
     Point3* transformed = reinterpret_cast<Point3*>(block.data());
