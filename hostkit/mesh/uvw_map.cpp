@@ -172,10 +172,6 @@ struct Azimuth {
     }
 };
 
-// shrinkWrapUVW(q, c, s) with the library's cosine and sine of an azimuth, when
-// estimates c and s of them, each within 2e-14, settle it: they (and the quotient by
-// pi taken as a product) move u and v by less than 4e-14, inside the slack. The length
-// and the polar angle are the library's.
 // A point's distance from the centre and angle from +z, as shrinkWrapUVW finds them.
 struct Polar {
     double len, polar;
@@ -186,13 +182,19 @@ struct Polar {
     }
 };
 
-bool settledShrinkWrap(const Polar& at, double c, double s, UVVert& out) {
-    const double len = at.len;
-    const double r = at.polar * (0.5 / std::numbers::pi / std::max(std::abs(c), std::abs(s)));
+// shrinkWrapUVW(q, c, s) with the library's cosine and sine of an azimuth, when an
+// estimate (x, y) of the azimuth's direction, within 2e-14 radians, settles it. Then
+// u = 0.5 + polar / (2 pi) * c / max(|c|, |s|), where c / max(|c|, |s|) is x / max(|x|,
+// |y|) and turns at most twice as fast as the direction: u and v move by less than
+// 3e-14 (and by a few ulps more for rounding), inside the slack. at: Polar(q).
+bool settledShrinkWrap(const Polar& at, double x, double y, UVVert& out) {
+    const double longer = std::max(std::abs(x), std::abs(y));
+    if (!(longer > 0 && longer <= std::numeric_limits<double>::max())) return false;
+    const double r = at.polar * (0.5 / std::numbers::pi) / longer;
     constexpr double kSlack = 1e-13;
-    const double u = 0.5 + r * c, v = 0.5 + r * s;
+    const double u = 0.5 + r * x, v = 0.5 + r * y;
     const float uLow = float(u - kSlack), vLow = float(v - kSlack);
-    out = UVVert(uLow, vLow, 2 * float(len));
+    out = UVVert(uLow, vLow, 2 * float(at.len));
     return uLow == float(u + kSlack) && vLow == float(v + kSlack);
 }
 
@@ -209,9 +211,8 @@ bool directionOf(double x, double y, double& c, double& s) {
 
 // A vertex's own shrink-wrap coordinates: shrinkWrapUVW at its Azimuth.
 UVVert shrinkWrapVertex(const Point3& q) {
-    double c, s;
     UVVert out;
-    if (directionOf(q.x, q.y, c, s) && settledShrinkWrap(Polar(q), c, s, out)) return out;
+    if (settledShrinkWrap(Polar(q), q.x, q.y, out)) return out; // (x, y) is the direction
     const Azimuth a(q);
     return shrinkWrapUVW(q, a.c, a.s);
 }
@@ -220,23 +221,19 @@ UVVert shrinkWrapVertex(const Point3& q) {
 // Azimuths of the face's corners off the pole. Where their sum is long (0.5 or more:
 // the estimates' errors of 2e-15 each then turn the mean by less than 2e-14) estimates
 // settle it. others: the corners off the pole, count of them; at: Polar(pole).
-template <typename Fitted>
+template <typename Fitted, typename Directions>
 UVVert farPoleCorner(const Point3& pole, const Polar& at, const uint32_t* others, int count,
-                     Fitted fitted) {
+                     Fitted fitted, Directions& directions) {
     double sx = 0, sy = 0;
     bool estimated = true;
     for (int i = 0; i < count && estimated; ++i) {
-        const Point3 q = fitted(others[i]);
-        double c, s;
-        estimated = directionOf(q.x, q.y, c, s);
+        double c = 0, s = 0;
+        estimated = directions.of(others[i], fitted, c, s);
         sx += c;
         sy += s;
     }
-    double c, s;
     UVVert out;
-    if (estimated && directionOf(sx, sy, c, s) && sx * sx + sy * sy >= 0.25 &&
-        settledShrinkWrap(at, c, s, out))
-        return out;
+    if (estimated && sx * sx + sy * sy >= 0.25 && settledShrinkWrap(at, sx, sy, out)) return out;
     sx = 0, sy = 0;
     for (int i = 0; i < count; ++i) {
         const Azimuth a(fitted(others[i]));
@@ -246,6 +243,29 @@ UVVert farPoleCorner(const Point3& pole, const Polar& at, const uint32_t* others
     const double mean = std::atan2(sy, sx);
     return shrinkWrapUVW(pole, std::cos(mean), std::sin(mean));
 }
+
+// directionOf each vertex, kept for the next faces: around a pole, neighbouring faces
+// share their corners.
+struct RecentDirections {
+    struct Entry {
+        uint32_t v = UINT32_MAX;
+        bool ok = false;
+        double c = 0, s = 0;
+    } entry[4];
+
+    template <typename Fitted> bool of(uint32_t v, Fitted fitted, double& c, double& s) {
+        Entry& e = entry[v & 3];
+        if (e.v != v) {
+            const Point3 q = fitted(v);
+            e.v = v;
+            e.c = e.s = 0;
+            e.ok = directionOf(q.x, q.y, e.c, e.s);
+        }
+        c = e.c;
+        s = e.s;
+        return e.ok;
+    }
+};
 
 bool onAxis(const Point3& q) {
     return q.x == 0 && q.y == 0;
@@ -503,6 +523,7 @@ void mapShrinkWrap(Job& job, const Finish& finish, uint8_t* farPole) {
     const auto original = [&](uint32_t v) { return transformed[v]; };
     uint32_t lastPole = kNone;
     Polar lastPolar(Point3{});
+    RecentDirections directions;
     for (int f = 0; f < job.mesh.faceCount; ++f) {
         const MeshFace& face = job.mesh.faces[f];
         if (!hostkit::isProperFace(face, int(n))) {
@@ -528,7 +549,8 @@ void mapShrinkWrap(Job& job, const Finish& finish, uint8_t* farPole) {
             if (!farPole[v]) continue;
             const Point3 q = job.fitted(v);
             if (v != lastPole) lastPole = v, lastPolar = Polar(q); // fans share their pole
-            t.t[k] = numbering.unique(farPoleCorner(q, lastPolar, others, count, fitted));
+            t.t[k] =
+                numbering.unique(farPoleCorner(q, lastPolar, others, count, fitted, directions));
         }
     }
     writeTexVerts(job, finish,
