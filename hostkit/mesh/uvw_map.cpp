@@ -1,11 +1,16 @@
 // Texture coordinate generation: contract in host/mesh.h.
 //
-// Three passes. Each vertex is transformed (and, for the wrapping mappings, given its
-// unshifted coordinates) once. The faces then take their texture vertices: a slot per
-// (vertex, variant) numbers them in order of first use, and only the few that no slot
-// formula gives (pole corners, corners of improper faces) keep their value aside.
-// Last the texture vertices are written once, straight into the mesh's array, sized
-// exactly, from the slots and the values kept aside.
+// Each vertex is transformed once and the fitted box grown over the faces' corners.
+// The faces then take their texture vertices: a slot per (vertex, variant) numbers
+// them in order of first use (the wrapping mappings compute each vertex's unshifted
+// coordinates first), and only the few that no slot formula gives (pole corners,
+// corners of improper faces) keep their value aside. Last the texture vertices are
+// written once, straight into the mesh's array, sized exactly, from the slots and the
+// values kept aside. Angles, lengths and shrink-wrap directions come from estimates
+// wherever those settle the float the C library's functions would give (uvw_angle.h).
+// The projections stay in this file on purpose: how a NaN's payload passes through
+// them depends on how the compiler arranges them, and moved elsewhere (inlined
+// differently) they gave NaN coordinates other payloads than before.
 #include "host/mesh.h"
 #include "hostkit/mesh/operation_observer.h"
 
