@@ -667,9 +667,13 @@ void Mesh::ApplyUVWMap(int type, float uTile, float vTile, float wTile, int uFli
                 job.transformed = nullptr;
                 UVVert* base = transformed;
                 if (type == MAP_CYLINDRICAL)
-                    mapWrapping(job, finish, cylindricalUVW, false, base, base);
+                    mapWrapping(
+                        job, finish, [](const Point3& q) { return cylindricalUVW(q); }, false, base,
+                        base);
                 else
-                    mapWrapping(job, finish, sphericalUVW, false, base, base);
+                    mapWrapping(
+                        job, finish, [](const Point3& q) { return sphericalUVW(q); }, false, base,
+                        base);
             }
         }
     } catch (...) {
