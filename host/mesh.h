@@ -146,13 +146,19 @@ class HOSTKIT_API Mesh {
     // never mirrored); anything else planar. Then u <- (uFlip ? 1 - u : u) * uTile, likewise
     // v, w. A face spanning more than half in u gets 1 added to its low corners; a pole
     // corner takes its face's mean u. Texture vertices are shared where they agree.
-    // O(V + F) on every mesh (a few variants per vertex, looked up directly; each vertex
-    // is transformed, fitted and, for shrink wrap, given its azimuth once).
+    // O(V + F) on every mesh: each vertex is transformed and fitted once and its
+    // coordinates computed once per variant it takes (a few at most, looked up
+    // directly); the texture vertices are written once into an array of their exact
+    // size, the old arrays serving where they are large enough. Scratch: 12 bytes per
+    // vertex for positions plus 4 per variant (1 planar and shrink wrap, 2 spherical and
+    // cylindrical, 3 with cap and 12 more for coordinates, 6 box), 1 more for shrink
+    // wrap, and 16 bytes per pole corner and per vertex first met in an improper face.
+    // Running out of memory leaves the mesh as it was or, part way, without texture faces.
     void ApplyUVWMap(int type, float uTile, float vTile, float wTile, int uFlip, int vFlip,
                      int wFlip, int cap, const Matrix3& tm);
     // Fills faceNormals with unit normals (cross product of the edges meeting opposite
-    // the longest edge, in double; zero for zero area or an index out of range) and sets
-    // hasNormals. O(F).
+    // the longest edge, in single precision; zero for zero area or an index out of
+    // range) and sets hasNormals. O(F), no scratch.
     void buildNormals();
     // Clears hasNormals; the normal arrays stay allocated for the next build. O(1).
     void InvalidateGeomCache();

@@ -40,10 +40,11 @@ Point3 unitOrZero(const Vec3d& a) {
     return Point3(float(a.x / len), float(a.y / len), float(a.z / len));
 }
 
+// The existing array, or a fresh one for the caller to fill: every entry is written, so
+// nothing is zeroed first.
 template <typename T> T* allocateArray(T* existing, size_t n) {
     if (existing) return existing;
-    T* fresh = static_cast<T*>(hostkit::allocateZeroed(n * sizeof(T)));
-    return fresh;
+    return static_cast<T*>(hostkit::allocateUninitialized(n * sizeof(T)));
 }
 
 // atan2 for non-negative y, to float accuracy (about 1e-7 radians) at a fraction of

@@ -1,10 +1,14 @@
-// ApplyUVWMap: ranges, seams, box sides without mirroring, tiles and flips.
+// ApplyUVWMap: ranges, seams, box sides without mirroring, tiles and flips, and the
+// coordinates bit for bit as the C library's functions give them.
 #include "host/mesh.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
+#include <numbers>
+#include <random>
 #include <set>
 
 #include "hostkit/mesh/primitives.h"
@@ -30,7 +34,102 @@ void expectValidIndices(const Mesh& mesh, const std::string& name) {
         for (uint32_t t : mesh.texFaces[f].t) ASSERT_LT(t, uint32_t(mesh.texVertCount)) << name;
 }
 
+bool sameBits(const UVVert& a, const UVVert& b) {
+    return std::memcmp(&a, &b, sizeof(UVVert)) == 0;
+}
+
+// Each vertex (in tm space, identity here) fitted into the box of the faces' corners,
+// straight from the contract: the box grows corner by corner in face order.
+std::vector<Point3> fittedVertices(const Mesh& mesh) {
+    Box3 box;
+    for (int f = 0; f < mesh.faceCount; ++f)
+        for (uint32_t v : mesh.faces[f].v) box += mesh.vertices[v];
+    std::vector<Point3> fitted;
+    for (int v = 0; v < mesh.vertexCount; ++v) {
+        Point3 q;
+        for (int axis = 0; axis < 3; ++axis) {
+            const double lo = box.pmin[axis], hi = box.pmax[axis];
+            const double scale = hi - lo > 0 ? 1 / (hi - lo) : 1;
+            q[axis] = float((double(mesh.vertices[v][axis]) - (lo + hi) / 2) * scale);
+        }
+        fitted.push_back(q);
+    }
+    return fitted;
+}
+
+// A UV sphere whose vertices are moved at random: angles and lengths of every kind.
+Mesh jitteredSphere(uint32_t seed) {
+    Mesh mesh = hostkit::makeSphereMesh(1, 160);
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<float> jitter(-0.02f, 0.02f);
+    for (int v = 0; v < mesh.vertexCount; ++v)
+        mesh.vertices[v] += Point3(jitter(random), jitter(random), jitter(random));
+    return mesh;
+}
+
 } // namespace
+
+TEST(UVWMap, WrappingCoordinatesAreTheLibraryFunctionsBitForBit) {
+    // the angles and lengths are settled by estimates where they cannot round otherwise:
+    // an estimate off by more than its slack (a wrong series term, say) shows here
+    const Mesh sphere = jitteredSphere(5);
+    const std::vector<Point3> fitted = fittedVertices(sphere);
+    for (int type : {MAP_CYLINDRICAL, MAP_SPHERICAL, MAP_BALL}) {
+        Mesh mesh = sphere;
+        mesh.ApplyUVWMap(type, 1, 1, 1, 0, 0, 0, 0, kIdentity);
+        int compared = 0, differ = 0;
+        for (int f = 0; f < mesh.faceCount; ++f) {
+            for (int k = 0; k < 3; ++k) {
+                const Point3 q = fitted[mesh.faces[f].v[k]];
+                const double x = q.x, y = q.y, z = q.z;
+                const double azimuth = std::atan2(y, x);
+                const float u = float(azimuth / (2 * std::numbers::pi) + 0.5);
+                UVVert expected;
+                if (type == MAP_CYLINDRICAL) {
+                    expected = UVVert(u, q.z + 0.5f, 2 * float(std::hypot(x, y)));
+                } else if (type == MAP_SPHERICAL) {
+                    const double radial = std::hypot(x, y);
+                    expected = UVVert(u, float(std::atan2(z, radial) / std::numbers::pi + 0.5),
+                                      2 * float(std::sqrt(radial * radial + z * z)));
+                } else {
+                    const double c = std::cos(azimuth), s = std::sin(azimuth);
+                    const double len = std::sqrt(x * x + y * y + z * z);
+                    const double polar = std::acos(std::clamp(z / len, -1.0, 1.0));
+                    const double r =
+                        polar / std::numbers::pi * (0.5 / std::max(std::abs(c), std::abs(s)));
+                    expected = UVVert(float(0.5 + r * c), float(0.5 + r * s), 2 * float(len));
+                }
+                const UVVert got = tv(mesh, f, k);
+                if (got.x != expected.x && got.x == expected.x + 1) continue; // seam shift
+                if (q.x == 0 && q.y == 0) continue; // poles take their face's mean
+                ++compared;
+                differ += !sameBits(got, expected);
+            }
+        }
+        EXPECT_GT(compared, 3 * mesh.faceCount - 1000) << "type " << type;
+        EXPECT_EQ(differ, 0) << "type " << type;
+    }
+}
+
+TEST(UVWMap, TheBoxTakesTheFirstOfZerosOfBothSigns) {
+    // Flat in y, with y = -0 and +0: the fit's centre takes the sign of the first
+    // corner's zero (in face order), and q.y the sign that centre leaves, which the
+    // azimuth of a point with x < 0 turns into u = 0 or u = 1.
+    const Matrix3 keepsZeros(Point3(1, 0, 0), Point3(0, 1, 0), Point3(0, 0, 1),
+                             Point3(-0.0f, -0.0f, -0.0f));
+    Mesh mesh = triangleMesh({{-1, 0.0f, -1},
+                              {-2, 0.0f, -1},
+                              {-1, 0.0f, -2},
+                              {-1, -0.0f, -1},
+                              {-2, -0.0f, -1},
+                              {-1, -0.0f, -2}},
+                             {{7, 8, 9}, {0, 1, 2}, {3, 4, 5}});
+    // face 0 has no corner in range: the first zero is +0, in face 1
+    mesh.ApplyUVWMap(MAP_SPHERICAL, 1, 1, 1, 0, 0, 0, 0, keepsZeros);
+    // corner 1 of each face lies at fitted x = -0.5
+    EXPECT_EQ(tv(mesh, 1, 1).x, 1.0f); // +0 - +0 = +0: atan2 gives +pi
+    EXPECT_EQ(tv(mesh, 2, 1).x, 0.0f); // -0 - +0 = -0: atan2 gives -pi
+}
 
 TEST(UVWMap, EveryTypeStaysInRangeOnTheFamily) {
     for (NamedMesh& named : testFamily()) {
