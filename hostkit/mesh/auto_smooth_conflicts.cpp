@@ -109,13 +109,14 @@ EdgeConflicts::EdgeConflicts(const Mesh& mesh, const EdgeGroups& groups, const u
     for (uint32_t i = 0; i < islandCount; ++i) {
         uint32_t* begin = neighbour_.data() + start_[i];
         uint32_t* end = neighbour_.data() + start_[i + 1];
+        start_[i] = out;
+        if (begin == end) continue; // also when there are no neighbours at all (null data)
         if (end - begin <= 16) {
             for (uint32_t* p = begin + 1; p < end; ++p) // insertion sort
                 for (uint32_t* q = p; q > begin && q[-1] > q[0]; --q) std::swap(q[-1], q[0]);
         } else {
             std::sort(begin, end);
         }
-        start_[i] = out;
         for (uint32_t* p = begin; p != end; ++p)
             if (p == begin || *p != p[-1]) neighbour_[out++] = *p;
     }
