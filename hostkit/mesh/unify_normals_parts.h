@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/mesh.h"
+#include "hostkit/mesh/face_flip.h"
 #include "hostkit/mesh/scratch.h"
 
 namespace hostkit::unify {
@@ -29,23 +30,8 @@ std::vector<uint32_t> searchOrder(uint32_t seed, const uint32_t* mate, ScratchAr
 // Does what Mesh::FlipNormal does, without reporting the call, to every face for which
 // flip(face) is true, in one pass over the per-face arrays.
 template <typename Flip> void flipFacesWhere(Mesh& mesh, Flip flip) {
-    MeshFace* faces = mesh.faces;
-    TVFace* tex = mesh.texFaces;
-    Point3 *faceNormals = mesh.faceNormals, *cornerNormals = mesh.cornerNormals;
-    for (int f = 0; f < mesh.faceCount; ++f) {
-        if (!flip(f)) continue;
-        MeshFace& face = faces[f];
-        std::swap(face.v[1], face.v[2]);
-        const uint32_t edge0 = face.flags & 1u, edge2 = (face.flags >> 2) & 1u;
-        face.flags = (face.flags & ~5u) | (edge0 << 2) | edge2;
-        if (tex) std::swap(tex[f].t[1], tex[f].t[2]);
-        if (faceNormals) faceNormals[f] = -faceNormals[f];
-        if (cornerNormals) {
-            Point3* corner = cornerNormals + size_t(f) * 3;
-            std::swap(corner[1], corner[2]);
-            for (int k = 0; k < 3; ++k) corner[k] = -corner[k];
-        }
-    }
+    for (int f = 0; f < mesh.faceCount; ++f)
+        if (flip(f)) flipFaceArrays(mesh, f);
 }
 
 // Union-find over faces in one word per face. A member holds its parent's index; a root
