@@ -24,3 +24,21 @@ if(assimp_FOUND)
   target_compile_definitions(mesh_bench PRIVATE ZEF_BENCH_ASSIMP)
   target_link_libraries(mesh_bench PRIVATE assimp::assimp)
 endif()
+
+# The command line answers and refuses as its usage says, and one small families run
+# goes through end to end (label bench; seconds).
+if(ZEF_BUILD_TESTS)
+  add_test(NAME mesh_bench_help COMMAND mesh_bench --help)
+  set_tests_properties(mesh_bench_help PROPERTIES LABELS bench
+                       PASS_REGULAR_EXPRESSION "usage: mesh_bench .*--families")
+  add_test(NAME mesh_bench_unknown_option COMMAND mesh_bench --reps 2 --bogus)
+  set_tests_properties(mesh_bench_unknown_option PROPERTIES LABELS bench
+                       PASS_REGULAR_EXPRESSION "unknown option '--bogus'.*usage:")
+  add_test(NAME mesh_bench_unknown_family COMMAND mesh_bench --families --family tube)
+  set_tests_properties(mesh_bench_unknown_family PROPERTIES LABELS bench
+                       PASS_REGULAR_EXPRESSION "no family 'tube'; they are: fan cone")
+  add_test(NAME mesh_bench_families_smoke
+           COMMAND mesh_bench --families --quick --reps 1 --family fan --op FlipNormal)
+  set_tests_properties(mesh_bench_families_smoke PROPERTIES LABELS bench
+                       PASS_REGULAR_EXPRESSION "fan +100000 +FlipNormal.*worst per-face ratio")
+endif()

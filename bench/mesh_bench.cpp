@@ -137,7 +137,7 @@ void measureFamilies(const std::vector<int>& sizes, int reps, const std::string&
         for (const NamedMesh& shape : family)
             idleBytes.push_back(peakExtraBytes(shape.mesh, idle, 1, 0));
         for (const Operation& op : operations()) {
-            if (!only.empty() && std::string(op.name).find(only) == std::string::npos) continue;
+            if (!nameHas(op, only)) continue;
             const Measure g = medianMeasure(grid, op, reps);
             const double gridPerFace = std::max(g.cpuSeconds, 1e-6) / grid.faceCount;
             for (size_t s = 0; s < family.size(); ++s) {
@@ -180,13 +180,43 @@ void measureFamilies(const std::vector<int>& sizes, int reps, const std::string&
                 worstRatio, worstGrowth, worstPeakGrowth);
 }
 
+constexpr const char* kUsage =
+    "usage: mesh_bench [--quick|--large] [--compare] [--reps N] [sphere|grid|noisy ...]\n"
+    "       mesh_bench --families [--quick] [--reps N] [--op NAME-PART] [--family NAME]\n"
+    "       mesh_bench --corpus [--min-faces N] [--reps N] [--op NAME-PART] [FILE ...]\n"
+    "       mesh_bench --assimp [--quick] [--reps N]\n"
+    "\n"
+    "Times every host mesh operation, each run in a forked child (CPU ms, faces per\n"
+    "second, peak memory beyond the mesh as a multiple of the mesh's size).\n"
+    "  (no mode)    grids, UV spheres and noisy surfaces of 10,000 to 2,000,000 faces,\n"
+    "               then Optimize against meshoptimizer's simplifier\n"
+    "  --quick      10,000 and 100,000 faces only; --large: 1,000,000 only\n"
+    "  --compare    only Optimize against meshoptimizer (2M grid, noisy 1M surface)\n"
+    "  --families   crowded shapes (fan, cone, cylinder, poles, hub, strip, islands,\n"
+    "               noisy) as a multiple of the flat grid's per-face time (bound 3),\n"
+    "               and the growth from 10,000 to 1,000,000 faces\n"
+    "  --corpus     the same on the objects of at least N faces (default 5000) in\n"
+    "               real model files (default: the largest of assimp-testmodels)\n"
+    "  --assimp     beside the nearest Assimp post-processing step, 1,000,000 faces\n"
+    "  --reps N     median of N runs (default 3)\n"
+    "  --op PART    only operations whose name contains PART; --family NAME likewise\n";
+
+// The number after a flag, or an error naming the flag.
+bool readCount(int argc, char** argv, int& i, int& value) {
+    char* end = nullptr;
+    const long parsed = i + 1 < argc ? std::strtol(argv[i + 1], &end, 10) : 0;
+    if (i + 1 >= argc || *end != '\0' || parsed < 1 || parsed > 100000000) {
+        std::fprintf(stderr, "mesh_bench: %s needs a whole number from 1\n%s", argv[i], kUsage);
+        return false;
+    }
+    value = int(parsed);
+    ++i;
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    // mesh_bench [--quick] [--large] [--compare] [--reps N] [sphere|grid|noisy ...]
-    // mesh_bench --families [--quick] [--reps N] [--op NAME-PART] [--family NAME]
-    // mesh_bench --assimp [--quick] [--reps N]
-    // mesh_bench --corpus [--min-faces N] [--reps N] [--op NAME-PART] [FILE ...]
     bool quick = false, largeOnly = false, compareOnly = false, families = false;
     bool assimp = false, corpus = false;
     int reps = 3, minFaces = 5000;
@@ -199,11 +229,14 @@ int main(int argc, char** argv) {
             assimp = true;
         else if (std::strcmp(argv[i], "--corpus") == 0)
             corpus = true;
-        else if (std::strcmp(argv[i], "--min-faces") == 0 && i + 1 < argc)
-            minFaces = std::max(1, std::atoi(argv[++i]));
-        else if (std::strcmp(argv[i], "--reps") == 0 && i + 1 < argc)
-            reps = std::max(1, std::atoi(argv[++i]));
-        else if (std::strcmp(argv[i], "--op") == 0 && i + 1 < argc)
+        else if (std::strcmp(argv[i], "--min-faces") == 0) {
+            if (!readCount(argc, argv, i, minFaces)) return 2;
+        } else if (std::strcmp(argv[i], "--reps") == 0) {
+            if (!readCount(argc, argv, i, reps)) return 2;
+        } else if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(kUsage, stdout);
+            return 0;
+        } else if (std::strcmp(argv[i], "--op") == 0 && i + 1 < argc)
             only = argv[++i];
         else if (std::strcmp(argv[i], "--family") == 0 && i + 1 < argc)
             shapeOnly = argv[++i];
@@ -213,8 +246,40 @@ int main(int argc, char** argv) {
             largeOnly = true;
         else if (std::strcmp(argv[i], "--compare") == 0) // only Optimize against meshopt
             compareOnly = true;
-        else
+        else if (argv[i][0] == '-') {
+            const bool needsName =
+                std::strcmp(argv[i], "--op") == 0 || std::strcmp(argv[i], "--family") == 0;
+            std::fprintf(stderr,
+                         needsName ? "mesh_bench: %s needs a name\n%s"
+                                   : "mesh_bench: unknown option '%s'\n%s",
+                         argv[i], kUsage);
+            return 2;
+        } else
             kinds.push_back(argv[i]);
+    }
+    if (!corpus)
+        for (const std::string& kind : kinds)
+            if (kind != "sphere" && kind != "grid" && kind != "noisy") {
+                std::fprintf(stderr, "mesh_bench: unknown mesh '%s' (sphere, grid or noisy)\n",
+                             kind.c_str());
+                return 2;
+            }
+    if (!only.empty() && std::none_of(operations().begin(), operations().end(),
+                                      [&](const Operation& op) { return nameHas(op, only); })) {
+        std::fprintf(stderr, "mesh_bench: no operation's name contains '%s'; they are:\n",
+                     only.c_str());
+        for (const Operation& op : operations()) std::fprintf(stderr, "  %s\n", op.name);
+        return 2;
+    }
+    if (!shapeOnly.empty()) {
+        const std::vector<NamedMesh> names = crowdedFamily(1000);
+        if (std::none_of(names.begin(), names.end(),
+                         [&](const NamedMesh& s) { return s.name == shapeOnly; })) {
+            std::fprintf(stderr, "mesh_bench: no family '%s'; they are:", shapeOnly.c_str());
+            for (const NamedMesh& s : names) std::fprintf(stderr, " %s", s.name.c_str());
+            std::fputc('\n', stderr);
+            return 2;
+        }
     }
     if (assimp) {
 #ifdef ZEF_BENCH_ASSIMP
@@ -248,6 +313,7 @@ int main(int argc, char** argv) {
             // off each operation's peak, so small meshes show what the operation uses.
             const double idleBytes = measureOperation(mesh, {"idle", [](Mesh&) {}}).extraBytes();
             for (const Operation& op : operations()) {
+                if (!nameHas(op, only)) continue;
                 const Measure m = measureOperation(mesh, op);
                 const double cpu = std::max(m.cpuSeconds, 1e-6);
                 std::printf("%-8s %9d  %-24s %10.2f %10.2f %14.2f %10.2f\n", kind.c_str(),
@@ -259,7 +325,7 @@ int main(int argc, char** argv) {
             }
         }
     }
-    if (!largeOnly)
+    if (!largeOnly && (only.empty() || compareOnly)) // --op narrows to the table
         compareWithMeshoptimizer(quick ? 200000 : 2000000, quick ? 100000 : 1000000, reps);
     return 0;
 }

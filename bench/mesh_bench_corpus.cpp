@@ -77,7 +77,7 @@ int measureCorpus(const std::vector<std::string>& files, int minFaces, int reps,
         auto grid = grids.find(faces);
         if (grid == grids.end()) grid = grids.emplace(faces, referenceGrid(faces)).first;
         for (const Operation& op : operations()) {
-            if (!only.empty() && std::string(op.name).find(only) == std::string::npos) continue;
+            if (!nameHas(op, only)) continue;
             const Measure g = medianMeasure(grid->second, op, reps);
             const Measure m = medianMeasure(source.mesh, op, reps);
             const double gridPerFace = std::max(g.cpuSeconds, 1e-6) / grid->second.faceCount;

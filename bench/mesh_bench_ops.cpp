@@ -70,3 +70,7 @@ Measure medianMeasure(const Mesh& mesh, const Operation& op, int reps) {
     for (const Measure& r : runs) m.peakBytes = std::max(m.peakBytes, r.baseBytes + r.extraBytes());
     return m;
 }
+
+bool nameHas(const Operation& op, const std::string& part) {
+    return part.empty() || std::string(op.name).find(part) != std::string::npos;
+}

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "child_measure.h"
@@ -16,6 +17,10 @@ struct Operation {
 // Every host mesh operation, AutoSmooth and Optimize at their usual and extreme options
 // and ApplyUVWMap at every map type, in a fixed order.
 const std::vector<Operation>& operations();
+
+// Whether op is among those asked for: every operation when part is empty, else those
+// whose name contains part.
+bool nameHas(const Operation& op, const std::string& part);
 
 // Runs op on a fresh copy of mesh in a forked child: wall and CPU time and the rise of
 // the child's peak resident size above its size just before the call.
