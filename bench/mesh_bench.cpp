@@ -114,10 +114,10 @@ double peakExtraBytes(const Mesh& mesh, const Operation& op, int reps, double id
 }
 
 // Every operation on every crowded shape beside the flat grid of the same size: per-face
-// time as a multiple of the grid's (bound 3), the peak memory the operation adds (as a
-// multiple of the mesh's own bytes), and the growth of per-face time and per-face peak
-// from the smallest size to the largest (bound 1.3). Only operations whose name holds
-// `only` and shapes named `shapeOnly` when these are not empty.
+// time as a multiple of the grid's in the same round (bound 3), the peak memory the operation adds
+// (as a multiple of the mesh's own bytes), and the growth of per-face time and per-face peak from
+// the smallest size to the largest (bound 1.3). Only operations whose name holds `only` and shapes
+// named `shapeOnly` when these are not empty.
 void measureFamilies(const std::vector<int>& sizes, int reps, const std::string& only,
                      const std::string& shapeOnly) {
     std::printf("%-9s %8s  %-22s %9s %9s %12s %8s %9s %9s\n", "family", "faces", "operation",
@@ -138,14 +138,16 @@ void measureFamilies(const std::vector<int>& sizes, int reps, const std::string&
             idleBytes.push_back(peakExtraBytes(shape.mesh, idle, 1, 0));
         for (const Operation& op : operations()) {
             if (!nameHas(op, only)) continue;
-            const Measure g = medianMeasure(grid, op, reps);
-            const double gridPerFace = std::max(g.cpuSeconds, 1e-6) / grid.faceCount;
+            std::vector<const Mesh*> shapes;
+            for (const NamedMesh& shape : family) shapes.push_back(&shape.mesh);
+            const SideBySide side = measureSideBySide(grid, shapes, op, reps);
+            const Measure& g = side.reference;
             for (size_t s = 0; s < family.size(); ++s) {
                 const NamedMesh& shape = family[s];
-                const Measure m = medianMeasure(shape.mesh, op, reps);
+                const Measure& m = side.subjects[s];
                 const double peak = std::max(0.0, m.peakBytes - m.baseBytes - idleBytes[s]);
                 const double cpu = std::max(m.cpuSeconds, 1e-6);
-                const double ratio = cpu / shape.mesh.faceCount / gridPerFace;
+                const double ratio = side.perFaceRatios[s];
                 worstRatio = std::max(worstRatio, ratio);
                 Series& series = perFace[{shape.name, op.name}];
                 series.time.push_back(cpu / shape.mesh.faceCount);

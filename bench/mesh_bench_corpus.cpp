@@ -78,11 +78,10 @@ int measureCorpus(const std::vector<std::string>& files, int minFaces, int reps,
         if (grid == grids.end()) grid = grids.emplace(faces, referenceGrid(faces)).first;
         for (const Operation& op : operations()) {
             if (!nameHas(op, only)) continue;
-            const Measure g = medianMeasure(grid->second, op, reps);
-            const Measure m = medianMeasure(source.mesh, op, reps);
-            const double gridPerFace = std::max(g.cpuSeconds, 1e-6) / grid->second.faceCount;
-            const double cpu = std::max(m.cpuSeconds, 1e-6);
-            const double ratio = cpu / faces / gridPerFace;
+            const SideBySide side = measureSideBySide(grid->second, {&source.mesh}, op, reps);
+            const Measure& g = side.reference;
+            const double cpu = std::max(side.subjects[0].cpuSeconds, 1e-6);
+            const double ratio = side.perFaceRatios[0];
             if (ratio > worst) worst = ratio, worstRow = source.name + " " + op.name;
             std::printf("%-44.44s %8d  %-22s %9.2f %9.2f %10.2f %8.2f%s\n", source.name.c_str(),
                         faces, op.name, cpu * 1e3, g.cpuSeconds * 1e3, faces / cpu / 1e6, ratio,

@@ -61,14 +61,45 @@ Measure measureOperation(const Mesh& mesh, const Operation& op) {
         });
 }
 
-Measure medianMeasure(const Mesh& mesh, const Operation& op, int reps) {
-    std::vector<Measure> runs;
-    for (int r = 0; r < reps; ++r) runs.push_back(measureOperation(mesh, op));
+namespace {
+
+// The run of median CPU time among runs (not empty), with the largest peak of them all.
+Measure medianOf(std::vector<Measure> runs) {
     std::sort(runs.begin(), runs.end(),
               [](const Measure& a, const Measure& b) { return a.cpuSeconds < b.cpuSeconds; });
     Measure m = runs[runs.size() / 2];
     for (const Measure& r : runs) m.peakBytes = std::max(m.peakBytes, r.baseBytes + r.extraBytes());
     return m;
+}
+
+double perFaceSeconds(const Measure& m, const Mesh& mesh) {
+    return std::max(m.cpuSeconds, 1e-6) / std::max(mesh.faceCount, 1);
+}
+
+} // namespace
+
+SideBySide measureSideBySide(const Mesh& reference, const std::vector<const Mesh*>& subjects,
+                             const Operation& op, int reps) {
+    std::vector<Measure> referenceRuns;
+    std::vector<std::vector<Measure>> subjectRuns(subjects.size());
+    std::vector<std::vector<double>> ratios(subjects.size());
+    for (int r = 0; r < reps; ++r) {
+        referenceRuns.push_back(measureOperation(reference, op));
+        const double referencePerFace = perFaceSeconds(referenceRuns.back(), reference);
+        for (size_t s = 0; s < subjects.size(); ++s) {
+            subjectRuns[s].push_back(measureOperation(*subjects[s], op));
+            ratios[s].push_back(perFaceSeconds(subjectRuns[s].back(), *subjects[s]) /
+                                referencePerFace);
+        }
+    }
+    SideBySide result;
+    result.reference = medianOf(std::move(referenceRuns));
+    for (size_t s = 0; s < subjects.size(); ++s) {
+        result.subjects.push_back(medianOf(std::move(subjectRuns[s])));
+        std::sort(ratios[s].begin(), ratios[s].end());
+        result.perFaceRatios.push_back(ratios[s][ratios[s].size() / 2]);
+    }
+    return result;
 }
 
 bool nameHas(const Operation& op, const std::string& part) {

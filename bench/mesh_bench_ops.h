@@ -26,6 +26,15 @@ bool nameHas(const Operation& op, const std::string& part);
 // the child's peak resident size above its size just before the call.
 Measure measureOperation(const Mesh& mesh, const Operation& op);
 
-// The run of median CPU time among reps runs of op on mesh, with the largest peak of
-// them all.
-Measure medianMeasure(const Mesh& mesh, const Operation& op, int reps);
+// op on a reference mesh and on each of subjects, side by side: reps rounds, each
+// timing the reference and then every subject, so a machine that slows down or speeds
+// up between rounds moves both sides alike.
+struct SideBySide {
+    Measure reference;             // the run of median CPU time, with the largest peak
+    std::vector<Measure> subjects; // likewise, one per subject
+    // Per subject, the median over the rounds of the subject's per-face CPU time over
+    // the reference's in the same round.
+    std::vector<double> perFaceRatios;
+};
+SideBySide measureSideBySide(const Mesh& reference, const std::vector<const Mesh*>& subjects,
+                             const Operation& op, int reps);
