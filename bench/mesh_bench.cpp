@@ -105,83 +105,116 @@ void compareWithMeshoptimizer(int gridFaces, int noisyFaces, int reps) {
     compareOne("noisy surface", makeMesh("noisy", noisyFaces), 0, 1.0f, reps);
 }
 
-// The largest rise of the resident size over reps runs of op, less what measuring costs
-// by itself (the child's first-touched pages, measured with an empty operation).
-double peakExtraBytes(const Mesh& mesh, const Operation& op, int reps, double idleBytes) {
-    double peak = 0;
-    for (int r = 0; r < reps; ++r) peak = std::max(peak, measureOperation(mesh, op).extraBytes());
-    return std::max(0.0, peak - idleBytes);
-}
-
 // Every operation on every crowded shape beside the flat grid of the same size: per-face
-// time as a multiple of the grid's in the same round (bound 3), the peak memory the operation adds
-// (as a multiple of the mesh's own bytes), and the growth of per-face time and per-face peak from
-// the smallest size to the largest (bound 1.3). Only operations whose name holds `only` and shapes
-// named `shapeOnly` when these are not empty.
+// time as a multiple of the grid's (bound 3), the peak memory the operation adds (as a
+// multiple of the mesh's own bytes), and the growth of per-face time from the smallest
+// size and from the one before the largest to the largest (bound 1.3), and of per-face
+// peak over the whole range. Every size is measured in every round, grid first, so
+// ratios and growths are taken within one round (the machine's pace drifts between
+// rounds) and their medians reported. Only operations whose name holds `only` and
+// shapes named `shapeOnly` when these are not empty.
 void measureFamilies(const std::vector<int>& sizes, int reps, const std::string& only,
                      const std::string& shapeOnly) {
-    std::printf("%-9s %8s  %-22s %9s %9s %12s %8s %9s %9s\n", "family", "faces", "operation",
-                "cpu ms", "grid ms", "Mfaces/s", "x grid", "peak+ MB", "peak/mesh");
-    struct Series {
-        std::vector<double> time, peak; // per face, by size
+    struct Size {
+        Mesh grid;
+        std::vector<NamedMesh> family;
+        std::vector<double> idleBytes; // what measuring costs by itself, per shape
     };
-    std::map<std::pair<std::string, std::string>, Series> perFace;
-    double worstRatio = 0, worstGrowth = 0, worstPeakGrowth = 0;
+    std::vector<Size> bySize;
     const Operation idle{"idle", [](Mesh&) {}};
     for (int size : sizes) {
-        const Mesh grid = referenceGrid(size);
-        std::vector<NamedMesh> family = crowdedFamily(size);
+        Size& at = bySize.emplace_back(Size{referenceGrid(size), crowdedFamily(size), {}});
         if (!shapeOnly.empty())
-            std::erase_if(family, [&](const NamedMesh& s) { return s.name != shapeOnly; });
-        std::vector<double> idleBytes;
-        for (const NamedMesh& shape : family)
-            idleBytes.push_back(peakExtraBytes(shape.mesh, idle, 1, 0));
-        for (const Operation& op : operations()) {
-            if (!nameHas(op, only)) continue;
-            std::vector<const Mesh*> shapes;
-            for (const NamedMesh& shape : family) shapes.push_back(&shape.mesh);
-            const SideBySide side = measureSideBySide(grid, shapes, op, reps);
-            const Measure& g = side.reference;
-            for (size_t s = 0; s < family.size(); ++s) {
-                const NamedMesh& shape = family[s];
-                const Measure& m = side.subjects[s];
-                const double peak = std::max(0.0, m.peakBytes - m.baseBytes - idleBytes[s]);
+            std::erase_if(at.family, [&](const NamedMesh& s) { return s.name != shapeOnly; });
+        for (const NamedMesh& shape : at.family)
+            at.idleBytes.push_back(measureOperation(shape.mesh, idle).extraBytes());
+    }
+    const size_t shapeCount = bySize.front().family.size(), last = sizes.size() - 1;
+    const size_t step = last > 0 ? last - 1 : 0;
+    auto median = [](std::vector<double> values) {
+        std::sort(values.begin(), values.end());
+        return values[values.size() / 2];
+    };
+
+    std::printf("%-9s %8s  %-22s %9s %9s %12s %8s %9s %9s\n", "family", "faces", "operation",
+                "cpu ms", "grid ms", "Mfaces/s", "x grid", "peak+ MB", "peak/mesh");
+    struct Growth {
+        std::string shape, op;
+        double whole, lastStep, peak;
+    };
+    std::vector<Growth> growths;
+    double worstRatio = 0;
+    for (const Operation& op : operations()) {
+        if (!nameHas(op, only)) continue;
+        // rounds[size][r]: one side-by-side round of the grid and the shapes
+        std::vector<std::vector<SideBySide>> rounds(sizes.size());
+        for (int r = 0; r < reps; ++r)
+            for (size_t z = 0; z < sizes.size(); ++z) {
+                std::vector<const Mesh*> shapes;
+                for (const NamedMesh& shape : bySize[z].family) shapes.push_back(&shape.mesh);
+                rounds[z].push_back(measureSideBySide(bySize[z].grid, shapes, op, 1));
+            }
+        std::vector<std::vector<double>> perFaceTime(shapeCount), perFacePeak(shapeCount);
+        for (size_t z = 0; z < sizes.size(); ++z) {
+            std::vector<Measure> gridRuns;
+            for (const SideBySide& round : rounds[z]) gridRuns.push_back(round.reference);
+            const Measure g = medianRun(gridRuns);
+            for (size_t s = 0; s < shapeCount; ++s) {
+                const NamedMesh& shape = bySize[z].family[s];
+                std::vector<Measure> runs;
+                std::vector<double> ratios;
+                for (const SideBySide& round : rounds[z]) {
+                    runs.push_back(round.subjects[s]);
+                    ratios.push_back(round.perFaceRatios[s]);
+                }
+                const Measure m = medianRun(runs);
+                const double peak =
+                    std::max(0.0, m.peakBytes - m.baseBytes - bySize[z].idleBytes[s]);
                 const double cpu = std::max(m.cpuSeconds, 1e-6);
-                const double ratio = side.perFaceRatios[s];
+                const double ratio = median(ratios);
                 worstRatio = std::max(worstRatio, ratio);
-                Series& series = perFace[{shape.name, op.name}];
-                series.time.push_back(cpu / shape.mesh.faceCount);
-                series.peak.push_back(peak / shape.mesh.faceCount);
+                perFacePeak[s].push_back(peak / shape.mesh.faceCount);
                 std::printf("%-9s %8d  %-22s %9.2f %9.2f %12.2f %8.2f %9.1f %9.2f%s\n",
                             shape.name.c_str(), shape.mesh.faceCount, op.name, cpu * 1e3,
                             g.cpuSeconds * 1e3, shape.mesh.faceCount / cpu / 1e6, ratio,
                             peak / (1024.0 * 1024.0),
                             peak / double(hostkit::meshMemoryBytes(shape.mesh)),
                             ratio > 3 ? "  <- over 3x" : "");
-                std::fflush(stdout);
             }
         }
+        std::fflush(stdout);
+        if (last == 0) continue;
+        for (size_t s = 0; s < shapeCount; ++s) {
+            // per-face CPU time of size z over size y, within each round
+            auto growth = [&](size_t y, size_t z) {
+                std::vector<double> values;
+                const int facesY = bySize[y].family[s].mesh.faceCount;
+                const int facesZ = bySize[z].family[s].mesh.faceCount;
+                for (int r = 0; r < reps; ++r)
+                    values.push_back(std::max(rounds[z][r].subjects[s].cpuSeconds, 1e-6) / facesZ *
+                                     facesY / std::max(rounds[y][r].subjects[s].cpuSeconds, 1e-6));
+                return median(values);
+            };
+            // a peak below one byte per face is measuring noise, not growth
+            const std::vector<double>& peak = perFacePeak[s];
+            const double peakGrowth =
+                peak.front() >= 1 && peak.back() >= 1 ? peak.back() / peak.front() : 1.0;
+            growths.push_back(Growth{bySize[0].family[s].name, op.name, growth(0, last),
+                                     growth(step, last), peakGrowth});
+        }
     }
-    if (sizes.size() > 1) {
-        // Growth over the whole range, and over the last step (100,000 to 1,000,000) where
-        // caches no longer flatter the larger size.
-        const size_t last = sizes.size() - 1, step = last - 1;
+    double worstGrowth = 0, worstPeakGrowth = 0;
+    if (last > 0) {
         std::printf("\nGrowth of the per-face figures (1 = linear): time from %d", sizes.front());
         if (step > 0) std::printf(" and from %d", sizes[step]);
         std::printf(" to %d faces, peak memory from %d\n", sizes.back(), sizes.front());
-        for (const auto& [key, series] : perFace) {
-            const double growth = series.time[last] / series.time.front();
-            const double stepGrowth = series.time[last] / series.time[step];
-            // a peak below one byte per face is measuring noise, not growth
-            const double peakGrowth = series.peak.front() >= 1 && series.peak.back() >= 1
-                                          ? series.peak.back() / series.peak.front()
-                                          : 1.0;
-            const double worst = std::max(growth, stepGrowth);
+        for (const Growth& g : growths) {
+            const double worst = std::max(g.whole, g.lastStep);
             worstGrowth = std::max(worstGrowth, worst);
-            worstPeakGrowth = std::max(worstPeakGrowth, peakGrowth);
-            std::printf("  %-9s %-22s %6.2f %6.2f %6.2f%s\n", key.first.c_str(), key.second.c_str(),
-                        growth, stepGrowth, peakGrowth,
-                        worst > 1.3 || peakGrowth > 1.3 ? "  <- over 1.3" : "");
+            worstPeakGrowth = std::max(worstPeakGrowth, g.peak);
+            std::printf("  %-9s %-22s %6.2f %6.2f %6.2f%s\n", g.shape.c_str(), g.op.c_str(),
+                        g.whole, g.lastStep, g.peak,
+                        worst > 1.3 || g.peak > 1.3 ? "  <- over 1.3" : "");
         }
     }
     std::printf("\nworst per-face ratio to the grid: %.2f; worst growth: time %.2f, peak %.2f\n",

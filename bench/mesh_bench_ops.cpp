@@ -11,6 +11,10 @@ namespace {
 
 constexpr float kDegree = float(std::numbers::pi / 180);
 
+double perFaceSeconds(const Measure& m, const Mesh& mesh) {
+    return std::max(m.cpuSeconds, 1e-6) / std::max(mesh.faceCount, 1);
+}
+
 } // namespace
 
 const std::vector<Operation>& operations() {
@@ -61,22 +65,13 @@ Measure measureOperation(const Mesh& mesh, const Operation& op) {
         });
 }
 
-namespace {
-
-// The run of median CPU time among runs (not empty), with the largest peak of them all.
-Measure medianOf(std::vector<Measure> runs) {
+Measure medianRun(std::vector<Measure> runs) {
     std::sort(runs.begin(), runs.end(),
               [](const Measure& a, const Measure& b) { return a.cpuSeconds < b.cpuSeconds; });
     Measure m = runs[runs.size() / 2];
     for (const Measure& r : runs) m.peakBytes = std::max(m.peakBytes, r.baseBytes + r.extraBytes());
     return m;
 }
-
-double perFaceSeconds(const Measure& m, const Mesh& mesh) {
-    return std::max(m.cpuSeconds, 1e-6) / std::max(mesh.faceCount, 1);
-}
-
-} // namespace
 
 SideBySide measureSideBySide(const Mesh& reference, const std::vector<const Mesh*>& subjects,
                              const Operation& op, int reps) {
@@ -93,9 +88,9 @@ SideBySide measureSideBySide(const Mesh& reference, const std::vector<const Mesh
         }
     }
     SideBySide result;
-    result.reference = medianOf(std::move(referenceRuns));
+    result.reference = medianRun(std::move(referenceRuns));
     for (size_t s = 0; s < subjects.size(); ++s) {
-        result.subjects.push_back(medianOf(std::move(subjectRuns[s])));
+        result.subjects.push_back(medianRun(std::move(subjectRuns[s])));
         std::sort(ratios[s].begin(), ratios[s].end());
         result.perFaceRatios.push_back(ratios[s][ratios[s].size() / 2]);
     }

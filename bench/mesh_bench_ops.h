@@ -26,6 +26,9 @@ bool nameHas(const Operation& op, const std::string& part);
 // the child's peak resident size above its size just before the call.
 Measure measureOperation(const Mesh& mesh, const Operation& op);
 
+// The run of median CPU time among runs (not empty), with the largest peak of them all.
+Measure medianRun(std::vector<Measure> runs);
+
 // op on a reference mesh and on each of subjects, side by side: reps rounds, each
 // timing the reference and then every subject, so a machine that slows down or speeds
 // up between rounds moves both sides alike.
