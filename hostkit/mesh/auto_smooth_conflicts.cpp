@@ -93,18 +93,32 @@ template <typename Pair> void EdgeConflicts::forEachPair(Pair pair) const {
 EdgeConflicts::EdgeConflicts(const Mesh& mesh, const EdgeGroups& groups, const uint32_t* island,
                              uint32_t islandCount)
     : mesh_(mesh), groups_(groups), island_(island), start_(size_t(islandCount) + 1, 0) {
-    // count, fill, then sort and deduplicate each island's neighbours
-    forEachPair([&](uint32_t a, uint32_t b) { ++start_[a + 1], ++start_[b + 1]; });
+    // Count, fill, then sort and deduplicate each island's neighbours. Each island's
+    // count goes to its own entry, summed to where its entries end, and the fill runs
+    // down from there, leaving start_ at the beginnings. While every edge has at most
+    // two corners there is at most one pair per edge, so the first walk over the edges
+    // keeps the pairs for the fill; past that bound a second walk makes them again.
+    const size_t kept = 3 * size_t(mesh.faceCount) / 2; // edges of two corners or more
+    ScratchArray<uint32_t> pairs(2 * kept);
+    size_t pairCount = 0;
+    forEachPair([&](uint32_t a, uint32_t b) {
+        ++start_[a], ++start_[b];
+        if (pairCount < kept) pairs[2 * pairCount] = a, pairs[2 * pairCount + 1] = b;
+        ++pairCount;
+    });
     for (uint32_t i = 0; i < islandCount; ++i) start_[i + 1] += start_[i];
     neighbour_ = ScratchArray<uint32_t>(start_[islandCount]);
-    {
-        ScratchArray<uint32_t> fill(islandCount);
-        for (uint32_t i = 0; i < islandCount; ++i) fill[i] = start_[i];
-        forEachPair([&](uint32_t a, uint32_t b) {
-            neighbour_[fill[a]++] = b;
-            neighbour_[fill[b]++] = a;
-        });
+    auto fill = [&](uint32_t a, uint32_t b) {
+        neighbour_[--start_[a]] = b;
+        neighbour_[--start_[b]] = a;
+    };
+    if (pairCount <= kept) {
+        for (size_t k = 0; k < pairCount; ++k) fill(pairs[2 * k], pairs[2 * k + 1]);
+    } else {
+        pairs = ScratchArray<uint32_t>();
+        forEachPair(fill);
     }
+    pairs = ScratchArray<uint32_t>();
     uint32_t out = 0;
     for (uint32_t i = 0; i < islandCount; ++i) {
         uint32_t* begin = neighbour_.data() + start_[i];
