@@ -112,8 +112,8 @@ EdgeConflicts::EdgeConflicts(const Mesh& mesh, const EdgeGroups& groups, const u
         neighbour_[--start_[a]] = b;
         neighbour_[--start_[b]] = a;
     };
-    if (pairCount <= kept) {
-        for (size_t k = 0; k < pairCount; ++k) fill(pairs[2 * k], pairs[2 * k + 1]);
+    if (pairCount <= kept) { // from the last pair: each island's in the order met
+        for (size_t k = pairCount; k-- > 0;) fill(pairs[2 * k], pairs[2 * k + 1]);
     } else {
         pairs = ScratchArray<uint32_t>();
         forEachPair(fill);
@@ -125,14 +125,28 @@ EdgeConflicts::EdgeConflicts(const Mesh& mesh, const EdgeGroups& groups, const u
         uint32_t* end = neighbour_.data() + start_[i + 1];
         start_[i] = out;
         if (begin == end) continue; // also when there are no neighbours at all (null data)
-        if (end - begin <= 16) {
+        if (end - begin <= 3) {     // the usual case, as compare-exchanges without branches
+            auto order = [](uint32_t& a, uint32_t& b) {
+                const uint32_t low = std::min(a, b), high = std::max(a, b);
+                a = low, b = high;
+            };
+            if (end - begin == 3) order(begin[1], begin[2]);
+            if (end - begin >= 2) order(begin[0], begin[1]);
+            if (end - begin == 3) order(begin[1], begin[2]);
+        } else if (end - begin <= 16) {
             for (uint32_t* p = begin + 1; p < end; ++p) // insertion sort
                 for (uint32_t* q = p; q > begin && q[-1] > q[0]; --q) std::swap(q[-1], q[0]);
         } else {
             std::sort(begin, end);
         }
-        for (uint32_t* p = begin; p != end; ++p)
-            if (p == begin || *p != p[-1]) neighbour_[out++] = *p;
+        uint32_t last = *begin; // out never passes the entry read
+        neighbour_[out++] = last;
+        for (const uint32_t* p = begin + 1; p != end; ++p) {
+            const uint32_t next = *p;
+            neighbour_[out] = next;
+            out += next != last;
+            last = next;
+        }
     }
     start_[islandCount] = out;
 }
