@@ -27,25 +27,49 @@ VertexConflicts::VertexConflicts(const Mesh& mesh, const uint32_t* island, uint3
     // per vertex: kNone, the first island seen there, or kMeeting | its number
     meetingOf_ = ScratchArray<uint32_t>(vertexCount, kNone);
     uint32_t meetingCount = 0;
-    for (uint32_t f = 0; f < faceCount; ++f) {
-        if (!isProperFace(mesh.faces[f], mesh.vertexCount)) continue;
-        for (uint32_t v : mesh.faces[f].v) {
-            uint32_t& state = meetingOf_[v];
-            if (state == kNone)
-                state = island[f];
-            else if (!(state & kMeeting) && state != island[f])
-                state = kMeeting | meetingCount++;
+    // Islands around each meeting vertex: counted at its own entry, then filled
+    // downwards from its end over the faces from the last, so ascending by face. When
+    // every face is an island, a vertex becomes a meeting at its second face, and the
+    // count goes along with the first pass (one entry per vertex at most).
+    if (singleFaces_) {
+        vertexStart_ = ScratchArray<uint32_t>(size_t(vertexCount) + 1);
+        for (uint32_t f = 0; f < faceCount; ++f) {
+            if (!isProperFace(mesh.faces[f], mesh.vertexCount)) continue;
+            for (uint32_t v : mesh.faces[f].v) {
+                uint32_t& state = meetingOf_[v];
+                if (state == kNone) {
+                    state = island[f];
+                } else if (!(state & kMeeting)) {
+                    vertexStart_[meetingCount] = 2;
+                    state = kMeeting | meetingCount++;
+                } else {
+                    ++vertexStart_[state & ~kMeeting];
+                }
+            }
+        }
+        vertexStart_[meetingCount] = 0;
+    } else {
+        for (uint32_t f = 0; f < faceCount; ++f) {
+            if (!isProperFace(mesh.faces[f], mesh.vertexCount)) continue;
+            for (uint32_t v : mesh.faces[f].v) {
+                uint32_t& state = meetingOf_[v];
+                if (state == kNone)
+                    state = island[f];
+                else if (!(state & kMeeting) && state != island[f])
+                    state = kMeeting | meetingCount++;
+            }
         }
     }
+    meetingCount_ = meetingCount;
     for (uint32_t& state : meetingOf_) state = state & kMeeting ? state & ~kMeeting : kNone;
 
-    // islands around each meeting vertex: counted at its own entry, then filled
-    // downwards from its end over the faces from the last, so ascending by face
-    vertexStart_ = ScratchArray<uint32_t>(size_t(meetingCount) + 1, 0);
-    for (uint32_t f = 0; f < faceCount; ++f)
-        if (isProperFace(mesh.faces[f], mesh.vertexCount))
-            for (uint32_t v : mesh.faces[f].v)
-                if (meetingOf_[v] != kNone) ++vertexStart_[meetingOf_[v]];
+    if (!singleFaces_) {
+        vertexStart_ = ScratchArray<uint32_t>(size_t(meetingCount) + 1, 0);
+        for (uint32_t f = 0; f < faceCount; ++f)
+            if (isProperFace(mesh.faces[f], mesh.vertexCount))
+                for (uint32_t v : mesh.faces[f].v)
+                    if (meetingOf_[v] != kNone) ++vertexStart_[meetingOf_[v]];
+    }
     for (uint32_t m = 1; m <= meetingCount; ++m) vertexStart_[m] += vertexStart_[m - 1];
     vertexIslands_ = ScratchArray<uint32_t>(vertexStart_[meetingCount]);
     for (uint32_t f = faceCount; f-- > 0;)
