@@ -23,7 +23,8 @@
 // bits at its sharp edges too sorts every such pair once (O(P log P)).
 // Scratch: 12 bytes per face and up to 8 per vertex for the islands; with flag 0 and several
 // islands at most about 50 bytes per face and 8 per vertex more (about 30 when every face
-// is an island); sharp-edge neighbours 8 bytes per face and 4 per vertex plus 8 per pair.
+// is an island); sharp-edge neighbours 8 bytes per face and 4 per vertex plus 8 per pair,
+// and 12 per face more while they are built.
 //
 // Limitation: smoothing groups describe islands, so a crease that fades out inside one
 // smooth region (sharp at one end, smooth at the other) cannot be expressed; the region

@@ -27,25 +27,49 @@ VertexConflicts::VertexConflicts(const Mesh& mesh, const uint32_t* island, uint3
     // per vertex: kNone, the first island seen there, or kMeeting | its number
     meetingOf_ = ScratchArray<uint32_t>(vertexCount, kNone);
     uint32_t meetingCount = 0;
-    for (uint32_t f = 0; f < faceCount; ++f) {
-        if (!isProperFace(mesh.faces[f], mesh.vertexCount)) continue;
-        for (uint32_t v : mesh.faces[f].v) {
-            uint32_t& state = meetingOf_[v];
-            if (state == kNone)
-                state = island[f];
-            else if (!(state & kMeeting) && state != island[f])
-                state = kMeeting | meetingCount++;
+    // Islands around each meeting vertex: counted at its own entry, then filled
+    // downwards from its end over the faces from the last, so ascending by face. When
+    // every face is an island, a vertex becomes a meeting at its second face, and the
+    // count goes along with the first pass (one entry per vertex at most).
+    if (singleFaces_) {
+        vertexStart_ = ScratchArray<uint32_t>(size_t(vertexCount) + 1);
+        for (uint32_t f = 0; f < faceCount; ++f) {
+            if (!isProperFace(mesh.faces[f], mesh.vertexCount)) continue;
+            for (uint32_t v : mesh.faces[f].v) {
+                uint32_t& state = meetingOf_[v];
+                if (state == kNone) {
+                    state = island[f];
+                } else if (!(state & kMeeting)) {
+                    vertexStart_[meetingCount] = 2;
+                    state = kMeeting | meetingCount++;
+                } else {
+                    ++vertexStart_[state & ~kMeeting];
+                }
+            }
+        }
+        vertexStart_[meetingCount] = 0;
+    } else {
+        for (uint32_t f = 0; f < faceCount; ++f) {
+            if (!isProperFace(mesh.faces[f], mesh.vertexCount)) continue;
+            for (uint32_t v : mesh.faces[f].v) {
+                uint32_t& state = meetingOf_[v];
+                if (state == kNone)
+                    state = island[f];
+                else if (!(state & kMeeting) && state != island[f])
+                    state = kMeeting | meetingCount++;
+            }
         }
     }
+    meetingCount_ = meetingCount;
     for (uint32_t& state : meetingOf_) state = state & kMeeting ? state & ~kMeeting : kNone;
 
-    // islands around each meeting vertex: counted at its own entry, then filled
-    // downwards from its end over the faces from the last, so ascending by face
-    vertexStart_ = ScratchArray<uint32_t>(size_t(meetingCount) + 1, 0);
-    for (uint32_t f = 0; f < faceCount; ++f)
-        if (isProperFace(mesh.faces[f], mesh.vertexCount))
-            for (uint32_t v : mesh.faces[f].v)
-                if (meetingOf_[v] != kNone) ++vertexStart_[meetingOf_[v]];
+    if (!singleFaces_) {
+        vertexStart_ = ScratchArray<uint32_t>(size_t(meetingCount) + 1, 0);
+        for (uint32_t f = 0; f < faceCount; ++f)
+            if (isProperFace(mesh.faces[f], mesh.vertexCount))
+                for (uint32_t v : mesh.faces[f].v)
+                    if (meetingOf_[v] != kNone) ++vertexStart_[meetingOf_[v]];
+    }
     for (uint32_t m = 1; m <= meetingCount; ++m) vertexStart_[m] += vertexStart_[m - 1];
     vertexIslands_ = ScratchArray<uint32_t>(vertexStart_[meetingCount]);
     for (uint32_t f = faceCount; f-- > 0;)
@@ -93,32 +117,60 @@ template <typename Pair> void EdgeConflicts::forEachPair(Pair pair) const {
 EdgeConflicts::EdgeConflicts(const Mesh& mesh, const EdgeGroups& groups, const uint32_t* island,
                              uint32_t islandCount)
     : mesh_(mesh), groups_(groups), island_(island), start_(size_t(islandCount) + 1, 0) {
-    // count, fill, then sort and deduplicate each island's neighbours
-    forEachPair([&](uint32_t a, uint32_t b) { ++start_[a + 1], ++start_[b + 1]; });
+    // Count, fill, then sort and deduplicate each island's neighbours. Each island's
+    // count goes to its own entry, summed to where its entries end, and the fill runs
+    // down from there, leaving start_ at the beginnings. While every edge has at most
+    // two corners there is at most one pair per edge, so the first walk over the edges
+    // keeps the pairs for the fill; past that bound a second walk makes them again.
+    const size_t kept = 3 * size_t(mesh.faceCount) / 2; // edges of two corners or more
+    ScratchArray<uint32_t> pairs(2 * kept);
+    size_t pairCount = 0;
+    forEachPair([&](uint32_t a, uint32_t b) {
+        ++start_[a], ++start_[b];
+        if (pairCount < kept) pairs[2 * pairCount] = a, pairs[2 * pairCount + 1] = b;
+        ++pairCount;
+    });
     for (uint32_t i = 0; i < islandCount; ++i) start_[i + 1] += start_[i];
     neighbour_ = ScratchArray<uint32_t>(start_[islandCount]);
-    {
-        ScratchArray<uint32_t> fill(islandCount);
-        for (uint32_t i = 0; i < islandCount; ++i) fill[i] = start_[i];
-        forEachPair([&](uint32_t a, uint32_t b) {
-            neighbour_[fill[a]++] = b;
-            neighbour_[fill[b]++] = a;
-        });
+    auto fill = [&](uint32_t a, uint32_t b) {
+        neighbour_[--start_[a]] = b;
+        neighbour_[--start_[b]] = a;
+    };
+    if (pairCount <= kept) { // from the last pair: each island's in the order met
+        for (size_t k = pairCount; k-- > 0;) fill(pairs[2 * k], pairs[2 * k + 1]);
+    } else {
+        pairs = ScratchArray<uint32_t>();
+        forEachPair(fill);
     }
+    pairs = ScratchArray<uint32_t>();
     uint32_t out = 0;
     for (uint32_t i = 0; i < islandCount; ++i) {
         uint32_t* begin = neighbour_.data() + start_[i];
         uint32_t* end = neighbour_.data() + start_[i + 1];
         start_[i] = out;
         if (begin == end) continue; // also when there are no neighbours at all (null data)
-        if (end - begin <= 16) {
+        if (end - begin <= 3) {     // the usual case, as compare-exchanges without branches
+            auto order = [](uint32_t& a, uint32_t& b) {
+                const uint32_t low = std::min(a, b), high = std::max(a, b);
+                a = low, b = high;
+            };
+            if (end - begin == 3) order(begin[1], begin[2]);
+            if (end - begin >= 2) order(begin[0], begin[1]);
+            if (end - begin == 3) order(begin[1], begin[2]);
+        } else if (end - begin <= 16) {
             for (uint32_t* p = begin + 1; p < end; ++p) // insertion sort
                 for (uint32_t* q = p; q > begin && q[-1] > q[0]; --q) std::swap(q[-1], q[0]);
         } else {
             std::sort(begin, end);
         }
-        for (uint32_t* p = begin; p != end; ++p)
-            if (p == begin || *p != p[-1]) neighbour_[out++] = *p;
+        uint32_t last = *begin; // out never passes the entry read
+        neighbour_[out++] = last;
+        for (const uint32_t* p = begin + 1; p != end; ++p) {
+            const uint32_t next = *p;
+            neighbour_[out] = next;
+            out += next != last;
+            last = next;
+        }
     }
     start_[islandCount] = out;
 }

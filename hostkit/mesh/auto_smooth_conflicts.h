@@ -25,7 +25,7 @@ class VertexConflicts {
     // vertex of d islands sorts them in O(d log d) beyond 16.
     VertexConflicts(const Mesh& mesh, const uint32_t* island, uint32_t islandCount);
 
-    uint32_t meetingCount() const { return uint32_t(vertexStart_.size() - 1); }
+    uint32_t meetingCount() const { return meetingCount_; }
     // The islands at meeting vertex m, ascending.
     const uint32_t* islandsBegin(uint32_t m) const {
         return vertexIslands_.data() + vertexStart_[m];
@@ -83,6 +83,7 @@ class VertexConflicts {
 
     const Mesh& mesh_;
     bool singleFaces_;
+    uint32_t meetingCount_ = 0;
     ScratchArray<uint32_t> meetingOf_; // with singleFaces_: per vertex, kNone or its number
     ScratchArray<uint32_t> vertexStart_, vertexIslands_;  // per meeting vertex: its islands
     ScratchArray<uint32_t> islandStart_, islandVertices_; // per island: its meeting vertices
@@ -95,6 +96,8 @@ class EdgeConflicts {
     // groups is the grouping of mesh's edges and island each face's island (islandCount
     // of them); all must outlive this and not change. An edge shared by k faces adds
     // k^2 island pairs; an island with P of them sorts them in O(P log P) beyond 16.
+    // One walk over the edges while the pairs are at most 3/2 per face (always so
+    // without edges of three or more corners; 12 bytes per face keep them), else two.
     EdgeConflicts(const Mesh& mesh, const EdgeGroups& groups, const uint32_t* island,
                   uint32_t islandCount);
 

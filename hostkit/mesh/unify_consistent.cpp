@@ -13,14 +13,16 @@ namespace hostkit::unify {
 
 namespace {
 
-// What the shortcut learns about one patch.
+// What the shortcut learns about one patch (40 bytes).
 struct Sum {
-    uint32_t seed; // the patch's lowest face
-    Point3 origin; // its first vertex
-    bool open = false;
+    Point3 origin;                    // the first vertex of
+    uint32_t seed;                    // the patch's lowest face
     double volume = 0, magnitude = 0; // sum of the terms and of their magnitudes
     uint32_t faces = 0;
+    bool open = false;
+    bool invert = false; // closed and facing inward
 };
+static_assert(sizeof(Sum) <= 40);
 
 void addFace(Sum& sum, const Mesh& mesh, const MeshFace& face) {
     const Point3* vertices = mesh.vertices;
@@ -91,15 +93,17 @@ bool unifyIfConsistent(Mesh& mesh, int flag) {
     const bool anyBoundary = matching.anyBoundary;
     if (properFaces == 0) return true;
 
-    // volumes, in face order
-    std::vector<Sum> sums;
+    // volumes, in face order; each union made one set of two, so the patches are known
+    // in number before they are labelled
     const bool onePatch = matching.unions + 1 == properFaces;
+    ScratchArray<Sum> sums(properFaces - matching.unions);
+    uint32_t labelled = 0;
     if (onePatch) {
         if (anyBoundary) return true; // open: nothing is wished flipped, so nothing flips
         // crowded edges cannot open it: each of their faces has another one of the patch
         uint32_t seed = 0;
         while (!isProperFace(faces[seed], mesh.vertexCount)) ++seed;
-        Sum& sum = sums.emplace_back(Sum{seed, mesh.vertices[faces[seed].v[0]]});
+        Sum& sum = sums[labelled++] = Sum{mesh.vertices[faces[seed].v[0]], seed};
         const bool allProper = properFaces == faceCount;
         for (uint32_t f = seed; f < faceCount; ++f)
             if (allProper || isProperFace(faces[f], mesh.vertexCount)) addFace(sum, mesh, faces[f]);
@@ -108,9 +112,9 @@ bool unifyIfConsistent(Mesh& mesh, int flag) {
             const MeshFace& face = faces[f];
             if (!isProperFace(face, mesh.vertexCount)) continue;
             bool isNew = false, open = false;
-            const uint32_t patch = sets.labelPatch(f, uint32_t(sums.size()), isNew, open);
+            const uint32_t patch = sets.labelPatch(f, labelled, isNew, open);
             if (isNew) {
-                Sum& sum = sums.emplace_back(Sum{f, mesh.vertices[face.v[0]]});
+                Sum& sum = sums[labelled++] = Sum{mesh.vertices[face.v[0]], f};
                 sum.open = open;
             }
             addFace(sums[patch], mesh, face);
@@ -138,10 +142,8 @@ bool unifyIfConsistent(Mesh& mesh, int flag) {
         if (seen.size() == 0) seen = ScratchArray<uint8_t>(faceCount, 0);
         return searchOrder(seed, mates->mate.data(), seen);
     };
-    std::vector<uint8_t> invert(sums.size(), 0);
     bool anyInverted = false;
-    for (size_t patch = 0; patch < sums.size(); ++patch) {
-        const Sum& sum = sums[patch];
+    for (Sum& sum : sums) {
         if (sum.open) continue;
         double volume = sum.volume;
         if (!(std::abs(volume) > 4 * double(sum.faces) * 0x1p-53 * sum.magnitude)) {
@@ -152,15 +154,15 @@ bool unifyIfConsistent(Mesh& mesh, int flag) {
                                      mesh.vertices[face.v[2]]);
             }
         }
-        invert[patch] = volume < 0;
+        sum.invert = volume < 0;
         anyInverted |= volume < 0;
     }
     if (!anyInverted) return true;
     if (hasMeshOperationObserver()) { // flip in the search's order
         seen = ScratchArray<uint8_t>();
-        for (size_t patch = 0; patch < sums.size(); ++patch)
-            if (invert[patch])
-                for (uint32_t f : search(sums[patch].seed)) mesh.FlipNormal(int(f));
+        for (const Sum& sum : sums)
+            if (sum.invert)
+                for (uint32_t f : search(sum.seed)) mesh.FlipNormal(int(f));
         return true;
     }
     if (onePatch && properFaces == faceCount)
@@ -169,7 +171,8 @@ bool unifyIfConsistent(Mesh& mesh, int flag) {
         flipFacesWhere(mesh, [&](int f) { return isProperFace(faces[f], mesh.vertexCount); });
     else
         flipFacesWhere(mesh, [&](int f) {
-            return isProperFace(faces[f], mesh.vertexCount) && invert[sets.patchOf(uint32_t(f))];
+            return isProperFace(faces[f], mesh.vertexCount) &&
+                   sums[sets.patchOf(uint32_t(f))].invert;
         });
     return true;
 }

@@ -57,13 +57,20 @@ Windings matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out
     auto isLong = [&](uint32_t v) { return end[v] - bucketStart(v) > kShortBucket; };
 
     // Long buckets are looked up through a hash table of (start, end) to bucket index,
-    // open addressing with a bounded probe.
+    // open addressing with a bounded probe. The first slot is the end vertex plus an
+    // offset per start vertex, so corners met in order of their end vertex (a fan's, a
+    // pole's) meet the table in order, not one cache miss each; later probes step by an
+    // odd stride from both vertices, so the runs of two start vertices that overlap do
+    // not pile up.
     ScratchArray<uint32_t> table;
     uint32_t mask = 0;
     auto slotOf = [&](uint32_t a, uint32_t b) {
+        return (uint32_t(uint64_t(a) * 0x9E3779B97F4A7C15u >> 32) + b) & mask;
+    };
+    auto strideOf = [&](uint32_t a, uint32_t b) {
         return uint32_t((uint64_t(a) * 0x9E3779B97F4A7C15u ^ uint64_t(b) * 0xC2B2AE3D27D4EB4Fu) >>
-                        32) &
-               mask;
+                        32) |
+               1u;
     };
     if (longEntries > 0) {
         uint32_t size = 64;
@@ -75,7 +82,8 @@ Windings matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out
             for (uint32_t i = bucketStart(v); i < end[v]; ++i) {
                 const uint32_t b = endOf(up[i]);
                 uint32_t slot = slotOf(v, b), probes = 0;
-                for (; table[slot] != kNone; slot = (slot + 1) & mask) {
+                for (const uint32_t stride = strideOf(v, b); table[slot] != kNone;
+                     slot = (slot + stride) & mask) {
                     if (endOf(up[table[slot]]) == b && startOf(up[table[slot]]) == v)
                         return Windings::Unknown; // two corners run up the same edge
                     if (++probes == kMostProbes) return Windings::Unknown;
@@ -92,7 +100,8 @@ Windings matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out
             return kNone;
         }
         uint32_t probes = 0;
-        for (uint32_t slot = slotOf(y, x); table[slot] != kNone; slot = (slot + 1) & mask) {
+        for (uint32_t slot = slotOf(y, x), stride = strideOf(y, x); table[slot] != kNone;
+             slot = (slot + stride) & mask) {
             const uint32_t i = table[slot];
             if (endOf(up[i]) == x && startOf(up[i]) == y) return i;
             if (++probes == kMostProbes) return kCrowded;
