@@ -225,10 +225,22 @@ UVVert shrinkWrapVertex(const Point3& q) {
 // The coordinates of a far-pole corner of a face: shrinkWrapUVW at the mean of the
 // Azimuths of the face's corners off the pole. Where their sum is long (0.5 or more:
 // the estimates' errors of 2e-15 each then turn the mean by less than 2e-14) estimates
-// settle it. others: the corners off the pole, count of them; at: Polar(pole).
+// settle it. A pole at the centre itself (polar angle 0) lies at (0.5, 0.5) whatever
+// the mean, unless an azimuth is NaN. others: the corners off the pole, count of them;
+// at: Polar(pole).
 template <typename Fitted, typename Directions>
 UVVert farPoleCorner(const Point3& pole, const Polar& at, const uint32_t* others, int count,
                      Fitted fitted, Directions& directions) {
+    if (at.polar == 0) {
+        // r = 0 * toBorder: u = 0.5 + 0 * c is 0.5 for every finite cosine, and the
+        // mean's cosine and sine are finite unless a corner's x or y is NaN
+        bool finite = true;
+        for (int i = 0; i < count; ++i) {
+            const Point3 q = fitted(others[i]);
+            finite &= !(std::isnan(q.x) || std::isnan(q.y));
+        }
+        if (finite) return UVVert(0.5f, 0.5f, 2 * float(at.len));
+    }
     double sx = 0, sy = 0;
     bool estimated = true;
     for (int i = 0; i < count && estimated; ++i) {
