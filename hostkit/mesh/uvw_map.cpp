@@ -3,20 +3,25 @@
 // Each vertex is transformed once and the fitted box grown over the faces' corners.
 // The faces then take their texture vertices: a slot per (vertex, variant) numbers
 // them in order of first use (the wrapping mappings compute each vertex's unshifted
-// coordinates first), and only the few that no slot formula gives (pole corners,
-// corners of improper faces) keep their value aside. Last the texture vertices are
-// written once, straight into the mesh's array, sized exactly, from the slots and the
+// coordinates first). Those that no slot formula gives (pole corners) go straight into
+// the output array as they are made: the mesh's old one, or a fresh reservation of one
+// per corner whose pages fault in only as far as it is filled; what does not fit there,
+// and the corners of improper faces, keep their value aside. Last the slots' texture
+// vertices are written once, straight into the mesh's array, sized exactly, then the
 // values kept aside. Angles, lengths and shrink-wrap directions come from estimates
 // wherever those settle the float the C library's functions would give (uvw_angle.h).
 // The projections stay in this file on purpose: how a NaN's payload passes through
 // them depends on how the compiler arranges them, and moved elsewhere (inlined
-// differently) they gave NaN coordinates other payloads than before.
+// differently) they gave NaN coordinates other payloads than before. Rearranged, GCC 12
+// once even kept a fitted position's double where its float was asked for (a vectorised
+// conversion dropped): after any change here, compare the results bit for bit.
 #include "host/mesh.h"
 #include "hostkit/mesh/operation_observer.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <new>
 #include <numbers>
@@ -325,6 +330,16 @@ bool isCap(const Point3* transformed, const MeshFace& face) {
     return std::abs(n.z) >= std::abs(n.x) && std::abs(n.z) >= std::abs(n.y) && n != Point3();
 }
 
+// The per-axis tile and flip applied to every texture vertex last.
+struct Finish {
+    float tile[3];
+    int flip[3];
+    UVVert operator()(const UVVert& x) const {
+        return UVVert((flip[0] ? 1 - x.x : x.x) * tile[0], (flip[1] ? 1 - x.y : x.y) * tile[1],
+                      (flip[2] ? 1 - x.z : x.z) * tile[2]);
+    }
+};
+
 // A texture vertex whose value no slot formula gives.
 struct Aside {
     uint32_t index;
@@ -332,10 +347,14 @@ struct Aside {
 };
 
 // Texture vertices numbered in order of first use: one slot per (vertex, variant), and
-// the values of those that their slot's formula does not give.
+// the values of those that their slot's formula does not give: a texture vertex of its
+// own goes straight to the output while it fits there, the rest waits aside.
 struct Numbering {
     uint32_t variants;
-    uint32_t* slot;                    // vertex * variants + variant; kNone: not made
+    uint32_t* slot; // vertex * variants + variant; kNone: not made
+    Finish finish;
+    UVVert* out = nullptr; // the output as far as it goes, capacity entries
+    uint32_t capacity = 0;
     hostkit::LargeVector<Aside> aside; // written over the slot formula's values
     uint32_t count = 0;
     uint32_t outside = kNone; // one texture vertex for corners whose vertex is out of range
@@ -346,7 +365,10 @@ struct Numbering {
         return s;
     }
     uint32_t unique(const UVVert& uvw) {
-        keep(count, uvw);
+        if (count < capacity)
+            out[count] = finish(uvw);
+        else
+            keep(count, uvw);
         return count++;
     }
     // Shared, but with a value of its own when this corner makes it.
@@ -364,9 +386,9 @@ struct Numbering {
     void keep(uint32_t index, const UVVert& uvw) {
         constexpr size_t kFirst = (size_t(64) << 10) / sizeof(Aside);
         constexpr size_t kHuge = (size_t(1) << 20) / sizeof(Aside);
-        const size_t capacity = aside.capacity();
-        if (aside.size() == capacity)
-            aside.reserve(capacity < kFirst ? kFirst : capacity < kHuge ? kHuge : 2 * capacity);
+        const size_t room = aside.capacity();
+        if (aside.size() == room)
+            aside.reserve(room < kFirst ? kFirst : room < kHuge ? kHuge : 2 * room);
         aside.push_back({index, uvw});
     }
     uint32_t outsideVertex() {
@@ -433,13 +455,19 @@ void wrapFace(TVFace& t, Numbering& numbering, const UVVert* base, const MeshFac
     }
 }
 
-// The per-axis tile and flip applied to every texture vertex last.
-struct Finish {
-    float tile[3];
-    int flip[3];
-    UVVert operator()(const UVVert& x) const {
-        return UVVert((flip[0] ? 1 - x.x : x.x) * tile[0], (flip[1] ? 1 - x.y : x.y) * tile[1],
-                      (flip[2] ? 1 - x.z : x.z) * tile[2]);
+// The array the texture vertices of their own go to as they are made: the mesh's old
+// one when it holds one per vertex (as most mappings need), otherwise a fresh one
+// reserved for the most there can be, one per corner, of which only the part filled is
+// ever touched.
+struct Output {
+    UVVert* data = nullptr;
+    uint32_t capacity = 0;
+    bool reserved = false; // data is the fresh reservation, not yet the mesh's
+    Output() = default;
+    Output(const Output&) = delete;
+    Output& operator=(const Output&) = delete;
+    ~Output() {
+        if (reserved) std::free(data);
     }
 };
 
@@ -451,6 +479,7 @@ struct Job {
     const Matrix3& tm;
     Numbering numbering;
     TVFace* texFaces;
+    Output* output;
 
     uint32_t vertexCount() const { return uint32_t(mesh.vertexCount); }
     Point3 fitted(uint32_t v) const { return fit(transformed[v]); }
@@ -466,15 +495,42 @@ void* allocateOutput(size_t bytes) {
                                                                   : bytes);
 }
 
-// The mesh's texture-vertex array, resized to count entries whose contents the caller
-// writes: the old array when it is large enough, otherwise a fresh one.
-UVVert* texVertsFor(Mesh& mesh, uint32_t count) {
-    if (mesh.texVerts && uint32_t(mesh.texVertCount) >= count) {
+void prepareOutput(Mesh& mesh, Output& output) {
+    if (mesh.texVerts && mesh.texVertCount >= mesh.vertexCount) {
+        output.data = mesh.texVerts;
+        output.capacity = uint32_t(mesh.texVertCount);
+        return;
+    }
+    const size_t most = std::min(size_t(mesh.faceCount) * 3 + 1, size_t(UINT32_MAX));
+    try {
+        hostkit::checkMeshAllocation(most * sizeof(UVVert));
+        output.data = static_cast<UVVert*>(hostkit::reserveUninitialized(most * sizeof(UVVert)));
+        output.capacity = uint32_t(most);
+        output.reserved = true;
+    } catch (const std::bad_alloc&) {
+        // then everything waits aside, and the exact array is allocated last
+    }
+}
+
+// The mesh's texture-vertex array, resized to count entries, the texture vertices of
+// their own already in place: the reservation trimmed, the old array when it is large
+// enough, otherwise a fresh one taking over what the old array holds.
+UVVert* texVertsFor(Mesh& mesh, Output& output, uint32_t count) {
+    const size_t bytes = size_t(count) * sizeof(UVVert);
+    if (output.reserved) {
+        if (void* trimmed = std::realloc(output.data, bytes))
+            output.data = static_cast<UVVert*>(trimmed);
+        std::free(mesh.texVerts);
+        mesh.texVerts = output.data;
+        output.reserved = false;
+    } else if (mesh.texVerts && uint32_t(mesh.texVertCount) >= count) {
         if (uint32_t(mesh.texVertCount) > count)
-            if (void* smaller = std::realloc(mesh.texVerts, size_t(count) * sizeof(UVVert)))
+            if (void* smaller = std::realloc(mesh.texVerts, bytes))
                 mesh.texVerts = static_cast<UVVert*>(smaller);
     } else {
-        void* fresh = allocateOutput(size_t(count) * sizeof(UVVert));
+        void* fresh = allocateOutput(bytes);
+        if (output.capacity > 0)
+            std::memcpy(fresh, output.data, size_t(output.capacity) * sizeof(UVVert));
         std::free(mesh.texVerts);
         mesh.texVerts = static_cast<UVVert*>(fresh);
     }
@@ -486,7 +542,7 @@ UVVert* texVertsFor(Mesh& mesh, uint32_t count) {
 // values kept aside, each through finish.
 template <typename Value> void writeTexVerts(Job& job, const Finish& finish, Value valueOf) {
     Numbering& numbering = job.numbering;
-    UVVert* out = texVertsFor(job.mesh, numbering.count);
+    UVVert* out = texVertsFor(job.mesh, *job.output, numbering.count);
     const uint32_t* slot = numbering.slot;
     const uint32_t variants = numbering.variants;
     const uint32_t n = job.vertexCount();
@@ -646,9 +702,14 @@ void Mesh::ApplyUVWMap(int type, float uTile, float vTile, float wTile, int uFli
     transformed[n] = Point3();
     for (size_t v = 0; v < n; ++v) transformed[v] = vertices[v] * tm;
 
-    Job job{
-        *this,  transformed, fitToBounds(*this, transformed), tm, Numbering{variants, slots, {}},
-        nullptr};
+    const Finish finish{{uTile, vTile, wTile}, {uFlip, vFlip, wFlip}};
+    Job job{*this,
+            transformed,
+            fitToBounds(*this, transformed),
+            tm,
+            Numbering{variants, slots, finish, nullptr, 0, {}},
+            nullptr,
+            nullptr};
     // The wrapping mappings set their slots while they compute each vertex's coordinates.
     const bool wrapping = type == MAP_CYLINDRICAL || type == MAP_SPHERICAL;
     if (!wrapping) std::fill(slots, slots + slotWords, kNone);
@@ -657,7 +718,11 @@ void Mesh::ApplyUVWMap(int type, float uTile, float vTile, float wTile, int uFli
     if (!texFaces)
         texFaces = static_cast<TVFace*>(allocateOutput(size_t(faceCount) * sizeof(TVFace)));
     job.texFaces = texFaces;
-    const Finish finish{{uTile, vTile, wTile}, {uFlip, vFlip, wFlip}};
+    Output output;
+    prepareOutput(*this, output);
+    job.output = &output;
+    job.numbering.out = output.data;
+    job.numbering.capacity = output.capacity;
     try {
         switch (type) {
         case MAP_PLANAR:

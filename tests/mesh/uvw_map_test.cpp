@@ -264,3 +264,30 @@ TEST(UVWMap, ShrinkWrapHasNoWrapSeamAndGathersTheBorderAtTheBottom) {
         }
     }
 }
+
+// Pole corners are written as they are made, into the old array while they fit there:
+// an old mapping too small for them, or larger than needed, changes nothing in the
+// result.
+TEST(UVWMap, OldArraysOfAnySizeGiveTheSameMapping) {
+    for (const int type : {MAP_BALL, MAP_SPHERICAL, MAP_CYLINDRICAL}) {
+        for (const Mesh& shape : {fan(200, 0.0f), poleSphere(40, 9)}) {
+            Mesh fresh = shape;
+            fresh.ApplyUVWMap(type, 2, 1, 1, 1, 0, 0, 0, kIdentity);
+            ASSERT_GT(fresh.texVertCount, shape.vertexCount) << type; // pole corners made
+            for (const int oldCount : {shape.vertexCount, fresh.texVertCount + 50}) {
+                Mesh old = shape;
+                old.setNumTVerts(oldCount);
+                for (int i = 0; i < oldCount; ++i) old.texVerts[i] = UVVert(7, 7, 7);
+                old.setTexFacesEnabled(true, false);
+                old.ApplyUVWMap(type, 2, 1, 1, 1, 0, 0, 0, kIdentity);
+                ASSERT_EQ(old.texVertCount, fresh.texVertCount) << type << " " << oldCount;
+                for (int i = 0; i < fresh.texVertCount; ++i)
+                    ASSERT_TRUE(sameBits(old.texVerts[i], fresh.texVerts[i]))
+                        << type << " " << oldCount << " " << i;
+                EXPECT_EQ(std::memcmp(old.texFaces, fresh.texFaces,
+                                      sizeof(TVFace) * size_t(shape.faceCount)),
+                          0);
+            }
+        }
+    }
+}
