@@ -149,8 +149,9 @@ class HOSTKIT_API Mesh {
     // O(V + F) on every mesh: each vertex is transformed and fitted once and its
     // coordinates computed once per variant it takes (a few at most, looked up
     // directly); the texture vertices are written once, into the old array where it
-    // holds one per vertex, else into a fresh one reserved for one per corner but touched
-    // only as far as filled, and left at their exact size. Scratch: 12 bytes per vertex
+    // holds one per vertex, else (with pole corners: not planar or box) into a fresh one
+    // reserved for one per corner but touched only as far as filled, else into a fresh
+    // one; each is left at their exact size. Scratch: 12 bytes per vertex
     // for positions plus 4 per variant (1 planar and shrink wrap, 2 spherical and
     // cylindrical, 3 with cap and 12 more for coordinates, 6 box), 1 more for shrink
     // wrap, and 16 bytes per vertex first met in an improper face and per pole corner

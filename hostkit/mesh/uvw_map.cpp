@@ -4,8 +4,9 @@
 // The faces then take their texture vertices: a slot per (vertex, variant) numbers
 // them in order of first use (the wrapping mappings compute each vertex's unshifted
 // coordinates first). Those that no slot formula gives (pole corners) go straight into
-// the output array as they are made: the mesh's old one, or a fresh reservation of one
-// per corner whose pages fault in only as far as it is filled; what does not fit there,
+// the output array as they are made: the mesh's old one, or (in the mappings that have
+// pole corners) a fresh reservation of one per corner whose pages fault in only as far
+// as it is filled; what does not fit there,
 // and the corners of improper faces, keep their value aside. Last the slots' texture
 // vertices are written once, straight into the mesh's array, sized exactly, then the
 // values kept aside. Angles, lengths and shrink-wrap directions come from estimates
@@ -462,7 +463,8 @@ void wrapFace(TVFace& t, Numbering& numbering, const UVVert* base, const MeshFac
 struct Output {
     UVVert* data = nullptr;
     uint32_t capacity = 0;
-    bool reserved = false; // data is the fresh reservation, not yet the mesh's
+    bool reserved = false;  // data is the fresh reservation, not yet the mesh's
+    bool untrimmed = false; // the reservation is the mesh's, to be trimmed once filled
     Output() = default;
     Output(const Output&) = delete;
     Output& operator=(const Output&) = delete;
@@ -495,12 +497,15 @@ void* allocateOutput(size_t bytes) {
                                                                   : bytes);
 }
 
-void prepareOutput(Mesh& mesh, Output& output) {
+// poles: the mapping makes pole corners (planar and box make none; their few texture
+// vertices of their own wait aside).
+void prepareOutput(Mesh& mesh, bool poles, Output& output) {
     if (mesh.texVerts && mesh.texVertCount >= mesh.vertexCount) {
         output.data = mesh.texVerts;
         output.capacity = uint32_t(mesh.texVertCount);
         return;
     }
+    if (!poles) return;
     const size_t most = std::min(size_t(mesh.faceCount) * 3 + 1, size_t(UINT32_MAX));
     try {
         hostkit::checkMeshAllocation(most * sizeof(UVVert));
@@ -512,17 +517,17 @@ void prepareOutput(Mesh& mesh, Output& output) {
     }
 }
 
-// The mesh's texture-vertex array, resized to count entries, the texture vertices of
-// their own already in place: the reservation trimmed, the old array when it is large
-// enough, otherwise a fresh one taking over what the old array holds.
+// The mesh's texture-vertex array for count entries, the texture vertices of their own
+// already in place: the reservation (the caller trims it once filled: trimmed earlier,
+// its last huge page would fault in 4 KB pages), the old array when it is large enough,
+// otherwise a fresh one taking over what the old array holds.
 UVVert* texVertsFor(Mesh& mesh, Output& output, uint32_t count) {
     const size_t bytes = size_t(count) * sizeof(UVVert);
     if (output.reserved) {
-        if (void* trimmed = std::realloc(output.data, bytes))
-            output.data = static_cast<UVVert*>(trimmed);
         std::free(mesh.texVerts);
         mesh.texVerts = output.data;
         output.reserved = false;
+        output.untrimmed = true;
     } else if (mesh.texVerts && uint32_t(mesh.texVertCount) >= count) {
         if (uint32_t(mesh.texVertCount) > count)
             if (void* smaller = std::realloc(mesh.texVerts, bytes))
@@ -550,6 +555,9 @@ template <typename Value> void writeTexVerts(Job& job, const Finish& finish, Val
         for (uint32_t variant = 0; variant < variants; ++variant)
             if (slot[variant] < kPole) out[slot[variant]] = finish(valueOf(v, variant));
     for (const Aside& a : numbering.aside) out[a.index] = finish(a.uvw);
+    if (job.output->untrimmed)
+        if (void* trimmed = std::realloc(out, size_t(numbering.count) * sizeof(UVVert)))
+            job.mesh.texVerts = static_cast<UVVert*>(trimmed);
 }
 
 void mapPlanar(Job& job, const Finish& finish) {
@@ -719,7 +727,7 @@ void Mesh::ApplyUVWMap(int type, float uTile, float vTile, float wTile, int uFli
         texFaces = static_cast<TVFace*>(allocateOutput(size_t(faceCount) * sizeof(TVFace)));
     job.texFaces = texFaces;
     Output output;
-    prepareOutput(*this, output);
+    prepareOutput(*this, type != MAP_PLANAR && type != MAP_BOX, output);
     job.output = &output;
     job.numbering.out = output.data;
     job.numbering.capacity = output.capacity;
