@@ -175,7 +175,8 @@ UVVert shrinkWrapUVW(const Point3& q, double c, double s) {
 
 // A vertex's azimuth in the fitted box, as cosine and sine.
 struct Azimuth {
-    double c, s;
+    double c = 1, s = 0;
+    Azimuth() = default;
     explicit Azimuth(const Point3& q) {
         const double a = std::atan2(double(q.y), double(q.x));
         c = std::cos(a);
@@ -259,7 +260,7 @@ UVVert farPoleCorner(const Point3& pole, const Polar& at, const uint32_t* others
     if (estimated && sx * sx + sy * sy >= 0.25 && settledShrinkWrap(at, sx, sy, out)) return out;
     sx = 0, sy = 0;
     for (int i = 0; i < count; ++i) {
-        const Azimuth a(fitted(others[i]));
+        const Azimuth& a = directions.azimuth(others[i], fitted);
         sx += a.c;
         sy += a.s;
     }
@@ -267,14 +268,27 @@ UVVert farPoleCorner(const Point3& pole, const Polar& at, const uint32_t* others
     return shrinkWrapUVW(pole, std::cos(mean), std::sin(mean));
 }
 
-// directionOf each vertex, kept for the next faces: around a pole, neighbouring faces
-// share their corners.
+// directionOf and the Azimuth of each vertex, kept for the next faces: around a pole,
+// neighbouring faces share their corners.
 struct RecentDirections {
     struct Entry {
         uint32_t v = UINT32_MAX;
         bool ok = false;
         double c = 0, s = 0;
     } entry[4];
+    struct Exact {
+        uint32_t v = UINT32_MAX;
+        Azimuth a;
+    } exact[2];
+
+    template <typename Fitted> const Azimuth& azimuth(uint32_t v, Fitted fitted) {
+        Exact& e = exact[v & 1];
+        if (e.v != v) {
+            e.v = v;
+            e.a = Azimuth(fitted(v));
+        }
+        return e.a;
+    }
 
     template <typename Fitted> bool of(uint32_t v, Fitted fitted, double& c, double& s) {
         Entry& e = entry[v & 3];
