@@ -1,25 +1,27 @@
 // Texture coordinate generation: contract in host/mesh.h.
 //
-// Each vertex is transformed once and the fitted box grown over the faces' corners.
-// The faces then take their texture vertices: a slot per (vertex, variant) numbers
-// them in order of first use (the wrapping mappings compute each vertex's unshifted
-// coordinates first). Those that no slot formula gives (pole corners) go straight into
-// the output array as they are made: the mesh's old one, or (in the mappings that have
-// pole corners) a fresh reservation of one per corner whose pages fault in only as far
-// as it is filled; what does not fit there,
-// and the corners of improper faces, keep their value aside. Last the slots' texture
-// vertices are written once, straight into the mesh's array, sized exactly, then the
-// values kept aside. Angles, lengths and shrink-wrap directions come from estimates
-// wherever those settle the float the C library's functions would give (uvw_angle.h).
-// The projections stay in this file on purpose: how a NaN's payload passes through
-// them depends on how the compiler arranges them, and moved elsewhere (inlined
-// differently) they gave NaN coordinates other payloads than before. Rearranged, GCC 12
-// once even kept a fitted position's double where its float was asked for (a vectorised
-// conversion dropped): after any change here, compare the results bit for bit.
+// Each vertex is transformed once (not at all where the transform keeps it as it is)
+// and the fitted box grown over the faces' corners. The faces then take their texture
+// vertices: a slot per (vertex, variant) numbers them in order of first use (the
+// wrapping mappings compute each vertex's unshifted coordinates first). Those that no
+// slot formula gives (pole corners) go straight into the output array as they are
+// made: the mesh's old one, or (in the mappings that have pole corners) a fresh
+// reservation of one per corner whose pages fault in only as far as it is filled; what
+// does not fit there, and the corners of improper faces, keep their value aside. Last
+// the slots' texture vertices are written once, straight into the mesh's array, sized
+// exactly, then the values kept aside. Angles, lengths and shrink-wrap directions come
+// from estimates wherever those settle the float the C library's functions would give
+// (uvw_angle.h). The projections stay in this file on purpose: how a NaN's payload
+// passes through them depends on how the compiler arranges them, and moved elsewhere
+// (inlined differently) they gave NaN coordinates other payloads than before.
+// Rearranged, GCC 12 once even kept a fitted position's double where its float was
+// asked for (a vectorised conversion dropped): after any change here, compare the
+// results bit for bit.
 #include "host/mesh.h"
 #include "hostkit/mesh/operation_observer.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
@@ -62,13 +64,16 @@ void growBounds(const Mesh& mesh, const Point3* transformed, int begin, int end,
                 float lo[4], float hi[4]) {
     const uint32_t n = uint32_t(mesh.vertexCount);
 #if defined(__SSE2__) || defined(_M_X64)
-    // minps(p, lo) is p < lo ? p : lo lane by lane; transformed has a spare entry at
-    // its end, so the fourth lane of the last vertex may be read
+    // minps(p, lo) is p < lo ? p : lo lane by lane; a vertex's fourth lane is the next
+    // one's x, and the last vertex (which may end its array) is read through a copy
+    const uint32_t last = n - 1;
+    const float lastLanes[4] = {transformed[last].x, transformed[last].y, transformed[last].z, 0};
+    const __m128 lastPoint = _mm_loadu_ps(lastLanes);
     __m128 vlo = _mm_loadu_ps(lo), vhi = _mm_loadu_ps(hi);
     for (int f = begin; f < end; f += step)
         for (uint32_t v : mesh.faces[f].v) {
-            if (v >= n) continue;
-            const __m128 p = _mm_loadu_ps(&transformed[v].x);
+            if (v > last) continue;
+            const __m128 p = v < last ? _mm_loadu_ps(&transformed[v].x) : lastPoint;
             vlo = _mm_min_ps(p, vlo);
             vhi = _mm_max_ps(p, vhi);
         }
@@ -90,7 +95,7 @@ void growBounds(const Mesh& mesh, const Point3* transformed, int begin, int end,
 
 // The box of the corners in range, as Box3 grows in face order. A zero extent (or one
 // that is not finite) keeps scale 1: every point maps to the centre of that axis.
-// transformed: every vertex in tm space, and one spare entry.
+// transformed: every vertex in tm space.
 Fit fitToBounds(const Mesh& mesh, const Point3* transformed) {
     const float big = std::numeric_limits<float>::max();
     float lo[4] = {big, big, big, big}, hi[4] = {-big, -big, -big, -big};
@@ -120,6 +125,27 @@ Fit fitToBounds(const Mesh& mesh, const Point3* transformed) {
         if (size > 0 && std::isfinite(size)) fit.scale[axis] = 1 / size;
     }
     return fit;
+}
+
+// True when p * tm is p itself, bit for bit, for every vertex: tm is exactly the
+// identity (+0 off the diagonal and in the translation) and every coordinate is normal
+// or +0 (-0 plus the translation's +0 is +0, an infinity or NaN times 0 is NaN, and a
+// subnormal may be flushed to zero where the host asks for that).
+bool keepsVertices(const Mesh& mesh, const Matrix3& tm) {
+    const Matrix3 identity;
+    for (int row = 0; row < 4; ++row) {
+        const Point3 a = tm.GetRow(row), b = identity.GetRow(row);
+        if (std::memcmp(&a, &b, sizeof(Point3)) != 0) return false;
+    }
+    uint32_t odd = 0;
+    for (int v = 0; v < mesh.vertexCount; ++v) {
+        const Point3& p = mesh.vertices[v];
+        for (const float c : {p.x, p.y, p.z}) {
+            const uint32_t bits = std::bit_cast<uint32_t>(c), exponent = bits & 0x7f800000u;
+            odd |= uint32_t(exponent == 0x7f800000u) | uint32_t(exponent == 0 && bits != 0);
+        }
+    }
+    return odd == 0;
 }
 
 // Variants of a vertex's texture vertex in the wrapping mappings.
@@ -707,10 +733,13 @@ void Mesh::ApplyUVWMap(int type, float uTile, float vTile, float wTile, int uFli
                               : type == MAP_SPHERICAL   ? 2
                                                         : 1;
     const size_t n = size_t(vertexCount);
-    // One block of scratch: positions (and a spare entry, see growBounds), slots, and
-    // the cylinder with caps' coordinates or shrink wrap's pole marks.
+    // One block of scratch: positions in tm space (unless they are the vertices
+    // themselves; spherical and cylindrical without cap write their coordinates there),
+    // slots, and the cylinder with caps' coordinates or shrink wrap's pole marks.
     const bool capped = type == MAP_CYLINDRICAL && cap;
-    const size_t positionWords = (n + 1) * 3, slotWords = n * variants;
+    const bool overwritten = (type == MAP_CYLINDRICAL && !cap) || type == MAP_SPHERICAL;
+    const bool kept = keepsVertices(*this, tm);
+    const size_t positionWords = kept && !overwritten ? 0 : n * 3, slotWords = n * variants;
     const size_t extraWords = capped ? n * 3 : type == MAP_BALL ? (n + 3) / 4 : 0;
     size_t words = positionWords + slotWords + extraWords;
     // From 128 KB on the block takes at least one huge page (see allocateOutput).
@@ -718,11 +747,12 @@ void Mesh::ApplyUVWMap(int type, float uTile, float vTile, float wTile, int uFli
     if (words >= kHugePageWords / 16) words = std::max(words, kHugePageWords);
     hostkit::ScratchArray<uint32_t> block(words);
     static_assert(sizeof(Point3) == 12 && alignof(Point3) <= 4 && sizeof(UVVert) == 12);
-    Point3* transformed = reinterpret_cast<Point3*>(block.data());
+    Point3* positions = reinterpret_cast<Point3*>(block.data());
     uint32_t* slots = block.data() + positionWords;
     uint32_t* extra = slots + slotWords;
-    transformed[n] = Point3();
-    for (size_t v = 0; v < n; ++v) transformed[v] = vertices[v] * tm;
+    const Point3* transformed = kept ? vertices : positions;
+    if (!kept)
+        for (size_t v = 0; v < n; ++v) positions[v] = vertices[v] * tm;
 
     const Finish finish{{uTile, vTile, wTile}, {uFlip, vFlip, wFlip}};
     Job job{*this,
@@ -762,17 +792,17 @@ void Mesh::ApplyUVWMap(int type, float uTile, float vTile, float wTile, int uFli
                 mapWrapping(job, finish, cylindricalUVW, true, reinterpret_cast<UVVert*>(extra),
                             transformed);
             } else {
-                // the coordinates replace the transformed positions
+                // the coordinates replace the transformed positions (if not kept)
                 job.transformed = nullptr;
-                UVVert* base = transformed;
+                UVVert* base = positions;
                 if (type == MAP_CYLINDRICAL)
                     mapWrapping(
                         job, finish, [](const Point3& q) { return cylindricalUVW(q); }, false, base,
-                        base);
+                        transformed);
                 else
                     mapWrapping(
                         job, finish, [](const Point3& q) { return sphericalUVW(q); }, false, base,
-                        base);
+                        transformed);
             }
         }
     } catch (...) {

@@ -291,3 +291,18 @@ TEST(UVWMap, OldArraysOfAnySizeGiveTheSameMapping) {
         }
     }
 }
+
+// The identity transform still turns -0 into +0 (its translation is added): a vertex
+// with a -0 maps as the same vertex with +0, whether or not the positions are copied.
+TEST(UVWMap, TheIdentityTurnsNegativeZerosPositive) {
+    for (const int type : {MAP_PLANAR, MAP_CYLINDRICAL, MAP_SPHERICAL, MAP_BALL, MAP_BOX}) {
+        Mesh negative = fan(8, 0.3f), positive = fan(8, 0.3f);
+        negative.vertices[5] = Point3(-1, -0.0f, -0.0f); // on the seam, at the back
+        positive.vertices[5] = Point3(-1, 0.0f, 0.0f);
+        negative.ApplyUVWMap(type, 1, 1, 1, 0, 0, 0, 1, kIdentity);
+        positive.ApplyUVWMap(type, 1, 1, 1, 0, 0, 0, 1, kIdentity);
+        ASSERT_EQ(negative.texVertCount, positive.texVertCount) << type;
+        for (int i = 0; i < positive.texVertCount; ++i)
+            EXPECT_TRUE(sameBits(negative.texVerts[i], positive.texVerts[i])) << type << " " << i;
+    }
+}
