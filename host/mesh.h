@@ -149,12 +149,17 @@ class HOSTKIT_API Mesh {
     // corner takes its face's mean u. Texture vertices are shared where they agree.
     // O(V + F) on every mesh: each vertex is transformed and fitted once and its
     // coordinates computed once per variant it takes (a few at most, looked up
-    // directly); the texture vertices are written once into an array of their exact
-    // size, the old arrays serving where they are large enough. Scratch: 12 bytes per
-    // vertex for positions plus 4 per variant (1 planar and shrink wrap, 2 spherical and
-    // cylindrical, 3 with cap and 12 more for coordinates, 6 box), 1 more for shrink
-    // wrap, and 16 bytes per pole corner and per vertex first met in an improper face.
-    // Running out of memory leaves the mesh as it was or, part way, without texture faces.
+    // directly); the texture vertices are written once, into the old array where it
+    // holds one per vertex, else (with pole corners: not planar or box) into a fresh one
+    // reserved for one per corner but touched only as far as filled, else into a fresh
+    // one; each is left at their exact size. Scratch: 12 bytes per vertex for positions
+    // in tm space (none for planar, box, shrink wrap and cylindrical with cap when tm is
+    // exactly the identity and every coordinate is normal or +0) plus 4 per variant (1
+    // planar and shrink wrap, 2 spherical and cylindrical, 3 with cap and 12 more for
+    // coordinates, 6 box), 1 more for shrink wrap, and 16 bytes per vertex first met in
+    // an improper face and per pole corner beyond the old array's end. Running out of
+    // memory leaves the mesh as it was or, part way, without texture faces (its texture
+    // vertices then partly rewritten).
     void ApplyUVWMap(int type, float uTile, float vTile, float wTile, int uFlip, int vFlip,
                      int wFlip, int cap, const Matrix3& tm);
     // Fills faceNormals with unit normals (cross product of the edges meeting opposite

@@ -20,11 +20,14 @@ size_t mappedBytes(size_t bytes) {
     return (bytes + kHugePage - 1) / kHugePage * kHugePage;
 }
 
-// memory and size are multiples of kHugePage.
-void adviseHugePages(void* memory, size_t size) {
+// memory and size are multiples of kHugePage; populate: fault every page in now.
+void adviseHugePages(void* memory, size_t size, bool populate = true) {
     madvise(memory, size, MADV_HUGEPAGE);
 #ifdef MADV_POPULATE_WRITE
-    madvise(memory, size, MADV_POPULATE_WRITE); // older kernels refuse: pages fault in
+    if (populate)
+        madvise(memory, size, MADV_POPULATE_WRITE); // older kernels refuse: pages fault in
+#else
+    (void)populate;
 #endif
 }
 #endif
@@ -68,14 +71,14 @@ void freeScratch(void* memory, size_t bytes) noexcept {
 }
 
 namespace {
-void* allocateFreeable(size_t bytes, bool zeroed) {
+void* allocateFreeable(size_t bytes, bool zeroed, bool populate = true) {
     if (bytes == 0) return nullptr;
 #ifdef __linux__
     if (bytes >= 2 * kSmallest) {
         const size_t size = mappedBytes(bytes);
         void* memory = std::aligned_alloc(kHugePage, size);
         if (!memory) throw std::bad_alloc();
-        adviseHugePages(memory, size);
+        adviseHugePages(memory, size, populate);
         if (zeroed) std::memset(memory, 0, bytes);
         return memory;
     }
@@ -92,6 +95,10 @@ void* allocateZeroed(size_t bytes) {
 
 void* allocateUninitialized(size_t bytes) {
     return allocateFreeable(bytes, false);
+}
+
+void* reserveUninitialized(size_t bytes) {
+    return allocateFreeable(bytes, false, false);
 }
 
 } // namespace hostkit

@@ -25,6 +25,10 @@ HOSTKIT_API void freeScratch(void* memory, size_t bytes) noexcept;
 HOSTKIT_API void* allocateZeroed(size_t bytes);
 // The same without the zeroing, for arrays about to be filled (a copy, say).
 HOSTKIT_API void* allocateUninitialized(size_t bytes);
+// Like allocateUninitialized, but large blocks are only reserved: their (huge) pages
+// fault in where first written. For arrays whose size is only bounded until they are
+// filled, shrunk with std::realloc then; untouched pages cost address space only.
+HOSTKIT_API void* reserveUninitialized(size_t bytes);
 
 // Minimal allocator for std::vector over scratch memory.
 template <typename T> struct ScratchAllocator {

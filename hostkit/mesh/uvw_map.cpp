@@ -1,22 +1,30 @@
 // Texture coordinate generation: contract in host/mesh.h.
 //
-// Each vertex is transformed once and the fitted box grown over the faces' corners.
-// The faces then take their texture vertices: a slot per (vertex, variant) numbers
-// them in order of first use (the wrapping mappings compute each vertex's unshifted
-// coordinates first), and only the few that no slot formula gives (pole corners,
-// corners of improper faces) keep their value aside. Last the texture vertices are
-// written once, straight into the mesh's array, sized exactly, from the slots and the
-// values kept aside. Angles, lengths and shrink-wrap directions come from estimates
-// wherever those settle the float the C library's functions would give (uvw_angle.h).
-// The projections stay in this file on purpose: how a NaN's payload passes through
-// them depends on how the compiler arranges them, and moved elsewhere (inlined
-// differently) they gave NaN coordinates other payloads than before.
+// Each vertex is transformed once (not at all where the transform keeps it as it is)
+// and the fitted box grown over the faces' corners. The faces then take their texture
+// vertices: a slot per (vertex, variant) numbers them in order of first use (the
+// wrapping mappings compute each vertex's unshifted coordinates first). Those that no
+// slot formula gives (pole corners) go straight into the output array as they are
+// made: the mesh's old one, or (in the mappings that have pole corners) a fresh
+// reservation of one per corner whose pages fault in only as far as it is filled; what
+// does not fit there, and the corners of improper faces, keep their value aside. Last
+// the slots' texture vertices are written once, straight into the mesh's array, sized
+// exactly, then the values kept aside. Angles, lengths and shrink-wrap directions come
+// from estimates wherever those settle the float the C library's functions would give
+// (uvw_angle.h). The projections stay in this file on purpose: how a NaN's payload
+// passes through them depends on how the compiler arranges them, and moved elsewhere
+// (inlined differently) they gave NaN coordinates other payloads than before.
+// Rearranged, GCC 12 once even kept a fitted position's double where its float was
+// asked for (a vectorised conversion dropped): after any change here, compare the
+// results bit for bit.
 #include "host/mesh.h"
 #include "hostkit/mesh/operation_observer.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <new>
 #include <numbers>
@@ -56,13 +64,16 @@ void growBounds(const Mesh& mesh, const Point3* transformed, int begin, int end,
                 float lo[4], float hi[4]) {
     const uint32_t n = uint32_t(mesh.vertexCount);
 #if defined(__SSE2__) || defined(_M_X64)
-    // minps(p, lo) is p < lo ? p : lo lane by lane; transformed has a spare entry at
-    // its end, so the fourth lane of the last vertex may be read
+    // minps(p, lo) is p < lo ? p : lo lane by lane; a vertex's fourth lane is the next
+    // one's x, and the last vertex (which may end its array) is read through a copy
+    const uint32_t last = n - 1;
+    const float lastLanes[4] = {transformed[last].x, transformed[last].y, transformed[last].z, 0};
+    const __m128 lastPoint = _mm_loadu_ps(lastLanes);
     __m128 vlo = _mm_loadu_ps(lo), vhi = _mm_loadu_ps(hi);
     for (int f = begin; f < end; f += step)
         for (uint32_t v : mesh.faces[f].v) {
-            if (v >= n) continue;
-            const __m128 p = _mm_loadu_ps(&transformed[v].x);
+            if (v > last) continue;
+            const __m128 p = v < last ? _mm_loadu_ps(&transformed[v].x) : lastPoint;
             vlo = _mm_min_ps(p, vlo);
             vhi = _mm_max_ps(p, vhi);
         }
@@ -84,7 +95,7 @@ void growBounds(const Mesh& mesh, const Point3* transformed, int begin, int end,
 
 // The box of the corners in range, as Box3 grows in face order. A zero extent (or one
 // that is not finite) keeps scale 1: every point maps to the centre of that axis.
-// transformed: every vertex in tm space, and one spare entry.
+// transformed: every vertex in tm space.
 Fit fitToBounds(const Mesh& mesh, const Point3* transformed) {
     const float big = std::numeric_limits<float>::max();
     float lo[4] = {big, big, big, big}, hi[4] = {-big, -big, -big, -big};
@@ -114,6 +125,27 @@ Fit fitToBounds(const Mesh& mesh, const Point3* transformed) {
         if (size > 0 && std::isfinite(size)) fit.scale[axis] = 1 / size;
     }
     return fit;
+}
+
+// True when p * tm is p itself, bit for bit, for every vertex: tm is exactly the
+// identity (+0 off the diagonal and in the translation) and every coordinate is normal
+// or +0 (-0 plus the translation's +0 is +0, an infinity or NaN times 0 is NaN, and a
+// subnormal may be flushed to zero where the host asks for that).
+bool keepsVertices(const Mesh& mesh, const Matrix3& tm) {
+    const Matrix3 identity;
+    for (int row = 0; row < 4; ++row) {
+        const Point3 a = tm.GetRow(row), b = identity.GetRow(row);
+        if (std::memcmp(&a, &b, sizeof(Point3)) != 0) return false;
+    }
+    uint32_t odd = 0;
+    for (int v = 0; v < mesh.vertexCount; ++v) {
+        const Point3& p = mesh.vertices[v];
+        for (const float c : {p.x, p.y, p.z}) {
+            const uint32_t bits = std::bit_cast<uint32_t>(c), exponent = bits & 0x7f800000u;
+            odd |= uint32_t(exponent == 0x7f800000u) | uint32_t(exponent == 0 && bits != 0);
+        }
+    }
+    return odd == 0;
 }
 
 // Variants of a vertex's texture vertex in the wrapping mappings.
@@ -169,7 +201,8 @@ UVVert shrinkWrapUVW(const Point3& q, double c, double s) {
 
 // A vertex's azimuth in the fitted box, as cosine and sine.
 struct Azimuth {
-    double c, s;
+    double c = 1, s = 0;
+    Azimuth() = default;
     explicit Azimuth(const Point3& q) {
         const double a = std::atan2(double(q.y), double(q.x));
         c = std::cos(a);
@@ -225,10 +258,22 @@ UVVert shrinkWrapVertex(const Point3& q) {
 // The coordinates of a far-pole corner of a face: shrinkWrapUVW at the mean of the
 // Azimuths of the face's corners off the pole. Where their sum is long (0.5 or more:
 // the estimates' errors of 2e-15 each then turn the mean by less than 2e-14) estimates
-// settle it. others: the corners off the pole, count of them; at: Polar(pole).
+// settle it. A pole at the centre itself (polar angle 0) lies at (0.5, 0.5) whatever
+// the mean, unless an azimuth is NaN. others: the corners off the pole, count of them;
+// at: Polar(pole).
 template <typename Fitted, typename Directions>
 UVVert farPoleCorner(const Point3& pole, const Polar& at, const uint32_t* others, int count,
                      Fitted fitted, Directions& directions) {
+    if (at.polar == 0) {
+        // r = 0 * toBorder: u = 0.5 + 0 * c is 0.5 for every finite cosine, and the
+        // mean's cosine and sine are finite unless a corner's x or y is NaN
+        bool finite = true;
+        for (int i = 0; i < count; ++i) {
+            const Point3 q = fitted(others[i]);
+            finite &= !(std::isnan(q.x) || std::isnan(q.y));
+        }
+        if (finite) return UVVert(0.5f, 0.5f, 2 * float(at.len));
+    }
     double sx = 0, sy = 0;
     bool estimated = true;
     for (int i = 0; i < count && estimated; ++i) {
@@ -241,7 +286,7 @@ UVVert farPoleCorner(const Point3& pole, const Polar& at, const uint32_t* others
     if (estimated && sx * sx + sy * sy >= 0.25 && settledShrinkWrap(at, sx, sy, out)) return out;
     sx = 0, sy = 0;
     for (int i = 0; i < count; ++i) {
-        const Azimuth a(fitted(others[i]));
+        const Azimuth& a = directions.azimuth(others[i], fitted);
         sx += a.c;
         sy += a.s;
     }
@@ -249,14 +294,27 @@ UVVert farPoleCorner(const Point3& pole, const Polar& at, const uint32_t* others
     return shrinkWrapUVW(pole, std::cos(mean), std::sin(mean));
 }
 
-// directionOf each vertex, kept for the next faces: around a pole, neighbouring faces
-// share their corners.
+// directionOf and the Azimuth of each vertex, kept for the next faces: around a pole,
+// neighbouring faces share their corners.
 struct RecentDirections {
     struct Entry {
         uint32_t v = UINT32_MAX;
         bool ok = false;
         double c = 0, s = 0;
     } entry[4];
+    struct Exact {
+        uint32_t v = UINT32_MAX;
+        Azimuth a;
+    } exact[2];
+
+    template <typename Fitted> const Azimuth& azimuth(uint32_t v, Fitted fitted) {
+        Exact& e = exact[v & 1];
+        if (e.v != v) {
+            e.v = v;
+            e.a = Azimuth(fitted(v));
+        }
+        return e.a;
+    }
 
     template <typename Fitted> bool of(uint32_t v, Fitted fitted, double& c, double& s) {
         Entry& e = entry[v & 3];
@@ -313,6 +371,16 @@ bool isCap(const Point3* transformed, const MeshFace& face) {
     return std::abs(n.z) >= std::abs(n.x) && std::abs(n.z) >= std::abs(n.y) && n != Point3();
 }
 
+// The per-axis tile and flip applied to every texture vertex last.
+struct Finish {
+    float tile[3];
+    int flip[3];
+    UVVert operator()(const UVVert& x) const {
+        return UVVert((flip[0] ? 1 - x.x : x.x) * tile[0], (flip[1] ? 1 - x.y : x.y) * tile[1],
+                      (flip[2] ? 1 - x.z : x.z) * tile[2]);
+    }
+};
+
 // A texture vertex whose value no slot formula gives.
 struct Aside {
     uint32_t index;
@@ -320,10 +388,14 @@ struct Aside {
 };
 
 // Texture vertices numbered in order of first use: one slot per (vertex, variant), and
-// the values of those that their slot's formula does not give.
+// the values of those that their slot's formula does not give: a texture vertex of its
+// own goes straight to the output while it fits there, the rest waits aside.
 struct Numbering {
     uint32_t variants;
-    uint32_t* slot;                    // vertex * variants + variant; kNone: not made
+    uint32_t* slot; // vertex * variants + variant; kNone: not made
+    Finish finish;
+    UVVert* out = nullptr; // the output as far as it goes, capacity entries
+    uint32_t capacity = 0;
     hostkit::LargeVector<Aside> aside; // written over the slot formula's values
     uint32_t count = 0;
     uint32_t outside = kNone; // one texture vertex for corners whose vertex is out of range
@@ -334,7 +406,10 @@ struct Numbering {
         return s;
     }
     uint32_t unique(const UVVert& uvw) {
-        keep(count, uvw);
+        if (count < capacity)
+            out[count] = finish(uvw);
+        else
+            keep(count, uvw);
         return count++;
     }
     // Shared, but with a value of its own when this corner makes it.
@@ -352,9 +427,9 @@ struct Numbering {
     void keep(uint32_t index, const UVVert& uvw) {
         constexpr size_t kFirst = (size_t(64) << 10) / sizeof(Aside);
         constexpr size_t kHuge = (size_t(1) << 20) / sizeof(Aside);
-        const size_t capacity = aside.capacity();
-        if (aside.size() == capacity)
-            aside.reserve(capacity < kFirst ? kFirst : capacity < kHuge ? kHuge : 2 * capacity);
+        const size_t room = aside.capacity();
+        if (aside.size() == room)
+            aside.reserve(room < kFirst ? kFirst : room < kHuge ? kHuge : 2 * room);
         aside.push_back({index, uvw});
     }
     uint32_t outsideVertex() {
@@ -421,13 +496,20 @@ void wrapFace(TVFace& t, Numbering& numbering, const UVVert* base, const MeshFac
     }
 }
 
-// The per-axis tile and flip applied to every texture vertex last.
-struct Finish {
-    float tile[3];
-    int flip[3];
-    UVVert operator()(const UVVert& x) const {
-        return UVVert((flip[0] ? 1 - x.x : x.x) * tile[0], (flip[1] ? 1 - x.y : x.y) * tile[1],
-                      (flip[2] ? 1 - x.z : x.z) * tile[2]);
+// The array the texture vertices of their own go to as they are made: the mesh's old
+// one when it holds one per vertex (as most mappings need), otherwise a fresh one
+// reserved for the most there can be, one per corner, of which only the part filled is
+// ever touched.
+struct Output {
+    UVVert* data = nullptr;
+    uint32_t capacity = 0;
+    bool reserved = false;  // data is the fresh reservation, not yet the mesh's
+    bool untrimmed = false; // the reservation is the mesh's, to be trimmed once filled
+    Output() = default;
+    Output(const Output&) = delete;
+    Output& operator=(const Output&) = delete;
+    ~Output() {
+        if (reserved) std::free(data);
     }
 };
 
@@ -439,6 +521,7 @@ struct Job {
     const Matrix3& tm;
     Numbering numbering;
     TVFace* texFaces;
+    Output* output;
 
     uint32_t vertexCount() const { return uint32_t(mesh.vertexCount); }
     Point3 fitted(uint32_t v) const { return fit(transformed[v]); }
@@ -454,15 +537,45 @@ void* allocateOutput(size_t bytes) {
                                                                   : bytes);
 }
 
-// The mesh's texture-vertex array, resized to count entries whose contents the caller
-// writes: the old array when it is large enough, otherwise a fresh one.
-UVVert* texVertsFor(Mesh& mesh, uint32_t count) {
-    if (mesh.texVerts && uint32_t(mesh.texVertCount) >= count) {
+// poles: the mapping makes pole corners (planar and box make none; their few texture
+// vertices of their own wait aside).
+void prepareOutput(Mesh& mesh, bool poles, Output& output) {
+    if (mesh.texVerts && mesh.texVertCount >= mesh.vertexCount) {
+        output.data = mesh.texVerts;
+        output.capacity = uint32_t(mesh.texVertCount);
+        return;
+    }
+    if (!poles) return;
+    const size_t most = std::min(size_t(mesh.faceCount) * 3 + 1, size_t(UINT32_MAX));
+    try {
+        hostkit::checkMeshAllocation(most * sizeof(UVVert));
+        output.data = static_cast<UVVert*>(hostkit::reserveUninitialized(most * sizeof(UVVert)));
+        output.capacity = uint32_t(most);
+        output.reserved = true;
+    } catch (const std::bad_alloc&) {
+        // then everything waits aside, and the exact array is allocated last
+    }
+}
+
+// The mesh's texture-vertex array for count entries, the texture vertices of their own
+// already in place: the reservation (the caller trims it once filled: trimmed earlier,
+// its last huge page would fault in 4 KB pages), the old array when it is large enough,
+// otherwise a fresh one taking over what the old array holds.
+UVVert* texVertsFor(Mesh& mesh, Output& output, uint32_t count) {
+    const size_t bytes = size_t(count) * sizeof(UVVert);
+    if (output.reserved) {
+        std::free(mesh.texVerts);
+        mesh.texVerts = output.data;
+        output.reserved = false;
+        output.untrimmed = true;
+    } else if (mesh.texVerts && uint32_t(mesh.texVertCount) >= count) {
         if (uint32_t(mesh.texVertCount) > count)
-            if (void* smaller = std::realloc(mesh.texVerts, size_t(count) * sizeof(UVVert)))
+            if (void* smaller = std::realloc(mesh.texVerts, bytes))
                 mesh.texVerts = static_cast<UVVert*>(smaller);
     } else {
-        void* fresh = allocateOutput(size_t(count) * sizeof(UVVert));
+        void* fresh = allocateOutput(bytes);
+        if (output.capacity > 0)
+            std::memcpy(fresh, output.data, size_t(output.capacity) * sizeof(UVVert));
         std::free(mesh.texVerts);
         mesh.texVerts = static_cast<UVVert*>(fresh);
     }
@@ -474,7 +587,7 @@ UVVert* texVertsFor(Mesh& mesh, uint32_t count) {
 // values kept aside, each through finish.
 template <typename Value> void writeTexVerts(Job& job, const Finish& finish, Value valueOf) {
     Numbering& numbering = job.numbering;
-    UVVert* out = texVertsFor(job.mesh, numbering.count);
+    UVVert* out = texVertsFor(job.mesh, *job.output, numbering.count);
     const uint32_t* slot = numbering.slot;
     const uint32_t variants = numbering.variants;
     const uint32_t n = job.vertexCount();
@@ -482,6 +595,9 @@ template <typename Value> void writeTexVerts(Job& job, const Finish& finish, Val
         for (uint32_t variant = 0; variant < variants; ++variant)
             if (slot[variant] < kPole) out[slot[variant]] = finish(valueOf(v, variant));
     for (const Aside& a : numbering.aside) out[a.index] = finish(a.uvw);
+    if (job.output->untrimmed)
+        if (void* trimmed = std::realloc(out, size_t(numbering.count) * sizeof(UVVert)))
+            job.mesh.texVerts = static_cast<UVVert*>(trimmed);
 }
 
 void mapPlanar(Job& job, const Finish& finish) {
@@ -617,10 +733,13 @@ void Mesh::ApplyUVWMap(int type, float uTile, float vTile, float wTile, int uFli
                               : type == MAP_SPHERICAL   ? 2
                                                         : 1;
     const size_t n = size_t(vertexCount);
-    // One block of scratch: positions (and a spare entry, see growBounds), slots, and
-    // the cylinder with caps' coordinates or shrink wrap's pole marks.
+    // One block of scratch: positions in tm space (unless they are the vertices
+    // themselves; spherical and cylindrical without cap write their coordinates there),
+    // slots, and the cylinder with caps' coordinates or shrink wrap's pole marks.
     const bool capped = type == MAP_CYLINDRICAL && cap;
-    const size_t positionWords = (n + 1) * 3, slotWords = n * variants;
+    const bool overwritten = (type == MAP_CYLINDRICAL && !cap) || type == MAP_SPHERICAL;
+    const bool kept = keepsVertices(*this, tm);
+    const size_t positionWords = kept && !overwritten ? 0 : n * 3, slotWords = n * variants;
     const size_t extraWords = capped ? n * 3 : type == MAP_BALL ? (n + 3) / 4 : 0;
     size_t words = positionWords + slotWords + extraWords;
     // From 128 KB on the block takes at least one huge page (see allocateOutput).
@@ -628,15 +747,21 @@ void Mesh::ApplyUVWMap(int type, float uTile, float vTile, float wTile, int uFli
     if (words >= kHugePageWords / 16) words = std::max(words, kHugePageWords);
     hostkit::ScratchArray<uint32_t> block(words);
     static_assert(sizeof(Point3) == 12 && alignof(Point3) <= 4 && sizeof(UVVert) == 12);
-    Point3* transformed = reinterpret_cast<Point3*>(block.data());
+    Point3* positions = reinterpret_cast<Point3*>(block.data());
     uint32_t* slots = block.data() + positionWords;
     uint32_t* extra = slots + slotWords;
-    transformed[n] = Point3();
-    for (size_t v = 0; v < n; ++v) transformed[v] = vertices[v] * tm;
+    const Point3* transformed = kept ? vertices : positions;
+    if (!kept)
+        for (size_t v = 0; v < n; ++v) positions[v] = vertices[v] * tm;
 
-    Job job{
-        *this,  transformed, fitToBounds(*this, transformed), tm, Numbering{variants, slots, {}},
-        nullptr};
+    const Finish finish{{uTile, vTile, wTile}, {uFlip, vFlip, wFlip}};
+    Job job{*this,
+            transformed,
+            fitToBounds(*this, transformed),
+            tm,
+            Numbering{variants, slots, finish, nullptr, 0, {}},
+            nullptr,
+            nullptr};
     // The wrapping mappings set their slots while they compute each vertex's coordinates.
     const bool wrapping = type == MAP_CYLINDRICAL || type == MAP_SPHERICAL;
     if (!wrapping) std::fill(slots, slots + slotWords, kNone);
@@ -645,7 +770,11 @@ void Mesh::ApplyUVWMap(int type, float uTile, float vTile, float wTile, int uFli
     if (!texFaces)
         texFaces = static_cast<TVFace*>(allocateOutput(size_t(faceCount) * sizeof(TVFace)));
     job.texFaces = texFaces;
-    const Finish finish{{uTile, vTile, wTile}, {uFlip, vFlip, wFlip}};
+    Output output;
+    prepareOutput(*this, type != MAP_PLANAR && type != MAP_BOX, output);
+    job.output = &output;
+    job.numbering.out = output.data;
+    job.numbering.capacity = output.capacity;
     try {
         switch (type) {
         case MAP_PLANAR:
@@ -663,17 +792,17 @@ void Mesh::ApplyUVWMap(int type, float uTile, float vTile, float wTile, int uFli
                 mapWrapping(job, finish, cylindricalUVW, true, reinterpret_cast<UVVert*>(extra),
                             transformed);
             } else {
-                // the coordinates replace the transformed positions
+                // the coordinates replace the transformed positions (if not kept)
                 job.transformed = nullptr;
-                UVVert* base = transformed;
+                UVVert* base = positions;
                 if (type == MAP_CYLINDRICAL)
                     mapWrapping(
                         job, finish, [](const Point3& q) { return cylindricalUVW(q); }, false, base,
-                        base);
+                        transformed);
                 else
                     mapWrapping(
                         job, finish, [](const Point3& q) { return sphericalUVW(q); }, false, base,
-                        base);
+                        transformed);
             }
         }
     } catch (...) {

@@ -264,3 +264,45 @@ TEST(UVWMap, ShrinkWrapHasNoWrapSeamAndGathersTheBorderAtTheBottom) {
         }
     }
 }
+
+// Pole corners are written as they are made, into the old array while they fit there:
+// an old mapping too small for them, or larger than needed, changes nothing in the
+// result.
+TEST(UVWMap, OldArraysOfAnySizeGiveTheSameMapping) {
+    for (const int type : {MAP_BALL, MAP_SPHERICAL, MAP_CYLINDRICAL}) {
+        for (const Mesh& shape : {fan(200, 0.0f), poleSphere(40, 9)}) {
+            Mesh fresh = shape;
+            fresh.ApplyUVWMap(type, 2, 1, 1, 1, 0, 0, 0, kIdentity);
+            ASSERT_GT(fresh.texVertCount, shape.vertexCount) << type; // pole corners made
+            for (const int oldCount : {shape.vertexCount, fresh.texVertCount + 50}) {
+                Mesh old = shape;
+                old.setNumTVerts(oldCount);
+                for (int i = 0; i < oldCount; ++i) old.texVerts[i] = UVVert(7, 7, 7);
+                old.setTexFacesEnabled(true, false);
+                old.ApplyUVWMap(type, 2, 1, 1, 1, 0, 0, 0, kIdentity);
+                ASSERT_EQ(old.texVertCount, fresh.texVertCount) << type << " " << oldCount;
+                for (int i = 0; i < fresh.texVertCount; ++i)
+                    ASSERT_TRUE(sameBits(old.texVerts[i], fresh.texVerts[i]))
+                        << type << " " << oldCount << " " << i;
+                EXPECT_EQ(std::memcmp(old.texFaces, fresh.texFaces,
+                                      sizeof(TVFace) * size_t(shape.faceCount)),
+                          0);
+            }
+        }
+    }
+}
+
+// The identity transform still turns -0 into +0 (its translation is added): a vertex
+// with a -0 maps as the same vertex with +0, whether or not the positions are copied.
+TEST(UVWMap, TheIdentityTurnsNegativeZerosPositive) {
+    for (const int type : {MAP_PLANAR, MAP_CYLINDRICAL, MAP_SPHERICAL, MAP_BALL, MAP_BOX}) {
+        Mesh negative = fan(8, 0.3f), positive = fan(8, 0.3f);
+        negative.vertices[5] = Point3(-1, -0.0f, -0.0f); // on the seam, at the back
+        positive.vertices[5] = Point3(-1, 0.0f, 0.0f);
+        negative.ApplyUVWMap(type, 1, 1, 1, 0, 0, 0, 1, kIdentity);
+        positive.ApplyUVWMap(type, 1, 1, 1, 0, 0, 0, 1, kIdentity);
+        ASSERT_EQ(negative.texVertCount, positive.texVertCount) << type;
+        for (int i = 0; i < positive.texVertCount; ++i)
+            EXPECT_TRUE(sameBits(negative.texVerts[i], positive.texVerts[i])) << type << " " << i;
+    }
+}
