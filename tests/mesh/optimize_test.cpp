@@ -723,10 +723,12 @@ TEST(Optimize, StarsTheScreenRefusesHaveNoLegalCollapse) {
                     continue;
                 }
                 const bool refused = refusedByShape(ws, screened);
-                for (uint32_t w : screened.refused) // each for a reason the collapse tests share
-                    if (full.cls != VertexClass::Locked)
+                for (uint32_t w : screened.refused) { // each for a reason the collapse tests share
+                    if (full.cls != VertexClass::Locked) {
                         EXPECT_LT(collapseGeometryCost(ws, full, w, fullScratch), 0)
                             << named.name << " vertex " << u << " into " << w;
+                    }
+                }
                 if (refused) {
                     ++screenRefused;
                     EXPECT_EQ(target, kNone) << named.name << " vertex " << u << " bias " << bias;
