@@ -135,7 +135,9 @@ class HOSTKIT_API Mesh {
     // O(F log F): passes under a doubling cost limit visit changed vertices; a star of d
     // faces is classified in O(d) (pairwise up to 24 faces, through per-vertex slots
     // beyond) and tries at most its 16 nearest neighbours, a crowded one only
-    // max(2, 4096 / d), so one look costs O(d); a vertex merged into waits for the next
+    // max(2, 4096 / d), so one look costs O(d) (a star of up to 24 faces may first be
+    // screened against each neighbour for flips and the quality floor, which at a high
+    // bias refuses most looks before classifying); a vertex merged into waits for the next
     // pass (no chains). Worst case: a crowded vertex is looked at once per pass, and the
     // passes are logarithmic in practice but only bounded by F (each one removes a face).
     int Optimize(float normalThreshold, float edgeThreshold, float bias, int flags,

@@ -63,7 +63,50 @@ inline Vec3d unitMovedNormal(const WorkState& ws, const StarFace& sf, const Vec3
     return n * (1 / length(n));
 }
 
+// Whether moving the centre to pv flips star face sf, takes its area or leaves a triangle
+// below the star's quality floor: the tests of a target that need neither the star's
+// classification nor its cones. n and len are the moved face's normal (not unit) and its
+// length, quality the moved triangle's.
+inline bool shapeRefuses(const WorkState& ws, const Star& star, const StarFace& sf, const Vec3d& pv,
+                         Vec3d& n, double& len, double& quality) {
+    n = movedNormal(ws, sf, pv);
+    if (dot(n, sf.normal) <= 0) return true; // flipped or zero area
+    len = length(n);
+    quality = triangleQuality(pv, ws.position(sf.next), ws.position(sf.prev), len);
+    // no new sliver, and at full bias no worse worst triangle (the star's worst is only
+    // needed when a result is below both bounds' ceiling, and then once per star)
+    return quality < std::max(kSliverQuality, ws.settings.bias) &&
+           quality < starQualityFloor(ws, star);
+}
+
 } // namespace
+
+bool refusedByShape(const WorkState& ws, Star& star) {
+    star.refused.clear();
+    auto known = [&](uint32_t v) {
+        return std::find(star.refused.begin(), star.refused.end(), v) != star.refused.end();
+    };
+    auto refuses = [&](uint32_t v) {
+        const Vec3d pv = ws.position(v);
+        Vec3d n;
+        double len = 0, quality = 0;
+        for (const StarFace& sf : star.faces)
+            if (!onEdge(sf, v) && shapeRefuses(ws, star, sf, pv, n, len, quality)) return true;
+        return false;
+    };
+    // every neighbour is the next or the previous corner of some face
+    for (const StarFace& sf : star.faces) {
+        if (known(sf.next)) continue;
+        if (!refuses(sf.next)) return false;
+        star.refused.push_back(sf.next);
+    }
+    for (const StarFace& sf : star.faces) {
+        if (known(sf.prev)) continue;
+        if (!refuses(sf.prev)) return false;
+        star.refused.push_back(sf.prev);
+    }
+    return true;
+}
 
 double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
                             CollapseScratch& scratch) {
@@ -115,10 +158,9 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
     for (size_t i = 0; i < star.faces.size(); ++i) {
         const StarFace& sf = star.faces[i];
         if (onEdge(sf, v)) continue;
-        const Vec3d pa = ws.position(sf.next), pb = ws.position(sf.prev);
-        const Vec3d n = movedNormal(ws, sf, pv);
-        if (dot(n, sf.normal) <= 0) return -1; // flipped or zero area
-        const double len = length(n);
+        Vec3d n;
+        double len = 0, quality = 0;
+        if (shapeRefuses(ws, star, sf, pv, n, len, quality)) return -1;
         const Vec3d dir = n * (1 / len);
         if (star.conesKnown) {
             const ConeTest& test = star.groupTest[sf.group];
@@ -128,12 +170,6 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
         } else if (keepDirections) {
             scratch.movedDir[i] = dir;
         }
-        const double quality = triangleQuality(pv, pa, pb, len);
-        // no new sliver, and at full bias no worse worst triangle (the star's worst is
-        // only needed when a result is below both bounds' ceiling, and then once per star)
-        if (quality < std::max(kSliverQuality, ws.settings.bias) &&
-            quality < starQualityFloor(ws, star))
-            return -1;
         newQuality = std::min(newQuality, quality);
         if (!textured) continue;
 
@@ -285,6 +321,9 @@ uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScratch& scratch,
     else
         std::sort_heap(scratch.ranked.begin(), scratch.ranked.end());
     for (const auto& [lengthSquared, v] : scratch.ranked) {
+        if (!star.refused.empty() &&
+            std::find(star.refused.begin(), star.refused.end(), v) != star.refused.end())
+            continue; // refusedByShape refused it already
         if (!star.conesKnown) {
             // the tests without the cones first: a target they refuse is refused anyway
             if (collapseGeometryCost(ws, star, v, scratch) < 0 ||

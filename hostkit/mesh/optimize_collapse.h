@@ -34,13 +34,21 @@ struct CollapseScratch {
 // out: a negative value still forbids the collapse, but a cost is not final; a collapse
 // they pass is finished by collapseConeCost once the cones are known (scratch then also
 // holds what that needs).
-double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
-                            CollapseScratch& scratch);
+HOSTKIT_API double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
+                                        CollapseScratch& scratch);
 // The rest of collapseGeometryCost (v) after it passed without the cones on a star of up to
 // kKeptDirections faces: the cone tests and the cost, the same as collapseGeometryCost would
 // give with the cones known. O(d).
 double collapseConeCost(const WorkState& ws, const Star& star, uint32_t v,
                         const CollapseScratch& scratch);
+
+// For a star gathered but not yet classified (gatherStar): tries its neighbours one by one
+// with the tests of collapseGeometryCost that need neither the classification nor the cones
+// (a moved face flips, loses its area or falls below the quality floor), noting those they
+// refuse in star.refused. True, once every neighbour is refused, when no collapse of the
+// centre can be legal; false at the first neighbour they let through. O(d) per neighbour
+// tried: for small stars.
+HOSTKIT_API bool refusedByShape(const WorkState& ws, Star& star);
 
 // The link condition of the edge centre-v, plus no duplicate face afterwards: true when the
 // collapse keeps the surface as manifold as it was. O(min(deg v log d, sum of the degrees
@@ -51,7 +59,7 @@ bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v);
 // only max(2, 4096 / d)), shortest first, with its cost in cost; kNone when none is legal. Leaves
 // scratch ready for applyCollapse to that target. A star whose cones are not known yet
 // (analyzeStarShape) settles them when a target first passes the other tests, so a centre
-// with no legal target is mostly refused without them.
+// with no legal target is mostly refused without them. Targets in star.refused are skipped.
 HOSTKIT_API uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScratch& scratch,
                                   double& cost);
 

@@ -13,6 +13,10 @@ constexpr size_t kProgressEvery = size_t(1) << 16; // vertices visited between r
 constexpr size_t kSampleStep = 128;                // one vertex in this many sets the first limit
 constexpr double kMinimumLimit = 1.0 / 64;
 constexpr double kFirstLimitScale = 2;
+constexpr size_t kScreenFaces = 24;   // stars up to this size are screened (look)
+constexpr size_t kScreenPays = 4;     // the screen runs while it refuses one look in this many
+constexpr size_t kScreenProbe = 16;   // otherwise one look in this many
+constexpr size_t kScreenWindow = 256; // screens it remembers, about
 
 class PassRunner {
   public:
@@ -78,9 +82,8 @@ class PassRunner {
             // its ring leaves its star as it is and can only give its neighbours more
             // neighbours, which never makes a refused collapse legal)
             if (ws_.vertexFlags[u] & kSettled) continue;
-            analyzeStarShape(ws_, u, star_);
             double cost = 0;
-            const uint32_t v = bestCollapse(ws_, star_, scratch_, cost);
+            const uint32_t v = look(u, cost);
             if (v == kNone) { // looked at again once its star changes
                 ws_.vertexFlags[u] |= kSettled;
                 continue;
@@ -101,8 +104,31 @@ class PassRunner {
         return collapsed;
     }
 
+    // u's best collapse and its cost, or kNone. A small star is first screened with the
+    // tests that need no classification, which refuse most looks when the quality bound
+    // is high (bias near 1); the classification then waits for a star they let through.
+    // The screen runs while it refuses at least one look in kScreenPays, and otherwise
+    // only every kScreenProbe-th look, so that its record stays current.
+    uint32_t look(uint32_t u, double& cost) {
+        if (!gatherStar(ws_, u, star_)) return kNone; // locked
+        if (star_.faces.size() <= kScreenFaces &&
+            (++looks_ % kScreenProbe == 0 || kScreenPays * screenRefusals_ >= screens_)) {
+            const bool refused = refusedByShape(ws_, star_);
+            ++screens_;
+            screenRefusals_ += refused;
+            if (screens_ == kScreenWindow) { // recent looks weigh most
+                screens_ /= 2;
+                screenRefusals_ /= 2;
+            }
+            if (refused) return kNone;
+        }
+        classifyStar(ws_, star_);
+        return bestCollapse(ws_, star_, scratch_, cost);
+    }
+
     WorkState& ws_;
     MeshOpProgress* progress_;
+    size_t looks_ = 0, screens_ = 0, screenRefusals_ = 0;
     int removed_ = 0;
     bool stopped_ = false;
     LargeVector<uint32_t> queued_;

@@ -10,7 +10,9 @@ namespace hostkit::opt {
 // Runs the passes over an initialised state. A pass visits the queued vertices in index
 // order and collapses each into its best legal neighbour when the cost is within the
 // pass's limit; a vertex is queued again when its star changes or its collapse waits for
-// a higher limit. progress (may be null) hears the faces removed so far; false stops at
+// a higher limit. While most looks end refused by the quality floor, a star of up to 24
+// faces is screened first (refusedByShape) and classified only when the screen lets a
+// neighbour through. progress (may be null) hears the faces removed so far; false stops at
 // once, leaving a valid state. Returns the number of faces removed.
 int runCollapsePasses(WorkState& ws, MeshOpProgress* progress);
 

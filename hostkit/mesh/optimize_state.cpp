@@ -191,6 +191,10 @@ void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
 }
 
 void analyzeStarShape(const WorkState& ws, uint32_t u, Star& star) {
+    if (gatherStar(ws, u, star)) classifyStar(ws, star);
+}
+
+bool gatherStar(const WorkState& ws, uint32_t u, Star& star) {
     const Mesh& m = ws.mesh;
     star.centre = u;
     star.cls = VertexClass::Locked;
@@ -204,7 +208,8 @@ void analyzeStarShape(const WorkState& ws, uint32_t u, Star& star) {
     star.qualityFloor = -1;
     star.lineKnown = false;
     star.lineEnds[0] = star.lineEnds[1] = kNone;
-    if (ws.vertexFlags[u] & (kFrozen | kDead)) return;
+    star.refused.clear();
+    if (ws.vertexFlags[u] & (kFrozen | kDead)) return false;
 
     // gather the live faces
     bool locked = false;
@@ -229,12 +234,15 @@ void analyzeStarShape(const WorkState& ws, uint32_t u, Star& star) {
         locked |= sf.normal.x == 0 && sf.normal.y == 0 && sf.normal.z == 0;
         star.faces.push_back(sf);
     });
-    if (star.faces.empty() || locked) return;
+    return !star.faces.empty() && !locked;
+}
 
+void classifyStar(const WorkState& ws, Star& star) {
     // classify the edges; faces across free edges join one side. An edge is handled from
     // its first outgoing face, or from its first face when no face runs out along it;
     // outgoing edges first, in face order.
     const uint32_t d = uint32_t(star.faces.size());
+    bool locked = false;
     LargeVector<uint32_t>& parent = star.parent;
     parent.resize(d);
     for (uint32_t i = 0; i < d; ++i) parent[i] = i;

@@ -175,6 +175,7 @@ struct Star {
     mutable bool lineKnown = false;
     mutable DirectionCone line;
     mutable double lineDeviation = 0;
+    std::vector<uint32_t> refused; // neighbours refusedByShape refused (a small star's only)
 };
 
 // Quality of the worst triangle around star.centre.
@@ -192,6 +193,11 @@ HOSTKIT_API void analyzeStar(const WorkState& ws, uint32_t u, Star& star);
 // For callers that can often refuse a collapse without the cones (one union per face,
 // each an arc tangent and sines).
 HOSTKIT_API void analyzeStarShape(const WorkState& ws, uint32_t u, Star& star);
+// analyzeStarShape in two steps. gatherStar resets star for u and gathers its live faces;
+// false when that already leaves u Locked (frozen, merged away, no faces, a zero-area face).
+// Otherwise classifyStar, on the faces as gathered, finishes the analysis. O(d) each.
+HOSTKIT_API bool gatherStar(const WorkState& ws, uint32_t u, Star& star);
+HOSTKIT_API void classifyStar(const WorkState& ws, Star& star);
 // Works out the side cones of a star analyzeStarShape left Interior or Line, locking the
 // centre when a side spreads wider than the threshold. O(d).
 void settleStarCones(const WorkState& ws, Star& star);

@@ -699,3 +699,55 @@ TEST(Optimize, StarsWithoutTheirConesChooseTheSameCollapse) {
     }
     EXPECT_GT(collapses, 1000u); // the family gave the comparison something to compare
 }
+
+TEST(Optimize, StarsTheScreenRefusesHaveNoLegalCollapse) {
+    using namespace hostkit::opt;
+    // the passes screen a small star before classifying it: a star the screen refuses must
+    // have no legal collapse, and the neighbours it refused on the way (skipped later) must
+    // not include the target the full analysis chooses; at biases where the quality bound
+    // refuses most stars, some, or few
+    const float biases[] = {1.0f, 0.5f, 0.1f};
+    size_t screenRefused = 0, collapses = 0;
+    for (NamedMesh& named : testFamily()) {
+        for (const float bias : biases) {
+            WorkState ws(named.mesh, makeSettings(90 * kDegree, 90 * kDegree, bias, kAllFlags));
+            initWorkState(ws);
+            Star full, screened;
+            CollapseScratch fullScratch, screenedScratch;
+            for (uint32_t u = 0; u < uint32_t(named.mesh.vertexCount); ++u) {
+                analyzeStar(ws, u, full);
+                double fullCost = -1, screenedCost = -1;
+                const uint32_t target = bestCollapse(ws, full, fullScratch, fullCost);
+                if (!gatherStar(ws, u, screened)) {
+                    EXPECT_EQ(target, kNone) << named.name << " vertex " << u;
+                    continue;
+                }
+                const bool refused = refusedByShape(ws, screened);
+                for (uint32_t w : screened.refused) { // each for a reason the collapse tests share
+                    if (full.cls != VertexClass::Locked) {
+                        EXPECT_LT(collapseGeometryCost(ws, full, w, fullScratch), 0)
+                            << named.name << " vertex " << u << " into " << w;
+                    }
+                }
+                if (refused) {
+                    ++screenRefused;
+                    EXPECT_EQ(target, kNone) << named.name << " vertex " << u << " bias " << bias;
+                    for (uint32_t w : full.ring) // every neighbour was tried
+                        EXPECT_NE(std::find(screened.refused.begin(), screened.refused.end(), w),
+                                  screened.refused.end())
+                            << named.name << " vertex " << u << " neighbour " << w;
+                    continue;
+                }
+                classifyStar(ws, screened);
+                ASSERT_EQ(bestCollapse(ws, screened, screenedScratch, screenedCost), target)
+                    << named.name << " vertex " << u << " bias " << bias;
+                if (target == kNone) continue;
+                EXPECT_EQ(screenedCost, fullCost) << named.name << " vertex " << u;
+                ++collapses;
+            }
+        }
+    }
+    // the screen refused stars, and let through stars with collapses
+    EXPECT_GT(screenRefused, 1000u);
+    EXPECT_GT(collapses, 1000u);
+}
