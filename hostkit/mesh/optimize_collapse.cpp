@@ -2,6 +2,7 @@
 #include "hostkit/mesh/optimize_collapse.h"
 
 #include <algorithm>
+#include <numbers>
 
 namespace hostkit::opt {
 
@@ -22,7 +23,13 @@ const DirectionCone& effectiveLineCone(const WorkState& ws, const Star& star) {
         star.line = coneUnion(cone, alignedWith(ws.lineCone[star.centre], Vec3d(cone.axis)));
         // either target moves the centre onto the chord between the ends
         const Vec3d along = ws.position(star.lineEnds[1]) - ws.position(star.lineEnds[0]);
-        star.lineDeviation = coneReach(star.line, unit(along));
+        if (ws.settings.bias == 1) {
+            // the cost leaves the deviation out: only whether it passes the threshold counts
+            const bool beyond = reachExceeds(star.line, unit(along), ws.settings.normalThreshold);
+            star.lineDeviation = beyond ? std::numbers::pi : 0;
+        } else {
+            star.lineDeviation = coneReach(star.line, unit(along));
+        }
         star.lineKnown = true;
     }
     return star.line;

@@ -6,16 +6,17 @@
 
 namespace hostkit::opt {
 
-DirectionCone coneOf(const Vec3d& dir) {
-    Vec3d u = unit(dir);
-    if (dot(u, u) == 0) return {};
-    return {Point3(float(u.x), float(u.y), float(u.z)), 0.0f};
-}
-
 DirectionCone coneUnionSlow(const DirectionCone& a, const DirectionCone& b) {
     if (a.empty()) return b;
     if (b.empty()) return a;
     const Vec3d axisA(a.axis), axisB(b.axis);
+    // a cone clearly inside the other needs no exact angle
+    double err = 0;
+    const double rough = roughAngleBetween(axisA, axisB, err);
+    if (rough >= 0) {
+        if (rough + err + b.spread < a.spread) return a;
+        if (rough + err + a.spread < b.spread) return b;
+    }
     const double between = angleBetween(axisA, axisB);
     if (between + b.spread <= a.spread) return a;
     if (between + a.spread <= b.spread) return b;
@@ -33,11 +34,6 @@ DirectionCone coneUnionSlow(const DirectionCone& a, const DirectionCone& b) {
                    axisB * (std::sin(turn) / sinBetween));
     // round the spread up a little so float storage never loses a member
     return {Point3(float(u.x), float(u.y), float(u.z)), float(spread * (1 + 1e-6) + 1e-7)};
-}
-
-DirectionCone alignedWith(const DirectionCone& cone, const Vec3d& ref) {
-    if (cone.empty() || dot(Vec3d(cone.axis), ref) >= 0) return cone;
-    return {-cone.axis, cone.spread};
 }
 
 double coneReach(const DirectionCone& cone, const Vec3d& dir) {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 #include "host/api.h"
 #include "host/geom.h"
@@ -53,7 +54,43 @@ struct DirectionCone {
 };
 
 // The cone of one direction; the empty cone when dir is the zero vector.
-HOSTKIT_API DirectionCone coneOf(const Vec3d& dir);
+inline DirectionCone coneOf(const Vec3d& dir) {
+    const Vec3d u = unit(dir);
+    if (dot(u, u) == 0) return {};
+    return {Point3(float(u.x), float(u.y), float(u.z)), 0.0f};
+}
+
+// An estimate of angleBetween(a, b) and a bound on its error (err), without the arc tangent:
+// the arc tangent of the smaller over the larger of sine and cosine is that of the nearest
+// eighth from a table plus a short series for the rest. Negative when it cannot tell (a
+// zero or non-finite vector), for callers that then take the exact angle.
+inline double roughAngleBetween(const Vec3d& a, const Vec3d& b, double& err) {
+    static constexpr double kEighths[9] = {// atan(k / 8)
+                                           0.0,
+                                           0.12435499454676144,
+                                           0.24497866312686414,
+                                           0.35877067027057225,
+                                           0.4636476090008061,
+                                           0.5585993153435624,
+                                           0.6435011087932844,
+                                           0.7188299996216245,
+                                           0.7853981633974483};
+    const double s = length(cross(a, b)), c = dot(a, b);
+    const double ac = std::abs(c);
+    const double big = std::max(s, ac), small = std::min(s, ac);
+    if (!(big > 0 && big <= 1e300)) return -1; // also NaN
+    const double t = small / big;              // in [0, 1]
+    const int k = int(t * 8 + 0.5);
+    const double nearest = k * 0.125;
+    // atan(t) = atan(k / 8) + atan(x), |x| <= 1/16; x - x^3/3 + x^5/5 - x^7/7 leaves out
+    // less than |x|^9 / 9, and the rest is rounding
+    const double x = (t - nearest) / (1 + t * nearest), x2 = x * x;
+    double angle = kEighths[k] + x * (1 + x2 * (-1.0 / 3 + x2 * (0.2 + x2 * (-1.0 / 7))));
+    err = std::abs(x2 * x2 * x2 * x2 * x) / 9 + 1e-14;
+    if (s > ac) angle = 0.5 * std::numbers::pi - angle;
+    return c < 0 ? std::numbers::pi - angle : angle;
+}
+
 // Smallest cone (axis in the plane of both axes) holding both cones. Empty cones are
 // neutral; axes more than pi apart at the rims give the full sphere (spread pi).
 HOSTKIT_API DirectionCone coneUnionSlow(const DirectionCone& a, const DirectionCone& b);
@@ -65,10 +102,27 @@ inline DirectionCone coneUnion(const DirectionCone& a, const DirectionCone& b) {
 }
 // The cone with its axis negated when that axis points away from ref: for undirected
 // line directions, where d and -d are the same line.
-HOSTKIT_API DirectionCone alignedWith(const DirectionCone& cone, const Vec3d& ref);
+inline DirectionCone alignedWith(const DirectionCone& cone, const Vec3d& ref) {
+    if (cone.empty() || dot(Vec3d(cone.axis), ref) >= 0) return cone;
+    return {-cone.axis, cone.spread};
+}
 // Largest angle between dir (unit or zero) and any direction in the cone; 0 for the
 // empty cone, pi for a zero dir against a non-empty cone.
 HOSTKIT_API double coneReach(const DirectionCone& cone, const Vec3d& dir);
+// Exactly "coneReach(cone, dir) > limit" for a limit below pi; the arc tangent only when the
+// reach is too near the limit for roughAngleBetween to tell.
+inline bool reachExceeds(const DirectionCone& cone, const Vec3d& dir, double limit) {
+    if (!cone.empty()) {
+        double err = 0;
+        const double rough = roughAngleBetween(Vec3d(cone.axis), dir, err);
+        if (rough >= 0) {
+            const double reach = rough + double(cone.spread);
+            if (reach > limit + err) return true;
+            if (reach < limit - err) return false;
+        }
+    }
+    return coneReach(cone, dir) > limit;
+}
 
 // Cosine form of "coneReach(cone, dir) <= limit" for repeated tests against one cone:
 // a unit dir passes when dot(axis, dir) >= minCos.

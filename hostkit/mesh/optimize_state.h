@@ -171,7 +171,8 @@ struct Star {
     LargeVector<EdgeTally> tallies;        // scratch: a large star's edges
     mutable double qualityFloor = -1;      // set by the collapse tests when first needed
     // Line vertices: the directions the line stands for and how far the chord between the
-    // ends strays from them, set by the collapse tests when first needed.
+    // ends strays from them, set by the collapse tests when first needed (at full bias, where
+    // the cost leaves it out, only whether it passes the threshold: 0 or pi).
     mutable bool lineKnown = false;
     mutable DirectionCone line;
     mutable double lineDeviation = 0;
