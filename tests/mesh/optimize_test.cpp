@@ -227,6 +227,72 @@ TEST(OptimizeCone, EmptyConeIsNeutralAndAlignmentFlipsAxis) {
     EXPECT_NEAR(coneUnion(up, coneOf({1, 0, 0})).spread, std::numbers::pi / 4, 1e-5);
 }
 
+// Random unit vector, and one turned from it by about `angle` (also near pi / 2 and pi).
+namespace {
+hostkit::opt::Vec3d turnedFrom(const hostkit::opt::Vec3d& a, double angle, std::mt19937& rng) {
+    using namespace hostkit::opt;
+    std::uniform_real_distribution<double> coord(-1, 1);
+    const Vec3d side = unit(cross(a, Vec3d(coord(rng), coord(rng), coord(rng))));
+    return a * std::cos(angle) + side * std::sin(angle);
+}
+} // namespace
+
+TEST(OptimizeCone, RoughAngleStaysWithinItsBound) {
+    using namespace hostkit::opt;
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<double> coord(-1, 1), unitInterval(0, 1);
+    for (int i = 0; i < 20000; ++i) {
+        const Vec3d a = unit(Vec3d(coord(rng), coord(rng), coord(rng)));
+        // angles spread over [0, pi] and crowded near 0, pi / 2 and pi
+        const double centre = std::numbers::pi * 0.5 * (i % 3);
+        const double offset = std::pow(10.0, -12 * unitInterval(rng)) * (i % 2 ? 1 : -1);
+        const double angle =
+            i % 4 == 3 ? std::numbers::pi * unitInterval(rng) : std::abs(centre + offset);
+        const Vec3d b = turnedFrom(a, angle, rng) * (0.5 + unitInterval(rng));
+        double err = -1;
+        const double rough = roughAngleBetween(a, b, err);
+        ASSERT_GE(rough, 0);
+        EXPECT_LE(std::abs(rough - angleBetween(a, b)), err) << angle;
+    }
+    double err = 0;
+    EXPECT_LT(roughAngleBetween(Vec3d(1, 0, 0), Vec3d(), err), 0);
+}
+
+TEST(OptimizeCone, ShortcutsDecideAsTheExactAngleDoes) {
+    using namespace hostkit::opt;
+    std::mt19937 rng(5);
+    std::uniform_real_distribution<double> coord(-1, 1), unitInterval(0, 1);
+    int contained = 0;
+    for (int i = 0; i < 20000; ++i) {
+        DirectionCone a = coneOf({coord(rng), coord(rng), coord(rng)});
+        a.spread = float(0.5 * unitInterval(rng));
+        const double angle = std::numbers::pi * unitInterval(rng) * (i % 2 ? 1 : 1e-4);
+        const Vec3d dir = unit(turnedFrom(Vec3d(a.axis), angle, rng));
+        // a limit (or second spread) at, or a tiny step either side of, the exact reach
+        const double reach = angleBetween(Vec3d(a.axis), dir) + a.spread;
+        const double step = (i % 3 - 1) * std::pow(10.0, -16 * unitInterval(rng));
+        const double limit = reach + step;
+        if (limit >= 0 && limit < 3) {
+            EXPECT_EQ(reachExceeds(a, dir, limit), coneReach(a, dir) > limit) << i;
+        }
+        // a narrow cone against a narrow cone (where float spreads come finest) whose rim
+        // it meets within a few units in the last place: the union is the first cone
+        // exactly when it holds the second
+        DirectionCone narrow = a;
+        narrow.spread = float(1e-6 * unitInterval(rng));
+        DirectionCone b = coneOf(turnedFrom(Vec3d(a.axis), 2e-6 * unitInterval(rng), rng));
+        const double between = angleBetween(Vec3d(a.axis), Vec3d(b.axis));
+        const double room = narrow.spread - between;
+        b.spread = float(std::max(0.0, room + (i % 5 - 2) * 4e-16 * std::abs(room)));
+        const bool holds = between + b.spread <= narrow.spread;
+        const DirectionCone both = coneUnion(narrow, b);
+        EXPECT_EQ(holds, both.axis == narrow.axis && both.spread == narrow.spread) << i;
+        contained += holds;
+    }
+    EXPECT_GT(contained, 1000); // the boundary was met from both sides
+    EXPECT_LT(contained, 19000);
+}
+
 TEST(Optimize, FlatGridEndsAsTwoFacesKeepingCornersAndArea) {
     for (int n : {1, 2, 7, 40}) {
         Mesh m = hostkit::makeGridMesh(n, 2.0f);
