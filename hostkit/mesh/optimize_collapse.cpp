@@ -124,6 +124,7 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
     scratch.newTex.resize(star.faces.size()); // set for every face that stays
     const bool keepDirections = !star.conesKnown && star.faces.size() <= kKeptDirections;
     if (keepDirections) scratch.movedDir.resize(star.faces.size());
+    scratch.movedFor = keepDirections ? v : kNone;
 
     double deviation = 0;
     if (star.cls == VertexClass::Line) {
@@ -373,7 +374,9 @@ void applyCollapse(WorkState& ws, const Star& star, uint32_t v, const CollapseSc
         ++ws.degree[v];
         m.faces[sf.face].v[sf.corner] = v;
         if (m.texFaces) m.texFaces[sf.face].t[sf.corner] = scratch.newTex[i];
-        ws.faceWork[sf.face] = {unitMovedNormal(ws, sf, pv), star.groupCone[sf.group]};
+        // the cost's tests left this target's moved normals when they kept them (the same bits)
+        const Vec3d n = scratch.movedFor == v ? scratch.movedDir[i] : unitMovedNormal(ws, sf, pv);
+        ws.faceWork[sf.face] = {n, star.groupCone[sf.group]};
     }
 
     // hand u's live corners to v

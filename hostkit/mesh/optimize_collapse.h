@@ -21,6 +21,7 @@ struct CollapseScratch {
     // and the line's deviation (a larger star is evaluated again instead, in O(d) without
     // d more directions in memory).
     std::vector<Vec3d> movedDir;
+    uint32_t movedFor = UINT32_MAX; // the target movedDir was filled for, if any
     double newQuality = 1;
     double lineDeviation = 0;
 };
@@ -28,12 +29,12 @@ struct CollapseScratch {
 // Cost of merging star.centre into its neighbour v, from 0 (free) to about 1, or a
 // negative value when the geometry forbids it: a face would leave its side's normal cone
 // by more than the threshold, flip, lose its area or become a sliver; a line would bend
-// more than the threshold; a texture triangle would turn over. Fills scratch.newTex and
-// nothing else (applyCollapse works the moved faces' normals out again the same way).
+// more than the threshold; a texture triangle would turn over. Fills scratch.newTex.
 // Before the star's side cones are known (star.conesKnown) the tests against them are left
 // out: a negative value still forbids the collapse, but a cost is not final; a collapse
 // they pass is finished by collapseConeCost once the cones are known (scratch then also
-// holds what that needs).
+// holds what that needs, among it the moved faces' unit normals, which applyCollapse then
+// takes instead of working them out again the same way).
 HOSTKIT_API double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
                                         CollapseScratch& scratch);
 // The rest of collapseGeometryCost (v) after it passed without the cones on a star of up to
