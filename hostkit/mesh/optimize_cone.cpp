@@ -10,12 +10,15 @@ DirectionCone coneUnionSlow(const DirectionCone& a, const DirectionCone& b) {
     if (a.empty()) return b;
     if (b.empty()) return a;
     const Vec3d axisA(a.axis), axisB(b.axis);
-    // a cone clearly inside the other needs no exact angle
-    double err = 0;
-    const double rough = roughAngleBetween(axisA, axisB, err);
-    if (rough >= 0) {
-        if (rough + err + b.spread < a.spread) return a;
-        if (rough + err + a.spread < b.spread) return b;
+    // a cone clearly inside the other needs no exact angle (only a wider cone can hold
+    // the other: two single directions never skip it)
+    if (a.spread != b.spread) {
+        double err = 0;
+        const double rough = roughAngleBetween(axisA, axisB, err);
+        if (rough >= 0) {
+            if (rough + err + b.spread < a.spread) return a;
+            if (rough + err + a.spread < b.spread) return b;
+        }
     }
     const double between = angleBetween(axisA, axisB);
     if (between + b.spread <= a.spread) return a;
