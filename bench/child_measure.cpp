@@ -1,4 +1,5 @@
 // Forked-child measurements from /proc/self/status and getrusage.
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -35,6 +36,15 @@ static double cpuSeconds() {
     getrusage(RUSAGE_SELF, &usage);
     auto toSeconds = [](const timeval& t) { return double(t.tv_sec) + double(t.tv_usec) * 1e-6; };
     return toSeconds(usage.ru_utime) + toSeconds(usage.ru_stime);
+}
+
+void warmFreePages(size_t bytes) {
+    if (bytes == 0) return;
+    void* block = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (block == MAP_FAILED) return;
+    madvise(block, bytes, MADV_HUGEPAGE);
+    std::memset(block, 1, bytes);
+    munmap(block, bytes);
 }
 
 Measure measureInChild(const std::function<void()>& prepare, const std::function<bool()>& work) {

@@ -2,6 +2,7 @@
 // resident size rose above what it was just before, so runs do not disturb each other.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 
 struct Measure {
@@ -16,3 +17,10 @@ struct Measure {
 // Runs prepare (not measured), then work, in a forked child; ok is work's result,
 // false too when the child died.
 Measure measureInChild(const std::function<void()>& prepare, const std::function<bool()>& work);
+
+// Touches and frees `bytes` of fresh memory (huge pages where the system gives them), so
+// that the work measured next finds the kernel's free pages ready. On a virtual machine
+// that hands idle free memory back to its host, a page first touched after a pause costs
+// many times one touched just after another was freed; without this, how long the
+// machine sat idle before a run decides much of a memory-hungry operation's time.
+void warmFreePages(size_t bytes);

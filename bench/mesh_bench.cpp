@@ -45,7 +45,7 @@ Mesh makeMesh(const std::string& kind, int faces) {
 // the same mesh, asked for targetFaces faces (0: as many as Optimize keeps) within
 // targetError. Each round runs both, each in a forked child; the medians of the times
 // and of the rounds' ratios are reported. meshopt_simplify writes into an index array
-// the child has already touched, so page faults count against Optimize only.
+// the child has already touched, and both sides find warm free pages (warmFreePages).
 void compareOne(const char* label, const Mesh& mesh, size_t targetFaces, float targetError,
                 int reps) {
     Mesh probe = mesh; // how far Optimize gets, outside the timing
@@ -67,15 +67,21 @@ void compareOne(const char* label, const Mesh& mesh, size_t targetFaces, float t
     std::optional<Mesh> work;
     std::vector<double> ourCpu, ourWall, theirCpu, theirWall, cpuRatio, wallRatio;
     for (int r = 0; r < reps; ++r) {
-        const Measure ours =
-            measureInChild([&] { work.emplace(mesh); },
-                           [&] {
-                               work->Optimize(4 * kDegree, 4 * kDegree, 0.1f, 7, nullptr);
-                               return true;
-                           });
-        const Measure theirs =
-            measureInChild([&] { std::fill(simplified.begin(), simplified.end(), 0u); },
-                           [&] { return simplify() > 0; });
+        const Measure ours = measureInChild(
+            [&] {
+                work.emplace(mesh);
+                warmFreePages(warmBytesFor(mesh));
+            },
+            [&] {
+                work->Optimize(4 * kDegree, 4 * kDegree, 0.1f, 7, nullptr);
+                return true;
+            });
+        const Measure theirs = measureInChild(
+            [&] {
+                std::fill(simplified.begin(), simplified.end(), 0u);
+                warmFreePages(warmBytesFor(mesh));
+            },
+            [&] { return simplify() > 0; });
         ourCpu.push_back(ours.cpuSeconds);
         ourWall.push_back(ours.seconds);
         theirCpu.push_back(theirs.cpuSeconds);

@@ -22,6 +22,10 @@ const std::vector<Operation>& operations();
 // whose name contains part.
 bool nameHas(const Operation& op, const std::string& part);
 
+// How much free memory to warm before timing an operation on mesh: more than any
+// operation's peak (see warmFreePages).
+size_t warmBytesFor(const Mesh& mesh);
+
 // Runs op on a fresh copy of mesh in a forked child: wall and CPU time and the rise of
 // the child's peak resident size above its size just before the call.
 Measure measureOperation(const Mesh& mesh, const Operation& op);
