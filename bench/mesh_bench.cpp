@@ -243,7 +243,7 @@ constexpr const char* kUsage =
     "  --corpus     the same on the objects of at least N faces (default 5000) in\n"
     "               real model files (default: the largest of assimp-testmodels)\n"
     "  --assimp     beside the nearest Assimp post-processing step, 1,000,000 faces\n"
-    "  --reps N     median of N runs (default 3)\n"
+    "  --reps N     median of N runs (default 5)\n"
     "  --op PART    only operations whose name contains PART; --family NAME likewise\n";
 
 // The number after a flag, or an error naming the flag.
@@ -264,7 +264,7 @@ bool readCount(int argc, char** argv, int& i, int& value) {
 int main(int argc, char** argv) {
     bool quick = false, largeOnly = false, compareOnly = false, families = false;
     bool assimp = false, corpus = false;
-    int reps = 3, minFaces = 5000;
+    int reps = 5, minFaces = 5000;
     std::string only, shapeOnly;
     std::vector<std::string> kinds;
     for (int i = 1; i < argc; ++i) {
