@@ -9,8 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
-#include <map>
 #include <numbers>
 #include <optional>
 #include <string>
@@ -89,16 +87,12 @@ void compareOne(const char* label, const Mesh& mesh, size_t targetFaces, float t
         cpuRatio.push_back(ours.cpuSeconds / std::max(theirs.cpuSeconds, 1e-9));
         wallRatio.push_back(ours.seconds / std::max(theirs.seconds, 1e-9));
     }
-    auto median = [](std::vector<double> values) {
-        std::sort(values.begin(), values.end());
-        return values[values.size() / 2];
-    };
     std::printf("  Optimize:         %9.1f ms cpu %9.1f ms wall -> %d faces\n",
-                median(ourCpu) * 1e3, median(ourWall) * 1e3, probe.faceCount);
+                medianOf(ourCpu) * 1e3, medianOf(ourWall) * 1e3, probe.faceCount);
     std::printf("  meshopt_simplify: %9.1f ms cpu %9.1f ms wall -> %zu faces (asked for %zu)\n",
-                median(theirCpu) * 1e3, median(theirWall) * 1e3, kept / 3, targetFaces);
-    std::printf("  time ratio Optimize / meshopt_simplify: %.2f cpu, %.2f wall\n", median(cpuRatio),
-                median(wallRatio));
+                medianOf(theirCpu) * 1e3, medianOf(theirWall) * 1e3, kept / 3, targetFaces);
+    std::printf("  time ratio Optimize / meshopt_simplify: %.2f cpu, %.2f wall\n",
+                medianOf(cpuRatio), medianOf(wallRatio));
 }
 
 // The flat grid (meshopt_simplify aims for the two-triangle result; a flat grid loses
@@ -135,10 +129,6 @@ void measureFamilies(const std::vector<int>& sizes, int reps, const std::string&
     }
     const size_t shapeCount = bySize.front().family.size(), last = sizes.size() - 1;
     const size_t step = last > 0 ? last - 1 : 0;
-    auto median = [](std::vector<double> values) {
-        std::sort(values.begin(), values.end());
-        return values[values.size() / 2];
-    };
 
     std::printf("%-9s %8s  %-22s %9s %9s %12s %8s %9s %9s\n", "family", "faces", "operation",
                 "cpu ms", "grid ms", "Mfaces/s", "x grid", "peak+ MB", "peak/mesh");
@@ -175,7 +165,7 @@ void measureFamilies(const std::vector<int>& sizes, int reps, const std::string&
                 const double peak =
                     std::max(0.0, m.peakBytes - m.baseBytes - bySize[z].idleBytes[s]);
                 const double cpu = std::max(m.cpuSeconds, 1e-6);
-                const double ratio = median(ratios);
+                const double ratio = medianOf(ratios);
                 worstRatio = std::max(worstRatio, ratio);
                 perFacePeak[s].push_back(peak / shape.mesh.faceCount);
                 std::printf("%-9s %8d  %-22s %9.2f %9.2f %12.2f %8.2f %9.1f %9.2f%s\n",
@@ -197,7 +187,7 @@ void measureFamilies(const std::vector<int>& sizes, int reps, const std::string&
                 for (int r = 0; r < reps; ++r)
                     values.push_back(std::max(rounds[z][r].subjects[s].cpuSeconds, 1e-6) / facesZ *
                                      facesY / std::max(rounds[y][r].subjects[s].cpuSeconds, 1e-6));
-                return median(values);
+                return medianOf(values);
             };
             // a peak below one byte per face is measuring noise, not growth
             const std::vector<double>& peak = perFacePeak[s];

@@ -76,6 +76,11 @@ Measure measureOperation(const Mesh& mesh, const Operation& op) {
         });
 }
 
+double medianOf(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
 Measure medianRun(std::vector<Measure> runs) {
     std::sort(runs.begin(), runs.end(),
               [](const Measure& a, const Measure& b) { return a.cpuSeconds < b.cpuSeconds; });
@@ -102,8 +107,7 @@ SideBySide measureSideBySide(const Mesh& reference, const std::vector<const Mesh
     result.reference = medianRun(std::move(referenceRuns));
     for (size_t s = 0; s < subjects.size(); ++s) {
         result.subjects.push_back(medianRun(std::move(subjectRuns[s])));
-        std::sort(ratios[s].begin(), ratios[s].end());
-        result.perFaceRatios.push_back(ratios[s][ratios[s].size() / 2]);
+        result.perFaceRatios.push_back(medianOf(std::move(ratios[s])));
     }
     return result;
 }

@@ -30,6 +30,9 @@ size_t warmBytesFor(const Mesh& mesh);
 // the child's peak resident size above its size just before the call.
 Measure measureOperation(const Mesh& mesh, const Operation& op);
 
+// The median of values (not empty; the upper one of an even count).
+double medianOf(std::vector<double> values);
+
 // The run of median CPU time among runs (not empty), with the largest peak of them all.
 Measure medianRun(std::vector<Measure> runs);
 
