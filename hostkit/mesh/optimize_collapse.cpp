@@ -90,9 +90,6 @@ inline bool shapeRefuses(const WorkState& ws, const Star& star, const StarFace& 
 
 bool refusedByShape(const WorkState& ws, Star& star) {
     star.refused.clear();
-    auto known = [&](uint32_t v) {
-        return std::find(star.refused.begin(), star.refused.end(), v) != star.refused.end();
-    };
     auto refuses = [&](uint32_t v) {
         const Vec3d pv = ws.position(v);
         Vec3d n;
@@ -102,16 +99,13 @@ bool refusedByShape(const WorkState& ws, Star& star) {
         return false;
     };
     // every neighbour is the next or the previous corner of some face
-    for (const StarFace& sf : star.faces) {
-        if (known(sf.next)) continue;
-        if (!refuses(sf.next)) return false;
-        star.refused.push_back(sf.next);
-    }
-    for (const StarFace& sf : star.faces) {
-        if (known(sf.prev)) continue;
-        if (!refuses(sf.prev)) return false;
-        star.refused.push_back(sf.prev);
-    }
+    for (const bool previous : {false, true})
+        for (const StarFace& sf : star.faces) {
+            const uint32_t v = previous ? sf.prev : sf.next;
+            if (star.wasRefused(v)) continue;
+            if (!refuses(v)) return false;
+            star.refused.push_back(v);
+        }
     return true;
 }
 
@@ -329,9 +323,7 @@ uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScratch& scratch,
     else
         std::sort_heap(scratch.ranked.begin(), scratch.ranked.end());
     for (const auto& [lengthSquared, v] : scratch.ranked) {
-        if (!star.refused.empty() &&
-            std::find(star.refused.begin(), star.refused.end(), v) != star.refused.end())
-            continue; // refusedByShape refused it already
+        if (star.wasRefused(v)) continue; // refusedByShape refused it already
         if (!star.conesKnown) {
             // the tests without the cones first: a target they refuse is refused anyway
             if (collapseGeometryCost(ws, star, v, scratch) < 0 ||

@@ -3,6 +3,8 @@
 // vertex's star that every collapse decision is made from.
 #pragma once
 
+#include <algorithm>
+
 #include <cstdint>
 #include <vector>
 
@@ -177,6 +179,10 @@ struct Star {
     mutable DirectionCone line;
     mutable double lineDeviation = 0;
     std::vector<uint32_t> refused; // neighbours refusedByShape refused (a small star's only)
+    // Whether refusedByShape refused neighbour v at this look. O(|refused|), a few.
+    bool wasRefused(uint32_t v) const {
+        return std::find(refused.begin(), refused.end(), v) != refused.end();
+    }
 };
 
 // Quality of the worst triangle around star.centre.
