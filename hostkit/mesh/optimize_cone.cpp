@@ -10,31 +10,41 @@ DirectionCone coneUnionSlow(const DirectionCone& a, const DirectionCone& b) {
     if (a.empty()) return b;
     if (b.empty()) return a;
     const Vec3d axisA(a.axis), axisB(b.axis);
+    const double sinLength = length(cross(axisA, axisB)), cosLength = dot(axisA, axisB);
     // a cone clearly inside the other needs no exact angle (only a wider cone can hold
     // the other: two single directions never skip it)
     if (a.spread != b.spread) {
         double err = 0;
-        const double rough = roughAngleBetween(axisA, axisB, err);
+        const double rough = roughAngleOf(sinLength, cosLength, err);
         if (rough >= 0) {
             if (rough + err + b.spread < a.spread) return a;
             if (rough + err + a.spread < b.spread) return b;
         }
     }
-    const double between = angleBetween(axisA, axisB);
+    const double between = std::atan2(sinLength, cosLength);
     if (between + b.spread <= a.spread) return a;
     if (between + a.spread <= b.spread) return b;
     const double spread = 0.5 * (between + a.spread + b.spread);
     if (spread >= std::numbers::pi) return {a.axis, float(std::numbers::pi)};
-    // rotate a's axis towards b's by (spread - a.spread) within their common plane
-    const double turn = spread - a.spread;
-    const double sinBetween = std::sin(between);
-    if (sinBetween < 1e-12) {
+    const double lengths = std::sqrt(dot(axisA, axisA) * dot(axisB, axisB));
+    const double sinBetween = lengths > 0 ? sinLength / lengths : 0;
+    if (!(sinBetween >= 1e-12)) {
         // (anti)parallel axes: no plane to turn in
         if (between > 1) return {a.axis, float(std::numbers::pi)};
         return {a.axis, float(std::max(a.spread, b.spread) + between + 1e-7)};
     }
-    Vec3d u = unit(axisA * (std::sin(between - turn) / sinBetween) +
-                   axisB * (std::sin(turn) / sinBetween));
+    // rotate a's axis towards b's by turn = spread - a.spread within their common plane:
+    // axisA sin(between - turn) + axisB sin(turn), up to a positive factor
+    Vec3d toward;
+    if (a.spread == b.spread) {
+        toward = axisA + axisB; // turning half way: sin(between - turn) = sin(turn)
+    } else {
+        const double turn = spread - a.spread;
+        const double sinTurn = std::sin(turn), cosTurn = std::cos(turn);
+        const double cosBetween = cosLength / lengths;
+        toward = axisA * (sinBetween * cosTurn - cosBetween * sinTurn) + axisB * sinTurn;
+    }
+    const Vec3d u = unit(toward);
     // round the spread up a little so float storage never loses a member
     return {Point3(float(u.x), float(u.y), float(u.z)), float(spread * (1 + 1e-6) + 1e-7)};
 }
