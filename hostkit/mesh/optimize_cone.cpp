@@ -6,27 +6,43 @@
 
 namespace hostkit::opt {
 
+namespace {
+
+// Whether two axes with dot product c and product of squared lengths lengthsSquared are
+// clearly less than room apart (0 < room <= 1.5): their cosine beats 1 - room^2/2 + room^4/24,
+// which is at least cos(room), by far more than rounding. No square root, no division.
+bool clearlyCloser(double c, double lengthsSquared, double room) {
+    if (!(room > 0 && room <= 1.5) || !(c > 0)) return false;
+    const double r2 = room * room;
+    const double cosBound = 1 - r2 * (0.5 - r2 * (1.0 / 24)); // positive for room <= 1.5
+    return c * c > cosBound * cosBound * lengthsSquared * (1 + 1e-12);
+}
+
+} // namespace
+
 DirectionCone coneUnionSlow(const DirectionCone& a, const DirectionCone& b) {
     if (a.empty()) return b;
     if (b.empty()) return a;
     const Vec3d axisA(a.axis), axisB(b.axis);
-    const double sinLength = length(cross(axisA, axisB)), cosLength = dot(axisA, axisB);
+    const double cosLength = dot(axisA, axisB);
+    const double lengthsSquared = dot(axisA, axisA) * dot(axisB, axisB);
     // a cone clearly inside the other needs no exact angle (only a wider cone can hold
-    // the other: two single directions never skip it)
-    if (a.spread != b.spread) {
-        double err = 0;
-        const double rough = roughAngleOf(sinLength, cosLength, err);
-        if (rough >= 0) {
-            if (rough + err + b.spread < a.spread) return a;
-            if (rough + err + a.spread < b.spread) return b;
-        }
-    }
+    // the other: two single directions never skip it); the margin keeps the shortcut to
+    // cases the exact test below decides the same way
+    constexpr double kMargin = 1e-12;
+    if (a.spread > b.spread &&
+        clearlyCloser(cosLength, lengthsSquared, double(a.spread) - b.spread - kMargin))
+        return a;
+    if (b.spread > a.spread &&
+        clearlyCloser(cosLength, lengthsSquared, double(b.spread) - a.spread - kMargin))
+        return b;
+    const double sinLength = length(cross(axisA, axisB));
     const double between = std::atan2(sinLength, cosLength);
     if (between + b.spread <= a.spread) return a;
     if (between + a.spread <= b.spread) return b;
     const double spread = 0.5 * (between + a.spread + b.spread);
     if (spread >= std::numbers::pi) return {a.axis, float(std::numbers::pi)};
-    const double lengths = std::sqrt(dot(axisA, axisA) * dot(axisB, axisB));
+    const double lengths = std::sqrt(lengthsSquared);
     const double sinBetween = lengths > 0 ? sinLength / lengths : 0;
     if (!(sinBetween >= 1e-12)) {
         // (anti)parallel axes: no plane to turn in

@@ -60,12 +60,11 @@ inline DirectionCone coneOf(const Vec3d& dir) {
     return {Point3(float(u.x), float(u.y), float(u.z)), 0.0f};
 }
 
-// An estimate of the angle between two vectors from the length s of their cross product and
-// their dot product c, and a bound on its error (err), without the arc tangent: the arc
-// tangent of the smaller over the larger of s and |c| is that of the nearest eighth from a
-// table plus a short series for the rest. Negative when it cannot tell (a zero or
-// non-finite vector), for callers that then take the exact angle.
-inline double roughAngleOf(double s, double c, double& err) {
+// An estimate of angleBetween(a, b) and a bound on its error (err), without the arc tangent:
+// the arc tangent of the smaller over the larger of sine and cosine is that of the nearest
+// eighth from a table plus a short series for the rest. Negative when it cannot tell (a
+// zero or non-finite vector), for callers that then take the exact angle.
+inline double roughAngleBetween(const Vec3d& a, const Vec3d& b, double& err) {
     static constexpr double kEighths[9] = {// atan(k / 8)
                                            0.0,
                                            0.12435499454676144,
@@ -76,6 +75,7 @@ inline double roughAngleOf(double s, double c, double& err) {
                                            0.6435011087932844,
                                            0.7188299996216245,
                                            0.7853981633974483};
+    const double s = length(cross(a, b)), c = dot(a, b);
     const double ac = std::abs(c);
     const double big = std::max(s, ac), small = std::min(s, ac);
     if (!(big > 0 && big <= 1e300)) return -1; // also NaN
@@ -89,10 +89,6 @@ inline double roughAngleOf(double s, double c, double& err) {
     err = std::abs(x2 * x2 * x2 * x2 * x) / 9 + 1e-14;
     if (s > ac) angle = 0.5 * std::numbers::pi - angle;
     return c < 0 ? std::numbers::pi - angle : angle;
-}
-// roughAngleOf for the vectors a and b: an estimate of angleBetween(a, b).
-inline double roughAngleBetween(const Vec3d& a, const Vec3d& b, double& err) {
-    return roughAngleOf(length(cross(a, b)), dot(a, b), err);
 }
 
 // Smallest cone (axis in the plane of both axes) holding both cones. Empty cones are

@@ -264,7 +264,7 @@ TEST(OptimizeCone, ShortcutsDecideAsTheExactAngleDoes) {
     using namespace hostkit::opt;
     std::mt19937 rng(5);
     std::uniform_real_distribution<double> coord(-1, 1), unitInterval(0, 1);
-    int contained = 0;
+    int contained = 0, wideContained = 0;
     for (int i = 0; i < 20000; ++i) {
         DirectionCone a = coneOf({coord(rng), coord(rng), coord(rng)});
         a.spread = float(0.5 * unitInterval(rng));
@@ -290,9 +290,25 @@ TEST(OptimizeCone, ShortcutsDecideAsTheExactAngleDoes) {
         const DirectionCone both = coneUnion(narrow, b);
         EXPECT_EQ(holds, both.axis == narrow.axis && both.spread == narrow.spread) << i;
         contained += holds;
+        // the same for wider cones, up to beyond the cosine shortcut's reach, with the
+        // second cone's rim a relative step of 1e-16 to 1e-4 inside or outside the first's
+        DirectionCone wide = a;
+        wide.spread = float(1.6 * unitInterval(rng));
+        DirectionCone inner =
+            coneOf(turnedFrom(Vec3d(a.axis), wide.spread * unitInterval(rng), rng));
+        const double gap = wide.spread - angleBetween(Vec3d(a.axis), Vec3d(inner.axis));
+        const double nudge = (i % 2 ? 1 : -1) * std::pow(10.0, -16 + 12 * unitInterval(rng));
+        inner.spread = float(std::max(0.0, gap * (1 + nudge)));
+        const bool wideHolds =
+            angleBetween(Vec3d(wide.axis), Vec3d(inner.axis)) + inner.spread <= wide.spread;
+        const DirectionCone wideBoth = coneUnion(wide, inner);
+        EXPECT_EQ(wideHolds, wideBoth.axis == wide.axis && wideBoth.spread == wide.spread) << i;
+        wideContained += wideHolds;
     }
     EXPECT_GT(contained, 1000); // the boundary was met from both sides
     EXPECT_LT(contained, 19000);
+    EXPECT_GT(wideContained, 5000);
+    EXPECT_LT(wideContained, 15000);
 }
 
 TEST(Optimize, FlatGridEndsAsTwoFacesKeepingCornersAndArea) {
