@@ -6,20 +6,6 @@
 
 namespace hostkit::opt {
 
-namespace {
-
-// Whether two axes with dot product c and product of squared lengths lengthsSquared are
-// clearly less than room apart (0 < room <= 1.5): their cosine beats 1 - room^2/2 + room^4/24,
-// which is at least cos(room), by far more than rounding. No square root, no division.
-bool clearlyCloser(double c, double lengthsSquared, double room) {
-    if (!(room > 0 && room <= 1.5) || !(c > 0)) return false;
-    const double r2 = room * room;
-    const double cosBound = 1 - r2 * (0.5 - r2 * (1.0 / 24)); // positive for room <= 1.5
-    return c * c > cosBound * cosBound * lengthsSquared * (1 + 1e-12);
-}
-
-} // namespace
-
 DirectionCone coneUnionSlow(const DirectionCone& a, const DirectionCone& b) {
     if (a.empty()) return b;
     if (b.empty()) return a;

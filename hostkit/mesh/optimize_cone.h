@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <numbers>
 
 #include "host/api.h"
 #include "host/geom.h"
@@ -60,35 +59,26 @@ inline DirectionCone coneOf(const Vec3d& dir) {
     return {Point3(float(u.x), float(u.y), float(u.z)), 0.0f};
 }
 
-// An estimate of angleBetween(a, b) and a bound on its error (err), without the arc tangent:
-// the arc tangent of the smaller over the larger of sine and cosine is that of the nearest
-// eighth from a table plus a short series for the rest. Negative when it cannot tell (a
-// zero or non-finite vector), for callers that then take the exact angle.
-inline double roughAngleBetween(const Vec3d& a, const Vec3d& b, double& err) {
-    static constexpr double kEighths[9] = {// atan(k / 8)
-                                           0.0,
-                                           0.12435499454676144,
-                                           0.24497866312686414,
-                                           0.35877067027057225,
-                                           0.4636476090008061,
-                                           0.5585993153435624,
-                                           0.6435011087932844,
-                                           0.7188299996216245,
-                                           0.7853981633974483};
-    const double s = length(cross(a, b)), c = dot(a, b);
-    const double ac = std::abs(c);
-    const double big = std::max(s, ac), small = std::min(s, ac);
-    if (!(big > 0 && big <= 1e300)) return -1; // also NaN
-    const double t = small / big;              // in [0, 1]
-    const int k = int(t * 8 + 0.5);
-    const double nearest = k * 0.125;
-    // atan(t) = atan(k / 8) + atan(x), |x| <= 1/16; x - x^3/3 + x^5/5 - x^7/7 leaves out
-    // less than |x|^9 / 9, and the rest is rounding
-    const double x = (t - nearest) / (1 + t * nearest), x2 = x * x;
-    double angle = kEighths[k] + x * (1 + x2 * (-1.0 / 3 + x2 * (0.2 + x2 * (-1.0 / 7))));
-    err = std::abs(x2 * x2 * x2 * x2 * x) / 9 + 1e-14;
-    if (s > ac) angle = 0.5 * std::numbers::pi - angle;
-    return c < 0 ? std::numbers::pi - angle : angle;
+// Whether the angle between two vectors, of dot product c and product of squared lengths
+// lengthsSquared, is clearly below room: the cosine beats 1 - room^2/2 + room^4/24 (at least
+// cos(room)) by far more than rounding, or room passes a right angle and the cosine is
+// positive. No square root, no division; false when it cannot tell.
+inline bool clearlyCloser(double c, double lengthsSquared, double room) {
+    if (!(c > 0) || !(room > 0)) return false;
+    if (room >= 1.5708) return true; // just beyond pi / 2, where the bound stays positive
+    const double r2 = room * room;
+    const double cosBound = 1 - r2 * (0.5 - r2 * (1.0 / 24));
+    return c * c > cosBound * cosBound * lengthsSquared * (1 + 1e-12);
+}
+// Whether that angle is clearly above room: room is negative, or the cosine is not positive
+// while room stays short of a right angle, or it falls below 1 - room^2/2 (at most
+// cos(room)) by far more than rounding. False when it cannot tell.
+inline bool clearlyFarther(double c, double lengthsSquared, double room) {
+    if (room < 0) return true;
+    if (!(room < 1.5707)) return false; // also NaN
+    if (!(c > 0)) return c <= 0;        // NaN cannot tell
+    const double cosBound = 1 - 0.5 * room * room;
+    return cosBound > 0 && c * c < cosBound * cosBound * lengthsSquared * (1 - 1e-12);
 }
 
 // Smallest cone (axis in the plane of both axes) holding both cones. Empty cones are
@@ -110,16 +100,15 @@ inline DirectionCone alignedWith(const DirectionCone& cone, const Vec3d& ref) {
 // empty cone, pi for a zero dir against a non-empty cone.
 HOSTKIT_API double coneReach(const DirectionCone& cone, const Vec3d& dir);
 // Exactly "coneReach(cone, dir) > limit" for a limit below pi; the arc tangent only when the
-// reach is too near the limit for roughAngleBetween to tell.
+// reach is too near the limit for the cosine bounds to tell.
 inline bool reachExceeds(const DirectionCone& cone, const Vec3d& dir, double limit) {
     if (!cone.empty()) {
-        double err = 0;
-        const double rough = roughAngleBetween(Vec3d(cone.axis), dir, err);
-        if (rough >= 0) {
-            const double reach = rough + double(cone.spread);
-            if (reach > limit + err) return true;
-            if (reach < limit - err) return false;
-        }
+        const Vec3d axis(cone.axis);
+        const double c = dot(axis, dir), lengthsSquared = dot(axis, axis) * dot(dir, dir);
+        constexpr double kMargin = 1e-12; // keeps both shortcuts to what the exact test decides
+        const double room = limit - double(cone.spread);
+        if (clearlyCloser(c, lengthsSquared, room - kMargin)) return false;
+        if (clearlyFarther(c, lengthsSquared, room + kMargin)) return true;
     }
     return coneReach(cone, dir) > limit;
 }
