@@ -14,7 +14,8 @@ DirectionCone coneUnionSlow(const DirectionCone& a, const DirectionCone& b) {
     const double lengthsSquared = dot(axisA, axisA) * dot(axisB, axisB);
     // a cone clearly inside the other needs no exact angle (only a wider cone can hold
     // the other: two single directions never skip it); the margin keeps the shortcut to
-    // cases the exact test below decides the same way
+    // cases the exact test below decides the same way. The cosine first: no root, no
+    // division
     constexpr double kMargin = 1e-12;
     if (a.spread > b.spread &&
         clearlyCloser(cosLength, lengthsSquared, double(a.spread) - b.spread - kMargin))
@@ -23,6 +24,16 @@ DirectionCone coneUnionSlow(const DirectionCone& a, const DirectionCone& b) {
         clearlyCloser(cosLength, lengthsSquared, double(b.spread) - a.spread - kMargin))
         return b;
     const double sinLength = length(cross(axisA, axisB));
+    // nearer the rim (where a cone's members lie) the cosine cannot tell: a bounded
+    // estimate of the angle can
+    if (a.spread != b.spread) {
+        double err = 0;
+        const double rough = roughAngleOf(sinLength, cosLength, err);
+        if (rough >= 0) {
+            if (rough + err + b.spread < a.spread) return a;
+            if (rough + err + a.spread < b.spread) return b;
+        }
+    }
     const double between = std::atan2(sinLength, cosLength);
     if (between + b.spread <= a.spread) return a;
     if (between + a.spread <= b.spread) return b;

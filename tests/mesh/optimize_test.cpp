@@ -239,6 +239,27 @@ hostkit::opt::Vec3d turnedFrom(const hostkit::opt::Vec3d& a, double angle, std::
 }
 } // namespace
 
+TEST(OptimizeCone, RoughAngleStaysWithinItsBound) {
+    using namespace hostkit::opt;
+    std::mt19937 rng(11);
+    std::uniform_real_distribution<double> coord(-1, 1), unitInterval(0, 1);
+    for (int i = 0; i < 20000; ++i) {
+        const Vec3d a = unit(Vec3d(coord(rng), coord(rng), coord(rng)));
+        // angles spread over [0, pi] and crowded near 0, pi / 2 and pi
+        const double centre = std::numbers::pi * 0.5 * (i % 3);
+        const double offset = std::pow(10.0, -12 * unitInterval(rng)) * (i % 2 ? 1 : -1);
+        const double angle =
+            i % 4 == 3 ? std::numbers::pi * unitInterval(rng) : std::abs(centre + offset);
+        const Vec3d b = turnedFrom(a, angle, rng) * (0.5 + unitInterval(rng));
+        double err = -1;
+        const double rough = roughAngleBetween(a, b, err);
+        ASSERT_GE(rough, 0);
+        EXPECT_LE(std::abs(rough - angleBetween(a, b)), err) << angle;
+    }
+    double err = 0;
+    EXPECT_LT(roughAngleBetween(Vec3d(1, 0, 0), Vec3d(), err), 0);
+}
+
 TEST(OptimizeCone, ShortcutsDecideAsTheExactAngleDoes) {
     using namespace hostkit::opt;
     std::mt19937 rng(5);
