@@ -86,6 +86,57 @@ inline bool shapeRefuses(const WorkState& ws, const Star& star, const StarFace& 
            quality < starQualityFloor(ws, star);
 }
 
+// A side whose widest face cone spreads at least this share of the threshold has its moved
+// normals compared with that cone before the side's cone is worked out.
+constexpr double kWideShare = 0.25;
+// How far beyond the threshold a moved normal must be from a face's cone to be surely
+// outside the side's cone (which holds the face's cone up to float rounding, far less).
+constexpr double kConeMargin = 1e-6;
+
+// Per side of the star, the widest cone its faces carry, when it is wide: its unit axis and
+// the least cosine to it a normal inside the side's cone by the threshold can have.
+void findWidestCones(const WorkState& ws, const Star& star) {
+    star.widestKnown = true;
+    const double limit = ws.settings.normalThreshold;
+    float widest[2] = {-1, -1};
+    for (const StarFace& sf : star.faces) {
+        const DirectionCone& cone = ws.faceWork[sf.face].cone;
+        if (cone.spread > widest[sf.group]) {
+            widest[sf.group] = cone.spread;
+            star.widestAxis[sf.group] = Vec3d(cone.axis);
+        }
+    }
+    for (uint32_t g = 0; g < 2; ++g) {
+        star.widestMinCos[g] = -2;
+        const double spread = widest[g];
+        if (!(spread > 0) || spread < kWideShare * limit) continue;
+        star.widestAxis[g] = unit(star.widestAxis[g]);
+        star.widestMinCos[g] = spread > limit ? 2 // the side's cone is too wide: nothing passes
+                                              : std::cos(limit - spread + kConeMargin);
+    }
+}
+
+// Whether the side cones, once worked out, surely refuse target v, whose moved normals
+// scratch.movedDir holds: a side's cone holds each of its faces' cones, so a moved normal
+// farther than the threshold from one of them is farther than that from the side's cone.
+// Only each side's widest face cone is compared, and only when it is wide (where the cones
+// refuse most), so the threshold refusals of worn stars skip the settling of the cones (a
+// union per face). O(d).
+bool conesSurelyRefuse(const WorkState& ws, const Star& star, uint32_t v,
+                       const CollapseScratch& scratch) {
+    if (!(star.widestSpread >= kWideShare * ws.settings.normalThreshold) ||
+        !(star.widestSpread > 0))
+        return false;
+    if (!star.widestKnown) findWidestCones(ws, star);
+    for (size_t i = 0; i < star.faces.size(); ++i) {
+        const StarFace& sf = star.faces[i];
+        if (onEdge(sf, v)) continue;
+        if (dot(star.widestAxis[sf.group], scratch.movedDir[i]) < star.widestMinCos[sf.group])
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 bool refusedByShape(const WorkState& ws, Star& star) {
@@ -325,11 +376,13 @@ uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScratch& scratch,
     for (const auto& [lengthSquared, v] : scratch.ranked) {
         if (star.wasRefused(v)) continue; // refusedByShape refused it already
         if (!star.conesKnown) {
-            // the tests without the cones first: a target they refuse is refused anyway
+            // the tests without the cones first: a target they refuse is refused anyway (and
+            // one the cones are sure to refuse is refused before the topology's walks)
+            const bool finish = star.faces.size() <= kKeptDirections;
             if (collapseGeometryCost(ws, star, v, scratch) < 0 ||
+                (finish && conesSurelyRefuse(ws, star, v, scratch)) ||
                 !collapseKeepsTopology(ws, star, v))
                 continue;
-            const bool finish = star.faces.size() <= kKeptDirections;
             settleStarCones(ws, star);
             if (star.cls == VertexClass::Locked) return kNone;
             const double c = finish ? collapseConeCost(ws, star, v, scratch)

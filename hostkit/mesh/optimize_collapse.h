@@ -60,13 +60,16 @@ bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v);
 // only max(2, 4096 / d)), shortest first, with its cost in cost; kNone when none is legal. Leaves
 // scratch ready for applyCollapse to that target. A star whose cones are not known yet
 // (analyzeStarShape) settles them when a target first passes the other tests, so a centre
-// with no legal target is mostly refused without them. Targets in star.refused are skipped.
+// with no legal target is mostly refused without them; before that, a target with a moved
+// normal farther than the threshold from its side's widest face cone (which the side's cone
+// holds) is refused, in O(d). Targets in star.refused are skipped.
 HOSTKIT_API uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScratch& scratch,
                                   double& cost);
 
 // Merges star.centre into v: removes the faces on their edge, moves the others to v with
 // their texture corners and cones, and updates the vertex lists and line cones. Expects
 // collapseGeometryCost (v) to have just passed with this scratch.
-void applyCollapse(WorkState& ws, const Star& star, uint32_t v, const CollapseScratch& scratch);
+HOSTKIT_API void applyCollapse(WorkState& ws, const Star& star, uint32_t v,
+                               const CollapseScratch& scratch);
 
 } // namespace hostkit::opt

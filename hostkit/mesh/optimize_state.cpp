@@ -222,10 +222,13 @@ bool gatherStar(const WorkState& ws, uint32_t u, Star& star) {
     star.lineKnown = false;
     star.lineEnds[0] = star.lineEnds[1] = kNone;
     star.refused.clear();
+    star.widestSpread = -1;
+    star.widestKnown = false;
     if (ws.vertexFlags[u] & (kFrozen | kDead)) return false;
 
     // gather the live faces
     bool locked = false;
+    float widest = -1;
     star.faces.reserve(ws.degree[u]);
     if (m.texFaces) star.texture.reserve(ws.degree[u]);
     forLiveCorners(ws, u, [&](uint32_t c) {
@@ -243,10 +246,13 @@ bool gatherStar(const WorkState& ws, uint32_t u, Star& star) {
                 st.uv[i] = m.texVerts[st.tex[i]];
             }
         }
-        sf.normal = ws.faceWork[f].normal;
+        const FaceWork& work = ws.faceWork[f];
+        sf.normal = work.normal;
+        widest = std::max(widest, work.cone.spread);
         locked |= sf.normal.x == 0 && sf.normal.y == 0 && sf.normal.z == 0;
         star.faces.push_back(sf);
     });
+    star.widestSpread = widest;
     return !star.faces.empty() && !locked;
 }
 

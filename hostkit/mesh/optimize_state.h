@@ -178,6 +178,14 @@ struct Star {
     mutable bool lineKnown = false;
     mutable DirectionCone line;
     mutable double lineDeviation = 0;
+    // Widest spread among the cones the faces carry (gathered with the faces; negative when
+    // every face is as it came), and per side, once the collapse tests first need it, the
+    // widest cone's axis (unit) and the least cosine to it a moved normal can keep when the
+    // side's cone holds it (-2: no bound).
+    float widestSpread = -1;
+    mutable bool widestKnown = false;
+    mutable Vec3d widestAxis[2];
+    mutable double widestMinCos[2] = {-2, -2};
     std::vector<uint32_t> refused; // neighbours refusedByShape refused (a small star's only)
     // Whether refusedByShape refused neighbour v at this look. O(|refused|), a few.
     bool wasRefused(uint32_t v) const {
