@@ -45,15 +45,27 @@ size_t mostTargets(size_t faces) {
     return std::clamp(kTryFaces / std::max<size_t>(faces, 1), kLeastTargets, kMostTargets);
 }
 
-// The quality below which a collapse's triangle is refused: a sliver, or at full bias
-// worse than the star's worst (a star's worst triangle is found once, when first needed).
-double starQualityFloor(const WorkState& ws, const Star& star) {
-    if (star.qualityFloor < 0) {
-        const double oldQuality = starMinQuality(ws, star);
-        star.qualityFloor =
-            std::min(oldQuality, std::max(kSliverQuality, ws.settings.bias * oldQuality));
+// The quality below which a collapse's triangle is refused, given the star's worst: a
+// sliver, or at full bias worse than the star's worst. It never falls as worst grows.
+double qualityFloor(const WorkState& ws, double worst) {
+    return std::min(worst, std::max(kSliverQuality, ws.settings.bias * worst));
+}
+
+// Whether quality is below the floor of the star's worst triangle. The star's triangles are
+// measured in face order only as far as needed, once per star: a quality at or above the
+// floor of the worst so far is at or above the final floor too, so a passing quality
+// mostly needs a few of them; only a refused one needs them all.
+bool belowQualityFloor(const WorkState& ws, const Star& star, double quality) {
+    if (!(quality < star.floorSoFar)) return false;
+    const Vec3d pu = ws.position(star.centre);
+    while (star.measuredFaces < star.faces.size()) {
+        const StarFace& sf = star.faces[star.measuredFaces++];
+        star.worstQuality = std::min(
+            star.worstQuality, triangleQuality(pu, ws.position(sf.next), ws.position(sf.prev)));
+        star.floorSoFar = qualityFloor(ws, star.worstQuality);
+        if (!(quality < star.floorSoFar)) return false;
     }
-    return star.qualityFloor;
+    return true;
 }
 
 bool onEdge(const StarFace& sf, uint32_t v) {
@@ -80,10 +92,10 @@ inline bool shapeRefuses(const WorkState& ws, const Star& star, const StarFace& 
     if (dot(n, sf.normal) <= 0) return true; // flipped or zero area
     len = length(n);
     quality = triangleQuality(pv, ws.position(sf.next), ws.position(sf.prev), len);
-    // no new sliver, and at full bias no worse worst triangle (the star's worst is only
-    // needed when a result is below both bounds' ceiling, and then once per star)
+    // no new sliver, and at full bias no worse worst triangle (the star's triangles are only
+    // measured when a result is below both bounds' ceiling, and then each once per star)
     return quality < std::max(kSliverQuality, ws.settings.bias) &&
-           quality < starQualityFloor(ws, star);
+           belowQualityFloor(ws, star, quality);
 }
 
 // A side whose widest face cone spreads at least this share of the threshold has its moved

@@ -190,14 +190,6 @@ void initWorkState(WorkState& ws) {
     }
 }
 
-double starMinQuality(const WorkState& ws, const Star& star) {
-    const Vec3d pu = ws.position(star.centre);
-    double worst = 1;
-    for (const StarFace& sf : star.faces)
-        worst = std::min(worst, triangleQuality(pu, ws.position(sf.next), ws.position(sf.prev)));
-    return worst;
-}
-
 void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
     analyzeStarShape(ws, u, star);
     if (star.cls != VertexClass::Locked) settleStarCones(ws, star);
@@ -218,7 +210,9 @@ bool gatherStar(const WorkState& ws, uint32_t u, Star& star) {
     star.groupTest.clear();
     star.sides = 0;
     star.conesKnown = false;
-    star.qualityFloor = -1;
+    star.worstQuality = 1;
+    star.floorSoFar = 1;
+    star.measuredFaces = 0;
     star.lineKnown = false;
     star.lineEnds[0] = star.lineEnds[1] = kNone;
     star.refused.clear();

@@ -171,7 +171,12 @@ struct Star {
     LargeVector<uint32_t> parent, label;   // scratch
     LargeVector<uint32_t> inOnly;          // scratch: faces whose incoming edge no face leaves by
     LargeVector<EdgeTally> tallies;        // scratch: a large star's edges
-    mutable double qualityFloor = -1;      // set by the collapse tests when first needed
+    // Worst quality among the first measuredFaces faces (1 for none), measured by the collapse
+    // tests only as far as they need, and the quality floor that worst gives (1, above any
+    // floor, until a face is measured).
+    mutable double worstQuality = 1;
+    mutable double floorSoFar = 1;
+    mutable size_t measuredFaces = 0;
     // Line vertices: the directions the line stands for and how far the chord between the
     // ends strays from them, set by the collapse tests when first needed (at full bias, where
     // the cost leaves it out, only whether it passes the threshold: 0 or pi).
@@ -192,9 +197,6 @@ struct Star {
         return std::find(refused.begin(), refused.end(), v) != refused.end();
     }
 };
-
-// Quality of the worst triangle around star.centre.
-double starMinQuality(const WorkState& ws, const Star& star);
 
 // Gathers and classifies the live faces around u in O(d) (d faces; pairwise up to 24
 // faces, through per-vertex slots beyond). A vertex is Locked when frozen, on a
