@@ -128,25 +128,19 @@ void findWidestCones(const WorkState& ws, const Star& star) {
     }
 }
 
-// Whether the side cones, once worked out, surely refuse target v, whose moved normals
-// scratch.movedDir holds: a side's cone holds each of its faces' cones, so a moved normal
-// farther than the threshold from one of them is farther than that from the side's cone.
-// Only each side's widest face cone is compared, and only when it is wide (where the cones
-// refuse most), so the threshold refusals of worn stars skip the settling of the cones (a
-// union per face). O(d).
-bool conesSurelyRefuse(const WorkState& ws, const Star& star, uint32_t v,
-                       const CollapseScratch& scratch) {
+// Whether the star's moved normals are compared with its sides' widest face cones before
+// the side cones are worked out: a side's cone holds each of its faces' cones, so a moved
+// normal farther than the threshold from one of them is farther than that from the side's
+// cone. Only each side's widest face cone is compared, and only when one is wide (where the
+// cones refuse most), so the threshold refusals of worn stars skip the settling of the cones
+// (a union per face) and most of the other tests. Works the widest cones out when first
+// needed, in O(d).
+bool comparesWidestCones(const WorkState& ws, const Star& star) {
     if (!(star.widestSpread >= kWideShare * ws.settings.normalThreshold) ||
         !(star.widestSpread > 0))
         return false;
     if (!star.widestKnown) findWidestCones(ws, star);
-    for (size_t i = 0; i < star.faces.size(); ++i) {
-        const StarFace& sf = star.faces[i];
-        if (onEdge(sf, v)) continue;
-        if (dot(star.widestAxis[sf.group], scratch.movedDir[i]) < star.widestMinCos[sf.group])
-            return true;
-    }
-    return false;
+    return true;
 }
 
 } // namespace
@@ -181,6 +175,7 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
     scratch.newTex.resize(star.faces.size()); // set for every face that stays
     const bool keepDirections = !star.conesKnown && star.faces.size() <= kKeptDirections;
     if (keepDirections) scratch.movedDir.resize(star.faces.size());
+    const bool widest = keepDirections && comparesWidestCones(ws, star);
     scratch.movedFor = keepDirections ? v : kNone;
 
     double deviation = 0;
@@ -234,6 +229,8 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
             chord = std::max(chord, test.chordSquared(dir));
         } else if (keepDirections) {
             scratch.movedDir[i] = dir;
+            if (widest && dot(star.widestAxis[sf.group], dir) < star.widestMinCos[sf.group])
+                return -1; // beyond the threshold from the widest cone its side's cone holds
         }
         newQuality = std::min(newQuality, quality);
         if (!textured) continue;
@@ -388,13 +385,11 @@ uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScratch& scratch,
     for (const auto& [lengthSquared, v] : scratch.ranked) {
         if (star.wasRefused(v)) continue; // refusedByShape refused it already
         if (!star.conesKnown) {
-            // the tests without the cones first: a target they refuse is refused anyway (and
-            // one the cones are sure to refuse is refused before the topology's walks)
-            const bool finish = star.faces.size() <= kKeptDirections;
+            // the tests without the cones first: a target they refuse is refused anyway
             if (collapseGeometryCost(ws, star, v, scratch) < 0 ||
-                (finish && conesSurelyRefuse(ws, star, v, scratch)) ||
                 !collapseKeepsTopology(ws, star, v))
                 continue;
+            const bool finish = star.faces.size() <= kKeptDirections;
             settleStarCones(ws, star);
             if (star.cls == VertexClass::Locked) return kNone;
             const double c = finish ? collapseConeCost(ws, star, v, scratch)
