@@ -175,7 +175,7 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
     scratch.newTex.resize(star.faces.size()); // set for every face that stays
     const bool keepDirections = !star.conesKnown && star.faces.size() <= kKeptDirections;
     if (keepDirections) scratch.movedDir.resize(star.faces.size());
-    const bool widest = keepDirections && comparesWidestCones(ws, star);
+    const bool widest = !star.conesKnown && comparesWidestCones(ws, star);
     scratch.movedFor = keepDirections ? v : kNone;
 
     double deviation = 0;
@@ -227,8 +227,8 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
             if (!test.passes(dir)) return -1;
             double& chord = largestChord[sf.group];
             chord = std::max(chord, test.chordSquared(dir));
-        } else if (keepDirections) {
-            scratch.movedDir[i] = dir;
+        } else {
+            if (keepDirections) scratch.movedDir[i] = dir;
             if (widest && dot(star.widestAxis[sf.group], dir) < star.widestMinCos[sf.group])
                 return -1; // beyond the threshold from the widest cone its side's cone holds
         }

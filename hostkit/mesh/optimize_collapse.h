@@ -34,10 +34,10 @@ struct CollapseScratch {
 // out: a negative value still forbids the collapse, but a cost is not final; a collapse
 // they pass is finished by collapseConeCost once the cones are known (scratch then also
 // holds what that needs, among it the moved faces' unit normals, which applyCollapse then
-// takes instead of working them out again the same way). On a star of up to
-// kKeptDirections faces whose faces carry a cone wider than a quarter of the threshold,
-// the moved normals are then still tested against each side's widest face cone (which the
-// side's cone holds): farther than the threshold from it forbids the collapse. O(d).
+// takes instead of working them out again the same way). On a star whose faces carry a
+// cone wider than a quarter of the threshold, the moved normals are then still tested
+// against each side's widest face cone (which the side's cone holds): farther than the
+// threshold from it forbids the collapse. O(d).
 HOSTKIT_API double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
                                         CollapseScratch& scratch);
 // The rest of collapseGeometryCost (v) after it passed without the cones on a star of up to
