@@ -307,15 +307,19 @@ bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v) {
     // walk whichever side is cheaper: v's faces, looking up the centre's sorted ring, or the
     // faces of the centre's other neighbours, looking for v (a crowded v costs only when
     // the centre's other neighbours are crowded too)
+    // (summed only until it reaches v's degree, which settles the choice)
     size_t ringCost = 0;
-    for (uint32_t w : star.ring)
+    const size_t vCost = ws.degree[v];
+    for (uint32_t w : star.ring) {
+        if (ringCost >= vCost) break;
         if (!isFar(w) && w != v) ringCost += ws.degree[w];
+    }
     bool shared = false;
     auto inRing = [&](uint32_t w) {
         return w != star.centre && !isFar(w) &&
                std::binary_search(star.ring.begin(), star.ring.end(), w);
     };
-    if (ws.degree[v] <= ringCost) {
+    if (vCost <= ringCost) {
         forLiveCorners(ws, v, [&](uint32_t c) {
             const MeshFace& f = m.faces[c / 3];
             shared |= inRing(f.v[(c + 1) % 3]) || inRing(f.v[(c + 2) % 3]);
