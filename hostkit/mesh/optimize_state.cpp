@@ -42,8 +42,10 @@ bool isLineEdge(const WorkState& ws, const Star& star, const StarEdge& ei, const
     if (ei.outgoing == ej.outgoing) return true; // inconsistent winding (a Möbius seam)
     const StarFace& fi = star.faces[ei.face];
     const StarFace& fj = star.faces[ej.face];
-    if (ws.settings.keepMaterials && fi.material != fj.material) return true;
-    if (ws.settings.keepSmoothing && fi.smGroup != fj.smGroup) return true;
+    const MeshFace& a = ws.mesh.faces[fi.face];
+    const MeshFace& b = ws.mesh.faces[fj.face];
+    if (ws.settings.keepMaterials && a.getMatID() != b.getMatID()) return true;
+    if (ws.settings.keepSmoothing && a.smGroup != b.smGroup) return true;
     if (ws.mesh.texFaces) {
         // a shared texture vertex settles it; distinct ones may still coincide
         const int ci = ei.outgoing ? 1 : 2, cj = ej.outgoing ? 1 : 2;
@@ -225,15 +227,12 @@ bool gatherStar(const WorkState& ws, uint32_t u, Star& star) {
     if (m.texFaces) star.texture.reserve(ws.degree[u]);
     forLiveCorners(ws, u, [&](uint32_t c) {
         const uint32_t f = c / 3, k = c % 3;
-        const MeshFace& face = m.faces[f];
         StarFace sf;
         sf.face = f;
-        sf.corner = uint8_t(k);
-        sf.next = face.v[(k + 1) % 3];
-        sf.prev = face.v[(k + 2) % 3];
+        sf.corner = k;
+        sf.next = m.faces[f].v[(k + 1) % 3];
+        sf.prev = m.faces[f].v[(k + 2) % 3];
         sf.group = 0;
-        sf.smGroup = face.smGroup;
-        sf.material = uint16_t(face.getMatID());
         if (m.texFaces) {
             StarTex& st = star.texture.emplace_back();
             for (uint32_t i = 0; i < 3; ++i) {

@@ -124,19 +124,14 @@ enum class VertexClass : uint8_t {
     Locked,   // stays
 };
 
-// The face's smoothing word and material come along from the gather (which reads the face
-// anyway), so classifying a crowded star's edges does not read each face again.
 struct StarFace {
     uint32_t face;
-    uint32_t next;     // vertex after the centre in face order
-    uint32_t prev;     // vertex before the centre
-    uint32_t group;    // side of the feature line the face is on
-    uint32_t smGroup;  // the face's smoothing word
-    uint16_t material; // and material id
-    uint8_t corner;    // where the centre sits in the face
-    Vec3d normal;      // unit normal, zero for zero area
+    uint32_t corner; // where the centre sits in the face
+    uint32_t next;   // vertex after the centre in face order
+    uint32_t prev;   // vertex before the centre
+    uint32_t group;  // side of the feature line the face is on
+    Vec3d normal;    // unit normal, zero for zero area
 };
-static_assert(sizeof(StarFace) == 48, "a star face stays six words");
 
 // The mapping of a star face (kept apart, so unmapped meshes do not carry it).
 struct StarTex {
