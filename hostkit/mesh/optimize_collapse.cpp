@@ -51,21 +51,43 @@ double qualityFloor(const WorkState& ws, double worst) {
     return std::min(worst, std::max(kSliverQuality, ws.settings.bias * worst));
 }
 
-// Whether quality is below the floor of the star's worst triangle. The star's triangles are
-// measured in face order only as far as needed, once per star: a quality at or above the
-// floor of the worst so far is at or above the final floor too, so a passing quality
-// mostly needs a few of them; only a refused one needs them all.
-bool belowQualityFloor(const WorkState& ws, const Star& star, double quality) {
-    if (!(quality < star.floorSoFar)) return false;
+// Whether quality is below the floor of the star's worst triangle, given that it is below
+// the floor of the worst so far. Each of the star's triangles is measured once per star,
+// when first needed: all at once for the screen, whose qualities are mostly refused (then
+// they all count), in face order only as far as needed for the collapse tests, whose
+// qualities mostly pass: a quality at or above the floor of the worst so far is at or
+// above the final floor too, so a passing quality mostly needs only a few.
+bool measuredBelowFloor(const WorkState& ws, const Star& star, double quality, bool all) {
     const Vec3d pu = ws.position(star.centre);
-    while (star.measuredFaces < star.faces.size()) {
-        const StarFace& sf = star.faces[star.measuredFaces++];
-        star.worstQuality = std::min(
-            star.worstQuality, triangleQuality(pu, ws.position(sf.next), ws.position(sf.prev)));
-        star.floorSoFar = qualityFloor(ws, star.worstQuality);
-        if (!(quality < star.floorSoFar)) return false;
+    const size_t d = star.faces.size();
+    size_t k = star.measuredFaces;
+    double worst = star.worstQuality;
+    bool below = true;
+    if (all) {
+        for (; k < d; ++k) {
+            const StarFace& sf = star.faces[k];
+            worst =
+                std::min(worst, triangleQuality(pu, ws.position(sf.next), ws.position(sf.prev)));
+        }
+        star.floorSoFar = qualityFloor(ws, worst);
+        below = quality < star.floorSoFar;
+    } else {
+        double floor = star.floorSoFar;
+        while (k < d) {
+            const StarFace& sf = star.faces[k++];
+            worst =
+                std::min(worst, triangleQuality(pu, ws.position(sf.next), ws.position(sf.prev)));
+            floor = qualityFloor(ws, worst);
+            if (!(quality < floor)) {
+                below = false;
+                break;
+            }
+        }
+        star.floorSoFar = floor;
     }
-    return true;
+    star.measuredFaces = k;
+    star.worstQuality = worst;
+    return below;
 }
 
 bool onEdge(const StarFace& sf, uint32_t v) {
@@ -85,17 +107,19 @@ inline Vec3d unitMovedNormal(const WorkState& ws, const StarFace& sf, const Vec3
 // Whether moving the centre to pv flips star face sf, takes its area or leaves a triangle
 // below the star's quality floor: the tests of a target that need neither the star's
 // classification nor its cones. n and len are the moved face's normal (not unit) and its
-// length, quality the moved triangle's.
+// length, quality the moved triangle's. screen: for refusedByShape (see measuredBelowFloor).
 inline bool shapeRefuses(const WorkState& ws, const Star& star, const StarFace& sf, const Vec3d& pv,
-                         Vec3d& n, double& len, double& quality) {
+                         Vec3d& n, double& len, double& quality, bool screen = false) {
     n = movedNormal(ws, sf, pv);
     if (dot(n, sf.normal) <= 0) return true; // flipped or zero area
     len = length(n);
     quality = triangleQuality(pv, ws.position(sf.next), ws.position(sf.prev), len);
     // no new sliver, and at full bias no worse worst triangle (the star's triangles are only
     // measured when a result is below both bounds' ceiling, and then each once per star)
-    return quality < std::max(kSliverQuality, ws.settings.bias) &&
-           belowQualityFloor(ws, star, quality);
+    // (once every triangle is measured, the floor so far is final)
+    return quality < std::max(kSliverQuality, ws.settings.bias) && quality < star.floorSoFar &&
+           (star.measuredFaces == star.faces.size() ||
+            measuredBelowFloor(ws, star, quality, screen));
 }
 
 // A side whose widest face cone spreads at least this share of the threshold has its moved
@@ -152,7 +176,8 @@ bool refusedByShape(const WorkState& ws, Star& star) {
         Vec3d n;
         double len = 0, quality = 0;
         for (const StarFace& sf : star.faces)
-            if (!onEdge(sf, v) && shapeRefuses(ws, star, sf, pv, n, len, quality)) return true;
+            if (!onEdge(sf, v) && shapeRefuses(ws, star, sf, pv, n, len, quality, true))
+                return true;
         return false;
     };
     // every neighbour is the next or the previous corner of some face
