@@ -186,7 +186,8 @@ struct Star {
     // Widest spread among the cones the faces carry (gathered with the faces; negative when
     // every face is as it came), and per side, once the collapse tests first need it, the
     // widest cone's axis (unit) and the least cosine to it a moved normal can keep when the
-    // side's cone holds it (-2: no bound).
+    // side's cone holds it (-2: no bound, that side's widest cone being narrow; 2: none can,
+    // the cone being wider than the threshold already).
     float widestSpread = -1;
     mutable bool widestKnown = false;
     mutable Vec3d widestAxis[2];
