@@ -45,15 +45,49 @@ size_t mostTargets(size_t faces) {
     return std::clamp(kTryFaces / std::max<size_t>(faces, 1), kLeastTargets, kMostTargets);
 }
 
-// The quality below which a collapse's triangle is refused: a sliver, or at full bias
-// worse than the star's worst (a star's worst triangle is found once, when first needed).
-double starQualityFloor(const WorkState& ws, const Star& star) {
-    if (star.qualityFloor < 0) {
-        const double oldQuality = starMinQuality(ws, star);
-        star.qualityFloor =
-            std::min(oldQuality, std::max(kSliverQuality, ws.settings.bias * oldQuality));
+// The quality below which a collapse's triangle is refused, given the star's worst: a
+// sliver, or at full bias worse than the star's worst. It never falls as worst grows.
+double qualityFloor(const WorkState& ws, double worst) {
+    return std::min(worst, std::max(kSliverQuality, ws.settings.bias * worst));
+}
+
+// Whether quality is below the floor of the star's worst triangle, given that it is below
+// the floor of the worst so far. Each of the star's triangles is measured once per star,
+// when first needed: all at once for the screen, whose qualities are mostly refused (then
+// they all count), in face order only as far as needed for the collapse tests, whose
+// qualities mostly pass: a quality at or above the floor of the worst so far is at or
+// above the final floor too, so a passing quality mostly needs only a few.
+bool measuredBelowFloor(const WorkState& ws, const Star& star, double quality, bool all) {
+    const Vec3d pu = ws.position(star.centre);
+    const size_t d = star.faces.size();
+    size_t k = star.measuredFaces;
+    double worst = star.worstQuality;
+    bool below = true;
+    if (all) {
+        for (; k < d; ++k) {
+            const StarFace& sf = star.faces[k];
+            worst =
+                std::min(worst, triangleQuality(pu, ws.position(sf.next), ws.position(sf.prev)));
+        }
+        star.floorSoFar = qualityFloor(ws, worst);
+        below = quality < star.floorSoFar;
+    } else {
+        double floor = star.floorSoFar;
+        while (k < d) {
+            const StarFace& sf = star.faces[k++];
+            worst =
+                std::min(worst, triangleQuality(pu, ws.position(sf.next), ws.position(sf.prev)));
+            floor = qualityFloor(ws, worst);
+            if (!(quality < floor)) {
+                below = false;
+                break;
+            }
+        }
+        star.floorSoFar = floor;
     }
-    return star.qualityFloor;
+    star.measuredFaces = k;
+    star.worstQuality = worst;
+    return below;
 }
 
 bool onEdge(const StarFace& sf, uint32_t v) {
@@ -73,17 +107,64 @@ inline Vec3d unitMovedNormal(const WorkState& ws, const StarFace& sf, const Vec3
 // Whether moving the centre to pv flips star face sf, takes its area or leaves a triangle
 // below the star's quality floor: the tests of a target that need neither the star's
 // classification nor its cones. n and len are the moved face's normal (not unit) and its
-// length, quality the moved triangle's.
+// length, quality the moved triangle's. screen: for refusedByShape (see measuredBelowFloor).
 inline bool shapeRefuses(const WorkState& ws, const Star& star, const StarFace& sf, const Vec3d& pv,
-                         Vec3d& n, double& len, double& quality) {
+                         Vec3d& n, double& len, double& quality, bool screen = false) {
     n = movedNormal(ws, sf, pv);
     if (dot(n, sf.normal) <= 0) return true; // flipped or zero area
     len = length(n);
     quality = triangleQuality(pv, ws.position(sf.next), ws.position(sf.prev), len);
-    // no new sliver, and at full bias no worse worst triangle (the star's worst is only
-    // needed when a result is below both bounds' ceiling, and then once per star)
-    return quality < std::max(kSliverQuality, ws.settings.bias) &&
-           quality < starQualityFloor(ws, star);
+    // no new sliver, and at full bias no worse worst triangle (the star's triangles are only
+    // measured when a result is below both bounds' ceiling, and then each once per star)
+    // (once every triangle is measured, the floor so far is final)
+    return quality < std::max(kSliverQuality, ws.settings.bias) && quality < star.floorSoFar &&
+           (star.measuredFaces == star.faces.size() ||
+            measuredBelowFloor(ws, star, quality, screen));
+}
+
+// A side whose widest face cone spreads at least this share of the threshold has its moved
+// normals compared with that cone before the side's cone is worked out.
+constexpr double kWideShare = 0.25;
+// How far beyond the threshold a moved normal must be from a face's cone to be surely
+// outside the side's cone (which holds the face's cone up to float rounding, far less).
+constexpr double kConeMargin = 1e-6;
+
+// Per side of the star, the widest cone its faces carry, when it is wide: its unit axis and
+// the least cosine to it a normal inside the side's cone by the threshold can have.
+void findWidestCones(const WorkState& ws, const Star& star) {
+    star.widestKnown = true;
+    const double limit = ws.settings.normalThreshold;
+    float widest[2] = {-1, -1};
+    for (const StarFace& sf : star.faces) {
+        const DirectionCone& cone = ws.faceWork[sf.face].cone;
+        if (cone.spread > widest[sf.group]) {
+            widest[sf.group] = cone.spread;
+            star.widestAxis[sf.group] = Vec3d(cone.axis);
+        }
+    }
+    for (uint32_t g = 0; g < 2; ++g) {
+        star.widestMinCos[g] = -2;
+        const double spread = widest[g];
+        if (!(spread > 0) || spread < kWideShare * limit) continue;
+        star.widestAxis[g] = unit(star.widestAxis[g]);
+        star.widestMinCos[g] = spread > limit ? 2 // the side's cone is too wide: nothing passes
+                                              : std::cos(limit - spread + kConeMargin);
+    }
+}
+
+// Whether the star's moved normals are compared with its sides' widest face cones before
+// the side cones are worked out: a side's cone holds each of its faces' cones, so a moved
+// normal farther than the threshold from one of them is farther than that from the side's
+// cone. Only each side's widest face cone is compared, and only when one is wide (where the
+// cones refuse most), so the threshold refusals of worn stars skip the settling of the cones
+// (a union per face) and most of the other tests. Works the widest cones out when first
+// needed, in O(d).
+bool comparesWidestCones(const WorkState& ws, const Star& star) {
+    if (!(star.widestSpread >= kWideShare * ws.settings.normalThreshold) ||
+        !(star.widestSpread > 0))
+        return false;
+    if (!star.widestKnown) findWidestCones(ws, star);
+    return true;
 }
 
 } // namespace
@@ -95,7 +176,8 @@ bool refusedByShape(const WorkState& ws, Star& star) {
         Vec3d n;
         double len = 0, quality = 0;
         for (const StarFace& sf : star.faces)
-            if (!onEdge(sf, v) && shapeRefuses(ws, star, sf, pv, n, len, quality)) return true;
+            if (!onEdge(sf, v) && shapeRefuses(ws, star, sf, pv, n, len, quality, true))
+                return true;
         return false;
     };
     // every neighbour is the next or the previous corner of some face
@@ -118,6 +200,7 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
     scratch.newTex.resize(star.faces.size()); // set for every face that stays
     const bool keepDirections = !star.conesKnown && star.faces.size() <= kKeptDirections;
     if (keepDirections) scratch.movedDir.resize(star.faces.size());
+    const bool widest = !star.conesKnown && comparesWidestCones(ws, star);
     scratch.movedFor = keepDirections ? v : kNone;
 
     double deviation = 0;
@@ -169,8 +252,10 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
             if (!test.passes(dir)) return -1;
             double& chord = largestChord[sf.group];
             chord = std::max(chord, test.chordSquared(dir));
-        } else if (keepDirections) {
-            scratch.movedDir[i] = dir;
+        } else {
+            if (keepDirections) scratch.movedDir[i] = dir;
+            if (widest && dot(star.widestAxis[sf.group], dir) < star.widestMinCos[sf.group])
+                return -1; // beyond the threshold from the widest cone its side's cone holds
         }
         newQuality = std::min(newQuality, quality);
         if (!textured) continue;
@@ -247,15 +332,19 @@ bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v) {
     // walk whichever side is cheaper: v's faces, looking up the centre's sorted ring, or the
     // faces of the centre's other neighbours, looking for v (a crowded v costs only when
     // the centre's other neighbours are crowded too)
+    // (summed only until it reaches v's degree, which settles the choice)
     size_t ringCost = 0;
-    for (uint32_t w : star.ring)
+    const size_t vCost = ws.degree[v];
+    for (uint32_t w : star.ring) {
+        if (ringCost >= vCost) break;
         if (!isFar(w) && w != v) ringCost += ws.degree[w];
+    }
     bool shared = false;
     auto inRing = [&](uint32_t w) {
         return w != star.centre && !isFar(w) &&
                std::binary_search(star.ring.begin(), star.ring.end(), w);
     };
-    if (ws.degree[v] <= ringCost) {
+    if (vCost <= ringCost) {
         forLiveCorners(ws, v, [&](uint32_t c) {
             const MeshFace& f = m.faces[c / 3];
             shared |= inRing(f.v[(c + 1) % 3]) || inRing(f.v[(c + 2) % 3]);

@@ -34,7 +34,10 @@ struct CollapseScratch {
 // out: a negative value still forbids the collapse, but a cost is not final; a collapse
 // they pass is finished by collapseConeCost once the cones are known (scratch then also
 // holds what that needs, among it the moved faces' unit normals, which applyCollapse then
-// takes instead of working them out again the same way).
+// takes instead of working them out again the same way). On a star whose faces carry a
+// cone wider than a quarter of the threshold, the moved normals are then still tested
+// against each side's widest face cone (which the side's cone holds): farther than the
+// threshold from it forbids the collapse. O(d).
 HOSTKIT_API double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
                                         CollapseScratch& scratch);
 // The rest of collapseGeometryCost (v) after it passed without the cones on a star of up to
@@ -60,13 +63,15 @@ bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v);
 // only max(2, 4096 / d)), shortest first, with its cost in cost; kNone when none is legal. Leaves
 // scratch ready for applyCollapse to that target. A star whose cones are not known yet
 // (analyzeStarShape) settles them when a target first passes the other tests, so a centre
-// with no legal target is mostly refused without them. Targets in star.refused are skipped.
+// with no legal target is mostly refused without them (also when the cones would refuse
+// it: see collapseGeometryCost). Targets in star.refused are skipped.
 HOSTKIT_API uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScratch& scratch,
                                   double& cost);
 
 // Merges star.centre into v: removes the faces on their edge, moves the others to v with
 // their texture corners and cones, and updates the vertex lists and line cones. Expects
 // collapseGeometryCost (v) to have just passed with this scratch.
-void applyCollapse(WorkState& ws, const Star& star, uint32_t v, const CollapseScratch& scratch);
+HOSTKIT_API void applyCollapse(WorkState& ws, const Star& star, uint32_t v,
+                               const CollapseScratch& scratch);
 
 } // namespace hostkit::opt

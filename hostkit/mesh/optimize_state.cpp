@@ -190,14 +190,6 @@ void initWorkState(WorkState& ws) {
     }
 }
 
-double starMinQuality(const WorkState& ws, const Star& star) {
-    const Vec3d pu = ws.position(star.centre);
-    double worst = 1;
-    for (const StarFace& sf : star.faces)
-        worst = std::min(worst, triangleQuality(pu, ws.position(sf.next), ws.position(sf.prev)));
-    return worst;
-}
-
 void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
     analyzeStarShape(ws, u, star);
     if (star.cls != VertexClass::Locked) settleStarCones(ws, star);
@@ -218,14 +210,19 @@ bool gatherStar(const WorkState& ws, uint32_t u, Star& star) {
     star.groupTest.clear();
     star.sides = 0;
     star.conesKnown = false;
-    star.qualityFloor = -1;
+    star.worstQuality = 1;
+    star.floorSoFar = 1;
+    star.measuredFaces = 0;
     star.lineKnown = false;
     star.lineEnds[0] = star.lineEnds[1] = kNone;
     star.refused.clear();
+    star.widestSpread = -1;
+    star.widestKnown = false;
     if (ws.vertexFlags[u] & (kFrozen | kDead)) return false;
 
     // gather the live faces
     bool locked = false;
+    float widest = -1;
     star.faces.reserve(ws.degree[u]);
     if (m.texFaces) star.texture.reserve(ws.degree[u]);
     forLiveCorners(ws, u, [&](uint32_t c) {
@@ -243,10 +240,13 @@ bool gatherStar(const WorkState& ws, uint32_t u, Star& star) {
                 st.uv[i] = m.texVerts[st.tex[i]];
             }
         }
-        sf.normal = ws.faceWork[f].normal;
+        const FaceWork& work = ws.faceWork[f];
+        sf.normal = work.normal;
+        widest = std::max(widest, work.cone.spread);
         locked |= sf.normal.x == 0 && sf.normal.y == 0 && sf.normal.z == 0;
         star.faces.push_back(sf);
     });
+    star.widestSpread = widest;
     return !star.faces.empty() && !locked;
 }
 

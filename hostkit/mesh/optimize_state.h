@@ -171,22 +171,33 @@ struct Star {
     LargeVector<uint32_t> parent, label;   // scratch
     LargeVector<uint32_t> inOnly;          // scratch: faces whose incoming edge no face leaves by
     LargeVector<EdgeTally> tallies;        // scratch: a large star's edges
-    mutable double qualityFloor = -1;      // set by the collapse tests when first needed
+    // Worst quality among the first measuredFaces faces (1 for none), measured by the collapse
+    // tests only as far as they need, and the quality floor that worst gives (1, above any
+    // floor, until a face is measured).
+    mutable double worstQuality = 1;
+    mutable double floorSoFar = 1;
+    mutable size_t measuredFaces = 0;
     // Line vertices: the directions the line stands for and how far the chord between the
     // ends strays from them, set by the collapse tests when first needed (at full bias, where
     // the cost leaves it out, only whether it passes the threshold: 0 or pi).
     mutable bool lineKnown = false;
     mutable DirectionCone line;
     mutable double lineDeviation = 0;
+    // Widest spread among the cones the faces carry (gathered with the faces; negative when
+    // every face is as it came), and per side, once the collapse tests first need it, the
+    // widest cone's axis (unit) and the least cosine to it a moved normal can keep when the
+    // side's cone holds it (-2: no bound, that side's widest cone being narrow; 2: none can,
+    // the cone being wider than the threshold already).
+    float widestSpread = -1;
+    mutable bool widestKnown = false;
+    mutable Vec3d widestAxis[2];
+    mutable double widestMinCos[2] = {-2, -2};
     std::vector<uint32_t> refused; // neighbours refusedByShape refused (a small star's only)
     // Whether refusedByShape refused neighbour v at this look. O(|refused|), a few.
     bool wasRefused(uint32_t v) const {
         return std::find(refused.begin(), refused.end(), v) != refused.end();
     }
 };
-
-// Quality of the worst triangle around star.centre.
-double starMinQuality(const WorkState& ws, const Star& star);
 
 // Gathers and classifies the live faces around u in O(d) (d faces; pairwise up to 24
 // faces, through per-vertex slots beyond). A vertex is Locked when frozen, on a
