@@ -97,17 +97,19 @@ constexpr size_t kNearFaces = 2;     // places either side of the first face on 
 // lost areas first, which need no quality floor. Any face it refuses refuses the whole
 // collapse, so this only finds a refusal sooner. O(1), plus starQualityFloor once per star.
 bool nearEdgeRefuses(const WorkState& ws, const Star& star, uint32_t v, const Vec3d& pv, size_t e) {
-    const size_t d = star.faces.size();
-    const size_t near[2 * kNearFaces] = {(e + 1) % d, (e + d - 1) % d, (e + 2) % d,
-                                         (e + d - 2) % d};
-    for (const size_t j : near) {
-        const StarFace& sf = star.faces[j];
+    const size_t d = star.faces.size(); // beyond kCrowdedFaces, so the places are distinct
+    auto near = [&](size_t k) -> const StarFace& { // e + 1, e - 1, e + 2, e - 2, ...
+        const size_t step = k / 2 + 1;
+        return star.faces[k % 2 == 0 ? (e + step) % d : (e + d - step) % d];
+    };
+    for (size_t k = 0; k < 2 * kNearFaces; ++k) {
+        const StarFace& sf = near(k);
         if (!onEdge(sf, v) && dot(movedNormal(ws, sf, pv), sf.normal) <= 0) return true;
     }
     Vec3d n;
     double len = 0, quality = 0;
-    for (const size_t j : near) {
-        const StarFace& sf = star.faces[j];
+    for (size_t k = 0; k < 2 * kNearFaces; ++k) {
+        const StarFace& sf = near(k);
         if (!onEdge(sf, v) && shapeRefuses(ws, star, sf, pv, n, len, quality)) return true;
     }
     return false;
