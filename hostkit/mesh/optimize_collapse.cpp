@@ -167,6 +167,35 @@ bool comparesWidestCones(const WorkState& ws, const Star& star) {
     return true;
 }
 
+// A crowded star's faces mostly come in ring order (faces around a vertex tend to be
+// numbered along it), and a target's refusal then mostly lies next to the faces on its edge:
+// the faces right after a removed one are the ones pulled flat or over.
+constexpr size_t kCrowdedFaces = 24; // stars beyond this look there first
+constexpr size_t kNearFaces = 2;     // places either side of the first face on the edge
+
+// Whether a star face within kNearFaces places of star face e (in star order, wrapping) that
+// is not on the edge to v refuses the move of the centre to pv by shapeRefuses; flips and
+// lost areas first, which need no quality floor. Any face it refuses refuses the whole
+// collapse, so this only finds a refusal sooner. O(1), plus starQualityFloor once per star.
+bool nearEdgeRefuses(const WorkState& ws, const Star& star, uint32_t v, const Vec3d& pv, size_t e) {
+    const size_t d = star.faces.size(); // beyond kCrowdedFaces, so the places are distinct
+    auto near = [&](size_t k) -> const StarFace& { // e + 1, e - 1, e + 2, e - 2, ...
+        const size_t step = k / 2 + 1;
+        return star.faces[k % 2 == 0 ? (e + step) % d : (e + d - step) % d];
+    };
+    for (size_t k = 0; k < 2 * kNearFaces; ++k) {
+        const StarFace& sf = near(k);
+        if (!onEdge(sf, v) && dot(movedNormal(ws, sf, pv), sf.normal) <= 0) return true;
+    }
+    Vec3d n;
+    double len = 0, quality = 0;
+    for (size_t k = 0; k < 2 * kNearFaces; ++k) {
+        const StarFace& sf = near(k);
+        if (!onEdge(sf, v) && shapeRefuses(ws, star, sf, pv, n, len, quality)) return true;
+    }
+    return false;
+}
+
 } // namespace
 
 bool refusedByShape(const WorkState& ws, Star& star) {
@@ -224,6 +253,9 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
         const StarFace& sf = star.faces[i];
         if (!onEdge(sf, v)) continue;
         if (removed == 2) return -1; // not a manifold edge: the star is locked anyway
+        if (removed == 0 && star.faces.size() > kCrowdedFaces &&
+            nearEdgeRefuses(ws, star, v, pv, i))
+            return -1;
         EdgeFace& e = edgeFaces[removed++];
         e.group = sf.group;
         if (textured) {

@@ -68,17 +68,16 @@ constexpr uint32_t kDirectScanFaces = 24;
 // The edges of a large star in O(d): each other vertex's slot (ws.vertexSlot, all kNone
 // between calls) points at its tally while the faces are walked in order, and the edges are
 // then classified in the order the pairwise scan would take: outgoing edges by their first
-// outgoing face, then the rest by their first face.
+// outgoing face (each face's outgoing edge, found through the slots, where that face is its
+// first), then the rest by their first face, which also clears the slots.
 template <typename Classify>
 void classifyLargeStar(const WorkState& ws, Star& star, Classify classify) {
     const uint32_t d = uint32_t(star.faces.size());
     LargeVector<uint32_t>& slot = ws.vertexSlot;
     if (slot.empty()) slot.assign(size_t(ws.mesh.vertexCount), kNone);
     LargeVector<EdgeTally>& tallies = star.tallies;
-    LargeVector<uint32_t>& outgoingOrder = star.inOnly; // tallies by first outgoing face
     tallies.clear();
     tallies.reserve(d + 2); // a manifold star has d or d + 1 edges
-    outgoingOrder.clear();
     auto use = [&](uint32_t w, uint32_t face, bool outgoing) {
         uint32_t& t = slot[w];
         if (t == kNone) {
@@ -89,27 +88,25 @@ void classifyLargeStar(const WorkState& ws, Star& star, Classify classify) {
         }
         EdgeTally& tally = tallies[t];
         ++tally.uses;
-        if (outgoing && tally.firstOut == kNone) {
-            tally.firstOut = face;
-            outgoingOrder.push_back(t);
-        }
+        if (outgoing && tally.firstOut == kNone) tally.firstOut = face;
     };
     for (uint32_t i = 0; i < d; ++i) {
         use(star.faces[i].next, i, true);
         use(star.faces[i].prev, i, false);
     }
-    for (const EdgeTally& t : tallies) slot[t.other] = kNone;
     // a proper face uses an edge once, so with two uses the mate is the other face
     auto mateOf = [](const EdgeTally& t, uint32_t from) {
         return t.first == from ? t.second : t.first;
     };
-    for (uint32_t t : outgoingOrder) {
-        const EdgeTally& tally = tallies[t];
-        classify(tally.firstOut, true, tally.other, tally.uses, mateOf(tally, tally.firstOut));
+    for (uint32_t i = 0; i < d; ++i) {
+        const EdgeTally& tally = tallies[slot[star.faces[i].next]];
+        if (tally.firstOut == i) classify(i, true, tally.other, tally.uses, mateOf(tally, i));
     }
-    for (const EdgeTally& tally : tallies) // creation order is first-face order
+    for (const EdgeTally& tally : tallies) { // creation order is first-face order
+        slot[tally.other] = kNone;
         if (tally.firstOut == kNone)
             classify(tally.first, false, tally.other, tally.uses, mateOf(tally, tally.first));
+    }
 }
 
 // Sorts a star's distinct neighbours. A crowded ring comes mostly in order (faces around a

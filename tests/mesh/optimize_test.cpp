@@ -878,3 +878,60 @@ TEST(Optimize, StarsTheScreenRefusesHaveNoLegalCollapse) {
     EXPECT_GT(screenRefused, 1000u);
     EXPECT_GT(collapses, 1000u);
 }
+
+TEST(Optimize, CrowdedStarsDecideAlikeInAnyFaceOrder) {
+    using namespace hostkit::opt;
+    // a crowded star looks for a target's refusal next to the faces on its edge first,
+    // counting on faces coming in ring order: in any other order the same targets must be
+    // refused and the others cost the same. Fans whose rims wander in and out, so that moves
+    // to some rim vertices flip or flatten faces next to the edge, and with some rim vertices
+    // near the centre, which it may move to
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> radius(0.97f, 1.03f), height(-0.0005f, 0.0005f);
+    std::bernoulli_distribution pulled(0.05); // a rim vertex near the centre: a cheap target
+    size_t refused = 0, passed = 0;
+    for (int copy = 0; copy < 18; ++copy) {
+        const int d = copy % 3 == 0 ? 30 : copy % 3 == 1 ? 64 : 200;
+        for (const bool mapped : {false, true}) {
+            Mesh m = fan(d, 0.0f);
+            for (int i = 1; i <= d; ++i) {
+                const float r = pulled(random) ? 0.02f : radius(random);
+                m.vertices[i] = Point3(m.vertices[i].x * r, m.vertices[i].y * r, height(random));
+            }
+            if (mapped) m.ApplyUVWMap(MAP_PLANAR, 1, 1, 1, 0, 0, 0, 0, Matrix3());
+            for (const float bias : {1.0f, 0.3f}) {
+                SCOPED_TRACE(testing::Message()
+                             << d << " faces, bias " << bias << ", mapped " << mapped);
+                WorkState ws(m, makeSettings(80 * kDegree, 80 * kDegree, bias, 0));
+                initWorkState(ws);
+                for (const bool cones : {false, true}) {
+                    Star star;
+                    if (cones)
+                        analyzeStar(ws, 0, star);
+                    else
+                        analyzeStarShape(ws, 0, star);
+                    ASSERT_EQ(star.faces.size(), size_t(d));
+                    ASSERT_EQ(star.cls, VertexClass::Interior);
+                    Star shuffled = star;
+                    std::vector<uint32_t> order(star.faces.size());
+                    for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
+                    std::shuffle(order.begin(), order.end(), random);
+                    for (uint32_t i = 0; i < order.size(); ++i) {
+                        shuffled.faces[i] = star.faces[order[i]];
+                        if (mapped) shuffled.texture[i] = star.texture[order[i]];
+                    }
+                    CollapseScratch scratch, shuffledScratch;
+                    for (uint32_t w : star.ring) {
+                        const double cost = collapseGeometryCost(ws, star, w, scratch);
+                        EXPECT_EQ(collapseGeometryCost(ws, shuffled, w, shuffledScratch), cost)
+                            << "into " << w;
+                        ++(cost < 0 ? refused : passed);
+                    }
+                }
+            }
+        }
+    }
+    // both outcomes were compared
+    EXPECT_GT(refused, 1000u);
+    EXPECT_GT(passed, 20u);
+}
