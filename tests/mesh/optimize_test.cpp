@@ -15,6 +15,7 @@
 #include "hostkit/mesh/edge_table.h"
 #include "hostkit/mesh/optimize_collapse.h"
 #include "hostkit/mesh/optimize_cone.h"
+#include "hostkit/mesh/optimize_passes.h"
 #include "hostkit/mesh/optimize_state.h"
 #include "hostkit/mesh/mesh_tools.h"
 #include "hostkit/mesh/primitives.h"
@@ -816,4 +817,73 @@ TEST(Optimize, StarsTheScreenRefusesHaveNoLegalCollapse) {
     // the screen refused stars, and let through stars with collapses
     EXPECT_GT(screenRefused, 1000u);
     EXPECT_GT(collapses, 1000u);
+}
+
+namespace {
+
+// Stops the passes after a given number of reports (one per pass) and counts them.
+class StopAfterPasses : public MeshOpProgress {
+  public:
+    explicit StopAfterPasses(int passes) : left_(passes) {}
+    void Init(int) override {}
+    bool Progress(int) override {
+        ++reports;
+        return --left_ > 0;
+    }
+    int reports = 0;
+
+  private:
+    int left_;
+};
+
+} // namespace
+
+TEST(Optimize, RememberedDeferralsMakeTheSameCollapsesPassByPass) {
+    using namespace hostkit::opt;
+    // a vertex whose collapse waited for a higher limit is not looked at again while neither
+    // its star nor its target's faces change: stopped after any pass, the passes must have
+    // made the same collapses as when every queued vertex is looked at. Thresholds where
+    // most collapses wait (90 degrees, no bias) and where few do
+    const std::tuple<float, float, int> settings[] = {{90 * kDegree, 0.0f, 0},
+                                                      {45 * kDegree, 0.3f, 3},
+                                                      {kFourDegrees, 0.1f, kAllFlags},
+                                                      {90 * kDegree, 1.0f, kAllFlags}};
+    std::vector<NamedMesh> meshes = testFamily();
+    meshes.push_back({"noisy40", noisySurface(40, 7)});
+    meshes.push_back({"subdividedCube10", subdividedCube(10), true});
+    Mesh mapped = noisySurface(30, 3); // texture seams make lines
+    mapped.ApplyUVWMap(MAP_CYLINDRICAL, 2, 1, 1, 0, 0, 0, 1, Matrix3());
+    meshes.push_back({"mappedNoisy30", std::move(mapped)});
+    size_t compared = 0;
+    for (const NamedMesh& named : meshes) {
+        for (const auto& [angle, bias, flags] : settings) {
+            // the first passes one by one, then to the end
+            for (int passes : {1, 2, 3, 4, 5, 6, 1000}) {
+                SCOPED_TRACE(named.name + " at " + std::to_string(angle / kDegree) +
+                             " degrees, bias " + std::to_string(bias) + ", " +
+                             std::to_string(passes) + " passes");
+                Mesh remembered = named.mesh, looked = named.mesh;
+                WorkState wsRemembered(remembered, makeSettings(angle, angle, bias, flags));
+                WorkState wsLooked(looked, makeSettings(angle, angle, bias, flags));
+                initWorkState(wsRemembered);
+                initWorkState(wsLooked);
+                StopAfterPasses stopRemembered(passes), stopLooked(passes);
+                const int removed = runCollapsePasses(wsRemembered, &stopRemembered, true);
+                ASSERT_EQ(runCollapsePasses(wsLooked, &stopLooked, false), removed);
+                ASSERT_EQ(stopRemembered.reports, stopLooked.reports);
+                for (int f = 0; f < remembered.faceCount; ++f) {
+                    ASSERT_EQ(wsRemembered.faceDead[f], wsLooked.faceDead[f]) << "face " << f;
+                    for (int k = 0; k < 3; ++k) {
+                        ASSERT_EQ(remembered.faces[f].v[k], looked.faces[f].v[k]) << "face " << f;
+                        if (remembered.texFaces) {
+                            ASSERT_EQ(remembered.texFaces[f].t[k], looked.texFaces[f].t[k]);
+                        }
+                    }
+                }
+                ++compared;
+                if (stopLooked.reports < passes) break; // the passes had ended
+            }
+        }
+    }
+    EXPECT_GT(compared, 300u) << compared; // many meshes ran more than a few passes
 }
