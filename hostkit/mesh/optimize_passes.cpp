@@ -166,11 +166,15 @@ class PassRunner {
     // changes neither leaves the nearer neighbours refused (outside the ring it can only
     // give a neighbour more neighbours and faces in common with the centre, never fewer)
     // and the chosen target's tests as they were, so the look would return the same target
-    // at the same cost. When only the target changed, the look is needed: it may refuse
-    // that target and choose a farther, cheaper one.
-    bool stillWaits(const Deferral& d, double limit) const {
-        return changedAt_[d.vertex] <= d.lookedAt && changedAt_[d.target] <= d.lookedAt &&
-               double(d.costBelow) > limit;
+    // at the same cost. When only the target's faces changed, only its topology test can
+    // have changed: while that still passes the answer stands (O(d) without the other tests
+    // and the cones); once it refuses, the look may choose a farther, cheaper target.
+    bool stillWaits(const Deferral& d, double limit) {
+        if (changedAt_[d.vertex] > d.lookedAt || !(double(d.costBelow) > limit)) return false;
+        if (changedAt_[d.target] <= d.lookedAt) return true;
+        if (!gatherStar(ws_, d.vertex, star_)) return false;
+        classifyStar(ws_, star_);
+        return star_.cls != VertexClass::Locked && collapseKeepsTopology(ws_, star_, d.target);
     }
 
     // u's best collapse and its cost, or kNone. A small star is first screened with the
