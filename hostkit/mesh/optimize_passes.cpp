@@ -21,6 +21,10 @@ constexpr size_t kScreenWindow = 256; // screens it remembers, about
 // Deferred looks are remembered once one in this many of a pass's vertices waited in it:
 // a mesh whose collapses nearly all fit their first pass's limit spares the per-vertex stamps.
 constexpr size_t kRememberAfter = 64;
+// Deferrals stop being remembered once this many were met again and fewer than one in
+// kRememberPays of them spared a look (stars that change before every look, as on a strip).
+constexpr size_t kRememberTrial = 512;
+constexpr size_t kRememberPays = 16;
 
 // The largest float not above c (c >= 0), so "costBelow > limit" implies "c > limit".
 float floatBelow(double c) {
@@ -36,6 +40,7 @@ struct Deferral {
     uint32_t lookedAt; // collapses done by then
     float costBelow;   // the cost, rounded down to a float
 };
+constexpr size_t kSmallRecords = ((size_t(1) << 20) - 1) / sizeof(Deferral); // below a MB
 
 class PassRunner {
   public:
@@ -116,10 +121,15 @@ class PassRunner {
             // chose changed since: the look would choose that target again at the same cost
             // (see stillWaits)
             while (nextWaiting < waiting_.size() && waiting_[nextWaiting].vertex < u) ++nextWaiting;
-            if (nextWaiting < waiting_.size() && waiting_[nextWaiting].vertex == u &&
-                stillWaits(waiting_[nextWaiting], limit)) {
-                defer(u, waiting_[nextWaiting].target, waiting_[nextWaiting].costBelow);
-                continue;
+            if (nextWaiting < waiting_.size() && waiting_[nextWaiting].vertex == u) {
+                ++metAgain_;
+                if (stillWaits(waiting_[nextWaiting], limit)) {
+                    ++spared_;
+                    defer(u, waiting_[nextWaiting].target, waiting_[nextWaiting].costBelow);
+                    continue;
+                }
+                if (metAgain_ >= kRememberTrial && spared_ * kRememberPays < metAgain_)
+                    remember_ = false; // the ones remembered so far still count
             }
             double cost = 0;
             const uint32_t v = look(u, cost);
@@ -151,11 +161,13 @@ class PassRunner {
         if (remember_ && changedAt_.empty() &&
             ++deferredInPass_ * kRememberAfter >= visiting_.size()) {
             changedAt_.assign(size_t(ws_.mesh.vertexCount), 0); // nothing changed after this
-            // later passes mostly visit fewer vertices; capacity left untouched costs nothing
-            deferrals_.reserve(visiting_.size());
-            waiting_.reserve(visiting_.size());
+            // room for a deferral per vertex of the pass where that stays below the huge-page
+            // size: such memory is only touched as it fills, and growing it would copy
+            const size_t room = std::min(visiting_.size(), kSmallRecords);
+            deferrals_.reserve(room);
+            waiting_.reserve(room);
         }
-        if (!changedAt_.empty()) deferrals_.push_back({u, v, collapses_, costBelow});
+        if (remember_ && !changedAt_.empty()) deferrals_.push_back({u, v, collapses_, costBelow});
     }
 
     // Whether a vertex deferred at d.lookedAt still waits at this limit without a look.
@@ -214,6 +226,7 @@ class PassRunner {
     LargeVector<uint32_t> changedAt_;
     uint32_t collapses_ = 0;
     size_t deferredInPass_ = 0;
+    size_t metAgain_ = 0, spared_ = 0; // remembered deferrals met again, and looks they spared
     Star star_;
     CollapseScratch scratch_;
 };
