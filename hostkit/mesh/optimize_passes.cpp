@@ -18,8 +18,10 @@ constexpr size_t kScreenFaces = 24;   // stars up to this size are screened (loo
 constexpr size_t kScreenPays = 4;     // the screen runs while it refuses one look in this many
 constexpr size_t kScreenProbe = 16;   // otherwise one look in this many
 constexpr size_t kScreenWindow = 256; // screens it remembers, about
-// Deferred looks are remembered once one in this many of a pass's vertices waited in it:
-// a mesh whose collapses nearly all fit their first pass's limit spares the per-vertex stamps.
+// Deferred looks are remembered once one in this many of a pass's vertices waited in it and
+// more of them waited than collapsed so far: where collapses are few beside the waits,
+// stars stay as they were from one pass to the next; where they are many, most waiting
+// stars change before they are met again, and the per-vertex stamps would not pay.
 constexpr size_t kRememberAfter = 64;
 // Deferrals stop being remembered once this many were met again and fewer than one in
 // kRememberPays of them spared a look (stars that change before every look, as on a strip).
@@ -93,7 +95,7 @@ class PassRunner {
         waiting_.swap(deferrals_); // the last pass's, by vertex
         deferrals_.clear();
         size_t nextWaiting = 0;
-        deferredInPass_ = 0;
+        deferredInPass_ = collapsedInPass_ = 0;
         LargeVector<uint32_t>& visit = visiting_;
         visit.swap(queued_); // the next pass queues into the last one's storage
         queued_.clear();
@@ -146,6 +148,7 @@ class PassRunner {
             ws_.vertexFlags[v] |= kTarget;
             targets_.push_back(v);
             ++collapses_;
+            ++collapsedInPass_;
             for (uint32_t w : star_.ring) changed(w);
             ++collapsed;
         }
@@ -159,7 +162,8 @@ class PassRunner {
     void defer(uint32_t u, uint32_t v, float costBelow) {
         queue(u);
         if (remember_ && changedAt_.empty() &&
-            ++deferredInPass_ * kRememberAfter >= visiting_.size()) {
+            ++deferredInPass_ * kRememberAfter >= visiting_.size() &&
+            deferredInPass_ > collapsedInPass_) {
             changedAt_.assign(size_t(ws_.mesh.vertexCount), 0); // nothing changed after this
             // room for a deferral per vertex of the pass where that stays below the huge-page
             // size: such memory is only touched as it fills, and growing it would copy
@@ -225,7 +229,7 @@ class PassRunner {
     // remembered deferral; changes before then count as 0)
     LargeVector<uint32_t> changedAt_;
     uint32_t collapses_ = 0;
-    size_t deferredInPass_ = 0;
+    size_t deferredInPass_ = 0, collapsedInPass_ = 0;
     size_t metAgain_ = 0, spared_ = 0; // remembered deferrals met again, and looks they spared
     Star star_;
     CollapseScratch scratch_;
