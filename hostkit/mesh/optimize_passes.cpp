@@ -26,7 +26,7 @@ constexpr size_t kRememberAfter = 64;
 // Deferrals stop being remembered once this many were met again and fewer than one in
 // kRememberPays of them spared a look (stars that change before every look, as on a strip).
 constexpr size_t kRememberTrial = 512;
-constexpr size_t kRememberPays = 16;
+constexpr size_t kRememberPays = 8;
 
 // The largest float not above c (c >= 0), so "costBelow > limit" implies "c > limit".
 float floatBelow(double c) {

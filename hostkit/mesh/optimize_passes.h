@@ -20,7 +20,7 @@ namespace hostkit::opt {
 // same result (for checking that). Once deferrals are common (one vertex in 64 of a pass,
 // and more than the pass's collapses so far) this takes 4 bytes per vertex and 16 per
 // waiting one (reserved, untouched until used, for up to one per vertex of the pass below
-// 1 MB); it stops remembering once fewer than one in 16 of the deferrals met again spare a
+// 1 MB); it stops remembering once fewer than one in 8 of the deferrals met again spare a
 // look.
 HOSTKIT_API int runCollapsePasses(WorkState& ws, MeshOpProgress* progress, bool remember = true);
 
