@@ -2,6 +2,7 @@
 #include "hostkit/mesh/optimize_passes.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "hostkit/mesh/optimize_collapse.h"
 
@@ -17,10 +18,36 @@ constexpr size_t kScreenFaces = 24;   // stars up to this size are screened (loo
 constexpr size_t kScreenPays = 4;     // the screen runs while it refuses one look in this many
 constexpr size_t kScreenProbe = 16;   // otherwise one look in this many
 constexpr size_t kScreenWindow = 256; // screens it remembers, about
+// Deferred looks are remembered once one in this many of a pass's vertices waited in it and
+// more of them waited than collapsed so far: where collapses are few beside the waits,
+// stars stay as they were from one pass to the next; where they are many, most waiting
+// stars change before they are met again, and the per-vertex stamps would not pay.
+constexpr size_t kRememberAfter = 64;
+// Deferrals stop being remembered once this many were met again and fewer than one in
+// kRememberPays of them spared a look (stars that change before every look, as on a strip).
+constexpr size_t kRememberTrial = 512;
+constexpr size_t kRememberPays = 8;
+
+// The largest float not above c (c >= 0), so "costBelow > limit" implies "c > limit".
+float floatBelow(double c) {
+    float f = float(c);
+    if (double(f) > c) f = std::nextafter(f, 0.0f);
+    return f;
+}
+
+// A look whose best collapse cost more than the pass's limit.
+struct Deferral {
+    uint32_t vertex;
+    uint32_t target;
+    uint32_t lookedAt; // collapses done by then
+    float costBelow;   // the cost, rounded down to a float
+};
+constexpr size_t kSmallRecords = ((size_t(1) << 20) - 1) / sizeof(Deferral); // below a MB
 
 class PassRunner {
   public:
-    PassRunner(WorkState& ws, MeshOpProgress* progress) : ws_(ws), progress_(progress) {}
+    PassRunner(WorkState& ws, MeshOpProgress* progress, bool remember)
+        : ws_(ws), progress_(progress), remember_(remember) {}
 
     int run() {
         for (uint32_t v = 0; v < uint32_t(ws_.mesh.vertexCount); ++v) queue(v);
@@ -34,6 +61,12 @@ class PassRunner {
     }
 
   private:
+    // v's star changed: unsettles it, stamps it and queues it for the next pass.
+    void changed(uint32_t v) {
+        if (!changedAt_.empty()) changedAt_[v] = collapses_;
+        queue(v);
+    }
+
     void queue(uint32_t v) {
         uint8_t& flags = ws_.vertexFlags[v];
         flags &= uint8_t(~kSettled); // its star changed
@@ -59,6 +92,10 @@ class PassRunner {
     // One pass: every queued vertex, in index order so memory is walked coherently.
     // Returns the number of collapses.
     size_t sweep(double limit) {
+        waiting_.swap(deferrals_); // the last pass's, by vertex
+        deferrals_.clear();
+        size_t nextWaiting = 0;
+        deferredInPass_ = collapsedInPass_ = 0;
         LargeVector<uint32_t>& visit = visiting_;
         visit.swap(queued_); // the next pass queues into the last one's storage
         queued_.clear();
@@ -82,6 +119,20 @@ class PassRunner {
             // its ring leaves its star as it is and can only give its neighbours more
             // neighbours, which never makes a refused collapse legal)
             if (ws_.vertexFlags[u] & kSettled) continue;
+            // deferred in the last pass, and neither its star nor the faces of the target it
+            // chose changed since: the look would choose that target again at the same cost
+            // (see stillWaits)
+            while (nextWaiting < waiting_.size() && waiting_[nextWaiting].vertex < u) ++nextWaiting;
+            if (nextWaiting < waiting_.size() && waiting_[nextWaiting].vertex == u) {
+                ++metAgain_;
+                if (stillWaits(waiting_[nextWaiting], limit)) {
+                    ++spared_;
+                    defer(u, waiting_[nextWaiting].target, waiting_[nextWaiting].costBelow);
+                    continue;
+                }
+                if (metAgain_ >= kRememberTrial && spared_ * kRememberPays < metAgain_)
+                    remember_ = false; // the ones remembered so far still count
+            }
             double cost = 0;
             const uint32_t v = look(u, cost);
             if (v == kNone) { // looked at again once its star changes
@@ -89,19 +140,57 @@ class PassRunner {
                 continue;
             }
             if (cost > limit) {
-                queue(u);
+                defer(u, v, floatBelow(cost));
                 continue;
             }
             for (const StarFace& sf : star_.faces) removed_ += sf.next == v || sf.prev == v;
             applyCollapse(ws_, star_, v, scratch_);
             ws_.vertexFlags[v] |= kTarget;
             targets_.push_back(v);
-            for (uint32_t w : star_.ring) queue(w); // their stars changed
+            ++collapses_;
+            ++collapsedInPass_;
+            for (uint32_t w : star_.ring) changed(w);
             ++collapsed;
         }
         for (uint32_t v : targets_) ws_.vertexFlags[v] &= uint8_t(~kTarget);
         targets_.clear();
         return collapsed;
+    }
+
+    // u waits for a higher limit: queued for the next pass, which may repeat the look's
+    // answer (target v at a cost of at least costBelow) from what is remembered here.
+    void defer(uint32_t u, uint32_t v, float costBelow) {
+        queue(u);
+        if (remember_ && changedAt_.empty() &&
+            ++deferredInPass_ * kRememberAfter >= visiting_.size() &&
+            deferredInPass_ > collapsedInPass_) {
+            changedAt_.assign(size_t(ws_.mesh.vertexCount), 0); // nothing changed after this
+            // room for a deferral per vertex of the pass where that stays below the huge-page
+            // size: such memory is only touched as it fills, and growing it would copy
+            const size_t room = std::min(visiting_.size(), kSmallRecords);
+            deferrals_.reserve(room);
+            waiting_.reserve(room);
+        }
+        if (remember_ && !changedAt_.empty()) deferrals_.push_back({u, v, collapses_, costBelow});
+    }
+
+    // Whether a vertex deferred at d.lookedAt still waits at this limit without a look.
+    // Its look chose the nearest neighbour that passed every test. The tests of a target
+    // read only the star (its faces, their cones and texture corners, the positions, the
+    // centre's line cone), which stays as it was while no collapse touched the centre's
+    // ring, and the topology test, which also reads the target's faces. A collapse that
+    // changes neither leaves the nearer neighbours refused (outside the ring it can only
+    // give a neighbour more neighbours and faces in common with the centre, never fewer)
+    // and the chosen target's tests as they were, so the look would return the same target
+    // at the same cost. When only the target's faces changed, only its topology test can
+    // have changed: while that still passes the answer stands (O(d) without the other tests
+    // and the cones); once it refuses, the look may choose a farther, cheaper target.
+    bool stillWaits(const Deferral& d, double limit) {
+        if (changedAt_[d.vertex] > d.lookedAt || !(double(d.costBelow) > limit)) return false;
+        if (changedAt_[d.target] <= d.lookedAt) return true;
+        if (!gatherStar(ws_, d.vertex, star_)) return false;
+        classifyStar(ws_, star_);
+        return star_.cls != VertexClass::Locked && collapseKeepsTopology(ws_, star_, d.target);
     }
 
     // u's best collapse and its cost, or kNone. A small star is first screened with the
@@ -128,20 +217,28 @@ class PassRunner {
 
     WorkState& ws_;
     MeshOpProgress* progress_;
+    bool remember_;
     size_t looks_ = 0, screens_ = 0, screenRefusals_ = 0;
     int removed_ = 0;
     bool stopped_ = false;
     LargeVector<uint32_t> queued_;
-    LargeVector<uint32_t> visiting_; // the pass's vertices
-    LargeVector<uint32_t> targets_;  // vertices merged into in this pass
+    LargeVector<uint32_t> visiting_;            // the pass's vertices
+    LargeVector<uint32_t> targets_;             // vertices merged into in this pass
+    LargeVector<Deferral> deferrals_, waiting_; // this pass's and the last one's, by vertex
+    // Per vertex, the collapses done when its faces last changed (allocated with the first
+    // remembered deferral; changes before then count as 0)
+    LargeVector<uint32_t> changedAt_;
+    uint32_t collapses_ = 0;
+    size_t deferredInPass_ = 0, collapsedInPass_ = 0;
+    size_t metAgain_ = 0, spared_ = 0; // remembered deferrals met again, and looks they spared
     Star star_;
     CollapseScratch scratch_;
 };
 
 } // namespace
 
-int runCollapsePasses(WorkState& ws, MeshOpProgress* progress) {
-    return PassRunner(ws, progress).run();
+int runCollapsePasses(WorkState& ws, MeshOpProgress* progress, bool remember) {
+    return PassRunner(ws, progress, remember).run();
 }
 
 } // namespace hostkit::opt

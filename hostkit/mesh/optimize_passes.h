@@ -14,6 +14,14 @@ namespace hostkit::opt {
 // faces is screened first (refusedByShape) and classified only when the screen lets a
 // neighbour through. progress (may be null) hears the faces removed so far; false stops at
 // once, leaving a valid state. Returns the number of faces removed.
-int runCollapsePasses(WorkState& ws, MeshOpProgress* progress);
+// A vertex whose collapse waited is looked at again in full only when its star changed, or
+// its chosen target's faces changed and the target's topology test now refuses, or the
+// limit reaches the cost it found; remember = false looks at it every pass instead, to the
+// same result (for checking that). Once deferrals are common (one vertex in 64 of a pass,
+// and more than the pass's collapses so far) this takes 4 bytes per vertex and 16 per
+// waiting one (reserved, untouched until used, for up to one per vertex of the pass below
+// 1 MB); it stops remembering once fewer than one in 8 of the deferrals met again spare a
+// look.
+HOSTKIT_API int runCollapsePasses(WorkState& ws, MeshOpProgress* progress, bool remember = true);
 
 } // namespace hostkit::opt

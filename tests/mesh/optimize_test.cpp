@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <map>
 #include <numbers>
 #include <random>
@@ -15,6 +16,7 @@
 #include "hostkit/mesh/edge_table.h"
 #include "hostkit/mesh/optimize_collapse.h"
 #include "hostkit/mesh/optimize_cone.h"
+#include "hostkit/mesh/optimize_passes.h"
 #include "hostkit/mesh/optimize_state.h"
 #include "hostkit/mesh/mesh_tools.h"
 #include "hostkit/mesh/primitives.h"
@@ -934,4 +936,168 @@ TEST(Optimize, CrowdedStarsDecideAlikeInAnyFaceOrder) {
     // both outcomes were compared
     EXPECT_GT(refused, 1000u);
     EXPECT_GT(passed, 20u);
+}
+
+namespace {
+
+// Stops the passes after a given number of reports (one per pass) and counts them.
+class StopAfterPasses : public MeshOpProgress {
+  public:
+    explicit StopAfterPasses(int passes) : left_(passes) {}
+    void Init(int) override {}
+    bool Progress(int) override {
+        ++reports;
+        return --left_ > 0;
+    }
+    int reports = 0;
+
+  private:
+    int left_;
+};
+
+} // namespace
+
+TEST(Optimize, RememberedDeferralsMakeTheSameCollapsesPassByPass) {
+    using namespace hostkit::opt;
+    // a vertex whose collapse waited for a higher limit is not looked at again while neither
+    // its star nor its target's faces change: stopped after any pass, the passes must have
+    // made the same collapses as when every queued vertex is looked at. Thresholds where
+    // most collapses wait (90 degrees, no bias) and where few do
+    const std::tuple<float, float, int> settings[] = {{90 * kDegree, 0.0f, 0},
+                                                      {45 * kDegree, 0.3f, 3},
+                                                      {kFourDegrees, 0.1f, kAllFlags},
+                                                      {90 * kDegree, 1.0f, kAllFlags}};
+    std::vector<NamedMesh> meshes = testFamily();
+    meshes.push_back({"noisy40", noisySurface(40, 7)});
+    meshes.push_back({"subdividedCube10", subdividedCube(10), true});
+    Mesh mapped = noisySurface(30, 3); // texture seams make lines
+    mapped.ApplyUVWMap(MAP_CYLINDRICAL, 2, 1, 1, 0, 0, 0, 1, Matrix3());
+    meshes.push_back({"mappedNoisy30", std::move(mapped)});
+    size_t compared = 0;
+    for (const NamedMesh& named : meshes) {
+        for (const auto& [angle, bias, flags] : settings) {
+            // the first passes one by one, then to the end
+            for (int passes : {1, 2, 3, 4, 5, 6, 1000}) {
+                SCOPED_TRACE(named.name + " at " + std::to_string(angle / kDegree) +
+                             " degrees, bias " + std::to_string(bias) + ", " +
+                             std::to_string(passes) + " passes");
+                Mesh remembered = named.mesh, looked = named.mesh;
+                WorkState wsRemembered(remembered, makeSettings(angle, angle, bias, flags));
+                WorkState wsLooked(looked, makeSettings(angle, angle, bias, flags));
+                initWorkState(wsRemembered);
+                initWorkState(wsLooked);
+                StopAfterPasses stopRemembered(passes), stopLooked(passes);
+                const int removed = runCollapsePasses(wsRemembered, &stopRemembered, true);
+                ASSERT_EQ(runCollapsePasses(wsLooked, &stopLooked, false), removed);
+                ASSERT_EQ(stopRemembered.reports, stopLooked.reports);
+                for (int f = 0; f < remembered.faceCount; ++f) {
+                    ASSERT_EQ(wsRemembered.faceDead[f], wsLooked.faceDead[f]) << "face " << f;
+                    for (int k = 0; k < 3; ++k) {
+                        ASSERT_EQ(remembered.faces[f].v[k], looked.faces[f].v[k]) << "face " << f;
+                        if (remembered.texFaces) {
+                            ASSERT_EQ(remembered.texFaces[f].t[k], looked.texFaces[f].t[k]);
+                        }
+                    }
+                }
+                ++compared;
+                if (stopLooked.reports < passes) break; // the passes had ended
+            }
+        }
+    }
+    EXPECT_GT(compared, 300u) << compared; // many meshes ran more than a few passes
+}
+
+namespace {
+
+// A vertex's live faces as a state of the passes left them: face, vertices, texture corners
+// and what the collapses keep of the face (unit normal and cone, compared bit for bit).
+std::vector<std::vector<uint32_t>> liveFacesAt(const hostkit::opt::WorkState& ws, uint32_t v) {
+    std::vector<std::vector<uint32_t>> faces;
+    for (int f = 0; f < ws.mesh.faceCount; ++f) {
+        const MeshFace& face = ws.mesh.faces[f];
+        if (ws.faceDead[f] || (face.v[0] != v && face.v[1] != v && face.v[2] != v)) continue;
+        std::vector<uint32_t> entry{uint32_t(f), face.v[0], face.v[1], face.v[2]};
+        if (ws.mesh.texFaces)
+            entry.insert(entry.end(), ws.mesh.texFaces[f].t, ws.mesh.texFaces[f].t + 3);
+        const hostkit::opt::FaceWork& work = ws.faceWork[f];
+        uint32_t words[sizeof(work) / 4];
+        std::memcpy(words, &work, sizeof(work));
+        entry.insert(entry.end(), words, words + sizeof(work) / 4);
+        faces.push_back(std::move(entry));
+    }
+    return faces;
+}
+
+} // namespace
+
+TEST(Optimize, AStarNoCollapseTouchedChoosesItsTargetAgainUnlessTheTargetChanged) {
+    using namespace hostkit::opt;
+    // what lets the passes skip a look: while a vertex's faces (and line cone) stay as they
+    // were, its look chooses the same target at the same cost as long as that target's faces
+    // stay too; when only the target's faces changed, it refuses that target or keeps it,
+    // never choosing a nearer neighbour; and a vertex with no legal collapse still has none.
+    // Compared between the states two successive passes leave
+    const std::tuple<float, float, int> settings[] = {
+        {90 * kDegree, 0.0f, 0}, {30 * kDegree, 0.1f, 1}, {kFourDegrees, 0.1f, kAllFlags}};
+    std::vector<NamedMesh> meshes = smallFamily();
+    meshes.push_back({"strip", wavyStrip(1500)});
+    meshes.push_back({"sphere40", hostkit::makeSphereMesh(1, 40), true});
+    meshes.push_back({"subdividedCube10", subdividedCube(10), true});
+    Mesh mapped = noisySurface(30, 3);
+    mapped.ApplyUVWMap(MAP_CYLINDRICAL, 2, 1, 1, 0, 0, 0, 1, Matrix3());
+    meshes.push_back({"mappedNoisy30", std::move(mapped)});
+    size_t same = 0, targetChanged = 0;
+    for (const NamedMesh& named : meshes) {
+        for (const auto& [angle, bias, flags] : settings) {
+            for (int passes = 1; passes <= 6; ++passes) {
+                SCOPED_TRACE(named.name + " at " + std::to_string(angle / kDegree) +
+                             " degrees, after " + std::to_string(passes) + " passes");
+                Mesh before = named.mesh, after = named.mesh;
+                WorkState wsBefore(before, makeSettings(angle, angle, bias, flags));
+                WorkState wsAfter(after, makeSettings(angle, angle, bias, flags));
+                initWorkState(wsBefore);
+                initWorkState(wsAfter);
+                StopAfterPasses stopBefore(passes), stopAfter(passes + 1);
+                runCollapsePasses(wsBefore, &stopBefore, false);
+                runCollapsePasses(wsAfter, &stopAfter, false);
+                Star star;
+                CollapseScratch scratch;
+                for (uint32_t u = 0; u < uint32_t(before.vertexCount); ++u) {
+                    if (wsAfter.vertexFlags[u] & kDead) continue;
+                    if (liveFacesAt(wsBefore, u) != liveFacesAt(wsAfter, u) ||
+                        std::memcmp(&wsBefore.lineCone[u], &wsAfter.lineCone[u],
+                                    sizeof(DirectionCone)) != 0)
+                        continue;
+                    double costBefore = -1, costAfter = -1;
+                    analyzeStarShape(wsBefore, u, star);
+                    const uint32_t was = bestCollapse(wsBefore, star, scratch, costBefore);
+                    analyzeStarShape(wsAfter, u, star);
+                    const uint32_t is = bestCollapse(wsAfter, star, scratch, costAfter);
+                    if (was == kNone) {
+                        EXPECT_EQ(is, kNone) << "vertex " << u;
+                        continue;
+                    }
+                    if (liveFacesAt(wsBefore, was) == liveFacesAt(wsAfter, was)) {
+                        ASSERT_EQ(is, was) << "vertex " << u;
+                        EXPECT_EQ(costAfter, costBefore) << "vertex " << u; // same bits
+                        ++same;
+                        continue;
+                    }
+                    ++targetChanged;
+                    if (is == was) {
+                        EXPECT_EQ(costAfter, costBefore) << "vertex " << u;
+                    } else if (is != kNone) { // a farther neighbour (nearest first, then index)
+                        auto rank = [&](uint32_t w) {
+                            const Vec3d d = position(before, w) - position(before, u);
+                            return std::make_pair(hostkit::opt::dot(d, d), w);
+                        };
+                        EXPECT_GT(rank(is), rank(was)) << "vertex " << u;
+                    }
+                }
+            }
+        }
+    }
+    // the passes left many stars untouched, some beside a changed target
+    EXPECT_GT(same, 1000u) << same;
+    EXPECT_GT(targetChanged, 20u) << targetChanged;
 }
