@@ -76,13 +76,19 @@ class PassRunner {
     }
 
     // Twice the median cost of a sample of the queued vertices' collapses: the first pass
-    // takes the cheap bulk, later passes double the limit for the rest.
+    // takes the cheap bulk, later passes double the limit for the rest. A sampled vertex
+    // with no legal collapse is settled, so the first pass does not look at it again
+    // unless its star changes first (a crowded one costs O(d) a look).
     double firstLimit() {
         std::vector<double> costs;
         for (size_t i = 0; i < queued_.size(); i += kSampleStep) {
-            analyzeStarShape(ws_, queued_[i], star_);
+            const uint32_t u = queued_[i];
+            analyzeStarShape(ws_, u, star_);
             double cost = 0;
-            if (bestCollapse(ws_, star_, scratch_, cost) != kNone) costs.push_back(cost);
+            if (bestCollapse(ws_, star_, scratch_, cost) != kNone)
+                costs.push_back(cost);
+            else
+                ws_.vertexFlags[u] |= kSettled;
         }
         if (costs.empty()) return kMinimumLimit;
         std::nth_element(costs.begin(), costs.begin() + costs.size() / 2, costs.end());
