@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "hostkit/mesh/optimize_collapse.h"
+#include "hostkit/mesh/optimize_fetch.h"
 
 namespace hostkit::opt {
 
@@ -110,8 +111,11 @@ class PassRunner {
         if (!std::is_sorted(visit.begin(), visit.end())) // the first pass queued in order
             std::sort(visit.begin(), visit.end());
         for (uint32_t u : visit) ws_.vertexFlags[u] &= uint8_t(~kDirty);
+        const bool sparse = visit.size() * kSparseShare < size_t(ws_.mesh.vertexCount);
+        if (sparse) fetcher_.prime(ws_, visit);
         size_t collapsed = 0;
         for (size_t i = 0; i < visit.size(); ++i) {
+            if (sparse) fetcher_.advance(ws_, visit, i);
             if (progress_ && (i + 1) % kProgressEvery == 0 && !progress_->Progress(removed_)) {
                 stopped_ = true;
                 break;
@@ -239,6 +243,7 @@ class PassRunner {
     size_t metAgain_ = 0, spared_ = 0; // remembered deferrals met again, and looks they spared
     Star star_;
     CollapseScratch scratch_;
+    ListFetcher fetcher_;
 };
 
 } // namespace
