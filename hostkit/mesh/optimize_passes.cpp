@@ -12,7 +12,8 @@ namespace hostkit::opt {
 namespace {
 
 constexpr size_t kProgressEvery = size_t(1) << 16; // vertices visited between reports
-constexpr size_t kSampleStep = 128;                // one vertex in this many sets the first limit
+constexpr size_t kScanShare = 64;   // a queue of 1 vertex in this many is read from the flags
+constexpr size_t kSampleStep = 128; // one vertex in this many sets the first limit
 constexpr double kMinimumLimit = 1.0 / 64;
 constexpr double kFirstLimitScale = 2;
 constexpr size_t kScreenFaces = 24;   // stars up to this size are screened (look)
@@ -106,10 +107,19 @@ class PassRunner {
         LargeVector<uint32_t>& visit = visiting_;
         visit.swap(queued_); // the next pass queues into the last one's storage
         queued_.clear();
-        // vertices merged away since they were queued need no look
-        std::erase_if(visit, [&](uint32_t u) { return (ws_.vertexFlags[u] & kDead) != 0; });
-        if (!std::is_sorted(visit.begin(), visit.end())) // the first pass queued in order
-            std::sort(visit.begin(), visit.end());
+        // vertices merged away since they were queued need no look, and the rest go in index
+        // order (the first pass queued in order): a long queue is read back from the flags in
+        // one scan, cheaper than sorting it, a short one is sorted
+        const size_t vertexCount = size_t(ws_.mesh.vertexCount);
+        if (visit.size() * kScanShare >= vertexCount &&
+            !std::is_sorted(visit.begin(), visit.end())) {
+            visit.clear();
+            for (uint32_t v = 0; v < uint32_t(vertexCount); ++v)
+                if ((ws_.vertexFlags[v] & (kDirty | kDead)) == kDirty) visit.push_back(v);
+        } else {
+            std::erase_if(visit, [&](uint32_t u) { return (ws_.vertexFlags[u] & kDead) != 0; });
+            if (!std::is_sorted(visit.begin(), visit.end())) std::sort(visit.begin(), visit.end());
+        }
         for (uint32_t u : visit) ws_.vertexFlags[u] &= uint8_t(~kDirty);
         const bool sparse = visit.size() * kSparseShare < size_t(ws_.mesh.vertexCount);
         if (sparse) fetcher_.prime(ws_, visit);
