@@ -176,7 +176,8 @@ constexpr size_t kNearFaces = 2;     // places either side of the first face on 
 // Whether a star face within kNearFaces places of star face e (in star order, wrapping) that
 // is not on the edge to v refuses the move of the centre to pv by shapeRefuses; flips and
 // lost areas first, which need no quality floor. Any face it refuses refuses the whole
-// collapse, so this only finds a refusal sooner. O(1), plus starQualityFloor once per star.
+// collapse, so this only finds a refusal sooner. O(1), plus the measuring of the star's
+// triangles the quality floor needs (see measuredBelowFloor).
 bool nearEdgeRefuses(const WorkState& ws, const Star& star, uint32_t v, const Vec3d& pv, size_t e) {
     const size_t d = star.faces.size(); // beyond kCrowdedFaces, so the places are distinct
     auto near = [&](size_t k) -> const StarFace& { // e + 1, e - 1, e + 2, e - 2, ...

@@ -97,19 +97,14 @@ class PassRunner {
         return std::max(kMinimumLimit, kFirstLimitScale * costs[costs.size() / 2]);
     }
 
-    // One pass: every queued vertex, in index order so memory is walked coherently.
-    // Returns the number of collapses.
-    size_t sweep(double limit) {
-        waiting_.swap(deferrals_); // the last pass's, by vertex
-        deferrals_.clear();
-        size_t nextWaiting = 0;
-        deferredInPass_ = collapsedInPass_ = 0;
+    // The queued vertices as the pass's visits, in index order so memory is walked
+    // coherently, without those merged away since they were queued, and no longer queued.
+    // A long queue is read back from the flags in one scan (cheaper than sorting it), a
+    // short one is sorted (the first pass queued in order).
+    LargeVector<uint32_t>& takeQueue() {
         LargeVector<uint32_t>& visit = visiting_;
         visit.swap(queued_); // the next pass queues into the last one's storage
         queued_.clear();
-        // vertices merged away since they were queued need no look, and the rest go in index
-        // order (the first pass queued in order): a long queue is read back from the flags in
-        // one scan, cheaper than sorting it, a short one is sorted
         const size_t vertexCount = size_t(ws_.mesh.vertexCount);
         if (visit.size() * kScanShare >= vertexCount &&
             !std::is_sorted(visit.begin(), visit.end())) {
@@ -121,6 +116,17 @@ class PassRunner {
             if (!std::is_sorted(visit.begin(), visit.end())) std::sort(visit.begin(), visit.end());
         }
         for (uint32_t u : visit) ws_.vertexFlags[u] &= uint8_t(~kDirty);
+        return visit;
+    }
+
+    // One pass: every queued vertex, in index order.
+    // Returns the number of collapses.
+    size_t sweep(double limit) {
+        waiting_.swap(deferrals_); // the last pass's, by vertex
+        deferrals_.clear();
+        size_t nextWaiting = 0;
+        deferredInPass_ = collapsedInPass_ = 0;
+        LargeVector<uint32_t>& visit = takeQueue();
         const bool sparse = visit.size() * kSparseShare < size_t(ws_.mesh.vertexCount);
         if (sparse) fetcher_.prime(ws_, visit);
         size_t collapsed = 0;

@@ -199,13 +199,28 @@ class StopAfter : public MeshOpProgress {
 
 } // namespace
 
+namespace {
+// A random vector in the cube [-1, 1]^3.
+hostkit::opt::Vec3d randomVector(std::mt19937& rng) {
+    std::uniform_real_distribution<double> coord(-1, 1);
+    const double x = coord(rng), y = coord(rng), z = coord(rng);
+    return {x, y, z};
+}
+// A unit vector turned from unit vector a by `angle`, towards a random side.
+hostkit::opt::Vec3d turnedFrom(const hostkit::opt::Vec3d& a, double angle, std::mt19937& rng) {
+    using namespace hostkit::opt;
+    const Vec3d side = unit(cross(a, randomVector(rng)));
+    return a * std::cos(angle) + side * std::sin(angle);
+}
+} // namespace
+
 TEST(OptimizeCone, UnionHoldsBothCones) {
     using namespace hostkit::opt;
     std::mt19937 rng(3);
-    std::uniform_real_distribution<double> coord(-1, 1), spread(0, 0.3);
+    std::uniform_real_distribution<double> spread(0, 0.3);
     for (int i = 0; i < 500; ++i) {
-        DirectionCone a = coneOf({coord(rng), coord(rng), coord(rng)});
-        DirectionCone b = coneOf({coord(rng), coord(rng), coord(rng)});
+        DirectionCone a = coneOf(randomVector(rng));
+        DirectionCone b = coneOf(randomVector(rng));
         a.spread = float(spread(rng));
         b.spread = float(spread(rng));
         if (i % 4 == 0) b.spread = a.spread; // equal spreads turn half way
@@ -231,22 +246,12 @@ TEST(OptimizeCone, EmptyConeIsNeutralAndAlignmentFlipsAxis) {
     EXPECT_NEAR(coneUnion(up, coneOf({1, 0, 0})).spread, std::numbers::pi / 4, 1e-5);
 }
 
-// Random unit vector, and one turned from it by about `angle` (also near pi / 2 and pi).
-namespace {
-hostkit::opt::Vec3d turnedFrom(const hostkit::opt::Vec3d& a, double angle, std::mt19937& rng) {
-    using namespace hostkit::opt;
-    std::uniform_real_distribution<double> coord(-1, 1);
-    const Vec3d side = unit(cross(a, Vec3d(coord(rng), coord(rng), coord(rng))));
-    return a * std::cos(angle) + side * std::sin(angle);
-}
-} // namespace
-
 TEST(OptimizeCone, RoughAngleStaysWithinItsBound) {
     using namespace hostkit::opt;
     std::mt19937 rng(11);
-    std::uniform_real_distribution<double> coord(-1, 1), unitInterval(0, 1);
+    std::uniform_real_distribution<double> unitInterval(0, 1);
     for (int i = 0; i < 20000; ++i) {
-        const Vec3d a = unit(Vec3d(coord(rng), coord(rng), coord(rng)));
+        const Vec3d a = unit(randomVector(rng));
         // angles spread over [0, pi] and crowded near 0, pi / 2 and pi
         const double centre = std::numbers::pi * 0.5 * (i % 3);
         const double offset = std::pow(10.0, -12 * unitInterval(rng)) * (i % 2 ? 1 : -1);
@@ -265,10 +270,10 @@ TEST(OptimizeCone, RoughAngleStaysWithinItsBound) {
 TEST(OptimizeCone, ShortcutsDecideAsTheExactAngleDoes) {
     using namespace hostkit::opt;
     std::mt19937 rng(5);
-    std::uniform_real_distribution<double> coord(-1, 1), unitInterval(0, 1);
+    std::uniform_real_distribution<double> unitInterval(0, 1);
     int contained = 0, wideContained = 0;
     for (int i = 0; i < 20000; ++i) {
-        DirectionCone a = coneOf({coord(rng), coord(rng), coord(rng)});
+        DirectionCone a = coneOf(randomVector(rng));
         a.spread = float(0.5 * unitInterval(rng));
         const double angle = std::numbers::pi * unitInterval(rng) * (i % 2 ? 1 : 1e-4);
         const Vec3d dir = unit(turnedFrom(Vec3d(a.axis), angle, rng));
