@@ -11,18 +11,20 @@ namespace hostkit::unify {
 
 Windings matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out) {
     constexpr uint32_t kShortBucket = 32, kMostLonely = 4096, kMostProbes = 64;
-    // a bucketed corner is 4 * face + k, kMatched once its mate is found
+    // a bucketed corner's code is 4 * face + k, kMatched once its mate is found
     constexpr uint32_t kMatched = 0x80000000u, kNone = UINT32_MAX, kCrowded = UINT32_MAX - 1;
     if (mesh.faceCount <= 0 || mesh.faceCount >= (1 << 29) || mesh.vertexCount <= 0)
         return Windings::Unknown;
     const uint32_t faceCount = uint32_t(mesh.faceCount);
     const uint32_t vertexCount = uint32_t(mesh.vertexCount);
     const MeshFace* faces = mesh.faces;
-    auto endOf = [&](uint32_t code) { // the vertex a bucketed corner runs to
-        const uint32_t k = code & 3;
-        return faces[(code & ~kMatched) >> 2].v[k == 2 ? 0 : k + 1];
-    };
-    auto startOf = [&](uint32_t code) { return faces[(code & ~kMatched) >> 2].v[code & 3]; };
+    // A bucket entry holds the vertex its corner runs to in the high word, so a bucket is
+    // searched without reading faces, and the corner's code in the low word.
+    auto entryOf = [](uint32_t end, uint32_t code) { return uint64_t(end) << 32 | code; };
+    auto endOf = [](uint64_t entry) { return uint32_t(entry >> 32); };
+    auto isMatched = [](uint64_t entry) { return (entry & kMatched) != 0; };
+    auto faceOf = [](uint64_t entry) { return (uint32_t(entry) & ~kMatched) >> 2; };
+    auto startOf = [&](uint64_t entry) { return faces[faceOf(entry)].v[entry & 3]; };
 
     // up-running corners by start vertex; after the fill, end[v] is where v's end
     ScratchArray<uint32_t> end(size_t(vertexCount) + 1, 0);
@@ -44,14 +46,14 @@ Windings matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out
     }
     // one slot more, written over by the corners that run down
     const uint32_t upCount = end[vertexCount], spare = upCount;
-    ScratchArray<uint32_t> up(size_t(upCount) + 1);
+    ScratchArray<uint64_t> up(size_t(upCount) + 1);
     for (uint32_t f = 0; f < faceCount; ++f) {
         const MeshFace& face = faces[f];
         if (!allProper && !isProperFace(face, mesh.vertexCount)) continue;
         const uint32_t a = face.v[0], b = face.v[1], c = face.v[2];
-        up[a < b ? end[a]++ : spare] = f * 4;
-        up[b < c ? end[b]++ : spare] = f * 4 + 1;
-        up[c < a ? end[c]++ : spare] = f * 4 + 2;
+        up[a < b ? end[a]++ : spare] = entryOf(b, f * 4);
+        up[b < c ? end[b]++ : spare] = entryOf(c, f * 4 + 1);
+        up[c < a ? end[c]++ : spare] = entryOf(a, f * 4 + 2);
     }
     auto bucketStart = [&](uint32_t v) { return v == 0 ? 0 : end[v - 1]; };
     auto isLong = [&](uint32_t v) { return end[v] - bucketStart(v) > kShortBucket; };
@@ -124,11 +126,11 @@ Windings matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out
                 lonely.push_back(f * 4 + k);
                 continue;
             }
-            if (found == kCrowded || (up[found] & kMatched))
+            if (found == kCrowded || isMatched(up[found]))
                 return Windings::Unknown; // three or more
             up[found] |= kMatched;
             ++matched;
-            if (sets) out.unions += sets->unite(f, (up[found] & ~kMatched) >> 2);
+            if (sets) out.unions += sets->unite(f, faceOf(up[found]));
         }
     }
 
@@ -136,7 +138,7 @@ Windings matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out
     if (matched < upCount)
         for (uint32_t v = 0, from = 0; v < vertexCount; from = end[v++])
             for (uint32_t i = from; i < end[v]; ++i) {
-                if (up[i] & kMatched) continue;
+                if (isMatched(up[i])) continue;
                 if (!isLong(v)) { // a long bucket's ends are distinct already
                     // Another one left alone on the edge, and no third: no corner ran
                     // down, as it would have taken the first. Two run the same way.
@@ -144,12 +146,12 @@ Windings matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out
                     for (uint32_t j = from; j < end[v]; ++j)
                         if (j != i && endOf(up[j]) == endOf(up[i])) {
                             ++others;
-                            othersAlone += !(up[j] & kMatched);
+                            othersAlone += !isMatched(up[j]);
                         }
                     if (others == 1 && othersAlone == 1) return Windings::Disagree;
                     if (others > 0) return Windings::Unknown;
                 }
-                if (sets) sets->markOpen((up[i] & ~kMatched) >> 2);
+                if (sets) sets->markOpen(faceOf(up[i]));
                 out.anyBoundary = true;
             }
     // down-running ones left alone: likewise

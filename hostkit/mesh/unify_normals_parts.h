@@ -99,7 +99,7 @@ class FacePatches {
 // or one. Disagree: some edge has exactly two corners running the same way. Unknown, on a
 // mesh with an edge of three or more corners, more than 4096 boundary corners running
 // down, a hash probe longer than 64, or 2^29 faces or more, unless Disagree showed first.
-// Unless Agree, sets holds no meaning. O(F + V); 4 bytes of scratch per vertex and per
+// Unless Agree, sets holds no meaning. O(F + V); 4 bytes of scratch per vertex and 8 per
 // corner running up, 8 more per such corner at vertices starting more than 32.
 enum class Windings { Agree, Disagree, Unknown };
 struct Matching {
