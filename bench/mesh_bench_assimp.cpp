@@ -26,6 +26,7 @@
 #include <assimp/scene.h>
 
 #include "child_measure.h"
+#include "mesh_bench_ops.h"
 #include "host/mesh.h"
 #include "hostkit/mesh/primitives.h"
 
@@ -120,6 +121,7 @@ Measure measureOurs(const Mesh& mesh, const Pairing& pairing) {
             mallopt(M_MMAP_THRESHOLD, 64 * 1024);
             work.emplace(mesh);
             malloc_trim(0);
+            warmFreePages(warmBytesFor(mesh));
         },
         [&] {
             pairing.ours(*work);
@@ -140,6 +142,7 @@ Measure measureAssimp(const Mesh& mesh, const Pairing& pairing) {
             if (!importer->ReadFileFromMemory(&dummy, 1, 0, "hostmesh"))
                 std::fprintf(stderr, "Assimp: %s\n", importer->GetErrorString());
             malloc_trim(0);
+            warmFreePages(warmBytesFor(mesh));
         },
         [&] { return importer->GetScene() && importer->ApplyPostProcessing(pairing.flag); });
 }
