@@ -2,7 +2,9 @@
 #include "hostkit/mesh/optimize_passes.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstring>
 
 #include "hostkit/mesh/optimize_collapse.h"
 #include "hostkit/mesh/optimize_fetch.h"
@@ -109,14 +111,33 @@ class PassRunner {
         if (visit.size() * kScanShare >= vertexCount &&
             !std::is_sorted(visit.begin(), visit.end())) {
             visit.clear();
-            for (uint32_t v = 0; v < uint32_t(vertexCount); ++v)
-                if ((ws_.vertexFlags[v] & (kDirty | kDead)) == kDirty) visit.push_back(v);
+            scanDirty(visit);
         } else {
             std::erase_if(visit, [&](uint32_t u) { return (ws_.vertexFlags[u] & kDead) != 0; });
             if (!std::is_sorted(visit.begin(), visit.end())) std::sort(visit.begin(), visit.end());
         }
         for (uint32_t u : visit) ws_.vertexFlags[u] &= uint8_t(~kDirty);
         return visit;
+    }
+
+    // Appends the vertices flagged dirty and not dead, ascending: eight flags per step,
+    // skipping the steps where none is (most, in a late pass).
+    void scanDirty(LargeVector<uint32_t>& visit) const {
+        const uint8_t* flags = ws_.vertexFlags.data();
+        const size_t count = ws_.vertexFlags.size();
+        size_t v = 0;
+        if constexpr (std::endian::native == std::endian::little) {
+            constexpr uint64_t kLowBits = 0x0101010101010101;
+            static_assert(kDirty == 4 && kDead == 2); // bit 2 set, bit 1 clear, per byte
+            for (; v + 8 <= count; v += 8) {
+                uint64_t word;
+                std::memcpy(&word, flags + v, 8);
+                for (uint64_t hits = (word >> 2) & ~(word >> 1) & kLowBits; hits; hits &= hits - 1)
+                    visit.push_back(uint32_t(v + size_t(std::countr_zero(hits)) / 8));
+            }
+        }
+        for (; v < count; ++v)
+            if ((flags[v] & (kDirty | kDead)) == kDirty) visit.push_back(uint32_t(v));
     }
 
     // One pass: every queued vertex, in index order.
