@@ -149,6 +149,7 @@ class PassRunner {
         deferredInPass_ = collapsedInPass_ = 0;
         LargeVector<uint32_t>& visit = takeQueue();
         const bool sparse = visit.size() * kSparseShare < size_t(ws_.mesh.vertexCount);
+        sparse_ = sparse;
         if (sparse) fetcher_.prime(ws_, visit);
         size_t collapsed = 0;
         for (size_t i = 0; i < visit.size(); ++i) {
@@ -258,8 +259,30 @@ class PassRunner {
             }
             if (refused) return kNone;
         }
+        if (sparse_) fetchNeighbourHeads();
         classifyStar(ws_, star_);
+        if (sparse_) fetchNeighbourLists();
         return bestCollapse(ws_, star_, scratch_, cost);
+    }
+
+    // Hints for a sparse pass's look that goes on to the collapse tests, whose topology
+    // test walks a neighbour's corner list: the neighbours' list heads while the star is
+    // classified, then each list's first corner and face.
+    void fetchNeighbourHeads() const {
+        for (const StarFace& sf : star_.faces) {
+            __builtin_prefetch(&ws_.vertexHead[sf.next]);
+            __builtin_prefetch(&ws_.degree[sf.next]);
+            __builtin_prefetch(&ws_.vertexFlags[sf.next]);
+        }
+    }
+    void fetchNeighbourLists() const {
+        for (uint32_t w : star_.ring) {
+            const uint32_t c = ws_.vertexHead[w];
+            if (c == kNone) continue;
+            __builtin_prefetch(&ws_.cornerNext[c]);
+            __builtin_prefetch(&ws_.faceDead[c / 3]);
+            __builtin_prefetch(&ws_.mesh.faces[c / 3]);
+        }
     }
 
     WorkState& ws_;
@@ -268,6 +291,7 @@ class PassRunner {
     size_t looks_ = 0, screens_ = 0, screenRefusals_ = 0;
     int removed_ = 0;
     bool stopped_ = false;
+    bool sparse_ = false; // the pass visits under one vertex in kSparseShare
     LargeVector<uint32_t> queued_;
     LargeVector<uint32_t> visiting_;            // the pass's vertices
     LargeVector<uint32_t> targets_;             // vertices merged into in this pass
