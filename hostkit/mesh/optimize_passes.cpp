@@ -111,33 +111,13 @@ class PassRunner {
         if (visit.size() * kScanShare >= vertexCount &&
             !std::is_sorted(visit.begin(), visit.end())) {
             visit.clear();
-            scanDirty(visit);
+            appendQueuedVertices(ws_.vertexFlags, visit);
         } else {
             std::erase_if(visit, [&](uint32_t u) { return (ws_.vertexFlags[u] & kDead) != 0; });
             if (!std::is_sorted(visit.begin(), visit.end())) std::sort(visit.begin(), visit.end());
         }
         for (uint32_t u : visit) ws_.vertexFlags[u] &= uint8_t(~kDirty);
         return visit;
-    }
-
-    // Appends the vertices flagged dirty and not dead, ascending: eight flags per step,
-    // skipping the steps where none is (most, in a late pass).
-    void scanDirty(LargeVector<uint32_t>& visit) const {
-        const uint8_t* flags = ws_.vertexFlags.data();
-        const size_t count = ws_.vertexFlags.size();
-        size_t v = 0;
-        if constexpr (std::endian::native == std::endian::little) {
-            constexpr uint64_t kLowBits = 0x0101010101010101;
-            static_assert(kDirty == 4 && kDead == 2); // bit 2 set, bit 1 clear, per byte
-            for (; v + 8 <= count; v += 8) {
-                uint64_t word;
-                std::memcpy(&word, flags + v, 8);
-                for (uint64_t hits = (word >> 2) & ~(word >> 1) & kLowBits; hits; hits &= hits - 1)
-                    visit.push_back(uint32_t(v + size_t(std::countr_zero(hits)) / 8));
-            }
-        }
-        for (; v < count; ++v)
-            if ((flags[v] & (kDirty | kDead)) == kDirty) visit.push_back(uint32_t(v));
     }
 
     // One pass: every queued vertex, in index order.
@@ -308,6 +288,25 @@ class PassRunner {
 };
 
 } // namespace
+
+void appendQueuedVertices(const LargeVector<uint8_t>& vertexFlags, LargeVector<uint32_t>& out) {
+    const uint8_t* flags = vertexFlags.data();
+    const size_t count = vertexFlags.size();
+    size_t v = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        // eight flags per step, skipping the steps where none is queued (most, in a late pass)
+        constexpr uint64_t kLowBits = 0x0101010101010101;
+        static_assert(kDirty == 4 && kDead == 2); // per byte: bit 2 set, bit 1 clear
+        for (; v + 8 <= count; v += 8) {
+            uint64_t word;
+            std::memcpy(&word, flags + v, 8);
+            for (uint64_t hits = (word >> 2) & ~(word >> 1) & kLowBits; hits; hits &= hits - 1)
+                out.push_back(uint32_t(v + size_t(std::countr_zero(hits)) / 8));
+        }
+    }
+    for (; v < count; ++v)
+        if ((flags[v] & (kDirty | kDead)) == kDirty) out.push_back(uint32_t(v));
+}
 
 int runCollapsePasses(WorkState& ws, MeshOpProgress* progress, bool remember) {
     return PassRunner(ws, progress, remember).run();
