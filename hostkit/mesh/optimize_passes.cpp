@@ -239,15 +239,16 @@ class PassRunner {
             }
             if (refused) return kNone;
         }
-        if (sparse_) fetchNeighbourHeads();
+        const bool fetch = sparse_ && star_.faces.size() <= kScreenFaces;
+        if (fetch) fetchNeighbourHeads();
         classifyStar(ws_, star_);
-        if (sparse_) fetchNeighbourLists();
+        if (fetch) fetchNeighbourLists();
         return bestCollapse(ws_, star_, scratch_, cost);
     }
 
-    // Hints for a sparse pass's look that goes on to the collapse tests, whose topology
-    // test walks a neighbour's corner list: the neighbours' list heads while the star is
-    // classified, then each list's first corner and face.
+    // Hints for a sparse pass's look at a small star that goes on to the collapse tests,
+    // whose topology test walks a neighbour's corner list: the neighbours' list heads while
+    // the star is classified, then each list's first corner and face.
     void fetchNeighbourHeads() const {
         for (const StarFace& sf : star_.faces) {
             __builtin_prefetch(&ws_.vertexHead[sf.next]);
