@@ -13,10 +13,11 @@ namespace hostkit::opt {
 constexpr size_t kSparseShare = 4;
 
 // Walks the corner lists of the next few vertices of a sparse pass one link per look,
-// asking for each link's corner and face and, one look later, that face's positions: a look's own
-// walk is a chain of dependent loads that would each wait for memory, while the lists of different
-// vertices load side by side. Only hints: nothing is read that the looks depend on, nothing is
-// changed.
+// asking for each link's corner and face and, one look later, the position of the neighbour
+// that face leads to: a look's own walk is a chain of dependent loads that would each wait for
+// memory, while the lists of different vertices load side by side. Few hints per link, as the
+// misses a core can have in flight are few. Only hints: nothing is read that the looks depend
+// on, nothing is changed.
 class ListFetcher {
   public:
     static constexpr size_t kAhead = 8; // vertices whose lists are walked ahead
@@ -34,9 +35,11 @@ class ListFetcher {
         for (size_t j = i + 1; j < i + kAhead && j < visit.size(); ++j) {
             uint32_t& cursor = cursor_[slot(j)];
             if (cursor == kNone) continue;
-            // the face asked for one look ago: its corners' positions next
-            for (uint32_t v : ws.mesh.faces[cursor / 3].v)
-                if (v < uint32_t(ws.mesh.vertexCount)) __builtin_prefetch(&ws.mesh.vertices[v]);
+            // the face asked for one look ago: the position of its corner after the centre
+            // next (around a vertex each neighbour follows it in some face, and the
+            // centre's own was asked for with its list)
+            const uint32_t v = ws.mesh.faces[cursor / 3].v[(cursor % 3 + 1) % 3];
+            if (v < uint32_t(ws.mesh.vertexCount)) __builtin_prefetch(&ws.mesh.vertices[v]);
             start(ws, cursor, ws.cornerNext[cursor]);
         }
     }

@@ -2,7 +2,9 @@
 #include "hostkit/mesh/optimize_passes.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstring>
 
 #include "hostkit/mesh/optimize_collapse.h"
 #include "hostkit/mesh/optimize_fetch.h"
@@ -109,8 +111,7 @@ class PassRunner {
         if (visit.size() * kScanShare >= vertexCount &&
             !std::is_sorted(visit.begin(), visit.end())) {
             visit.clear();
-            for (uint32_t v = 0; v < uint32_t(vertexCount); ++v)
-                if ((ws_.vertexFlags[v] & (kDirty | kDead)) == kDirty) visit.push_back(v);
+            appendQueuedVertices(ws_.vertexFlags, visit);
         } else {
             std::erase_if(visit, [&](uint32_t u) { return (ws_.vertexFlags[u] & kDead) != 0; });
             if (!std::is_sorted(visit.begin(), visit.end())) std::sort(visit.begin(), visit.end());
@@ -128,6 +129,7 @@ class PassRunner {
         deferredInPass_ = collapsedInPass_ = 0;
         LargeVector<uint32_t>& visit = takeQueue();
         const bool sparse = visit.size() * kSparseShare < size_t(ws_.mesh.vertexCount);
+        sparse_ = sparse;
         if (sparse) fetcher_.prime(ws_, visit);
         size_t collapsed = 0;
         for (size_t i = 0; i < visit.size(); ++i) {
@@ -237,8 +239,31 @@ class PassRunner {
             }
             if (refused) return kNone;
         }
+        const bool fetch = sparse_ && star_.faces.size() <= kScreenFaces;
+        if (fetch) fetchNeighbourHeads();
         classifyStar(ws_, star_);
+        if (fetch) fetchNeighbourLists();
         return bestCollapse(ws_, star_, scratch_, cost);
+    }
+
+    // Hints for a sparse pass's look at a small star that goes on to the collapse tests,
+    // whose topology test walks a neighbour's corner list: the neighbours' list heads while
+    // the star is classified, then each list's first corner and face.
+    void fetchNeighbourHeads() const {
+        for (const StarFace& sf : star_.faces) {
+            __builtin_prefetch(&ws_.vertexHead[sf.next]);
+            __builtin_prefetch(&ws_.degree[sf.next]);
+            __builtin_prefetch(&ws_.vertexFlags[sf.next]);
+        }
+    }
+    void fetchNeighbourLists() const {
+        for (uint32_t w : star_.ring) {
+            const uint32_t c = ws_.vertexHead[w];
+            if (c == kNone) continue;
+            __builtin_prefetch(&ws_.cornerNext[c]);
+            __builtin_prefetch(&ws_.faceDead[c / 3]);
+            __builtin_prefetch(&ws_.mesh.faces[c / 3]);
+        }
     }
 
     WorkState& ws_;
@@ -247,6 +272,7 @@ class PassRunner {
     size_t looks_ = 0, screens_ = 0, screenRefusals_ = 0;
     int removed_ = 0;
     bool stopped_ = false;
+    bool sparse_ = false; // the pass visits under one vertex in kSparseShare
     LargeVector<uint32_t> queued_;
     LargeVector<uint32_t> visiting_;            // the pass's vertices
     LargeVector<uint32_t> targets_;             // vertices merged into in this pass
@@ -263,6 +289,25 @@ class PassRunner {
 };
 
 } // namespace
+
+void appendQueuedVertices(const LargeVector<uint8_t>& vertexFlags, LargeVector<uint32_t>& out) {
+    const uint8_t* flags = vertexFlags.data();
+    const size_t count = vertexFlags.size();
+    size_t v = 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        // eight flags per step, skipping the steps where none is queued (most, in a late pass)
+        constexpr uint64_t kLowBits = 0x0101010101010101;
+        static_assert(kDirty == 4 && kDead == 2); // per byte: bit 2 set, bit 1 clear
+        for (; v + 8 <= count; v += 8) {
+            uint64_t word;
+            std::memcpy(&word, flags + v, 8);
+            for (uint64_t hits = (word >> 2) & ~(word >> 1) & kLowBits; hits; hits &= hits - 1)
+                out.push_back(uint32_t(v + size_t(std::countr_zero(hits)) / 8));
+        }
+    }
+    for (; v < count; ++v)
+        if ((flags[v] & (kDirty | kDead)) == kDirty) out.push_back(uint32_t(v));
+}
 
 int runCollapsePasses(WorkState& ws, MeshOpProgress* progress, bool remember) {
     return PassRunner(ws, progress, remember).run();

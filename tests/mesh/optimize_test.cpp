@@ -1081,3 +1081,23 @@ TEST(Optimize, AStarNoCollapseTouchedChoosesItsTargetAgainUnlessTheTargetChanged
     EXPECT_GT(same, 1000u) << same;
     EXPECT_GT(targetChanged, 20u) << targetChanged;
 }
+
+// The queue read back from the flags: every length around the eight-flag steps, flags of
+// every combination (queued and merged away, other bits set or not), against one flag at a
+// time.
+TEST(Optimize, QueuedVerticesReadBackFromTheFlagsInOrder) {
+    using namespace hostkit::opt;
+    std::mt19937 random(29);
+    for (size_t count = 0; count <= 40; ++count) {
+        for (int trial = 0; trial < 20; ++trial) {
+            hostkit::LargeVector<uint8_t> flags(count);
+            for (uint8_t& f : flags) f = uint8_t(random());
+            if (trial == 0) std::fill(flags.begin(), flags.end(), uint8_t(kDirty | kUsed));
+            hostkit::LargeVector<uint32_t> expected{7}, found{7}; // appended to what is there
+            for (size_t v = 0; v < count; ++v)
+                if ((flags[v] & kDirty) && !(flags[v] & kDead)) expected.push_back(uint32_t(v));
+            appendQueuedVertices(flags, found);
+            ASSERT_EQ(found, expected) << count << " flags, trial " << trial;
+        }
+    }
+}
