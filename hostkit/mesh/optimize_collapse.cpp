@@ -433,14 +433,11 @@ uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScratch& scratch,
     const bool fits = star.cls != VertexClass::Interior || star.ring.size() <= most;
     const Vec3d pu = ws.position(star.centre);
     bool ordered = true; // no NaN length (see below)
+    // a crowded ring's neighbours into the bounded heap, one by one (this loop runs d times
+    // a look: it stays as lean as it can), a ring that fits into the list
     auto consider = [&](uint32_t v) {
         Vec3d d = ws.position(v) - pu;
         const std::pair<double, uint32_t> entry{dot(d, d), v};
-        if (fits) {
-            ordered &= entry.first == entry.first;
-            scratch.ranked.push_back(entry);
-            return;
-        }
         if (scratch.ranked.size() == most) {
             if (!(entry < scratch.ranked.front())) return;
             std::pop_heap(scratch.ranked.begin(), scratch.ranked.end());
@@ -450,10 +447,19 @@ uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScratch& scratch,
         }
         std::push_heap(scratch.ranked.begin(), scratch.ranked.end());
     };
+    auto add = [&](uint32_t v) {
+        Vec3d d = ws.position(v) - pu;
+        const std::pair<double, uint32_t> entry{dot(d, d), v};
+        ordered &= entry.first == entry.first;
+        scratch.ranked.push_back(entry);
+    };
     if (star.cls == VertexClass::Interior) {
-        for (uint32_t v : star.ring) consider(v);
+        if (fits)
+            for (uint32_t v : star.ring) add(v);
+        else
+            for (uint32_t v : star.ring) consider(v);
     } else if (star.cls == VertexClass::Line) {
-        for (uint32_t v : star.lineEnds) consider(v);
+        for (uint32_t v : star.lineEnds) add(v);
     }
     // the target's tests: 1 when it is legal (cost set), 0 when refused, -1 when no
     // target can be (the cones lock the centre)
