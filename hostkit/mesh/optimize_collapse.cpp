@@ -94,6 +94,10 @@ bool onEdge(const StarFace& sf, uint32_t v) {
     return sf.next == v || sf.prev == v;
 }
 
+// The topology test filters v's neighbours by a 64-bit mask of the centre's ring up to this
+// size (beyond it the mask would mostly be full).
+constexpr size_t kFilteredRing = 24;
+
 // A star face's normal (not unit) once the centre has moved to pv.
 inline Vec3d movedNormal(const WorkState& ws, const StarFace& sf, const Vec3d& pv) {
     return cross(ws.position(sf.next) - pv, ws.position(sf.prev) - pv);
@@ -378,9 +382,19 @@ bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v) {
                std::binary_search(star.ring.begin(), star.ring.end(), w);
     };
     if (vCost <= ringCost) {
+        // v's neighbours are mostly not the centre's: a bit per vertex number modulo 64 set for
+        // the centre's other neighbours lets most through on one well-predicted branch, where
+        // the tests above would mispredict on an irregular surface
+        uint64_t others = 0;
+        if (star.ring.size() <= kFilteredRing)
+            for (uint32_t w : star.ring) others |= uint64_t(!isFar(w)) << (w % 64);
+        else
+            others = ~uint64_t(0);
+        auto maybe = [&](uint32_t w) { return ((others >> (w % 64)) & 1) != 0; };
         forLiveCorners(ws, v, [&](uint32_t c) {
             const MeshFace& f = m.faces[c / 3];
-            shared |= inRing(f.v[(c + 1) % 3]) || inRing(f.v[(c + 2) % 3]);
+            const uint32_t a = f.v[(c + 1) % 3], b = f.v[(c + 2) % 3];
+            if (maybe(a) | maybe(b)) shared |= inRing(a) || inRing(b);
         });
     } else {
         for (uint32_t w : star.ring) {
@@ -413,18 +427,17 @@ uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScratch& scratch,
     // try the targets from the shortest edge up and take the first legal one: short
     // edges keep triangles well shaped, and most first tries pass
     // the nearest `most` in a bounded max-heap, so a crowded ring needs no d-sized list
-    // (a ring that fits is simply sorted)
+    // (a ring that fits has its nearest picked out, and the rest sorted only when needed)
     scratch.ranked.clear();
     const size_t most = mostTargets(star.faces.size());
     const bool fits = star.cls != VertexClass::Interior || star.ring.size() <= most;
     const Vec3d pu = ws.position(star.centre);
+    bool ordered = true; // no NaN length (see below)
+    // a crowded ring's neighbours into the bounded heap, one by one (this loop runs d times
+    // a look: it stays as lean as it can), a ring that fits into the list
     auto consider = [&](uint32_t v) {
         Vec3d d = ws.position(v) - pu;
         const std::pair<double, uint32_t> entry{dot(d, d), v};
-        if (fits) {
-            scratch.ranked.push_back(entry);
-            return;
-        }
         if (scratch.ranked.size() == most) {
             if (!(entry < scratch.ranked.front())) return;
             std::pop_heap(scratch.ranked.begin(), scratch.ranked.end());
@@ -434,36 +447,68 @@ uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScratch& scratch,
         }
         std::push_heap(scratch.ranked.begin(), scratch.ranked.end());
     };
+    auto add = [&](uint32_t v) {
+        Vec3d d = ws.position(v) - pu;
+        const std::pair<double, uint32_t> entry{dot(d, d), v};
+        ordered &= entry.first == entry.first;
+        scratch.ranked.push_back(entry);
+    };
     if (star.cls == VertexClass::Interior) {
-        for (uint32_t v : star.ring) consider(v);
+        if (fits)
+            for (uint32_t v : star.ring) add(v);
+        else
+            for (uint32_t v : star.ring) consider(v);
     } else if (star.cls == VertexClass::Line) {
-        for (uint32_t v : star.lineEnds) consider(v);
+        for (uint32_t v : star.lineEnds) add(v);
     }
-    // a crowded centre tries only its nearest neighbours, so a refused one costs O(d)
-    if (fits)
-        std::sort(scratch.ranked.begin(), scratch.ranked.end());
-    else
-        std::sort_heap(scratch.ranked.begin(), scratch.ranked.end());
-    for (const auto& [lengthSquared, v] : scratch.ranked) {
-        if (star.wasRefused(v)) continue; // refusedByShape refused it already
+    // the target's tests: 1 when it is legal (cost set), 0 when refused, -1 when no
+    // target can be (the cones lock the centre)
+    auto tryTarget = [&](uint32_t v) -> int {
+        if (star.wasRefused(v)) return 0; // refusedByShape refused it already
         if (!star.conesKnown) {
             // the tests without the cones first: a target they refuse is refused anyway
             if (collapseGeometryCost(ws, star, v, scratch) < 0 ||
                 !collapseKeepsTopology(ws, star, v))
-                continue;
+                return 0;
             const bool finish = star.faces.size() <= kKeptDirections;
             settleStarCones(ws, star);
-            if (star.cls == VertexClass::Locked) return kNone;
+            if (star.cls == VertexClass::Locked) return -1;
             const double c = finish ? collapseConeCost(ws, star, v, scratch)
                                     : collapseGeometryCost(ws, star, v, scratch);
-            if (c < 0) continue;
+            if (c < 0) return 0;
             cost = c;
-            return v;
+            return 1;
         }
-        double c = collapseGeometryCost(ws, star, v, scratch);
-        if (c < 0 || !collapseKeepsTopology(ws, star, v)) continue;
+        const double c = collapseGeometryCost(ws, star, v, scratch);
+        if (c < 0 || !collapseKeepsTopology(ws, star, v)) return 0;
         cost = c;
-        return v; // scratch.newTex still holds this target's texture corners
+        return 1; // scratch.newTex still holds this target's texture corners
+    };
+    std::vector<std::pair<double, uint32_t>>& ranked = scratch.ranked;
+    // most first tries pass: a ring that fits has its nearest neighbour picked out first and
+    // the rest sorted only when that one is refused (the same order as sorting them all: the
+    // entries are distinct, and ordered unless a length is NaN, when they are sorted as they
+    // come)
+    size_t sorted = 0;
+    if (fits && ordered && !ranked.empty()) {
+        size_t nearest = 0;
+        for (size_t j = 1; j < ranked.size(); ++j)
+            nearest = ranked[j] < ranked[nearest] ? j : nearest;
+        std::swap(ranked[0], ranked[nearest]);
+        const int tried = tryTarget(ranked[0].second);
+        if (tried > 0) return ranked[0].second;
+        if (tried < 0) return kNone;
+        sorted = 1;
+    }
+    // a crowded centre tries only its nearest neighbours, so a refused one costs O(d)
+    if (fits)
+        std::sort(ranked.begin() + sorted, ranked.end());
+    else
+        std::sort_heap(ranked.begin(), ranked.end());
+    for (size_t k = sorted; k < ranked.size(); ++k) {
+        const int tried = tryTarget(ranked[k].second);
+        if (tried > 0) return ranked[k].second;
+        if (tried < 0) return kNone;
     }
     return kNone;
 }

@@ -57,7 +57,7 @@ HOSTKIT_API bool refusedByShape(const WorkState& ws, Star& star);
 // The link condition of the edge centre-v, plus no duplicate face afterwards: true when the
 // collapse keeps the surface as manifold as it was. O(min(deg v log d, sum of the degrees
 // of the centre's other neighbours)); expects star.ring sorted.
-bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v);
+HOSTKIT_API bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v);
 
 // A legal target of star.centre, trying up to the 16 nearest neighbours (a centre of d faces
 // only max(2, 4096 / d)), shortest first, with its cost in cost; kNone when none is legal. Leaves

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
 #include <cmath>
 #include <cstring>
 #include <map>
@@ -807,6 +808,67 @@ TEST(Optimize, StarsWithoutTheirConesChooseTheSameCollapse) {
     EXPECT_GT(collapses[false], 1000u);
     EXPECT_GT(collapses[true], 1000u);
     EXPECT_GT(refusals[true], 1000u);
+}
+
+TEST(Optimize, ACentreMergesIntoItsNearestLegalNeighbour) {
+    using namespace hostkit::opt;
+    // flat fans whose rings are numbered out of angular order, at random distances (some
+    // rings fold, so the nearest neighbours are refused now and then) or all at one distance
+    // (ties go to the lower vertex index): the target chosen is the nearest of the targets
+    // that pass every test, whichever the others are
+    std::mt19937 rng(17);
+    std::uniform_real_distribution<double> unitInterval(0, 1);
+    const float even[8][2] = {{5, 0}, {3, 4}, {0, 5}, {-3, 4}, {-5, 0}, {-4, -3}, {0, -5}, {4, -3}};
+    size_t chosen = 0, notNearest = 0, tied = 0;
+    for (int i = 0; i < 400; ++i) {
+        const bool ties = i % 4 == 0;
+        const int d = ties ? 8 : 4 + i % 7;
+        std::vector<uint32_t> order(static_cast<size_t>(d)); // ring place -> vertex
+        std::iota(order.begin(), order.end(), 1u);
+        std::shuffle(order.begin(), order.end(), rng);
+        Mesh m;
+        m.setNumVerts(d + 1);
+        m.vertices[0] = Point3(0, 0, 0);
+        for (int k = 0; k < d; ++k) {
+            const double angle = 2 * std::numbers::pi * (k + 0.4 * unitInterval(rng)) / d;
+            const double radius = 0.3 + 1.2 * unitInterval(rng);
+            m.vertices[order[k]] =
+                ties ? Point3(even[k][0], even[k][1], 0)
+                     : Point3(float(radius * std::cos(angle)), float(radius * std::sin(angle)), 0);
+        }
+        m.setNumFaces(d);
+        for (int k = 0; k < d; ++k) {
+            m.faces[k].v[0] = 0;
+            m.faces[k].v[1] = order[k];
+            m.faces[k].v[2] = order[(k + 1) % d];
+        }
+        WorkState ws(m, makeSettings(30 * kDegree, 30 * kDegree, 0.0f, 0));
+        initWorkState(ws);
+        Star star;
+        CollapseScratch scratch;
+        analyzeStar(ws, 0, star);
+        ASSERT_EQ(star.cls, VertexClass::Interior) << i;
+        // the nearest legal target, and the nearest of all
+        std::pair<double, uint32_t> best{0, kNone}, nearest{0, kNone};
+        for (uint32_t v = 1; v <= uint32_t(d); ++v) {
+            const Vec3d to = ws.position(v) - ws.position(0);
+            const std::pair<double, uint32_t> entry{dot(to, to), v};
+            if (nearest.second == kNone || entry < nearest) nearest = entry;
+            if (collapseGeometryCost(ws, star, v, scratch) < 0 ||
+                !collapseKeepsTopology(ws, star, v))
+                continue;
+            if (best.second == kNone || entry < best) best = entry;
+        }
+        double cost = -1;
+        EXPECT_EQ(bestCollapse(ws, star, scratch, cost), best.second) << i;
+        chosen += best.second != kNone;
+        notNearest += best.second != kNone && best.second != nearest.second;
+        tied += ties && best.second != kNone;
+    }
+    // most fans collapse, some not into their nearest neighbour, and ties were met
+    EXPECT_GT(chosen, 300u);
+    EXPECT_GT(notNearest, 10u);
+    EXPECT_GT(tied, 50u);
 }
 
 TEST(Optimize, StarsTheScreenRefusesHaveNoLegalCollapse) {
