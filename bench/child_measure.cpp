@@ -1,4 +1,5 @@
 // Forked-child measurements from /proc/self/status and getrusage.
+#include <sched.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -74,4 +75,13 @@ Measure measureInChild(const std::function<void()>& prepare, const std::function
     close(channel[0]);
     waitpid(child, nullptr, 0);
     return m;
+}
+
+int pinToOneCpu() {
+    const int cpu = sched_getcpu();
+    if (cpu < 0) return -1;
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(cpu, &one);
+    return sched_setaffinity(0, sizeof one, &one) == 0 ? cpu : -1;
 }

@@ -24,3 +24,10 @@ Measure measureInChild(const std::function<void()>& prepare, const std::function
 // many times one touched just after another was freed; without this, how long the
 // machine sat idle before a run decides much of a memory-hungry operation's time.
 void warmFreePages(size_t bytes);
+
+// Pins this process, and every child it forks from then on, to the CPU it runs on, and
+// returns that CPU (-1 when it cannot). Side-by-side figures need this on a virtual machine
+// whose CPUs can run at lastingly different speeds (one at 60% of the other's for a minute
+// has been seen, on memory-bound work): a reference timed on one CPU and the run compared
+// with it on the other would give a ratio of their speeds, not of the work.
+int pinToOneCpu();

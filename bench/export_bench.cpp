@@ -497,6 +497,7 @@ bool measureNodeGrowth(PluginLibrary& plugin, const Options& options,
 int main(int argc, char** argv) {
     Options options;
     if (!parse(argc, argv, options)) return 2;
+    if (pinToOneCpu() < 0) std::fputs("export_bench: not pinned to one CPU\n", stderr);
     char temporary[] = "/tmp/export_bench.XXXXXX";
     if (options.dir.empty()) {
         if (!mkdtemp(temporary)) return 1;

@@ -316,6 +316,7 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
+    if (pinToOneCpu() < 0) std::fputs("mesh_bench: not pinned to one CPU\n", stderr);
     if (assimp) {
 #ifdef ZEF_BENCH_ASSIMP
         compareWithAssimp(quick ? 100000 : 1000000, reps);
