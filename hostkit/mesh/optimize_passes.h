@@ -22,11 +22,11 @@ namespace hostkit::opt {
 // waiting one (reserved, untouched until used, for up to one per vertex of the pass below
 // 1 MB); it stops remembering once fewer than one in 8 of the deferrals met again spare a
 // look.
+HOSTKIT_API int runCollapsePasses(WorkState& ws, MeshOpProgress* progress, bool remember = true);
+
 // Appends the vertices whose flags say queued (kDirty) and not merged away (kDead), in
 // ascending order. O(number of vertices), eight flags a step where the platform allows.
 HOSTKIT_API void appendQueuedVertices(const LargeVector<uint8_t>& vertexFlags,
                                       LargeVector<uint32_t>& out);
-
-HOSTKIT_API int runCollapsePasses(WorkState& ws, MeshOpProgress* progress, bool remember = true);
 
 } // namespace hostkit::opt
