@@ -18,21 +18,11 @@
 #include "hostkit/mesh/optimize_passes.h"
 #include "hostkit/mesh/optimize_state.h"
 #include "hostkit/mesh/primitives.h"
+#include "optimize_test_support.h"
 #include "support/mesh_family.h"
 
 using hostkit::opt::Vec3d;
-
-namespace {
-
-constexpr float kDegree = float(std::numbers::pi / 180);
-constexpr float kFourDegrees = 4 * kDegree;
-constexpr int kAllFlags = OPTIMIZE_KEEP_MATERIALS | OPTIMIZE_KEEP_SMOOTHING | OPTIMIZE_AUTO_EDGE;
-
-Vec3d position(const Mesh& m, uint32_t v) {
-    return Vec3d(m.vertices[v]);
-}
-
-} // namespace
+using namespace optimize_test;
 
 TEST(Optimize, StarsWithoutTheirConesChooseTheSameCollapse) {
     using namespace hostkit::opt;
