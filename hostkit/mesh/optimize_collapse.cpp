@@ -435,9 +435,12 @@ uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScratch& scratch,
     bool ordered = true; // no NaN length (see below)
     // a crowded ring's neighbours into the bounded heap, one by one (this loop runs d times
     // a look: it stays as lean as it can), a ring that fits into the list
+    auto entryOf = [&](uint32_t v) { // squared edge length and target
+        const Vec3d d = ws.position(v) - pu;
+        return std::pair<double, uint32_t>{dot(d, d), v};
+    };
     auto consider = [&](uint32_t v) {
-        Vec3d d = ws.position(v) - pu;
-        const std::pair<double, uint32_t> entry{dot(d, d), v};
+        const std::pair<double, uint32_t> entry = entryOf(v);
         if (scratch.ranked.size() == most) {
             if (!(entry < scratch.ranked.front())) return;
             std::pop_heap(scratch.ranked.begin(), scratch.ranked.end());
@@ -448,8 +451,7 @@ uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScratch& scratch,
         std::push_heap(scratch.ranked.begin(), scratch.ranked.end());
     };
     auto add = [&](uint32_t v) {
-        Vec3d d = ws.position(v) - pu;
-        const std::pair<double, uint32_t> entry{dot(d, d), v};
+        const std::pair<double, uint32_t> entry = entryOf(v);
         ordered &= entry.first == entry.first;
         scratch.ranked.push_back(entry);
     };
