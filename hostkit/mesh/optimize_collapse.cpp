@@ -59,24 +59,21 @@ double qualityFloor(const WorkState& ws, double worst) {
 // above the final floor too, so a passing quality mostly needs only a few.
 bool measuredBelowFloor(const WorkState& ws, const Star& star, double quality, bool all) {
     const Vec3d pu = ws.position(star.centre);
+    auto qualityOf = [&](const StarFace& sf) {
+        return triangleQuality(pu, ws.position(sf.next), ws.position(sf.prev));
+    };
     const size_t d = star.faces.size();
     size_t k = star.measuredFaces;
     double worst = star.worstQuality;
     bool below = true;
     if (all) {
-        for (; k < d; ++k) {
-            const StarFace& sf = star.faces[k];
-            worst =
-                std::min(worst, triangleQuality(pu, ws.position(sf.next), ws.position(sf.prev)));
-        }
+        for (; k < d; ++k) worst = std::min(worst, qualityOf(star.faces[k]));
         star.floorSoFar = qualityFloor(ws, worst);
         below = quality < star.floorSoFar;
     } else {
         double floor = star.floorSoFar;
         while (k < d) {
-            const StarFace& sf = star.faces[k++];
-            worst =
-                std::min(worst, triangleQuality(pu, ws.position(sf.next), ws.position(sf.prev)));
+            worst = std::min(worst, qualityOf(star.faces[k++]));
             floor = qualityFloor(ws, worst);
             if (!(quality < floor)) {
                 below = false;

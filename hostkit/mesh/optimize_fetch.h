@@ -1,5 +1,5 @@
 // Optimize's memory hints for a sparse pass: the corner lists of the vertices a few looks
-// ahead, walked one link per look.
+// ahead, walked one link per look, and the neighbours of a star about to be tested.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +11,30 @@ namespace hostkit::opt {
 
 // A pass visiting under one vertex in this many is sparse: its looks land on cold memory.
 constexpr size_t kSparseShare = 4;
+
+// Asks for what a walk of a corner list reads at corner c: its link, and its face's
+// liveness and vertices.
+inline void hintCorner(const WorkState& ws, uint32_t c) {
+    __builtin_prefetch(&ws.cornerNext[c]);
+    __builtin_prefetch(&ws.faceDead[c / 3]);
+    __builtin_prefetch(&ws.mesh.faces[c / 3]);
+}
+
+// Hints for a sparse pass's look at a small star that goes on to the collapse tests, whose
+// topology test walks a neighbour's corner list: the neighbours' list heads, degrees and
+// flags while the star is classified (hintNeighbourHeads), then each list's first corner
+// (hintNeighbourLists, once the ring is known).
+inline void hintNeighbourHeads(const WorkState& ws, const Star& star) {
+    for (const StarFace& sf : star.faces) {
+        __builtin_prefetch(&ws.vertexHead[sf.next]);
+        __builtin_prefetch(&ws.degree[sf.next]);
+        __builtin_prefetch(&ws.vertexFlags[sf.next]);
+    }
+}
+inline void hintNeighbourLists(const WorkState& ws, const Star& star) {
+    for (uint32_t w : star.ring)
+        if (const uint32_t c = ws.vertexHead[w]; c != kNone) hintCorner(ws, c);
+}
 
 // Walks the corner lists of the next few vertices of a sparse pass one link per look,
 // asking for each link's corner and face and, one look later, the position of the neighbour
@@ -55,10 +79,8 @@ class ListFetcher {
     void start(const WorkState& ws, uint32_t& cursor, uint32_t c) {
         cursor = c;
         if (c == kNone) return;
-        __builtin_prefetch(&ws.cornerNext[c]);
-        __builtin_prefetch(&ws.faceDead[c / 3]);
+        hintCorner(ws, c);
         __builtin_prefetch(&ws.faceWork[c / 3]);
-        __builtin_prefetch(&ws.mesh.faces[c / 3]);
     }
     void start(const WorkState& ws, size_t s, uint32_t c) { start(ws, cursor_[s], c); }
 

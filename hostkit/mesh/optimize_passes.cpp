@@ -128,12 +128,11 @@ class PassRunner {
         size_t nextWaiting = 0;
         deferredInPass_ = collapsedInPass_ = 0;
         LargeVector<uint32_t>& visit = takeQueue();
-        const bool sparse = visit.size() * kSparseShare < size_t(ws_.mesh.vertexCount);
-        sparse_ = sparse;
-        if (sparse) fetcher_.prime(ws_, visit);
+        sparse_ = visit.size() * kSparseShare < size_t(ws_.mesh.vertexCount);
+        if (sparse_) fetcher_.prime(ws_, visit);
         size_t collapsed = 0;
         for (size_t i = 0; i < visit.size(); ++i) {
-            if (sparse) fetcher_.advance(ws_, visit, i);
+            if (sparse_) fetcher_.advance(ws_, visit, i);
             if (progress_ && (i + 1) % kProgressEvery == 0 && !progress_->Progress(removed_)) {
                 stopped_ = true;
                 break;
@@ -240,30 +239,10 @@ class PassRunner {
             if (refused) return kNone;
         }
         const bool fetch = sparse_ && star_.faces.size() <= kScreenFaces;
-        if (fetch) fetchNeighbourHeads();
+        if (fetch) hintNeighbourHeads(ws_, star_);
         classifyStar(ws_, star_);
-        if (fetch) fetchNeighbourLists();
+        if (fetch) hintNeighbourLists(ws_, star_);
         return bestCollapse(ws_, star_, scratch_, cost);
-    }
-
-    // Hints for a sparse pass's look at a small star that goes on to the collapse tests,
-    // whose topology test walks a neighbour's corner list: the neighbours' list heads while
-    // the star is classified, then each list's first corner and face.
-    void fetchNeighbourHeads() const {
-        for (const StarFace& sf : star_.faces) {
-            __builtin_prefetch(&ws_.vertexHead[sf.next]);
-            __builtin_prefetch(&ws_.degree[sf.next]);
-            __builtin_prefetch(&ws_.vertexFlags[sf.next]);
-        }
-    }
-    void fetchNeighbourLists() const {
-        for (uint32_t w : star_.ring) {
-            const uint32_t c = ws_.vertexHead[w];
-            if (c == kNone) continue;
-            __builtin_prefetch(&ws_.cornerNext[c]);
-            __builtin_prefetch(&ws_.faceDead[c / 3]);
-            __builtin_prefetch(&ws_.mesh.faces[c / 3]);
-        }
     }
 
     WorkState& ws_;
