@@ -24,10 +24,15 @@ Vec3d unitNormal(const WorkState& ws, uint32_t face) {
 }
 
 // The unit normal of a live face: the cached one while the face is as it came (the same
-// formula, so the same bits), worked out afresh once it has moved.
-Vec3d normalOf(const WorkState& ws, uint32_t face) {
-    const FaceWork& work = ws.faceWork[face];
-    return work.cone.spread == kOwnNormal ? work.normal : unitNormal(ws, face);
+// formula, so the same bits), worked out afresh once it has moved and then cached in its
+// place for the face's other edges (the collapses are over: the cone is no longer read).
+const Vec3d& normalOf(WorkState& ws, uint32_t face) {
+    FaceWork& work = ws.faceWork[face];
+    if (work.cone.spread != kOwnNormal) {
+        work.normal = unitNormal(ws, face);
+        work.cone.spread = kOwnNormal;
+    }
+    return work.normal;
 }
 
 // "angleBetween(n1, n2) >= limit" without the arc tangent away from the boundary: the

@@ -9,6 +9,7 @@ namespace hostkit::opt {
 // Sets the three edge bits of every live proper face: an edge is visible when it has one
 // face or more than two, or when the normals of its two faces differ by at least the
 // edge threshold (faces that meet with opposite windings are compared as one surface).
+// For after the collapses: a moved face's cone gives way to its normal worked out afresh.
 void setEdgeVisibility(WorkState& ws);
 
 // Drops the removed faces from every per-face array in one stable pass, then the vertices
