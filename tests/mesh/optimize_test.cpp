@@ -12,6 +12,7 @@
 #include <set>
 #include <string>
 #include <tuple>
+#include <vector>
 
 #include "hostkit/mesh/edge_table.h"
 #include "hostkit/mesh/optimize_cone.h"
@@ -345,6 +346,52 @@ TEST(Optimize, AutoEdgeShowsOutlineAndHidesDiagonal) {
             int shared = (a.x == b.x) + (a.y == b.y) + (a.z == b.z);
             EXPECT_EQ(cube.faces[f].getEdgeVis(e), shared == 2);
         }
+}
+
+// Edge visibility set by the operation, edge by edge, against the angle between the
+// normals of the faces the result has there (edges too near the threshold to tell are left
+// out): on curved surfaces most faces have moved, so a normal kept from before a move, or
+// one of another face, shows here.
+void expectEdgesFollowTheResultsNormals(const Mesh& m, double threshold, const char* name) {
+    struct Use {
+        int face;
+        int edge;
+        bool outgoing; // runs from the lower vertex to the higher
+    };
+    std::map<EdgeKey, std::vector<Use>> uses;
+    for (int f = 0; f < m.faceCount; ++f)
+        for (int k = 0; k < 3; ++k) {
+            const uint32_t a = m.faces[f].v[k], b = m.faces[f].v[(k + 1) % 3];
+            uses[{std::min(a, b), std::max(a, b)}].push_back({f, k, a < b});
+        }
+    int compared = 0;
+    for (const auto& [edge, faces] : uses) {
+        bool visible = true;
+        if (faces.size() == 2) {
+            const Vec3d n1 = faceNormal(m, faces[0].face);
+            Vec3d n2 = faceNormal(m, faces[1].face);
+            if (faces[0].outgoing == faces[1].outgoing) n2 = -n2;
+            const double angle = hostkit::opt::angleBetween(n1, n2);
+            if (std::abs(angle - threshold) < 1e-9) continue;
+            visible = angle >= threshold;
+            ++compared;
+        }
+        for (const Use& use : faces)
+            ASSERT_EQ(m.faces[use.face].getEdgeVis(use.edge), visible)
+                << name << ": edge " << edge.first << "-" << edge.second;
+    }
+    EXPECT_GT(compared, 50) << name;
+}
+
+TEST(Optimize, AutoEdgeFollowsTheNormalsOfMovedFaces) {
+    const double threshold = 10 * kDegree;
+    Mesh noisy = noisySurface(40, 3);
+    EXPECT_GT(noisy.Optimize(20 * kDegree, float(threshold), 0.3f, kAllFlags, nullptr), 0);
+    expectEdgesFollowTheResultsNormals(noisy, float(threshold), "noisy");
+
+    Mesh sphere = hostkit::makeSphereMesh(1.0f, 48);
+    EXPECT_GT(sphere.Optimize(15 * kDegree, float(threshold), 0.1f, kAllFlags, nullptr), 0);
+    expectEdgesFollowTheResultsNormals(sphere, float(threshold), "sphere");
 }
 
 TEST(Optimize, BoundaryBendsOnlyWithinThreshold) {
