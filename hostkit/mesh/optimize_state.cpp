@@ -65,6 +65,29 @@ bool isLineEdge(const WorkState& ws, const Star& star, const StarEdge& ei, const
 // Stars up to this many faces match their faces pairwise; larger ones sort their edge uses.
 constexpr uint32_t kDirectScanFaces = 24;
 
+// Whether a small star's faces close a fan around the centre, wound one way: every face's
+// next vertex is the previous vertex of some face, the last such face (mate[i] for face i)
+// being the mate of no other face. The mates then run over all faces once, so no two faces
+// share a next or a previous vertex (two faces entering one edge would leave a face
+// without a mate, or give two faces the same last one), and every edge has exactly two
+// faces, one running out along it and one in. One compare per pair of faces, where the
+// general scan makes six.
+bool closesFan(const Star& star, uint32_t* mate) {
+    const uint32_t d = uint32_t(star.faces.size());
+    uint32_t prevs[kDirectScanFaces];
+    for (uint32_t j = 0; j < d; ++j) prevs[j] = star.faces[j].prev;
+    uint32_t mated = 0; // a bit per face already some face's mate
+    for (uint32_t i = 0; i < d; ++i) {
+        const uint32_t w = star.faces[i].next;
+        uint32_t found = kNone;
+        for (uint32_t j = 0; j < d; ++j) found = prevs[j] == w ? j : found;
+        if (found == kNone || (mated >> found) & 1) return false;
+        mated |= 1u << found;
+        mate[i] = found;
+    }
+    return true;
+}
+
 // The edges of a large star in O(d): each other vertex's slot (ws.vertexSlot, all kNone
 // between calls) points at its tally while the faces are walked in order, and the edges are
 // then classified in the order the pairwise scan would take: outgoing edges by their first
@@ -278,7 +301,12 @@ void classifyStar(const WorkState& ws, Star& star) {
     star.ring.reserve(d + 2); // a manifold star has d or d + 1 neighbours
     LargeVector<uint32_t>& inOnly = star.inOnly;
     inOnly.clear();
-    if (d <= kDirectScanFaces) {
+    uint32_t fanMates[kDirectScanFaces];
+    if (d <= kDirectScanFaces && closesFan(star, fanMates)) {
+        // each face's outgoing edge is the first use and has two, the face and its mate;
+        // no edge is left to be handled from an incoming face
+        for (uint32_t i = 0; i < d; ++i) classify(i, true, star.faces[i].next, 2, fanMates[i]);
+    } else if (d <= kDirectScanFaces) {
         // small stars: one scan per face settles both its edges, the outgoing one, and the
         // incoming one when no face runs out along it (a boundary, or two faces wound
         // against each other)

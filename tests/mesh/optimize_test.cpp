@@ -546,6 +546,36 @@ TEST(Optimize, SmallAndLargeStarsClassifyTheirCentreAlike) {
         extra.faces[d].v[1] = 1;
         extra.faces[d].v[2] = uint32_t(d + 1);
         EXPECT_EQ(centreOf(extra, kAllFlags).cls, VertexClass::Locked);
+        // and so does one lying flat among the others: no crease tells it apart
+        extra.vertices[d + 1] = Point3(0.5f, 0.1f, 0);
+        EXPECT_EQ(centreOf(extra, kAllFlags).cls, VertexClass::Locked);
+        std::swap(extra.faces[d].v[1], extra.faces[d].v[2]); // running into the spoke
+        EXPECT_EQ(centreOf(extra, kAllFlags).cls, VertexClass::Locked);
+
+        // one face wound against the rest: its two spokes are seams, and it a side alone
+        Mesh turned = fan(d, 0.0f);
+        std::swap(turned.faces[d / 2].v[1], turned.faces[d / 2].v[2]);
+        star = centreOf(turned, kAllFlags);
+        EXPECT_EQ(star.cls, VertexClass::Line);
+        EXPECT_EQ(std::set<uint32_t>(star.lineEnds, star.lineEnds + 2),
+                  (std::set<uint32_t>{uint32_t(d / 2 + 1), uint32_t(d / 2 + 2)}));
+
+        // two closed fans pinched at the centre: every spoke has two faces, yet the centre
+        // joins two surfaces
+        Mesh pinched = fan(d / 2, 0.0f);
+        const int half = pinched.faceCount, ring = pinched.vertexCount - 1;
+        pinched.setNumVerts(2 * ring + 1, true);
+        pinched.setNumFaces(2 * half, true);
+        for (int v = 1; v <= ring; ++v) {
+            const Point3& p = pinched.vertices[v];
+            pinched.vertices[ring + v] = Point3(p.x, p.y, p.z + 1);
+        }
+        for (int f = 0; f < half; ++f)
+            for (int k = 0; k < 3; ++k) {
+                const uint32_t v = pinched.faces[f].v[k];
+                pinched.faces[half + f].v[k] = v == 0 ? 0 : v + uint32_t(ring);
+            }
+        EXPECT_EQ(centreOf(pinched, kAllFlags).cls, VertexClass::Locked);
     }
 }
 
