@@ -302,7 +302,7 @@ void classifyStar(const WorkState& ws, Star& star) {
     LargeVector<uint32_t>& inOnly = star.inOnly;
     inOnly.clear();
     uint32_t fanMates[kDirectScanFaces];
-    if (d <= kDirectScanFaces && closesFan(star, fanMates)) {
+    if (d >= 3 && d <= kDirectScanFaces && closesFan(star, fanMates)) {
         // each face's outgoing edge is the first use and has two, the face and its mate;
         // no edge is left to be handled from an incoming face
         for (uint32_t i = 0; i < d; ++i) classify(i, true, star.faces[i].next, 2, fanMates[i]);
