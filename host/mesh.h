@@ -132,7 +132,8 @@ class HOSTKIT_API Mesh {
     // edgeThreshold. Removed faces leave every per-face array stably; vertices no face
     // uses any more are removed. progress may be null (false stops, mesh valid). Returns
     // the faces removed. Details: hostkit/mesh/optimize_*.h.
-    // O(F log F): passes under a doubling cost limit visit changed vertices; a star of d
+    // O(F log F): passes under a doubling cost limit visit changed vertices (at the full
+    // limit, those changed ahead of the sweep in the same pass); a star of d
     // faces is classified in O(d) (pairwise up to 24 faces, through per-vertex slots
     // beyond) and tries at most its 16 nearest neighbours, a crowded one only
     // max(2, 4096 / d), so one look costs O(d) (a star of up to 24 faces may first be

@@ -8,6 +8,7 @@
 
 #include "hostkit/mesh/optimize_collapse.h"
 #include "hostkit/mesh/optimize_fetch.h"
+#include "hostkit/mesh/optimize_visits.h"
 
 namespace hostkit::opt {
 
@@ -65,10 +66,12 @@ class PassRunner {
     }
 
   private:
-    // v's star changed: unsettles it, stamps it and queues it for the next pass.
+    // v's star changed: unsettles it, stamps it and queues it for the next pass, and at the
+    // full limit for a look later in this one when it comes after the look in hand.
     void changed(uint32_t v) {
         if (!changedAt_.empty()) changedAt_[v] = collapses_;
         queue(v);
+        visits_.addAhead(v);
     }
 
     void queue(uint32_t v) {
@@ -120,7 +123,9 @@ class PassRunner {
         return visit;
     }
 
-    // One pass: every queued vertex, in index order.
+    // One pass: every queued vertex, in index order, and at the full limit (where every
+    // look is final: a collapse, or a refusal until the star changes) the vertices changed
+    // ahead of the sweep too, while their memory is warm, instead of a pass later.
     // Returns the number of collapses.
     size_t sweep(double limit) {
         waiting_.swap(deferrals_); // the last pass's, by vertex
@@ -130,14 +135,19 @@ class PassRunner {
         LargeVector<uint32_t>& visit = takeQueue();
         sparse_ = visit.size() * kSparseShare < size_t(ws_.mesh.vertexCount);
         if (sparse_) fetcher_.prime(ws_, visit);
+        visits_.begin(visit, ws_.vertexFlags, limit >= 1); // costs never exceed 1
         size_t collapsed = 0;
-        for (size_t i = 0; i < visit.size(); ++i) {
-            if (sparse_) fetcher_.advance(ws_, visit, i);
-            if (progress_ && (i + 1) % kProgressEvery == 0 && !progress_->Progress(removed_)) {
-                stopped_ = true;
-                break;
+        for (;;) {
+            if (visits_.listIsNext()) {
+                const size_t i = visits_.listPosition();
+                if (sparse_) fetcher_.advance(ws_, visit, i);
+                if (progress_ && (i + 1) % kProgressEvery == 0 && !progress_->Progress(removed_)) {
+                    stopped_ = true;
+                    break;
+                }
             }
-            const uint32_t u = visit[i];
+            const uint32_t u = visits_.take();
+            if (u == kNone) break;
             // a vertex that took in a neighbour's faces in this pass waits for the next, so
             // no vertex snowballs along a chain of merges (quadratic in a crowded ring)
             if (ws_.vertexFlags[u] & kTarget) continue;
@@ -179,6 +189,7 @@ class PassRunner {
             for (uint32_t w : star_.ring) changed(w);
             ++collapsed;
         }
+        visits_.end();
         for (uint32_t v : targets_) ws_.vertexFlags[v] &= uint8_t(~kTarget);
         targets_.clear();
         return collapsed;
@@ -253,7 +264,8 @@ class PassRunner {
     bool stopped_ = false;
     bool sparse_ = false; // the pass visits under one vertex in kSparseShare
     LargeVector<uint32_t> queued_;
-    LargeVector<uint32_t> visiting_;            // the pass's vertices
+    LargeVector<uint32_t> visiting_;            // the vertices queued for the pass
+    PassVisits visits_;                         // the order of the pass's looks
     LargeVector<uint32_t> targets_;             // vertices merged into in this pass
     LargeVector<Deferral> deferrals_, waiting_; // this pass's and the last one's, by vertex
     // Per vertex, the collapses done when its faces last changed (allocated with the first

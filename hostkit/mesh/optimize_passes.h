@@ -10,10 +10,12 @@ namespace hostkit::opt {
 // Runs the passes over an initialised state. A pass visits the queued vertices in index
 // order and collapses each into its best legal neighbour when the cost is within the
 // pass's limit; a vertex is queued again when its star changes or its collapse waits for
-// a higher limit. While most looks end refused by the quality floor, a star of up to 24
-// faces is screened first (refusedByShape) and classified only when the screen lets a
-// neighbour through. progress (may be null) hears the faces removed so far; false stops at
-// once, leaving a valid state. Returns the number of faces removed.
+// a higher limit. At the full limit, a vertex whose star changes ahead of the sweep is
+// also looked at later in the same pass (PassVisits). While most looks end refused by the
+// quality floor, a star of up to 24 faces is screened first (refusedByShape) and
+// classified only when the screen lets a neighbour through. progress (may be null) hears
+// the faces removed so far; false stops at once, leaving a valid state. Returns the
+// number of faces removed.
 // A vertex whose collapse waited is looked at again in full only when its star changed, or
 // its chosen target's faces changed and the target's topology test now refuses, or the
 // limit reaches the cost it found; remember = false looks at it every pass instead, to the

@@ -60,6 +60,7 @@ enum VertexFlag : uint8_t {
     kUsed = 8,     // some face used it before the operation
     kTarget = 16,  // took in a neighbour's faces in the current pass
     kSettled = 32, // refused every collapse at its last look and nothing queued it since
+    kInPass = 64,  // to be looked at later in the current pass
 };
 
 // What the collapses keep of one face, side by side so a star's face costs one cache line.

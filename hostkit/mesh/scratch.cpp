@@ -82,6 +82,8 @@ void* allocateFreeable(size_t bytes, bool zeroed, bool populate = true) {
         if (zeroed) std::memset(memory, 0, bytes);
         return memory;
     }
+#else
+    (void)populate; // only huge pages are populated ahead
 #endif
     void* memory = zeroed ? std::calloc(bytes, 1) : std::malloc(bytes);
     if (!memory) throw std::bad_alloc();

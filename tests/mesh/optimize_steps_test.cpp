@@ -10,12 +10,14 @@
 #include <numbers>
 #include <numeric>
 #include <random>
+#include <set>
 #include <tuple>
 #include <vector>
 
 #include "hostkit/mesh/optimize_collapse.h"
 #include "hostkit/mesh/optimize_cone.h"
 #include "hostkit/mesh/optimize_passes.h"
+#include "hostkit/mesh/optimize_visits.h"
 #include "hostkit/mesh/optimize_state.h"
 #include "hostkit/mesh/primitives.h"
 #include "optimize_test_support.h"
@@ -423,5 +425,50 @@ TEST(Optimize, QueuedVerticesReadBackFromTheFlagsInOrder) {
             appendQueuedVertices(flags, found);
             ASSERT_EQ(found, expected) << count << " flags, trial " << trial;
         }
+    }
+}
+
+// A pass's looks: the listed vertices and those taken in ahead, in one ascending order, each
+// once, against a plain model (a sorted set of what is due); random additions ahead, behind,
+// of vertices due already and of ones no pass looks at; stopped at every point.
+TEST(Optimize, APassTakesItsVerticesAndThoseAddedAheadInOrderOnce) {
+    using namespace hostkit::opt;
+    std::mt19937 random(31);
+    constexpr uint32_t kCount = 64;
+    for (int trial = 0; trial < 300; ++trial) {
+        hostkit::LargeVector<uint8_t> flags(kCount, kUsed);
+        for (uint8_t& f : flags) {
+            const uint32_t r = random() % 16;
+            f = r == 0 ? uint8_t(kUsed | kDead) : r == 1 ? uint8_t(kUsed | kFrozen) : r == 2 ? 0 : f;
+        }
+        hostkit::LargeVector<uint32_t> list;
+        for (uint32_t v = 0; v < kCount; ++v)
+            if (random() % 4 == 0) list.push_back(v);
+        const bool aheadToo = trial % 5 != 0;
+        const size_t stopAfter = trial % 3 == 0 ? random() % (kCount / 2) : kCount;
+        std::set<uint32_t> due(list.begin(), list.end());
+        PassVisits visits;
+        visits.begin(list, flags, aheadToo);
+        uint32_t last = 0;
+        for (size_t taken = 0; taken < stopAfter; ++taken) {
+            const uint32_t v = visits.take();
+            if (due.empty()) {
+                ASSERT_EQ(v, kNone);
+                break;
+            }
+            ASSERT_EQ(v, *due.begin()) << "trial " << trial;
+            ASSERT_FALSE(flags[v] & kInPass);
+            due.erase(due.begin());
+            last = v;
+            for (int k = 0; k < 3; ++k) {
+                const uint32_t w = random() % kCount;
+                const bool takes = aheadToo && w > last && !due.count(w) &&
+                                   (flags[w] & (kUsed | kDead | kFrozen)) == kUsed;
+                visits.addAhead(w);
+                if (takes) due.insert(w);
+            }
+        }
+        visits.end();
+        for (uint32_t v = 0; v < kCount; ++v) ASSERT_FALSE(flags[v] & kInPass) << v;
     }
 }
