@@ -62,6 +62,11 @@ bool isLineEdge(const WorkState& ws, const Star& star, const StarEdge& ei, const
     return dot(fi.normal, fj.normal) < ws.settings.cosNormalThreshold;
 }
 
+// Vertices of at least this many faces remember the corners their gather found, and ask
+// for the memory of the corner this many steps ahead.
+constexpr uint32_t kRememberedWalk = 512;
+constexpr size_t kWalkAhead = 24;
+
 // Stars up to this many faces match their faces pairwise; larger ones sort their edge uses.
 constexpr uint32_t kDirectScanFaces = 24;
 
@@ -113,7 +118,13 @@ void classifyLargeStar(const WorkState& ws, Star& star, Classify classify) {
         ++tally.uses;
         if (outgoing && tally.firstOut == kNone) tally.firstOut = face;
     };
+    // the slots and faces a few steps ahead are asked for: a crowded star's neighbours and
+    // faces lie apart in memory
     for (uint32_t i = 0; i < d; ++i) {
+        if (i + kWalkAhead < d) {
+            __builtin_prefetch(&slot[star.faces[i + kWalkAhead].next]);
+            __builtin_prefetch(&slot[star.faces[i + kWalkAhead].prev]);
+        }
         use(star.faces[i].next, i, true);
         use(star.faces[i].prev, i, false);
     }
@@ -122,6 +133,10 @@ void classifyLargeStar(const WorkState& ws, Star& star, Classify classify) {
         return t.first == from ? t.second : t.first;
     };
     for (uint32_t i = 0; i < d; ++i) {
+        if (i + kWalkAhead < d) {
+            __builtin_prefetch(&slot[star.faces[i + kWalkAhead].next]);
+            __builtin_prefetch(&ws.mesh.faces[star.faces[i + kWalkAhead].face]);
+        }
         const EdgeTally& tally = tallies[slot[star.faces[i].next]];
         if (tally.firstOut == i) classify(i, true, tally.other, tally.uses, mateOf(tally, i));
     }
@@ -245,7 +260,31 @@ bool gatherStar(const WorkState& ws, uint32_t u, Star& star) {
     float widest = -1;
     star.faces.reserve(ws.degree[u]);
     if (m.texFaces) star.texture.reserve(ws.degree[u]);
+    // A crowded vertex's list is a chain of dependent loads, each a cache miss where its
+    // faces lie apart (numbered across the mesh, or moved in from merged neighbours); the
+    // corners its last gather found still come in the same order, less the removed ones and
+    // after the ones handed in since, so their memory is asked for a few steps ahead.
+    LargeVector<uint32_t>* remembered = nullptr;
+    size_t matched = 0; // remembered corners the walk has passed
+    if (ws.degree[u] >= kRememberedWalk) {
+        remembered = &ws.crowdedWalks[u];
+        if (remembered->capacity() == 0) remembered->reserve(ws.degree[u]);
+    }
+    auto hintAhead = [&](uint32_t c) {
+        while (matched < remembered->size() && (*remembered)[matched] != c &&
+               ws.faceDead[(*remembered)[matched] / 3])
+            ++matched;
+        if (matched < remembered->size() && (*remembered)[matched] == c) ++matched;
+        if (matched + kWalkAhead < remembered->size()) {
+            const uint32_t ahead = (*remembered)[matched + kWalkAhead];
+            __builtin_prefetch(&ws.cornerNext[ahead]);
+            __builtin_prefetch(&ws.faceDead[ahead / 3]);
+            __builtin_prefetch(&m.faces[ahead / 3]);
+            __builtin_prefetch(&ws.faceWork[ahead / 3]);
+        }
+    };
     forLiveCorners(ws, u, [&](uint32_t c) {
+        if (remembered) hintAhead(c);
         const uint32_t f = c / 3, k = c % 3;
         StarFace sf;
         sf.face = f;
@@ -267,6 +306,10 @@ bool gatherStar(const WorkState& ws, uint32_t u, Star& star) {
         star.faces.push_back(sf);
     });
     star.widestSpread = widest;
+    if (remembered) {
+        remembered->clear();
+        for (const StarFace& sf : star.faces) remembered->push_back(sf.face * 3 + sf.corner);
+    }
     return !star.faces.empty() && !locked;
 }
 

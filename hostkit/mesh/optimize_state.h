@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include <cstdint>
+#include <unordered_map>
 #include <vector>
 
 #include "host/api.h"
@@ -85,6 +86,9 @@ struct WorkState {
     // Per vertex, scratch of a large star's edge tallies: kNone between uses (allocated by
     // the first large star).
     mutable LargeVector<uint32_t> vertexSlot;
+    // The live corners a crowded vertex's last gather found, in list order, by vertex: the
+    // next gather asks for their memory ahead of its walk (see gatherStar).
+    mutable std::unordered_map<uint32_t, LargeVector<uint32_t>> crowdedWalks;
 
     WorkState(Mesh& m, const Settings& s) : mesh(m), settings(s) {}
     Vec3d position(uint32_t v) const { return Vec3d(mesh.vertices[v]); }
