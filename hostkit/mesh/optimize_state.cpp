@@ -62,8 +62,9 @@ bool isLineEdge(const WorkState& ws, const Star& star, const StarEdge& ei, const
     return dot(fi.normal, fj.normal) < ws.settings.cosNormalThreshold;
 }
 
-// Vertices of at least this many faces remember the corners their gather found, and ask
-// for the memory of the corner this many steps ahead.
+// Vertices of at least this many faces remember the corners their gather found; a gather
+// asks for the memory of the remembered corner this many steps ahead, and a large star's
+// classification for that of the face this many places on.
 constexpr uint32_t kRememberedWalk = 512;
 constexpr size_t kWalkAhead = 24;
 
