@@ -137,14 +137,12 @@ class PassRunner {
         if (sparse_) fetcher_.prime(ws_, visit);
         visits_.begin(visit, ws_.vertexFlags, limit >= 1); // costs never exceed 1
         size_t collapsed = 0;
-        for (;;) {
-            if (visits_.listIsNext()) {
-                const size_t i = visits_.listPosition();
-                if (sparse_) fetcher_.advance(ws_, visit, i);
-                if (progress_ && (i + 1) % kProgressEvery == 0 && !progress_->Progress(removed_)) {
-                    stopped_ = true;
-                    break;
-                }
+        for (size_t looks = 1;; ++looks) { // vertices taken in ahead count too
+            if (sparse_ && visits_.listIsNext())
+                fetcher_.advance(ws_, visit, visits_.listPosition());
+            if (progress_ && looks % kProgressEvery == 0 && !progress_->Progress(removed_)) {
+                stopped_ = true;
+                break;
             }
             const uint32_t u = visits_.take();
             if (u == kNone) break;
