@@ -103,7 +103,8 @@ class PassRunner {
     }
 
     // The queued vertices as the pass's visits, in index order so memory is walked
-    // coherently, without those merged away since they were queued, and no longer queued.
+    // coherently, without those merged away since they were queued (still queued until the
+    // pass begins).
     // A long queue is read back from the flags in one scan (cheaper than sorting it), a
     // short one is sorted (the first pass queued in order).
     LargeVector<uint32_t>& takeQueue() {
@@ -119,8 +120,7 @@ class PassRunner {
             std::erase_if(visit, [&](uint32_t u) { return (ws_.vertexFlags[u] & kDead) != 0; });
             if (!std::is_sorted(visit.begin(), visit.end())) std::sort(visit.begin(), visit.end());
         }
-        for (uint32_t u : visit) ws_.vertexFlags[u] &= uint8_t(~kDirty);
-        return visit;
+        return visit; // PassVisits::begin moves them from queued to in the pass
     }
 
     // One pass: every queued vertex, in index order, and at the full limit (where every

@@ -11,7 +11,7 @@ void PassVisits::begin(const LargeVector<uint32_t>& list, LargeVector<uint8_t>& 
     last_ = 0;
     started_ = false;
     aheadToo_ = aheadToo;
-    for (uint32_t v : list) flags[v] |= kInPass;
+    for (uint32_t v : list) flags[v] = uint8_t((flags[v] & ~kDirty) | kInPass);
 }
 
 void PassVisits::end() {

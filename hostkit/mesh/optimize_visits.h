@@ -15,8 +15,9 @@ namespace hostkit::opt {
 
 class HOSTKIT_API PassVisits {
   public:
-    // Starts a pass over list (ascending, distinct, owned by the caller until end()), marking
-    // each of its vertices kInPass in flags. aheadToo: addAhead takes vertices in.
+    // Starts a pass over list (ascending, distinct, owned by the caller until end()), moving
+    // each of its vertices from queued for a pass (kDirty) to in this one (kInPass) in flags.
+    // aheadToo: addAhead takes vertices in.
     void begin(const LargeVector<uint32_t>& list, LargeVector<uint8_t>& flags, bool aheadToo);
     // Whether the next vertex comes from the list (then at listPosition()).
     bool listIsNext() const {
