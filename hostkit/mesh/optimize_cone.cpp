@@ -24,19 +24,33 @@ DirectionCone coneUnionSlow(const DirectionCone& a, const DirectionCone& b) {
         clearlyCloser(cosLength, lengthsSquared, double(b.spread) - a.spread - kMargin))
         return b;
     const double sinLength = length(cross(axisA, axisB));
-    // nearer the rim (where a cone's members lie) the cosine cannot tell: a bounded
-    // estimate of the angle can
-    if (a.spread != b.spread) {
-        double err = 0;
-        const double rough = roughAngleOf(sinLength, cosLength, err);
-        if (rough >= 0) {
-            if (rough + err + b.spread < a.spread) return a;
-            if (rough + err + a.spread < b.spread) return b;
+    // narrow cones with near axes (neighbouring faces and line pieces): a series estimate
+    // of the angle, within kSmallAngleError * between of the arc tangent; when that tells
+    // that neither cone holds the other, its upper end serves the union (whose spread is
+    // rounded up far beyond it below)
+    double between = 0;
+    const bool small = smallAngleOf(sinLength, cosLength, between);
+    const double err = kSmallAngleError * between;
+    const double shortfall = double(a.spread) - b.spread; // a's room to hold b
+    if (small && between + err < shortfall) return a;
+    if (small && between + err < -shortfall) return b;
+    if (small && between - err > std::abs(shortfall)) {
+        between += err;
+    } else {
+        // nearer the rim (where a cone's members lie) the cosine cannot tell: a bounded
+        // estimate of the angle can, else the arc tangent decides
+        if (a.spread != b.spread) {
+            double roughErr = 0;
+            const double rough = roughAngleOf(sinLength, cosLength, roughErr);
+            if (rough >= 0) {
+                if (rough + roughErr + b.spread < a.spread) return a;
+                if (rough + roughErr + a.spread < b.spread) return b;
+            }
         }
+        between = std::atan2(sinLength, cosLength);
+        if (between + b.spread <= a.spread) return a;
+        if (between + a.spread <= b.spread) return b;
     }
-    const double between = std::atan2(sinLength, cosLength);
-    if (between + b.spread <= a.spread) return a;
-    if (between + a.spread <= b.spread) return b;
     const double spread = 0.5 * (between + a.spread + b.spread);
     if (spread >= std::numbers::pi) return {a.axis, float(std::numbers::pi)};
     const double lengths = std::sqrt(lengthsSquared);
@@ -53,7 +67,11 @@ DirectionCone coneUnionSlow(const DirectionCone& a, const DirectionCone& b) {
         toward = axisA + axisB; // turning half way: sin(between - turn) = sin(turn)
     } else {
         const double turn = spread - a.spread;
-        const double sinTurn = std::sin(turn), cosTurn = std::cos(turn);
+        double sinTurn = 0, cosTurn = 0;
+        if (!smallSinCos(turn, sinTurn, cosTurn)) {
+            sinTurn = std::sin(turn);
+            cosTurn = std::cos(turn);
+        }
         const double cosBetween = cosLength / lengths;
         toward = axisA * (sinBetween * cosTurn - cosBetween * sinTurn) + axisB * sinTurn;
     }

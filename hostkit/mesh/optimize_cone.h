@@ -109,6 +109,32 @@ inline double cosineBelow(double xx) {
                                      xx * (1.0 / 720 - xx * (1.0 / 40320 - xx * (1.0 / 3628800)))));
 }
 
+// Below this angle (radians) the arc tangent, sine and cosine of cone unions come from
+// short series: neighbouring faces and line pieces, whose cones are narrow, meet there.
+constexpr double kSmallAngle = 1.0 / 32;
+// Relative bound on the error of smallAngleOf's estimate against the library's arc tangent
+// of the same s and c: rounding (a few units in the last place) and the series' rest
+// (below t^10 / 11, 9e-17 for t up to kSmallAngle).
+constexpr double kSmallAngleError = 1e-14;
+// The angle between two vectors from the length s of their cross product and their dot
+// product c, when it is below kSmallAngle: atan(s / c) by its series up to t^9 / 9, one
+// division and no library call. False otherwise (also for NaN), leaving angle alone.
+inline bool smallAngleOf(double s, double c, double& angle) {
+    if (!(c > 0 && s < kSmallAngle * c)) return false;
+    const double t = s / c, tt = t * t;
+    angle = t * (1 + tt * (-1.0 / 3 + tt * (1.0 / 5 + tt * (-1.0 / 7 + tt * (1.0 / 9)))));
+    return true;
+}
+// sin(x) and cos(x) for 0 <= x <= kSmallAngle by their series up to x^9 and x^10 (the rest
+// is below 1e-24); false otherwise, leaving them alone.
+inline bool smallSinCos(double x, double& sinX, double& cosX) {
+    if (!(x >= 0 && x <= kSmallAngle)) return false;
+    const double xx = x * x;
+    sinX = x * (1 - xx * (1.0 / 6 - xx * (1.0 / 120 - xx * (1.0 / 5040 - xx * (1.0 / 362880)))));
+    cosX = cosineBelow(xx);
+    return true;
+}
+
 // Whether the angle between two vectors, of dot product c and product of squared lengths
 // lengthsSquared, is clearly below room: the cosine beats cosineAbove(room^2) by far more
 // than rounding, or room passes a right angle and the cosine is positive. No square root,

@@ -48,6 +48,68 @@ TEST(OptimizeCone, UnionHoldsBothCones) {
     }
 }
 
+TEST(OptimizeCone, NarrowUnionsHoldBothConesAndNoMore) {
+    // neighbouring faces and line pieces: axes and spreads far below the small-angle bound,
+    // and some near it, where the series give way to the library
+    using namespace hostkit::opt;
+    std::mt19937 rng(17);
+    std::uniform_real_distribution<double> unitInterval(0, 1);
+    for (int i = 0; i < 4000; ++i) {
+        const double scale = i % 4 == 3 ? 2 * kSmallAngle : std::pow(10.0, -7 * unitInterval(rng));
+        DirectionCone a = coneOf(randomVector(rng));
+        DirectionCone b = coneOf(turnedFrom(Vec3d(a.axis), scale * unitInterval(rng), rng));
+        a.spread = float(scale * unitInterval(rng));
+        b.spread = i % 5 == 0 ? a.spread : float(scale * unitInterval(rng));
+        const DirectionCone both = coneUnion(a, b);
+        // the rim of each cone lies inside the union (up to the rounding of a cone that
+        // comes back as it was, whose axis is a float vector of length near 1)
+        EXPECT_LE(coneReach(a, unit(Vec3d(both.axis))), both.spread + 1e-15) << i;
+        EXPECT_LE(coneReach(b, unit(Vec3d(both.axis))), both.spread + 1e-15) << i;
+        const double between = angleBetween(Vec3d(a.axis), Vec3d(b.axis));
+        const double needed =
+            std::max({double(a.spread), double(b.spread), 0.5 * (between + a.spread + b.spread)});
+        EXPECT_LE(both.spread, needed * (1 + 2e-6) + 2e-7) << i;
+    }
+}
+
+TEST(OptimizeCone, SmallAngleSeriesStayWithinTheirBounds) {
+    using namespace hostkit::opt;
+    std::mt19937 rng(23);
+    std::uniform_real_distribution<double> unitInterval(0, 1);
+    int small = 0;
+    for (int i = 0; i < 20000; ++i) {
+        const Vec3d a = unit(randomVector(rng));
+        // from 1e-12 to beyond the bound, and a hair either side of it
+        double angle = std::pow(10.0, -12 + 11 * unitInterval(rng)) * 2 * kSmallAngle;
+        if (i % 10 == 0) angle = std::atan(kSmallAngle) * (1 + (unitInterval(rng) - 0.5) * 1e-9);
+        const Vec3d b = turnedFrom(a, angle, rng) * (0.5 + unitInterval(rng));
+        const double s = length(cross(a, b)), c = dot(a, b);
+        double estimate = -1;
+        if (smallAngleOf(s, c, estimate)) {
+            ++small;
+            EXPECT_LT(s, kSmallAngle * c);
+            const double exact = std::atan2(s, c);
+            EXPECT_LE(std::abs(estimate - exact), kSmallAngleError * estimate) << angle;
+        } else {
+            EXPECT_GE(s, kSmallAngle * c) << angle;
+        }
+        double sinX = 0, cosX = 0;
+        if (smallSinCos(angle, sinX, cosX)) {
+            EXPECT_LE(angle, kSmallAngle);
+            EXPECT_NEAR(sinX, std::sin(angle), 1e-15 * angle) << angle;
+            EXPECT_NEAR(cosX, std::cos(angle), 2e-16) << angle;
+        } else {
+            EXPECT_GT(angle, kSmallAngle);
+        }
+    }
+    EXPECT_GT(small, 15000); // the series met most angles, and the bound some
+    EXPECT_LT(small, 19900);
+    double angle = 0;
+    EXPECT_FALSE(smallAngleOf(0.0, 0.0, angle));   // no direction
+    EXPECT_FALSE(smallAngleOf(1e-3, -1.0, angle)); // near pi, not near 0
+    EXPECT_FALSE(smallAngleOf(std::nan(""), 1.0, angle));
+}
+
 TEST(OptimizeCone, EmptyConeIsNeutralAndAlignmentFlipsAxis) {
     using namespace hostkit::opt;
     DirectionCone up = coneOf({0, 0, 2});
