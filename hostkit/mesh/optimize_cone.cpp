@@ -6,7 +6,8 @@
 
 namespace hostkit::opt {
 
-DirectionCone coneUnionSlow(const DirectionCone& a, const DirectionCone& b) {
+namespace {
+DirectionCone unionOf(const DirectionCone& a, const DirectionCone& b) {
     if (a.empty()) return b;
     if (b.empty()) return a;
     const Vec3d axisA(a.axis), axisB(b.axis);
@@ -78,6 +79,12 @@ DirectionCone coneUnionSlow(const DirectionCone& a, const DirectionCone& b) {
     const Vec3d u = unit(toward);
     // round the spread up a little so float storage never loses a member
     return {Point3(float(u.x), float(u.y), float(u.z)), float(spread * (1 + 1e-6) + 1e-7)};
+}
+
+} // namespace
+
+void coneUnionSlow(const DirectionCone& a, const DirectionCone& b, DirectionCone& out) {
+    out = unionOf(a, b);
 }
 
 double coneReach(const DirectionCone& cone, const Vec3d& dir) {

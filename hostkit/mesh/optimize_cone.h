@@ -158,12 +158,17 @@ inline bool clearlyFarther(double c, double lengthsSquared, double room) {
 
 // Smallest cone (axis in the plane of both axes) holding both cones. Empty cones are
 // neutral; axes more than pi apart at the rims give the full sphere (spread pi).
-HOSTKIT_API DirectionCone coneUnionSlow(const DirectionCone& a, const DirectionCone& b);
+// coneUnionSlow writes the union to out (which may be a or b) in one store: returned, a
+// cone comes back in two 8-byte halves, and the caller's next 16-byte read of it waits for
+// both to reach memory (a stalled store-to-load forward, some 5% of Optimize on a cone).
+HOSTKIT_API void coneUnionSlow(const DirectionCone& a, const DirectionCone& b, DirectionCone& out);
 inline DirectionCone coneUnion(const DirectionCone& a, const DirectionCone& b) {
     if (a.empty()) return b;
     if (b.empty()) return a;
     if (a.axis == b.axis) return a.spread >= b.spread ? a : b; // flat regions: the usual case
-    return coneUnionSlow(a, b);
+    DirectionCone both;
+    coneUnionSlow(a, b, both);
+    return both;
 }
 // The cone with its axis negated when that axis points away from ref: for undirected
 // line directions, where d and -d are the same line.
