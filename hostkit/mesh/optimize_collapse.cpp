@@ -387,11 +387,11 @@ bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v) {
             for (uint32_t w : star.ring) others |= uint64_t(!isFar(w)) << (w % 64);
         else
             others = ~uint64_t(0);
-        auto maybe = [&](uint32_t w) { return ((others >> (w % 64)) & 1) != 0; };
         forLiveCorners(ws, v, [&](uint32_t c) {
             const MeshFace& f = m.faces[c / 3];
             const uint32_t a = f.v[(c + 1) % 3], b = f.v[(c + 2) % 3];
-            if (maybe(a) | maybe(b)) shared |= inRing(a) || inRing(b);
+            // either may be in the ring: one test of both filter bits, without a branch
+            if (((others >> (a % 64)) | (others >> (b % 64))) & 1) shared |= inRing(a) || inRing(b);
         });
     } else {
         for (uint32_t w : star.ring) {

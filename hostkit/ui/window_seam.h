@@ -28,7 +28,7 @@ class WindowSeam : public UserSeam {
 
   private:
     HWND dialog_;
-    int templateId_;
+    [[maybe_unused]] int templateId_; // read by the Win32 half only
     // The control at index, or null with error set.
     HWND controlAt(int index, std::string& error) const;
 };
