@@ -39,8 +39,9 @@ DirectionCone unionOf(const DirectionCone& a, const DirectionCone& b) {
         between += err;
     } else {
         // nearer the rim (where a cone's members lie) the cosine cannot tell: a bounded
-        // estimate of the angle can, else the arc tangent decides
-        if (a.spread != b.spread) {
+        // estimate of the angle can (not where the series could not: its bound is wider),
+        // else the arc tangent decides
+        if (!small && a.spread != b.spread) {
             double roughErr = 0;
             const double rough = roughAngleOf(sinLength, cosLength, roughErr);
             if (rough >= 0) {
