@@ -1,7 +1,7 @@
 # Mesh operation benchmark (build Release for the figures):
 # mesh_bench [--quick] [--large] [--compare] [--reps N] [sphere|grid|noisy ...]
 # mesh_bench --families [--quick] [--reps N] [--op NAME-PART] [--family NAME]
-# mesh_bench --assimp [--quick] [--reps N]
+# mesh_bench --assimp [--quick] [--reps N] [--op NAME-PART]
 # mesh_bench --corpus [--min-faces N] [--reps N] [--op NAME-PART] [FILE ...]
 find_package(meshoptimizer QUIET)
 if(NOT meshoptimizer_FOUND)

@@ -219,7 +219,7 @@ constexpr const char* kUsage =
     "usage: mesh_bench [--quick|--large] [--compare] [--reps N] [sphere|grid|noisy ...]\n"
     "       mesh_bench --families [--quick] [--reps N] [--op NAME-PART] [--family NAME]\n"
     "       mesh_bench --corpus [--min-faces N] [--reps N] [--op NAME-PART] [FILE ...]\n"
-    "       mesh_bench --assimp [--quick] [--reps N]\n"
+    "       mesh_bench --assimp [--quick] [--reps N] [--op NAME-PART]\n"
     "\n"
     "Times every host mesh operation, each run in a forked child (CPU ms, faces per\n"
     "second, peak memory beyond the mesh as a multiple of the mesh's size).\n"
@@ -319,7 +319,7 @@ int main(int argc, char** argv) {
     if (pinToOneCpu() < 0) std::fputs("mesh_bench: not pinned to one CPU\n", stderr);
     if (assimp) {
 #ifdef ZEF_BENCH_ASSIMP
-        compareWithAssimp(quick ? 100000 : 1000000, reps);
+        compareWithAssimp(quick ? 100000 : 1000000, reps, only);
         return 0;
 #else
         std::fprintf(stderr, "mesh_bench: built without Assimp\n");

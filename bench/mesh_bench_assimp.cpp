@@ -149,7 +149,7 @@ Measure measureAssimp(const Mesh& mesh, const Pairing& pairing) {
 
 } // namespace
 
-void compareWithAssimp(int faces, int reps) {
+void compareWithAssimp(int faces, int reps, const std::string& only) {
     Mesh sphere = hostkit::makeSphereMesh(1, int(std::lround(std::sqrt(double(faces)))));
     sphere.buildNormals();
     Mesh insideOut = sphere;
@@ -217,6 +217,8 @@ void compareWithAssimp(int faces, int reps) {
     std::printf("%-26s %-22s %9s %10s %10s %8s\n", "operation", "Assimp step", "faces", "ours Mf/s",
                 "Assimp Mf/s", "ratio");
     for (const auto& [mesh, pairing] : pairings) {
+        if (!only.empty() && std::string(pairing.operation).find(only) == std::string::npos)
+            continue;
         std::vector<Measure> ours, theirs;
         for (int r = 0; r < reps; ++r) {
             ours.push_back(measureOurs(*mesh, pairing));
