@@ -41,7 +41,7 @@ void addFace(Sum& sum, const Mesh& mesh, const MeshFace& face) {
 // each volume is summed in face order with a bound on its rounding: when the bound cannot
 // settle the sign, the patch's volume is summed again in search order, exactly as the
 // search does. A mesh of one patch (unions one fewer than its proper faces) needs no
-// look-up per face.
+// look-up per face, and its sum comes from the matching, which reads every face anyway.
 bool unifyIfConsistent(Mesh& mesh, int flag) {
     const uint32_t faceCount = uint32_t(mesh.faceCount);
     const MeshFace* faces = mesh.faces;
@@ -104,9 +104,16 @@ bool unifyIfConsistent(Mesh& mesh, int flag) {
         uint32_t seed = 0;
         while (!isProperFace(faces[seed], mesh.vertexCount)) ++seed;
         Sum& sum = sums[labelled++] = Sum{mesh.vertices[faces[seed].v[0]], seed};
-        const bool allProper = properFaces == faceCount;
-        for (uint32_t f = seed; f < faceCount; ++f)
-            if (allProper || isProperFace(faces[f], mesh.vertexCount)) addFace(sum, mesh, faces[f]);
+        if (windings == Windings::Agree) { // the matching summed them already
+            sum.volume = matching.volume;
+            sum.magnitude = matching.magnitude;
+            sum.faces = properFaces;
+        } else {
+            const bool allProper = properFaces == faceCount;
+            for (uint32_t f = seed; f < faceCount; ++f)
+                if (allProper || isProperFace(faces[f], mesh.vertexCount))
+                    addFace(sum, mesh, faces[f]);
+        }
     } else {
         for (uint32_t f = 0; f < faceCount; ++f) {
             const MeshFace& face = faces[f];

@@ -3,6 +3,7 @@
 #include "hostkit/mesh/unify_normals_parts.h"
 
 #include <algorithm>
+#include <cmath>
 #include <vector>
 
 #include "hostkit/mesh/edge_table.h"
@@ -29,15 +30,26 @@ Windings matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out
     // up-running corners by start vertex; after the fill, end[v] is where v's end
     ScratchArray<uint32_t> end(size_t(vertexCount) + 1, 0);
     uint32_t proper = 0;
+    const Point3* vertices = mesh.vertices;
+    Point3 origin{};
+    double volume = 0, magnitude = 0;
     for (uint32_t f = 0; f < faceCount; ++f) {
         const MeshFace& face = faces[f];
         if (!isProperFace(face, mesh.vertexCount)) continue;
-        ++proper;
         const uint32_t a = face.v[0], b = face.v[1], c = face.v[2];
+        if (sets) {
+            if (proper == 0) origin = vertices[a];
+            const double det = faceVolume(origin, vertices[a], vertices[b], vertices[c]);
+            volume += det;
+            magnitude += std::abs(det);
+        }
+        ++proper;
         end[a + 1] += a < b;
         end[b + 1] += b < c;
         end[c + 1] += c < a;
     }
+    out.volume = volume;
+    out.magnitude = magnitude;
     const bool allProper = proper == faceCount;
     uint32_t longEntries = 0; // in buckets longer than kShortBucket
     for (uint32_t v = 0; v < vertexCount; ++v) {

@@ -99,12 +99,17 @@ class FacePatches {
 // or one. Disagree: some edge has exactly two corners running the same way. Unknown, on a
 // mesh with an edge of three or more corners, more than 4096 boundary corners running
 // down, a hash probe longer than 64, or 2^29 faces or more, unless Disagree showed first.
-// Unless Agree, sets holds no meaning. O(F + V); 4 bytes of scratch per vertex and 8 per
-// corner running up, 8 more per such corner at vertices starting more than 32.
+// Unless Agree, sets and the sums of out hold no meaning. O(F + V); 4 bytes of scratch
+// per vertex and 8 per corner running up, 8 more per such corner at vertices starting
+// more than 32.
 enum class Windings { Agree, Disagree, Unknown };
 struct Matching {
     uint32_t properFaces = 0, unions = 0; // unions: pairs that joined two sets
     bool anyBoundary = false;
+    // With sets, what a mesh of one patch needs, summed in face order while the faces are
+    // read anyway: the volume terms of every proper face (faceVolume from the first proper
+    // face's first vertex), and the sum of their magnitudes.
+    double volume = 0, magnitude = 0;
 };
 Windings matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out);
 
