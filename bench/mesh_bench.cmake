@@ -23,6 +23,13 @@ if(assimp_FOUND)
   target_sources(mesh_bench PRIVATE ${CMAKE_CURRENT_LIST_DIR}/mesh_bench_assimp.cpp)
   target_compile_definitions(mesh_bench PRIVATE ZEF_BENCH_ASSIMP)
   target_link_libraries(mesh_bench PRIVATE assimp::assimp)
+  if(ZEF_BUILD_TESTS) # --op keeps only the pairings it names
+    add_test(NAME mesh_bench_assimp_one_pairing
+             COMMAND mesh_bench --assimp --quick --reps 1 --op "UVWMap(planar)")
+    set_tests_properties(mesh_bench_assimp_one_pairing PROPERTIES LABELS bench
+                         PASS_REGULAR_EXPRESSION "ApplyUVWMap\\(planar\\) +GenUVCoords\\(plane\\)"
+                         FAIL_REGULAR_EXPRESSION "UnifyNormals|AutoSmooth|cyl,cap")
+  endif()
 endif()
 
 # The command line answers and refuses as its usage says, and one small families run
