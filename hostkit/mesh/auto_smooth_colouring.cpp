@@ -22,6 +22,20 @@ struct OrderNode {
     uint32_t degree, position, stamp;
 };
 
+// See ConflictGraph::prefetchAhead.
+[[gnu::always_inline]] inline void prefetchIslandsAhead(const VertexConflicts& vertices,
+                                                        const uint32_t* order, uint32_t k,
+                                                        uint32_t n, int step) {
+    constexpr uint32_t kFar = 16, kNear = 8;
+    if (step > 0) {
+        if (k + kFar < n) vertices.prefetchIsland(order[k + kFar]);
+        if (k + kNear < n) vertices.prefetchMeetings(order[k + kNear]);
+    } else {
+        if (k >= kFar) vertices.prefetchIsland(order[k - kFar]);
+        if (k >= kNear) vertices.prefetchMeetings(order[k - kNear]);
+    }
+}
+
 // Conflict graph of islands for the ordering: vertex meetings of at most
 // kWidestOrderedMeeting islands (when used), or else sharp edges.
 class ConflictGraph {
@@ -44,6 +58,14 @@ class ConflictGraph {
             for (uint32_t k = edges_->begin(i); k < edges_->end(i); ++k)
                 visit(edges_->neighbour(k));
         }
+    }
+
+    // While islands are taken in order[k] stepping by step (+1 or -1), asks for the memory
+    // of the ones a few steps ahead (guesses where order still changes: only hints).
+    [[gnu::always_inline]] void prefetchAhead(const uint32_t* order, uint32_t k, uint32_t n,
+                                              int step) const {
+        if (!vertices_) return;
+        prefetchIslandsAhead(*vertices_, order, k, n, step);
     }
 
   private:
@@ -72,6 +94,7 @@ ScratchArray<uint32_t> smallestLastOrder(ConflictGraph& graph, uint32_t n) {
     for (uint32_t d = uint32_t(bin.size()) - 1; d > 0; --d) bin[d] = bin[d - 1];
     bin[0] = 0;
     for (uint32_t k = 0; k < n; ++k) {
+        graph.prefetchAhead(order.data(), k, n, +1);
         const uint32_t v = order[k], dv = node[v].degree;
         graph.forEachNeighbour(v, node.data(), [&](uint32_t u) {
             OrderNode& nu = node[u];
@@ -103,6 +126,7 @@ ScratchArray<int8_t> colour(const ScratchArray<uint32_t>& order, const VertexCon
     ScratchArray<uint32_t> taken; // per meeting vertex: bits its coloured islands hold
     if (vertices) taken = ScratchArray<uint32_t>(vertices->meetingCount(), 0);
     for (uint32_t k = n; k-- > 0;) {
+        if (vertices) prefetchIslandsAhead(*vertices, order.data(), k, n, -1);
         const uint32_t i = order[k];
         uint32_t vertexMask = 0;
         if (vertices) vertices->forEachMeeting(i, [&](uint32_t m) { vertexMask |= taken[m]; });
