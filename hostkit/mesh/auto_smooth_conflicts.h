@@ -65,8 +65,9 @@ class VertexConflicts {
             __builtin_prefetch(&islandStart_[i]);
     }
     [[gnu::always_inline]] void prefetchMeetings(uint32_t i) const {
-        if (!singleFaces_) {
-            __builtin_prefetch(&islandVertices_[islandStart_[i]]);
+        if (!singleFaces_) { // an island may have no meeting vertex, the list no entry
+            if (const uint32_t k = islandStart_[i]; k < islandStart_[i + 1])
+                __builtin_prefetch(islandVertices_.data() + k);
             return;
         }
         const MeshFace& face = mesh_.faces[i];
