@@ -6,11 +6,16 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "child_measure.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <emmintrin.h>
+#endif
 
 static long readStatusKb(const char* field) {
     FILE* status = std::fopen("/proc/self/status", "r");
@@ -75,6 +80,20 @@ Measure measureInChild(const std::function<void()>& prepare, const std::function
     close(channel[0]);
     waitpid(child, nullptr, 0);
     return m;
+}
+
+void flushFromCaches(const void* memory, size_t bytes) {
+#if defined(__x86_64__) || defined(__i386__)
+    constexpr uintptr_t kLine = 64;
+    const uintptr_t begin = reinterpret_cast<uintptr_t>(memory) & ~(kLine - 1);
+    const uintptr_t end = reinterpret_cast<uintptr_t>(memory) + bytes;
+    for (uintptr_t line = begin; line < end; line += kLine)
+        _mm_clflush(reinterpret_cast<const void*>(line));
+    _mm_mfence();
+#else
+    (void)memory;
+    (void)bytes;
+#endif
 }
 
 int pinToOneCpu() {

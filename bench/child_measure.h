@@ -25,6 +25,11 @@ Measure measureInChild(const std::function<void()>& prepare, const std::function
 // machine sat idle before a run decides much of a memory-hungry operation's time.
 void warmFreePages(size_t bytes);
 
+// Writes [memory, memory + bytes) back and drops it from every cache level (x86's line
+// flush; elsewhere nothing), so the work measured next meets it in memory, as it would
+// meet a mesh built a while before, whatever the mesh's size beside the caches.
+void flushFromCaches(const void* memory, size_t bytes);
+
 // Pins this process, and every child it forks from then on, to the CPU it runs on, and
 // returns that CPU (-1 when it cannot). Side-by-side figures need this on a virtual machine
 // whose CPUs can run at lastingly different speeds (one at 60% of the other's for a minute

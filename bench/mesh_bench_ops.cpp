@@ -13,6 +13,16 @@ namespace {
 
 constexpr float kDegree = float(std::numbers::pi / 180);
 
+void flushMeshFromCaches(const Mesh& mesh) {
+    const size_t faces = size_t(std::max(mesh.faceCount, 0));
+    flushFromCaches(mesh.vertices, sizeof(Point3) * size_t(std::max(mesh.vertexCount, 0)));
+    flushFromCaches(mesh.faces, sizeof(MeshFace) * faces);
+    flushFromCaches(mesh.texVerts, sizeof(UVVert) * size_t(std::max(mesh.texVertCount, 0)));
+    if (mesh.texFaces) flushFromCaches(mesh.texFaces, sizeof(TVFace) * faces);
+    if (mesh.faceNormals) flushFromCaches(mesh.faceNormals, sizeof(Point3) * faces);
+    if (mesh.cornerNormals) flushFromCaches(mesh.cornerNormals, sizeof(Point3) * 3 * faces);
+}
+
 } // namespace
 
 size_t warmBytesFor(const Mesh& mesh) {
@@ -69,6 +79,7 @@ Measure measureOperation(const Mesh& mesh, const Operation& op) {
             work.emplace(mesh);
             malloc_trim(0);
             warmFreePages(warmBytesFor(mesh));
+            flushMeshFromCaches(*work);
         },
         [&] {
             op.run(*work);

@@ -27,7 +27,9 @@ bool nameHas(const Operation& op, const std::string& part);
 size_t warmBytesFor(const Mesh& mesh);
 
 // Runs op on a fresh copy of mesh in a forked child: wall and CPU time and the rise of
-// the child's peak resident size above its size just before the call.
+// the child's peak resident size above its size just before the call. The copy's arrays
+// are flushed from the caches first, so a mesh small enough to stay in them after its
+// copy is not measured warm while a larger one is measured from memory.
 Measure measureOperation(const Mesh& mesh, const Operation& op);
 
 // The median of values (not empty; the upper one of an even count).
