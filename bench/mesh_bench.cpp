@@ -139,7 +139,7 @@ void measureFamilies(const std::vector<int>& sizes, int reps, const std::string&
     std::vector<Growth> growths;
     double worstRatio = 0;
     for (const Operation& op : operations()) {
-        if (!nameHas(op, only)) continue;
+        if (!nameHas(op.name, only)) continue;
         // rounds[size][r]: one side-by-side round of the grid and the shapes
         std::vector<std::vector<SideBySide>> rounds(sizes.size());
         for (int r = 0; r < reps; ++r)
@@ -300,8 +300,9 @@ int main(int argc, char** argv) {
                              kind.c_str());
                 return 2;
             }
-    if (!only.empty() && std::none_of(operations().begin(), operations().end(),
-                                      [&](const Operation& op) { return nameHas(op, only); })) {
+    if (!only.empty() &&
+        std::none_of(operations().begin(), operations().end(),
+                     [&](const Operation& op) { return nameHas(op.name, only); })) {
         std::fprintf(stderr, "mesh_bench: no operation's name contains '%s'; they are:\n",
                      only.c_str());
         for (const Operation& op : operations()) std::fprintf(stderr, "  %s\n", op.name);
@@ -351,7 +352,7 @@ int main(int argc, char** argv) {
             // off each operation's peak, so small meshes show what the operation uses.
             const double idleBytes = measureOperation(mesh, {"idle", [](Mesh&) {}}).extraBytes();
             for (const Operation& op : operations()) {
-                if (!nameHas(op, only)) continue;
+                if (!nameHas(op.name, only)) continue;
                 const Measure m = measureOperation(mesh, op);
                 const double cpu = std::max(m.cpuSeconds, 1e-6);
                 std::printf("%-8s %9d  %-24s %10.2f %10.2f %14.2f %10.2f\n", kind.c_str(),

@@ -217,8 +217,7 @@ void compareWithAssimp(int faces, int reps, const std::string& only) {
     std::printf("%-26s %-22s %9s %10s %10s %8s\n", "operation", "Assimp step", "faces", "ours Mf/s",
                 "Assimp Mf/s", "ratio");
     for (const auto& [mesh, pairing] : pairings) {
-        if (!only.empty() && std::string(pairing.operation).find(only) == std::string::npos)
-            continue;
+        if (!nameHas(pairing.operation, only)) continue;
         std::vector<Measure> ours, theirs;
         for (int r = 0; r < reps; ++r) {
             ours.push_back(measureOurs(*mesh, pairing));

@@ -77,7 +77,7 @@ int measureCorpus(const std::vector<std::string>& files, int minFaces, int reps,
         auto grid = grids.find(faces);
         if (grid == grids.end()) grid = grids.emplace(faces, referenceGrid(faces)).first;
         for (const Operation& op : operations()) {
-            if (!nameHas(op, only)) continue;
+            if (!nameHas(op.name, only)) continue;
             const SideBySide side = measureSideBySide(grid->second, {&source.mesh}, op, reps);
             const Measure& g = side.reference;
             const double cpu = std::max(side.subjects[0].cpuSeconds, 1e-6);

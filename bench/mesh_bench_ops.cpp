@@ -123,6 +123,6 @@ SideBySide measureSideBySide(const Mesh& reference, const std::vector<const Mesh
     return result;
 }
 
-bool nameHas(const Operation& op, const std::string& part) {
-    return part.empty() || std::string(op.name).find(part) != std::string::npos;
+bool nameHas(const char* name, const std::string& part) {
+    return part.empty() || std::string(name).find(part) != std::string::npos;
 }

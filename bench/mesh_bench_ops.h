@@ -18,9 +18,9 @@ struct Operation {
 // and ApplyUVWMap at every map type, in a fixed order.
 const std::vector<Operation>& operations();
 
-// Whether op is among those asked for: every operation when part is empty, else those
-// whose name contains part.
-bool nameHas(const Operation& op, const std::string& part);
+// Whether an operation named name is among those asked for: every one when part is empty,
+// else those whose name contains part.
+bool nameHas(const char* name, const std::string& part);
 
 // How much free memory to warm before timing an operation on mesh: more than any
 // operation's peak (see warmFreePages).

@@ -22,7 +22,8 @@ struct OrderNode {
     uint32_t degree, position, stamp;
 };
 
-// See ConflictGraph::prefetchAhead.
+// While islands are taken in order[k] stepping by step (+1 or -1), asks for the memory of
+// the ones a few steps ahead (guesses where order still changes: only hints).
 [[gnu::always_inline]] inline void prefetchIslandsAhead(const VertexConflicts& vertices,
                                                         const uint32_t* order, uint32_t k,
                                                         uint32_t n, int step) {
@@ -60,13 +61,7 @@ class ConflictGraph {
         }
     }
 
-    // While islands are taken in order[k] stepping by step (+1 or -1), asks for the memory
-    // of the ones a few steps ahead (guesses where order still changes: only hints).
-    [[gnu::always_inline]] void prefetchAhead(const uint32_t* order, uint32_t k, uint32_t n,
-                                              int step) const {
-        if (!vertices_) return;
-        prefetchIslandsAhead(*vertices_, order, k, n, step);
-    }
+    const VertexConflicts* vertices() const { return vertices_; }
 
   private:
     uint32_t round_ = 0;
@@ -94,7 +89,8 @@ ScratchArray<uint32_t> smallestLastOrder(ConflictGraph& graph, uint32_t n) {
     for (uint32_t d = uint32_t(bin.size()) - 1; d > 0; --d) bin[d] = bin[d - 1];
     bin[0] = 0;
     for (uint32_t k = 0; k < n; ++k) {
-        graph.prefetchAhead(order.data(), k, n, +1);
+        if (const VertexConflicts* vertices = graph.vertices())
+            prefetchIslandsAhead(*vertices, order.data(), k, n, +1);
         const uint32_t v = order[k], dv = node[v].degree;
         graph.forEachNeighbour(v, node.data(), [&](uint32_t u) {
             OrderNode& nu = node[u];
