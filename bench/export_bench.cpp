@@ -450,10 +450,10 @@ bool compareWithOneFwrite(PluginLibrary& plugin, const Options& options, int fac
         return cpu ? a.cpuSeconds / std::max(b.cpuSeconds, 1e-9)
                    : a.seconds / std::max(b.seconds, 1e-9);
     };
-    const double cpuRatio = ratio(ours, one, true);
+    const double wallRatio = ratio(ours, one, false), cpuRatio = ratio(ours, one, true);
     std::printf("  plug-in / one fwrite:          %5.2fx (wall), %5.2fx (cpu), target at most 3x: "
                 "%s\n",
-                ratio(ours, one, false), cpuRatio, cpuRatio <= 3 ? "met" : "MISSED");
+                wallRatio, cpuRatio, wallRatio <= 3 && cpuRatio <= 3 ? "met" : "MISSED");
     std::printf("  plug-in / one fwrite + fsync:  %5.2fx (wall), %5.2fx (cpu)\n",
                 ratio(ours, oneSynced, false), ratio(ours, oneSynced, true));
     bool ok = true;

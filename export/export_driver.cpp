@@ -141,6 +141,7 @@ int runExport(const char* path, HostExportInterface* exportInterface, HostInterf
     Point3 centre((box.pmin.x + box.pmax.x) * 0.5f, (box.pmin.y + box.pmax.y) * 0.5f,
                   (box.pmin.z + box.pmax.z) * 0.5f);
     ZefStream out(file.stream());
+    out.afterEachWrite([&file] { file.startWriteback(); }); // the disk keeps pace
     ExportRun run{out, host, centre};
 
     const bool toScene = exportOptions.applyToScene != 0;

@@ -9,6 +9,7 @@
 // safe_save_posix.cpp and safe_save_win32.cpp.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
 
@@ -42,6 +43,15 @@ class SafeSave {
     // False when a write failed or the file could not be put in place; the temporary
     // is gone then, and a target that was replaced (not written in place) is as it was.
     bool commit();
+    // The least that startWriteback hands to the system in one request.
+    static constexpr int64_t kWritebackStep = int64_t(8) << 20;
+    // Asks the system to start writing to the disk what has reached the file since the
+    // last request, once that is at least kWritebackStep bytes, and returns at once: the
+    // disk then works while the caller writes on, and commit waits only for the tail of a
+    // large file. A hint, never a failure. True when a request was made; false when too
+    // little is new, the target is written in place (commit does not wait for the disk
+    // there), or the platform has no such request.
+    bool startWriteback();
     // Closes the stream and removes the temporary file. The target is left alone.
     void discard();
     // Whether the target is written in place rather than replaced.
@@ -56,4 +66,5 @@ class SafeSave {
     bool inPlace_ = false;
     bool unnamed_ = false;       // the temporary has no name until commit
     bool targetExisted_ = false; // there is a file to replace
+    int64_t writebackFrom_ = 0;  // where the next writeback request starts
 };

@@ -153,6 +153,21 @@ bool SafeSave::open(const std::string& target, SaveMode) {
     return true;
 }
 
+bool SafeSave::startWriteback() {
+#ifdef SYNC_FILE_RANGE_WRITE
+    if (!stream_ || inPlace_) return false;
+    const int fd = fileno(stream_);
+    const off_t reached = lseek(fd, 0, SEEK_CUR); // what the stream has handed over
+    if (reached < 0 || reached - writebackFrom_ < kWritebackStep) return false;
+    const bool asked =
+        sync_file_range(fd, writebackFrom_, reached - writebackFrom_, SYNC_FILE_RANGE_WRITE) == 0;
+    writebackFrom_ = reached;
+    return asked;
+#else
+    return false;
+#endif
+}
+
 bool SafeSave::commit() {
     if (!stream_) return false;
     bool written = std::fflush(stream_) == 0 && !std::ferror(stream_);
@@ -174,4 +189,5 @@ void SafeSave::discard() {
     temporary_.clear();
     target_.clear();
     inPlace_ = unnamed_ = targetExisted_ = false;
+    writebackFrom_ = 0;
 }

@@ -118,6 +118,12 @@ bool SafeSave::open(const std::string& target, SaveMode mode) {
     return true;
 }
 
+// Windows has no request to start writing a range without waiting; FlushFileBuffers at
+// commit writes it all.
+bool SafeSave::startWriteback() {
+    return false;
+}
+
 bool SafeSave::commit() {
     if (!stream_) return false;
     bool written = std::fflush(stream_) == 0 && !std::ferror(stream_);

@@ -11,6 +11,8 @@ bool ZefStream::flush() {
     // ferror too: some streams report a failed write only there.
     if (used_ > 0 && (std::fwrite(buffer_.get(), 1, used_, file_) != used_ || std::ferror(file_)))
         failed_ = true;
+    else if (used_ > 0 && afterWrite_)
+        afterWrite_();
     used_ = 0;
     return !failed_;
 }

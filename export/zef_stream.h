@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <memory>
 
 #include "export/number_format.h"
@@ -59,6 +60,10 @@ class ZefStream {
         return *this;
     }
 
+    // Calls hook after each buffer's worth has reached the file (not after a failed
+    // write); for asking the disk to follow along (SafeSave::startWriteback).
+    void afterEachWrite(std::function<void()> hook) { afterWrite_ = std::move(hook); }
+
     // Writes what is buffered. Returns false once any write has failed.
     bool flush();
     bool failed() const {
@@ -73,6 +78,7 @@ class ZefStream {
     std::unique_ptr<char[]> buffer_;
     size_t used_ = 0;
     bool failed_ = false;
+    std::function<void()> afterWrite_;
 #ifndef NDEBUG
     size_t reservedEnd_ = 0; // where the room of the latest reserve ends
 #endif

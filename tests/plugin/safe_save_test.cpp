@@ -110,3 +110,35 @@ TEST_F(SafeSaveTest, FailedWriteKeepsTheOldFileOrAtLeastTheTargetWrittenInPlace)
     EXPECT_TRUE(fs::exists(target)); // written in place: torn, but never deleted
     EXPECT_EQ(fs::hard_link_count(target), 2u);
 }
+
+// The disk is asked to follow a long save in steps, each request from where the last
+// ended, and never for a target written in place, where commit does not wait for it.
+TEST_F(SafeSaveTest, WritebackIsAskedForInStepsOnlyWhereCommitWaits) {
+    const std::string step(size_t(SafeSave::kWritebackStep), 'x');
+    {
+        SafeSave file;
+        ASSERT_TRUE(file.open(target, SaveMode::Binary));
+        std::fwrite(step.data(), 1, step.size() - 1, file.stream());
+        std::fflush(file.stream());
+        EXPECT_FALSE(file.startWriteback()); // one byte short of a step
+        std::fputc('y', file.stream());
+        std::fflush(file.stream());
+        EXPECT_TRUE(file.startWriteback());
+        EXPECT_FALSE(file.startWriteback()); // nothing new since
+        std::fwrite(step.data(), 1, step.size(), file.stream());
+        std::fflush(file.stream());
+        EXPECT_TRUE(file.startWriteback());
+        ASSERT_TRUE(file.commit());
+    }
+    EXPECT_EQ(fs::file_size(target), 2 * step.size());
+
+    fs::create_hard_link(target, dir / "second"); // written in place from now on
+    SafeSave file;
+    ASSERT_TRUE(file.open(target, SaveMode::Binary));
+    ASSERT_TRUE(file.writesInPlace());
+    std::fwrite(step.data(), 1, step.size(), file.stream());
+    std::fflush(file.stream());
+    EXPECT_FALSE(file.startWriteback());
+    ASSERT_TRUE(file.commit());
+    EXPECT_EQ(readWholeFile(dir / "second"), step);
+}

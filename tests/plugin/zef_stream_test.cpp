@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "export/number_format.h"
 #include "export/zef_stream.h"
@@ -99,11 +100,36 @@ TEST(ZefStream, KeepsOrderAcrossFlushesAndLongTexts) {
     EXPECT_EQ(written, expected);
 }
 
+// The hook after each write sees that buffer's bytes in the file already, and runs once
+// per buffer written, never for an empty flush.
+TEST(ZefStream, HookAfterEachWriteFollowsTheBytes) {
+    FILE* file = std::tmpfile();
+    ASSERT_NE(file, nullptr);
+    std::vector<long> reached;
+    size_t total = 0;
+    {
+        ZefStream out(file);
+        out.afterEachWrite([&] { reached.push_back(std::ftell(file)); });
+        for (int i = 0; i < 300000; ++i) {
+            out.text("Line ").unsignedInt(uint32_t(i)).endLine();
+            total += 6 + std::to_string(i).size();
+        }
+        ASSERT_TRUE(out.flush());
+        ASSERT_TRUE(out.flush()); // nothing buffered: no write, no call
+    }
+    ASSERT_GE(reached.size(), 3u); // over 3 MB in 1 MB buffers
+    EXPECT_EQ(reached.back(), long(total));
+    for (size_t i = 1; i < reached.size(); ++i) EXPECT_GT(reached[i], reached[i - 1]);
+    std::fclose(file);
+}
+
 TEST(ZefStream, FirstFailedWriteEndsAllWriting) {
     FailingSink sink;
     FILE* file = sink.open();
     ASSERT_NE(file, nullptr);
     ZefStream out(file);
+    int hookCalls = 0;
+    out.afterEachWrite([&] { ++hookCalls; });
     out.text("ZEF File 1.0\n");
     EXPECT_FALSE(out.failed()); // still buffered
     EXPECT_FALSE(out.flush());
@@ -116,5 +142,6 @@ TEST(ZefStream, FirstFailedWriteEndsAllWriting) {
     EXPECT_FALSE(out.flush());
     EXPECT_TRUE(out.failed());
     EXPECT_EQ(sink.writeCalls, callsAtFailure);
+    EXPECT_EQ(hookCalls, 0); // no write reached the file
     std::fclose(file);
 }
