@@ -62,7 +62,9 @@ class ZefStream {
 
     // Calls hook after each buffer's worth has reached the file (not after a failed
     // write); for asking the disk to follow along (SafeSave::startWriteback).
-    void afterEachWrite(std::function<void()> hook) { afterWrite_ = std::move(hook); }
+    void afterEachWrite(std::function<void()> hook) {
+        afterWrite_ = std::move(hook);
+    }
 
     // Writes what is buffered. Returns false once any write has failed.
     bool flush();
