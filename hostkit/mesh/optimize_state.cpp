@@ -324,8 +324,12 @@ void classifyStar(const WorkState& ws, Star& star) {
     parent.resize(d);
     for (uint32_t i = 0; i < d; ++i) parent[i] = i;
     int boundaryEdges = 0, featureEdges = 0, lineEdges = 0;
+    // a non-manifold edge, or a third line edge (an end or crossing of lines), locks the
+    // centre whatever the other edges are: they are left unclassified
+    auto lockedAlready = [&] { return locked || lineEdges > 2; };
     // uses: faces on the edge centre-w; mate: the last of them other than face i
     auto classify = [&](uint32_t i, bool outgoing, uint32_t w, uint32_t uses, uint32_t mate) {
+        if (lockedAlready()) return;
         star.ring.push_back(w);
         bool line = false;
         if (uses > 2) {
@@ -349,12 +353,13 @@ void classifyStar(const WorkState& ws, Star& star) {
     if (d >= 3 && d <= kDirectScanFaces && closesFan(star, fanMates)) {
         // each face's outgoing edge is the first use and has two, the face and its mate;
         // no edge is left to be handled from an incoming face
-        for (uint32_t i = 0; i < d; ++i) classify(i, true, star.faces[i].next, 2, fanMates[i]);
+        for (uint32_t i = 0; i < d && !lockedAlready(); ++i)
+            classify(i, true, star.faces[i].next, 2, fanMates[i]);
     } else if (d <= kDirectScanFaces) {
         // small stars: one scan per face settles both its edges, the outgoing one, and the
         // incoming one when no face runs out along it (a boundary, or two faces wound
         // against each other)
-        for (uint32_t i = 0; i < d; ++i) {
+        for (uint32_t i = 0; i < d && !lockedAlready(); ++i) {
             const uint32_t wn = star.faces[i].next, wp = star.faces[i].prev;
             uint32_t usesN = 0, mateN = kNone, usesP = 0, mateP = kNone;
             bool firstOut = true, firstIn = true, leftByP = false;
@@ -382,8 +387,8 @@ void classifyStar(const WorkState& ws, Star& star) {
     } else {
         classifyLargeStar(ws, star, classify);
     }
+    if (lockedAlready()) return;
     sortRing(star.ring);
-    if (locked) return;
 
     // number the sides
     uint32_t groups = 0;

@@ -168,7 +168,7 @@ struct Star {
     VertexClass cls = VertexClass::Locked;
     LargeVector<StarFace> faces;
     LargeVector<StarTex> texture;          // per face when the mesh is mapped, else empty
-    LargeVector<uint32_t> ring;            // distinct neighbours, ascending
+    LargeVector<uint32_t> ring;            // distinct neighbours, ascending (Locked: some)
     uint32_t lineEnds[2] = {kNone, kNone}; // neighbours along the line for Line vertices
     uint32_t sides = 0;                    // groups of faces (Interior and Line only)
     bool conesKnown = false;               // groupCone and groupTest are set
