@@ -152,45 +152,74 @@ int compactMesh(WorkState& ws) {
     decltype(ws.vertexHead)().swap(ws.vertexHead);
     decltype(ws.lineCone)().swap(ws.lineCone);
 
-    // faces and every per-face array
+    // Vertices some face used before and none uses now, found without a look at the faces:
+    // a vertex that may collapse has all its faces in the lists, so its degree counts them;
+    // a frozen one keeps the face that froze it (an improper, zero-area or badly mapped face
+    // locks every star it is in, so no collapse removes it).
+    const uint32_t vertexCount = uint32_t(m.vertexCount);
+    LargeVector<uint8_t> dropVertex(vertexCount);
+    size_t dropped = 0;
+    for (uint32_t v = 0; v < vertexCount; ++v) {
+        dropVertex[v] = (ws.vertexFlags[v] & (kUsed | kFrozen)) == kUsed && ws.degree[v] == 0;
+        dropped += dropVertex[v];
+    }
+    decltype(ws.vertexFlags)().swap(ws.vertexFlags);
+    decltype(ws.degree)().swap(ws.degree);
+
+    // faces and every per-face array in one stable pass, the faces renumbered on the way
     const size_t faceCount = size_t(m.faceCount);
-    const size_t kept = compactArray(m.faces, faceCount, 1, ws.faceDead);
-    if (m.texFaces) compactArray(m.texFaces, faceCount, 1, ws.faceDead);
+    size_t kept = faceCount;
+    if (dropped > 0) {
+        const LargeVector<uint32_t> vertexIndex = renumber(dropVertex);
+        kept = 0;
+        for (size_t f = 0; f < faceCount; ++f) {
+            if (ws.faceDead[f]) continue;
+            MeshFace face = m.faces[f];
+            for (uint32_t& v : face.v)
+                if (v < vertexCount) v = vertexIndex[v];
+            m.faces[kept++] = face;
+        }
+        compactArray(m.vertices, vertexCount, 1, dropVertex);
+    } else {
+        kept = compactArray(m.faces, faceCount, 1, ws.faceDead);
+    }
+    decltype(dropVertex)().swap(dropVertex);
+    const int removed = int(faceCount - kept);
+    if (removed == 0 && dropped == 0) return 0; // (a collapse always removes a face)
     if (m.faceNormals) compactArray(m.faceNormals, faceCount, 1, ws.faceDead);
     if (m.cornerNormals) compactArray(m.cornerNormals, faceCount, 3, ws.faceDead);
+    const bool mapped = m.texFaces && m.texVertCount > 0;
+    LargeVector<uint8_t> dropTex; // texture vertices used before and unused now
+    if (mapped) {
+        dropTex = std::move(ws.texUsedBefore);
+        dropTex.resize(size_t(m.texVertCount), 0);
+    }
+    if (m.texFaces) {
+        const uint32_t texCount = uint32_t(m.texVertCount);
+        size_t at = 0;
+        for (size_t f = 0; f < faceCount; ++f) {
+            if (ws.faceDead[f]) continue;
+            const TVFace face = m.texFaces[f];
+            if (mapped)
+                for (uint32_t t : face.t)
+                    if (t < texCount) dropTex[t] = 0;
+            m.texFaces[at++] = face;
+        }
+    }
     decltype(ws.faceDead)().swap(ws.faceDead);
-    const int removed = int(faceCount - kept);
-    if (removed > 0) m.setNumFaces(int(kept), true);
-
-    // vertices used before and unused now
-    const uint32_t vertexCount = uint32_t(m.vertexCount);
-    LargeVector<uint8_t> dropVertex(vertexCount, 0);
-    for (uint32_t v = 0; v < vertexCount; ++v) dropVertex[v] = (ws.vertexFlags[v] & kUsed) != 0;
-    for (int f = 0; f < m.faceCount; ++f)
-        for (uint32_t v : m.faces[f].v)
-            if (v < vertexCount) dropVertex[v] = 0;
-    decltype(ws.vertexFlags)().swap(ws.vertexFlags);
-    const LargeVector<uint32_t> vertexIndex = renumber(dropVertex);
-    const size_t keptVertices = compactArray(m.vertices, vertexCount, 1, dropVertex);
-    for (int f = 0; f < m.faceCount; ++f)
-        for (uint32_t& v : m.faces[f].v)
-            if (v < vertexCount) v = vertexIndex[v];
-    if (keptVertices != vertexCount) m.setNumVerts(int(keptVertices), true);
+    m.setNumFaces(int(kept), true);
+    if (dropped > 0) m.setNumVerts(int(vertexCount - dropped), true);
 
     // texture vertices likewise
-    if (!m.texFaces || m.texVertCount <= 0 || removed == 0) return removed;
+    if (!mapped) return removed;
     const uint32_t texCount = uint32_t(m.texVertCount);
-    LargeVector<uint8_t> dropTex = std::move(ws.texUsedBefore);
-    dropTex.resize(texCount, 0);
-    for (int f = 0; f < m.faceCount; ++f)
-        for (uint32_t t : m.texFaces[f].t)
-            if (t < texCount) dropTex[t] = 0;
     const LargeVector<uint32_t> texIndex = renumber(dropTex);
     const size_t keptTex = compactArray(m.texVerts, texCount, 1, dropTex);
+    if (keptTex == texCount) return removed;
     for (int f = 0; f < m.faceCount; ++f)
         for (uint32_t& t : m.texFaces[f].t)
             if (t < texCount) t = texIndex[t];
-    if (keptTex != texCount) m.setNumTVerts(int(keptTex), true);
+    m.setNumTVerts(int(keptTex), true);
     return removed;
 }
 

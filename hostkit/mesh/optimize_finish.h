@@ -12,10 +12,12 @@ namespace hostkit::opt {
 // For after the collapses: a moved face's cone gives way to its normal worked out afresh.
 void setEdgeVisibility(WorkState& ws);
 
-// Drops the removed faces from every per-face array in one stable pass, then the vertices
-// and texture vertices that some face used before and none uses now, keeping the order of
-// the rest and renumbering the faces. Frees the working state's lists first. Returns the
-// number of faces removed.
+// Drops the removed faces from every per-face array, and the vertices and texture vertices
+// that some face used before and none uses now, keeping the order of the rest and
+// renumbering the faces: a stable pass over the faces that renumbers them too, one over
+// the texture faces that also finds the texture vertices still used, and one more to
+// renumber those. The vertices to drop come from the degrees and flags, without a pass
+// over the faces. Frees the working state first. Returns the number of faces removed.
 int compactMesh(WorkState& ws);
 
 } // namespace hostkit::opt
