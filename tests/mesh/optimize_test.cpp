@@ -13,6 +13,7 @@
 #include <string>
 #include <tuple>
 #include <vector>
+#include <vector>
 
 #include "hostkit/mesh/edge_table.h"
 #include "hostkit/mesh/optimize_cone.h"
@@ -649,6 +650,42 @@ TEST(Optimize, LeavesZeroAreaAndImproperFacesAsTheyAre) {
         };
         EXPECT_EQ(flatFaces(m), flatFaces(original));
     }
+}
+
+// Vertices that only improper faces use are never in a vertex list, yet stay used: when
+// the collapses elsewhere compact the mesh, those faces keep their corners.
+TEST(Optimize, CompactionKeepsVerticesOnlyImproperFacesUse) {
+    Mesh m = hostkit::makeGridMesh(8, 2.0f);
+    m.setTexFacesEnabled(false);
+    const uint32_t a = uint32_t(m.vertexCount), b = a + 1, c = a + 2;
+    m.setNumVerts(m.vertexCount + 3, true);
+    m.vertices[a] = Point3(5, 5, 5);
+    m.vertices[b] = Point3(6, 5, 5);
+    m.vertices[c] = Point3(7, 5, 5);
+    const int gridFaces = m.faceCount;
+    m.setNumFaces(gridFaces + 2, true);
+    m.faces[gridFaces].v[0] = a; // repeated index
+    m.faces[gridFaces].v[1] = a;
+    m.faces[gridFaces].v[2] = b;
+    m.faces[gridFaces + 1].v[0] = c; // index out of range
+    m.faces[gridFaces + 1].v[1] = b;
+    m.faces[gridFaces + 1].v[2] = 1u << 30;
+    ASSERT_GT(m.Optimize(kFourDegrees, kFourDegrees, 0.1f, kAllFlags, nullptr), 0);
+    auto cornersAt = [&](int f) {
+        std::vector<std::tuple<float, float, float>> corners;
+        for (uint32_t v : m.faces[f].v)
+            if (v < uint32_t(m.vertexCount))
+                corners.emplace_back(m.vertices[v].x, m.vertices[v].y, m.vertices[v].z);
+            else
+                corners.emplace_back(-1.0f, -1.0f, -1.0f);
+        return corners;
+    };
+    using Corner = std::tuple<float, float, float>;
+    const std::vector<Corner> repeated = {{5, 5, 5}, {5, 5, 5}, {6, 5, 5}};
+    const std::vector<Corner> outOfRange = {{7, 5, 5}, {6, 5, 5}, {-1, -1, -1}};
+    ASSERT_GE(m.faceCount, 2);
+    EXPECT_EQ(cornersAt(m.faceCount - 2), repeated);
+    EXPECT_EQ(cornersAt(m.faceCount - 1), outOfRange);
 }
 
 TEST(Optimize, ZeroThicknessPillowStaysManifold) {
