@@ -147,8 +147,8 @@ void setEdgeVisibility(WorkState& ws) {
 
 int compactMesh(WorkState& ws) {
     Mesh& m = ws.mesh;
-    decltype(ws.faceWork)().swap(ws.faceWork);
-    decltype(ws.cornerNext)().swap(ws.cornerNext);
+    ws.faceWork = ScratchArray<FaceWork>();
+    ws.cornerNext = ScratchArray<uint32_t>();
     decltype(ws.vertexHead)().swap(ws.vertexHead);
     decltype(ws.lineCone)().swap(ws.lineCone);
 

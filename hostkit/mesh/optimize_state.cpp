@@ -179,24 +179,10 @@ void initWorkState(WorkState& ws) {
     Mesh& m = ws.mesh;
     const size_t faceCount = size_t(m.faceCount), vertexCount = size_t(m.vertexCount);
     ws.faceDead.assign(faceCount, 0);
-    ws.cornerNext.assign(faceCount * 3, kNone);
     ws.vertexHead.assign(vertexCount, kNone);
     ws.degree.assign(vertexCount, 0);
     ws.lineCone.assign(vertexCount, DirectionCone());
     ws.vertexFlags.assign(vertexCount, 0);
-    // normals in one pass that writes each face's entry once; zero-area faces freeze
-    ws.faceWork.clear();
-    ws.faceWork.reserve(faceCount);
-    for (size_t f = 0; f < faceCount; ++f) {
-        FaceWork& work = ws.faceWork.emplace_back();
-        const MeshFace& face = m.faces[f];
-        if (!isProperFace(face, m.vertexCount)) continue;
-        const Vec3d n =
-            faceNormal(ws.position(face.v[0]), ws.position(face.v[1]), ws.position(face.v[2]));
-        work.normal = unit(n);
-        if (n.x == 0 && n.y == 0 && n.z == 0)
-            for (uint32_t v : face.v) ws.vertexFlags[v] |= kFrozen;
-    }
     if (m.texFaces && m.texVertCount > 0) {
         ws.texUsedBefore.assign(size_t(m.texVertCount), 0);
         for (size_t f = 0; f < faceCount; ++f)
@@ -204,8 +190,14 @@ void initWorkState(WorkState& ws) {
                 if (t < uint32_t(m.texVertCount)) ws.texUsedBefore[t] = 1;
     }
 
-    for (size_t f = faceCount; f-- > 0;) { // backwards, so each list runs in face order
+    // one pass, writing each face's entries once (their arrays start uninitialised), and
+    // backwards, so each list runs in face order
+    ws.faceWork = ScratchArray<FaceWork>(faceCount);
+    ws.cornerNext = ScratchArray<uint32_t>(faceCount * 3);
+    for (size_t f = faceCount; f-- > 0;) {
         const MeshFace& face = m.faces[f];
+        FaceWork& work = ws.faceWork[f];
+        work = FaceWork();
         bool frozen = !isProperFace(face, m.vertexCount);
         for (uint32_t v : face.v)
             if (v < vertexCount) ws.vertexFlags[v] |= kUsed;
@@ -214,6 +206,11 @@ void initWorkState(WorkState& ws) {
                 if (v < vertexCount) ws.vertexFlags[v] |= kFrozen;
             continue;
         }
+        // the unit normal; a zero-area face freezes its vertices
+        const Vec3d n =
+            faceNormal(ws.position(face.v[0]), ws.position(face.v[1]), ws.position(face.v[2]));
+        work.normal = unit(n);
+        frozen = n.x == 0 && n.y == 0 && n.z == 0;
         if (m.texFaces)
             for (uint32_t t : m.texFaces[f].t) frozen |= t >= uint32_t(m.texVertCount);
         for (uint32_t k = 0; k < 3; ++k) {

@@ -73,11 +73,12 @@ struct FaceWork {
 struct WorkState {
     Mesh& mesh;
     Settings settings;
-    LargeVector<FaceWork> faceWork; // per face, what a star reads of it together
-    LargeVector<uint8_t> faceDead;  // removed by a collapse
+    ScratchArray<FaceWork> faceWork; // per face, what a star reads of it together
+    LargeVector<uint8_t> faceDead;   // removed by a collapse
     // Vertex lists of corners. A removed face's corners stay in the lists until a walk
     // passes them and drops them (forLiveCorners), so removing a face never walks a list.
-    mutable LargeVector<uint32_t> cornerNext; // next corner at the same vertex, kNone ends
+    // Next corner at the same vertex, kNone ends (set for the corners of proper faces).
+    mutable ScratchArray<uint32_t> cornerNext;
     mutable LargeVector<uint32_t> vertexHead; // first corner at each vertex, kNone for none
     LargeVector<uint32_t> degree;             // live faces at each vertex
     LargeVector<DirectionCone> lineCone;      // original line directions a line vertex absorbed
@@ -116,7 +117,7 @@ template <typename Visit> void forLiveCorners(const WorkState& ws, uint32_t v, V
 // Links the corners of every proper face into vertex lists, gives each face the cone of
 // its own normal (kOwnNormal), caches its unit normal and freezes the vertices of improper faces,
 // zero-area faces and faces with a texture index out of range. Marks every used vertex and texture
-// vertex.
+// vertex. One pass over the faces (and one over the texture faces of a mapped mesh).
 HOSTKIT_API void initWorkState(WorkState& ws);
 
 // Exact equality of texture coordinates without early-out branches (compared often).
