@@ -384,6 +384,22 @@ void expectEdgesFollowTheResultsNormals(const Mesh& m, double threshold, const c
     EXPECT_GT(compared, 50) << name;
 }
 
+// A zero-area face has no normal: its edges shared with a face count as no turn at all, so
+// only its free edge shows (a fast path on the normals' cosine must not read the zero
+// normal's cosine 0 as a right angle).
+TEST(Optimize, AutoEdgeShowsOnlyTheFreeEdgeOfAZeroAreaFace) {
+    Mesh m = zeroAreaFaces();
+    m.Optimize(kFourDegrees, 10 * kDegree, 0.1f, kAllFlags, nullptr);
+    ASSERT_EQ(m.faceCount, 4); // every star holds a zero-area face: nothing moves
+    const MeshFace& collinear = m.faces[2];
+    ASSERT_EQ(faceArea(m, 2), 0);
+    for (int e = 0; e < 3; ++e) {
+        const uint32_t a = collinear.v[e], b = collinear.v[(e + 1) % 3];
+        const bool free = std::min(a, b) == 0 && std::max(a, b) == 2; // the crack's bottom
+        EXPECT_EQ(collinear.getEdgeVis(e), free) << "edge " << a << "-" << b;
+    }
+}
+
 TEST(Optimize, AutoEdgeFollowsTheNormalsOfMovedFaces) {
     const double threshold = 10 * kDegree;
     Mesh noisy = noisySurface(40, 3);
