@@ -51,8 +51,9 @@ bool isLineEdge(const WorkState& ws, const Star& star, const StarEdge& ei, const
         const int ci = ei.outgoing ? 1 : 2, cj = ej.outgoing ? 1 : 2;
         const StarTex& ti = star.texture[ei.face];
         const StarTex& tj = star.texture[ej.face];
-        if (ti.tex[0] != tj.tex[0] && !sameUV(ti.uv[0], tj.uv[0])) return true;
-        if (ti.tex[ci] != tj.tex[cj] && !sameUV(ti.uv[ci], tj.uv[cj])) return true;
+        const UVVert* uv = ws.mesh.texVerts;
+        if (ti.tex[0] != tj.tex[0] && !sameUV(uv[ti.tex[0]], uv[tj.tex[0]])) return true;
+        if (ti.tex[ci] != tj.tex[cj] && !sameUV(uv[ti.tex[ci]], uv[tj.tex[cj]])) return true;
     }
     // a crease sharper than the threshold (unit normals; exact for a zero threshold)
     if (ws.settings.normalThreshold == 0) {
@@ -291,11 +292,8 @@ bool gatherStar(const WorkState& ws, uint32_t u, Star& star) {
         sf.prev = m.faces[f].v[(k + 2) % 3];
         sf.group = 0;
         if (m.texFaces) {
-            StarTex& st = star.texture.emplace_back();
-            for (uint32_t i = 0; i < 3; ++i) {
-                st.tex[i] = m.texFaces[f].t[(k + i) % 3];
-                st.uv[i] = m.texVerts[st.tex[i]];
-            }
+            StarTex& st = star.texture.emplace_back(); // coordinates once classified
+            for (uint32_t i = 0; i < 3; ++i) st.tex[i] = m.texFaces[f].t[(k + i) % 3];
         }
         const FaceWork& work = ws.faceWork[f];
         sf.normal = work.normal;
@@ -405,6 +403,9 @@ void classifyStar(const WorkState& ws, Star& star) {
         return;
     }
     star.sides = groups;
+    // the coordinates the collapse tests compare (most stars lock before they are needed)
+    for (StarTex& st : star.texture)
+        for (uint32_t i = 0; i < 3; ++i) st.uv[i] = ws.mesh.texVerts[st.tex[i]];
 }
 
 void settleStarCones(const WorkState& ws, Star& star) {

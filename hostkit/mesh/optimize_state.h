@@ -143,7 +143,7 @@ struct StarFace {
 // The mapping of a star face (kept apart, so unmapped meshes do not carry it).
 struct StarTex {
     uint32_t tex[3]; // texture vertices at the centre, next and prev
-    UVVert uv[3];    // and their coordinates
+    UVVert uv[3];    // and their coordinates, once the star is classified Interior or Line
 };
 
 // One face's use of the edge from a star's centre to another vertex.
