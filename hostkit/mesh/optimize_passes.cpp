@@ -19,10 +19,7 @@ constexpr size_t kScanShare = 64;   // a queue of 1 vertex in this many is read 
 constexpr size_t kSampleStep = 128; // one vertex in this many sets the first limit
 constexpr double kMinimumLimit = 1.0 / 64;
 constexpr double kFirstLimitScale = 2;
-constexpr size_t kScreenFaces = 24;   // stars up to this size are screened (look)
-constexpr size_t kScreenPays = 4;     // the screen runs while it refuses one look in this many
-constexpr size_t kScreenProbe = 16;   // otherwise one look in this many
-constexpr size_t kScreenWindow = 256; // screens it remembers, about
+constexpr size_t kScreenFaces = 24; // stars up to this size are screened (look)
 // Deferred looks are remembered once one in this many of a pass's vertices waited in it and
 // more of them waited than collapsed so far: where collapses are few beside the waits,
 // stars stay as they were from one pass to the next; where they are many, most waiting
@@ -39,6 +36,28 @@ float floatBelow(double c) {
     if (double(f) > c) f = std::nextafter(f, 0.0f);
     return f;
 }
+
+// A shortcut that answers some looks early (and leaves the others to the full look), tried
+// while it answers at least `share` parts in 4 of its tries and otherwise on one look in
+// `probe`, so that its record stays current; recent tries weigh most.
+class Shortcut {
+  public:
+    Shortcut(size_t share, size_t probe) : share_(share), probe_(probe) {}
+    bool worthTrying() { return ++looks_ % probe_ == 0 || 4 * answered_ >= share_ * tries_; }
+    void record(bool answered) {
+        ++tries_;
+        answered_ += answered;
+        if (tries_ == kWindow) {
+            tries_ /= 2;
+            answered_ /= 2;
+        }
+    }
+
+  private:
+    static constexpr size_t kWindow = 256; // tries it remembers, about
+    size_t share_, probe_;
+    size_t looks_ = 0, tries_ = 0, answered_ = 0;
+};
 
 // A look whose best collapse cost more than the pass's limit.
 struct Deferral {
@@ -229,22 +248,21 @@ class PassRunner {
         return star_.cls != VertexClass::Locked && collapseKeepsTopology(ws_, star_, d.target);
     }
 
-    // u's best collapse and its cost, or kNone. A small star is first screened with the
-    // tests that need no classification, which refuse most looks when the quality bound
-    // is high (bias near 1); the classification then waits for a star they let through.
-    // The screen runs while it refuses at least one look in kScreenPays, and otherwise
-    // only every kScreenProbe-th look, so that its record stays current.
+    // u's best collapse and its cost, or kNone. Two shortcuts come first while they pay:
+    // on a rough surface most stars lock for their creases, told without gathering them
+    // (locksByItsEdges); and a small star is screened with the tests that need no
+    // classification, which refuse most looks when the quality bound is high (bias near
+    // 1), the classification then waiting for a star they let through.
     uint32_t look(uint32_t u, double& cost) {
+        if (!sparse_ && edgeLock_.worthTrying()) {
+            const bool locked = locksByItsEdges(ws_, u);
+            edgeLock_.record(locked);
+            if (locked) return kNone;
+        }
         if (!gatherStar(ws_, u, star_)) return kNone; // locked
-        if (star_.faces.size() <= kScreenFaces &&
-            (++looks_ % kScreenProbe == 0 || kScreenPays * screenRefusals_ >= screens_)) {
+        if (star_.faces.size() <= kScreenFaces && screen_.worthTrying()) {
             const bool refused = refusedByShape(ws_, star_);
-            ++screens_;
-            screenRefusals_ += refused;
-            if (screens_ == kScreenWindow) { // recent looks weigh most
-                screens_ /= 2;
-                screenRefusals_ /= 2;
-            }
+            screen_.record(refused);
             if (refused) return kNone;
         }
         const bool fetch = sparse_ && star_.faces.size() <= kScreenFaces;
@@ -257,7 +275,10 @@ class PassRunner {
     WorkState& ws_;
     MeshOpProgress* progress_;
     bool remember_;
-    size_t looks_ = 0, screens_ = 0, screenRefusals_ = 0;
+    // the screen pays while it refuses one look in 4 (probed on one in 16); the lock by
+    // edges, which costs nearly a full look at a star it does not lock, while it answers 3 in
+    // 4 (probed on one in 64)
+    Shortcut edgeLock_{3, 64}, screen_{1, 16};
     int removed_ = 0;
     bool stopped_ = false;
     bool sparse_ = false; // the pass visits under one vertex in kSparseShare

@@ -37,30 +37,44 @@ uint32_t findRoot(LargeVector<uint32_t>& parent, uint32_t x) {
     return x;
 }
 
-// Whether the manifold edge centre-other shared by faces i and j must stay a line.
-bool isLineEdge(const WorkState& ws, const Star& star, const StarEdge& ei, const StarEdge& ej) {
-    if (ei.outgoing == ej.outgoing) return true; // inconsistent winding (a Möbius seam)
-    const StarFace& fi = star.faces[ei.face];
-    const StarFace& fj = star.faces[ej.face];
-    const MeshFace& a = ws.mesh.faces[fi.face];
-    const MeshFace& b = ws.mesh.faces[fj.face];
-    if (ws.settings.keepMaterials && a.getMatID() != b.getMatID()) return true;
-    if (ws.settings.keepSmoothing && a.smGroup != b.smGroup) return true;
+// One face's side of an edge from a star's centre: the face, its texture vertices at the
+// centre and at the edge's other end (read only for a mapped mesh) and its unit normal.
+struct EdgeSide {
+    uint32_t face;
+    uint32_t texCentre, texOther;
+    const Vec3d& normal;
+};
+
+// Whether the manifold edge with sides a and b, wound against each other, must stay a line.
+bool sidesMakeLine(const WorkState& ws, const EdgeSide& a, const EdgeSide& b) {
+    const MeshFace& fa = ws.mesh.faces[a.face];
+    const MeshFace& fb = ws.mesh.faces[b.face];
+    if (ws.settings.keepMaterials && fa.getMatID() != fb.getMatID()) return true;
+    if (ws.settings.keepSmoothing && fa.smGroup != fb.smGroup) return true;
     if (ws.mesh.texFaces) {
         // a shared texture vertex settles it; distinct ones may still coincide
-        const int ci = ei.outgoing ? 1 : 2, cj = ej.outgoing ? 1 : 2;
-        const StarTex& ti = star.texture[ei.face];
-        const StarTex& tj = star.texture[ej.face];
         const UVVert* uv = ws.mesh.texVerts;
-        if (ti.tex[0] != tj.tex[0] && !sameUV(uv[ti.tex[0]], uv[tj.tex[0]])) return true;
-        if (ti.tex[ci] != tj.tex[cj] && !sameUV(uv[ti.tex[ci]], uv[tj.tex[cj]])) return true;
+        if (a.texCentre != b.texCentre && !sameUV(uv[a.texCentre], uv[b.texCentre])) return true;
+        if (a.texOther != b.texOther && !sameUV(uv[a.texOther], uv[b.texOther])) return true;
     }
     // a crease sharper than the threshold (unit normals; exact for a zero threshold)
     if (ws.settings.normalThreshold == 0) {
-        Vec3d c = cross(fi.normal, fj.normal);
-        return dot(c, c) > 0 || dot(fi.normal, fj.normal) < 0;
+        Vec3d c = cross(a.normal, b.normal);
+        return dot(c, c) > 0 || dot(a.normal, b.normal) < 0;
     }
-    return dot(fi.normal, fj.normal) < ws.settings.cosNormalThreshold;
+    return dot(a.normal, b.normal) < ws.settings.cosNormalThreshold;
+}
+
+// Whether the manifold edge centre-other shared by faces i and j must stay a line.
+bool isLineEdge(const WorkState& ws, const Star& star, const StarEdge& ei, const StarEdge& ej) {
+    if (ei.outgoing == ej.outgoing) return true; // inconsistent winding (a Möbius seam)
+    auto sideOf = [&](const StarEdge& e) {
+        const StarFace& sf = star.faces[e.face];
+        if (!ws.mesh.texFaces) return EdgeSide{sf.face, 0, 0, sf.normal};
+        const StarTex& t = star.texture[e.face];
+        return EdgeSide{sf.face, t.tex[0], t.tex[e.outgoing ? 1 : 2], sf.normal};
+    };
+    return sidesMakeLine(ws, sideOf(ei), sideOf(ej));
 }
 
 // Vertices of at least this many faces remember the corners their gather found; a gather
@@ -94,6 +108,47 @@ bool closesFan(const Star& star, uint32_t* mate) {
     }
     return true;
 }
+
+} // namespace
+
+bool locksByItsEdges(const WorkState& ws, uint32_t u) {
+    const uint32_t d = ws.degree[u];
+    if ((ws.vertexFlags[u] & (kFrozen | kDead)) || d < 3 || d > kDirectScanFaces) return false;
+    const Mesh& m = ws.mesh;
+    uint32_t corners[kDirectScanFaces], nexts[kDirectScanFaces], prevs[kDirectScanFaces];
+    uint32_t n = 0; // the degree counts the live faces, one corner each
+    forLiveCorners(ws, u, [&](uint32_t c) {
+        if (n < d) {
+            const MeshFace& face = m.faces[c / 3];
+            corners[n] = c;
+            nexts[n] = face.v[(c + 1) % 3];
+            prevs[n] = face.v[(c + 2) % 3];
+        }
+        ++n;
+    });
+    if (n != d) return false;
+    // the edges pair up as in closesFan: face i runs out along its next vertex, its mate in
+    uint32_t mated = 0, lines = 0;
+    for (uint32_t i = 0; i < n; ++i) {
+        uint32_t mate = kNone;
+        for (uint32_t j = 0; j < n; ++j) mate = prevs[j] == nexts[i] ? j : mate;
+        if (mate == kNone || (mated >> mate) & 1) return false; // the classification decides
+        mated |= 1u << mate;
+        const uint32_t fi = corners[i] / 3, fj = corners[mate] / 3;
+        const uint32_t ki = corners[i] % 3, kj = corners[mate] % 3;
+        EdgeSide out{fi, 0, 0, ws.faceWork[fi].normal}, in{fj, 0, 0, ws.faceWork[fj].normal};
+        if (m.texFaces) {
+            out.texCentre = m.texFaces[fi].t[ki];
+            out.texOther = m.texFaces[fi].t[(ki + 1) % 3];
+            in.texCentre = m.texFaces[fj].t[kj];
+            in.texOther = m.texFaces[fj].t[(kj + 2) % 3];
+        }
+        if (sidesMakeLine(ws, out, in) && ++lines == 3) return true;
+    }
+    return false;
+}
+
+namespace {
 
 // The edges of a large star in O(d): each other vertex's slot (ws.vertexSlot, all kNone
 // between calls) points at its tally while the faces are walked in order, and the edges are
