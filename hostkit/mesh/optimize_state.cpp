@@ -127,12 +127,14 @@ bool locksByItsEdges(const WorkState& ws, uint32_t u) {
         ++n;
     });
     if (n != d) return false;
-    // the edges pair up as in closesFan: face i runs out along its next vertex, its mate in
+    // the edges pair up as in closesFan: face i runs out along its next vertex, its mate
+    // (here the first face that runs in along it: a second one would make the edge
+    // non-manifold, which locks the star whichever is taken)
     uint32_t mated = 0, lines = 0;
     for (uint32_t i = 0; i < n; ++i) {
-        uint32_t mate = kNone;
-        for (uint32_t j = 0; j < n; ++j) mate = prevs[j] == nexts[i] ? j : mate;
-        if (mate == kNone || (mated >> mate) & 1) return false; // the classification decides
+        uint32_t mate = 0;
+        while (mate < n && prevs[mate] != nexts[i]) ++mate;
+        if (mate == n || (mated >> mate) & 1) return false; // the classification decides
         mated |= 1u << mate;
         const uint32_t fi = corners[i] / 3, fj = corners[mate] / 3;
         const uint32_t ki = corners[i] % 3, kj = corners[mate] % 3;
