@@ -87,12 +87,12 @@ constexpr size_t kWalkAhead = 24;
 constexpr uint32_t kDirectScanFaces = 24;
 
 // Whether a small star's faces close a fan around the centre, wound one way: every face's
-// next vertex is the previous vertex of some face, the last such face (mate[i] for face i)
+// next vertex is the previous vertex of some face, the first such face (mate[i] for face i)
 // being the mate of no other face. The mates then run over all faces once, so no two faces
 // share a next or a previous vertex (two faces entering one edge would leave a face
-// without a mate, or give two faces the same last one), and every edge has exactly two
-// faces, one running out along it and one in. One compare per pair of faces, where the
-// general scan makes six.
+// without a mate, or give two faces the same first one), and every edge has exactly two
+// faces, one running out along it and one in. At most one compare per pair of faces, where
+// the general scan makes six.
 bool closesFan(const Star& star, uint32_t* mate) {
     const uint32_t d = uint32_t(star.faces.size());
     uint32_t prevs[kDirectScanFaces];
@@ -100,9 +100,9 @@ bool closesFan(const Star& star, uint32_t* mate) {
     uint32_t mated = 0; // a bit per face already some face's mate
     for (uint32_t i = 0; i < d; ++i) {
         const uint32_t w = star.faces[i].next;
-        uint32_t found = kNone;
-        for (uint32_t j = 0; j < d; ++j) found = prevs[j] == w ? j : found;
-        if (found == kNone || (mated >> found) & 1) return false;
+        uint32_t found = 0;
+        while (found < d && prevs[found] != w) ++found;
+        if (found == d || (mated >> found) & 1) return false;
         mated |= 1u << found;
         mate[i] = found;
     }
