@@ -249,10 +249,10 @@ class PassRunner {
     }
 
     // u's best collapse and its cost, or kNone. Two shortcuts come first while they pay:
-    // on a rough surface most stars lock for their creases, told without gathering them
-    // (locksByItsEdges); and a small star is screened with the tests that need no
-    // classification, which refuse most looks when the quality bound is high (bias near
-    // 1), the classification then waiting for a star they let through.
+    // in a dense pass over a rough surface most stars lock for their creases, told without
+    // gathering them (locksByItsEdges); and a small star is screened with the tests that
+    // need no classification, which refuse most looks when the quality bound is high (bias
+    // near 1), the classification then waiting for a star they let through.
     uint32_t look(uint32_t u, double& cost) {
         if (!sparse_ && edgeLock_.worthTrying()) {
             const bool locked = locksByItsEdges(ws_, u);

@@ -11,9 +11,11 @@ namespace hostkit::opt {
 // order and collapses each into its best legal neighbour when the cost is within the
 // pass's limit; a vertex is queued again when its star changes or its collapse waits for
 // a higher limit. At the full limit, a vertex whose star changes ahead of the sweep is
-// also looked at later in the same pass (PassVisits). While most looks end refused by the
-// quality floor, a star of up to 24 faces is screened first (refusedByShape) and
-// classified only when the screen lets a neighbour through. progress (may be null) hears
+// also looked at later in the same pass (PassVisits). While most looks of a dense pass
+// find the star locked by its creases, that is told first without gathering the star
+// (locksByItsEdges); while most looks end refused by the quality floor, a star of up to 24
+// faces is screened first (refusedByShape) and classified only when the screen lets a
+// neighbour through. progress (may be null) hears
 // the faces removed so far; false stops at once, leaving a valid state. Returns the
 // number of faces removed.
 // A vertex whose collapse waited is looked at again in full only when its star changed, or

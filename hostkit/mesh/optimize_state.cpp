@@ -241,12 +241,8 @@ void initWorkState(WorkState& ws) {
     ws.degree.assign(vertexCount, 0);
     ws.lineCone.assign(vertexCount, DirectionCone());
     ws.vertexFlags.assign(vertexCount, 0);
-    if (m.texFaces && m.texVertCount > 0) {
-        ws.texUsedBefore.assign(size_t(m.texVertCount), 0);
-        for (size_t f = 0; f < faceCount; ++f)
-            for (uint32_t t : m.texFaces[f].t)
-                if (t < uint32_t(m.texVertCount)) ws.texUsedBefore[t] = 1;
-    }
+    const uint32_t texCount = m.texFaces && m.texVertCount > 0 ? uint32_t(m.texVertCount) : 0;
+    ws.texUsedBefore.assign(texCount, 0);
 
     // one pass, writing each face's entries once (their arrays start uninitialised), and
     // backwards, so each list runs in face order
@@ -256,6 +252,9 @@ void initWorkState(WorkState& ws) {
         const MeshFace& face = m.faces[f];
         FaceWork& work = ws.faceWork[f];
         work = FaceWork();
+        if (texCount > 0)
+            for (uint32_t t : m.texFaces[f].t)
+                if (t < texCount) ws.texUsedBefore[t] = 1;
         bool frozen = !isProperFace(face, m.vertexCount);
         for (uint32_t v : face.v)
             if (v < vertexCount) ws.vertexFlags[v] |= kUsed;
