@@ -37,32 +37,36 @@ uint32_t findRoot(LargeVector<uint32_t>& parent, uint32_t x) {
     return x;
 }
 
-// One face's side of an edge from a star's centre: the face, its texture vertices at the
-// centre and at the edge's other end (read only for a mapped mesh) and its unit normal.
+// One face's side of an edge from a star's centre: the face, where the centre and the
+// edge's other end sit in it, and its unit normal.
 struct EdgeSide {
     uint32_t face;
-    uint32_t texCentre, texOther;
+    uint32_t centre, other; // 0 to 2
     const Vec3d& normal;
 };
 
 // Whether the manifold edge with sides a and b, wound against each other, must stay a line.
+// The crease first: on a rough surface it mostly settles the edge before the faces'
+// materials, smoothing groups and mapping are read.
 bool sidesMakeLine(const WorkState& ws, const EdgeSide& a, const EdgeSide& b) {
+    // a crease sharper than the threshold (unit normals; exact for a zero threshold)
+    if (ws.settings.normalThreshold == 0) {
+        const Vec3d c = cross(a.normal, b.normal);
+        if (dot(c, c) > 0 || dot(a.normal, b.normal) < 0) return true;
+    } else if (dot(a.normal, b.normal) < ws.settings.cosNormalThreshold) {
+        return true;
+    }
     const MeshFace& fa = ws.mesh.faces[a.face];
     const MeshFace& fb = ws.mesh.faces[b.face];
     if (ws.settings.keepMaterials && fa.getMatID() != fb.getMatID()) return true;
     if (ws.settings.keepSmoothing && fa.smGroup != fb.smGroup) return true;
-    if (ws.mesh.texFaces) {
-        // a shared texture vertex settles it; distinct ones may still coincide
-        const UVVert* uv = ws.mesh.texVerts;
-        if (a.texCentre != b.texCentre && !sameUV(uv[a.texCentre], uv[b.texCentre])) return true;
-        if (a.texOther != b.texOther && !sameUV(uv[a.texOther], uv[b.texOther])) return true;
-    }
-    // a crease sharper than the threshold (unit normals; exact for a zero threshold)
-    if (ws.settings.normalThreshold == 0) {
-        Vec3d c = cross(a.normal, b.normal);
-        return dot(c, c) > 0 || dot(a.normal, b.normal) < 0;
-    }
-    return dot(a.normal, b.normal) < ws.settings.cosNormalThreshold;
+    if (!ws.mesh.texFaces) return false;
+    // a shared texture vertex settles it; distinct ones may still coincide
+    const TVFace& ta = ws.mesh.texFaces[a.face];
+    const TVFace& tb = ws.mesh.texFaces[b.face];
+    const UVVert* uv = ws.mesh.texVerts;
+    auto seam = [&](uint32_t i, uint32_t j) { return i != j && !sameUV(uv[i], uv[j]); };
+    return seam(ta.t[a.centre], tb.t[b.centre]) || seam(ta.t[a.other], tb.t[b.other]);
 }
 
 // Whether the manifold edge centre-other shared by faces i and j must stay a line.
@@ -70,9 +74,7 @@ bool isLineEdge(const WorkState& ws, const Star& star, const StarEdge& ei, const
     if (ei.outgoing == ej.outgoing) return true; // inconsistent winding (a Möbius seam)
     auto sideOf = [&](const StarEdge& e) {
         const StarFace& sf = star.faces[e.face];
-        if (!ws.mesh.texFaces) return EdgeSide{sf.face, 0, 0, sf.normal};
-        const StarTex& t = star.texture[e.face];
-        return EdgeSide{sf.face, t.tex[0], t.tex[e.outgoing ? 1 : 2], sf.normal};
+        return EdgeSide{sf.face, sf.corner, (sf.corner + (e.outgoing ? 1 : 2)) % 3, sf.normal};
     };
     return sidesMakeLine(ws, sideOf(ei), sideOf(ej));
 }
@@ -138,13 +140,8 @@ bool locksByItsEdges(const WorkState& ws, uint32_t u) {
         mated |= 1u << mate;
         const uint32_t fi = corners[i] / 3, fj = corners[mate] / 3;
         const uint32_t ki = corners[i] % 3, kj = corners[mate] % 3;
-        EdgeSide out{fi, 0, 0, ws.faceWork[fi].normal}, in{fj, 0, 0, ws.faceWork[fj].normal};
-        if (m.texFaces) {
-            out.texCentre = m.texFaces[fi].t[ki];
-            out.texOther = m.texFaces[fi].t[(ki + 1) % 3];
-            in.texCentre = m.texFaces[fj].t[kj];
-            in.texOther = m.texFaces[fj].t[(kj + 2) % 3];
-        }
+        const EdgeSide out{fi, ki, (ki + 1) % 3, ws.faceWork[fi].normal};
+        const EdgeSide in{fj, kj, (kj + 2) % 3, ws.faceWork[fj].normal};
         if (sidesMakeLine(ws, out, in) && ++lines == 3) return true;
     }
     return false;
