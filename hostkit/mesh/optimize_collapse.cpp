@@ -35,6 +35,23 @@ const DirectionCone& effectiveLineCone(const WorkState& ws, const Star& star) {
     return star.line;
 }
 
+// Whether the line through a Line centre bends there by more than the settings allow of
+// any line (cosLineBendRefused): the line's cone, which holds both pieces' directions, is
+// then wider than the threshold, so effectiveLineCone would refuse every collapse along it.
+// A cosine and no cone arithmetic; false when either piece has no length.
+bool lineBendsTooFar(const WorkState& ws, const Star& star) {
+    const double c = ws.settings.cosLineBendRefused;
+    if (c < -1) return false;
+    const Vec3d pu = ws.position(star.centre);
+    const Vec3d in = pu - ws.position(star.lineEnds[0]);
+    const Vec3d out = ws.position(star.lineEnds[1]) - pu;
+    const double d = dot(in, out), squares = dot(in, in) * dot(out, out);
+    if (!(squares > 0)) return false; // also NaN
+    // d / sqrt(squares) < c, without the root
+    if (c >= 0) return d < 0 || d * d < c * c * squares;
+    return d < 0 && d * d > c * c * squares;
+}
+
 // A centre tries at most this many of its nearest neighbours as targets, and a crowded
 // one fewer: each try costs O(d), so the tries of one look cost O(kTryFaces + d).
 constexpr size_t kMostTargets = 16;
@@ -237,6 +254,7 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
     double deviation = 0;
     if (star.cls == VertexClass::Line) {
         if (v != star.lineEnds[0] && v != star.lineEnds[1]) return -1;
+        if (!star.lineKnown && lineBendsTooFar(ws, star)) return -1;
         effectiveLineCone(ws, star);
         deviation = star.lineDeviation;
         if (deviation > threshold) return -1;

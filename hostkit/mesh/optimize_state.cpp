@@ -222,6 +222,10 @@ Settings makeSettings(float normalThreshold, float edgeThreshold, float bias, in
     Settings s;
     s.normalThreshold = clampAngle(normalThreshold);
     s.cosNormalThreshold = std::cos(s.normalThreshold);
+    // a cone of two directions spreads half the angle between them (rounded up)
+    constexpr double kBendMargin = 1e-5;
+    const double bend = 2 * s.normalThreshold + kBendMargin;
+    if (bend < std::numbers::pi) s.cosLineBendRefused = std::cos(bend);
     s.edgeThreshold = edgeThreshold > 0 ? double(edgeThreshold) : 0;
     s.bias = bias > 0 ? std::min(double(bias), 1.0) : 0;
     s.keepMaterials = flags & OPTIMIZE_KEEP_MATERIALS;

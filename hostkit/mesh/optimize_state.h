@@ -27,6 +27,10 @@ constexpr double kSliverQuality = 0.1;
 struct Settings {
     double normalThreshold = 0;
     double cosNormalThreshold = 1;
+    // Cosine of the bend in a line (the angle between its two pieces at a vertex) past
+    // which the line's directions alone spread wider than the threshold, with a margin far
+    // beyond the cones' rounding; -2 when no bend is that wide.
+    double cosLineBendRefused = -2;
     double edgeThreshold = 0;
     double bias = 0;
     bool keepMaterials = false;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <map>
 #include <numbers>
@@ -12,7 +13,6 @@
 #include <set>
 #include <string>
 #include <tuple>
-#include <vector>
 #include <vector>
 
 #include "hostkit/mesh/edge_table.h"
@@ -702,6 +702,30 @@ TEST(Optimize, CompactionKeepsVerticesOnlyImproperFacesUse) {
     ASSERT_GE(m.faceCount, 2);
     EXPECT_EQ(cornersAt(m.faceCount - 2), repeated);
     EXPECT_EQ(cornersAt(m.faceCount - 1), outOfRange);
+}
+
+// A boundary that bends by 6 degrees at one vertex: the line's directions there spread 3
+// degrees, within a 4-degree threshold, so the strip still comes down to its two faces. A
+// line refused for bending past the threshold itself (instead of twice it) would keep it.
+TEST(Optimize, LineBendingWithinTwiceTheThresholdCollapses) {
+    const float bend = 6 * kDegree;
+    std::vector<Point3> vertices;
+    for (int i = 0; i <= 4; ++i) { // bottom: straight to x = 2, then turned by the bend
+        const float along = float(std::max(i - 2, 0));
+        vertices.emplace_back(float(std::min(i, 2)) + along * std::cos(bend),
+                              along * std::sin(bend), 0.0f);
+    }
+    for (int i = 0; i <= 4; ++i) vertices.emplace_back(float(i) * 1.1f, 3.0f, 0.0f);
+    std::vector<std::array<uint32_t, 3>> faces;
+    for (uint32_t i = 0; i < 4; ++i) { // quads between the rows, counter-clockwise seen from +z
+        faces.push_back({i, i + 1, i + 6});
+        faces.push_back({i, i + 6, i + 5});
+    }
+    Mesh m = triangleMesh(vertices, faces);
+    const Mesh original = m;
+    m.Optimize(kFourDegrees, kFourDegrees, 0.0f, 0, nullptr);
+    EXPECT_EQ(m.faceCount, 2);
+    expectValidResult(original, m, false, "bent strip");
 }
 
 TEST(Optimize, ZeroThicknessPillowStaysManifold) {
