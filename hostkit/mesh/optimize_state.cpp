@@ -256,27 +256,25 @@ void initWorkState(WorkState& ws) {
         if (texCount > 0)
             for (uint32_t t : m.texFaces[f].t)
                 if (t < texCount) ws.texUsedBefore[t] = 1;
-        bool frozen = !isProperFace(face, m.vertexCount);
-        for (uint32_t v : face.v)
-            if (v < vertexCount) ws.vertexFlags[v] |= kUsed;
-        if (frozen) {
+        if (!isProperFace(face, m.vertexCount)) {
             for (uint32_t v : face.v)
-                if (v < vertexCount) ws.vertexFlags[v] |= kFrozen;
+                if (v < vertexCount) ws.vertexFlags[v] |= kUsed | kFrozen;
             continue;
         }
         // the unit normal; a zero-area face freezes its vertices
         const Vec3d n =
             faceNormal(ws.position(face.v[0]), ws.position(face.v[1]), ws.position(face.v[2]));
         work.normal = unit(n);
-        frozen = n.x == 0 && n.y == 0 && n.z == 0;
+        bool frozen = n.x == 0 && n.y == 0 && n.z == 0;
         if (m.texFaces)
             for (uint32_t t : m.texFaces[f].t) frozen |= t >= uint32_t(m.texVertCount);
+        const uint8_t flags = frozen ? kUsed | kFrozen : kUsed;
         for (uint32_t k = 0; k < 3; ++k) {
             uint32_t corner = uint32_t(f) * 3 + k;
             ++ws.degree[face.v[k]];
             ws.cornerNext[corner] = ws.vertexHead[face.v[k]];
             ws.vertexHead[face.v[k]] = corner;
-            if (frozen) ws.vertexFlags[face.v[k]] |= kFrozen;
+            ws.vertexFlags[face.v[k]] |= flags;
         }
     }
 }
