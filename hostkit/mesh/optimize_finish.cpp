@@ -194,21 +194,17 @@ int compactMesh(WorkState& ws) {
     if (removed == 0 && dropped == 0) return 0; // (a collapse always removes a face)
     if (m.faceNormals) compactArray(m.faceNormals, faceCount, 1, ws.faceDead);
     if (m.cornerNormals) compactArray(m.cornerNormals, faceCount, 3, ws.faceDead);
-    const bool mapped = m.texFaces && m.texVertCount > 0;
-    LargeVector<uint8_t> dropTex; // texture vertices used before and unused now
-    if (mapped) {
-        dropTex = std::move(ws.texUsedBefore);
-        dropTex.resize(size_t(m.texVertCount), 0);
-    }
+    // texture vertices used before (one flag each when mapped, none otherwise), cleared
+    // where a kept face still uses them
+    const uint32_t texCount = uint32_t(ws.texUsedBefore.size());
+    LargeVector<uint8_t> dropTex = std::move(ws.texUsedBefore);
     if (m.texFaces) {
-        const uint32_t texCount = uint32_t(m.texVertCount);
         size_t at = 0;
         for (size_t f = 0; f < faceCount; ++f) {
             if (ws.faceDead[f]) continue;
             const TVFace face = m.texFaces[f];
-            if (mapped)
-                for (uint32_t t : face.t)
-                    if (t < texCount) dropTex[t] = 0;
+            for (uint32_t t : face.t)
+                if (t < texCount) dropTex[t] = 0;
             m.texFaces[at++] = face;
         }
     }
@@ -217,8 +213,7 @@ int compactMesh(WorkState& ws) {
     if (dropped > 0) m.setNumVerts(int(vertexCount - dropped), true);
 
     // texture vertices likewise
-    if (!mapped) return removed;
-    const uint32_t texCount = uint32_t(m.texVertCount);
+    if (texCount == 0) return removed;
     const LargeVector<uint32_t> texIndex = renumber(dropTex);
     const size_t keptTex = compactArray(m.texVerts, texCount, 1, dropTex);
     if (keptTex == texCount) return removed;

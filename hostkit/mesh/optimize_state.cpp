@@ -88,27 +88,34 @@ constexpr size_t kWalkAhead = 24;
 // Stars up to this many faces match their faces pairwise; larger ones sort their edge uses.
 constexpr uint32_t kDirectScanFaces = 24;
 
-// Whether a small star's faces close a fan around the centre, wound one way: every face's
-// next vertex is the previous vertex of some face, the first such face (mate[i] for face i)
-// being the mate of no other face. The mates then run over all faces once, so no two faces
-// share a next or a previous vertex (two faces entering one edge would leave a face
-// without a mate, or give two faces the same first one), and every edge has exactly two
-// faces, one running out along it and one in. At most one compare per pair of faces, where
-// the general scan makes six.
-bool closesFan(const Star& star, uint32_t* mate) {
-    const uint32_t d = uint32_t(star.faces.size());
-    uint32_t prevs[kDirectScanFaces];
-    for (uint32_t j = 0; j < d; ++j) prevs[j] = star.faces[j].prev;
+// Whether d faces around one centre (d <= kDirectScanFaces), face i running from the centre
+// to nexts[i] and back from prevs[i], close a fan wound one way: every face's next vertex is
+// the previous vertex of some face, the first such face (mate[i] for face i) being the mate
+// of no other face. The mates then run over all faces once, so no two faces share a next or
+// a previous vertex (two faces entering one edge would leave a face without a mate, or give
+// two faces the same first one), and every edge has exactly two faces, one running out along
+// it and one in. At most one compare per pair of faces, where the general scan makes six.
+bool matchFan(const uint32_t* nexts, const uint32_t* prevs, uint32_t d, uint32_t* mate) {
     uint32_t mated = 0; // a bit per face already some face's mate
     for (uint32_t i = 0; i < d; ++i) {
-        const uint32_t w = star.faces[i].next;
         uint32_t found = 0;
-        while (found < d && prevs[found] != w) ++found;
+        while (found < d && prevs[found] != nexts[i]) ++found;
         if (found == d || (mated >> found) & 1) return false;
         mated |= 1u << found;
         mate[i] = found;
     }
     return true;
+}
+
+// matchFan for a small star's faces.
+bool closesFan(const Star& star, uint32_t* mate) {
+    const uint32_t d = uint32_t(star.faces.size());
+    uint32_t nexts[kDirectScanFaces], prevs[kDirectScanFaces];
+    for (uint32_t j = 0; j < d; ++j) {
+        nexts[j] = star.faces[j].next;
+        prevs[j] = star.faces[j].prev;
+    }
+    return matchFan(nexts, prevs, d, mate);
 }
 
 } // namespace
@@ -128,18 +135,13 @@ bool locksByItsEdges(const WorkState& ws, uint32_t u) {
         }
         ++n;
     });
-    if (n != d) return false;
-    // the edges pair up as in closesFan: face i runs out along its next vertex, its mate
-    // (here the first face that runs in along it: a second one would make the edge
-    // non-manifold, which locks the star whichever is taken)
-    uint32_t mated = 0, lines = 0;
+    uint32_t mates[kDirectScanFaces];
+    if (n != d || !matchFan(nexts, prevs, n, mates)) return false; // the classification decides
+    // face i runs out along its edge to nexts[i], its mate in
+    uint32_t lines = 0;
     for (uint32_t i = 0; i < n; ++i) {
-        uint32_t mate = 0;
-        while (mate < n && prevs[mate] != nexts[i]) ++mate;
-        if (mate == n || (mated >> mate) & 1) return false; // the classification decides
-        mated |= 1u << mate;
-        const uint32_t fi = corners[i] / 3, fj = corners[mate] / 3;
-        const uint32_t ki = corners[i] % 3, kj = corners[mate] % 3;
+        const uint32_t fi = corners[i] / 3, fj = corners[mates[i]] / 3;
+        const uint32_t ki = corners[i] % 3, kj = corners[mates[i]] % 3;
         const EdgeSide out{fi, ki, (ki + 1) % 3, ws.faceWork[fi].normal};
         const EdgeSide in{fj, kj, (kj + 2) % 3, ws.faceWork[fj].normal};
         if (sidesMakeLine(ws, out, in) && ++lines == 3) return true;

@@ -87,7 +87,7 @@ struct WorkState {
     LargeVector<uint32_t> degree;             // live faces at each vertex
     LargeVector<DirectionCone> lineCone;      // original line directions a line vertex absorbed
     LargeVector<uint8_t> vertexFlags;         // VertexFlag bits
-    LargeVector<uint8_t> texUsedBefore;       // per texture vertex: some face used it
+    LargeVector<uint8_t> texUsedBefore;       // per texture vertex: some face used it (mapped)
     // Per vertex, scratch of a large star's edge tallies: kNone between uses (allocated by
     // the first large star).
     mutable LargeVector<uint32_t> vertexSlot;
@@ -121,7 +121,7 @@ template <typename Visit> void forLiveCorners(const WorkState& ws, uint32_t v, V
 // Links the corners of every proper face into vertex lists, gives each face the cone of
 // its own normal (kOwnNormal), caches its unit normal and freezes the vertices of improper faces,
 // zero-area faces and faces with a texture index out of range. Marks every used vertex and texture
-// vertex. One pass over the faces (and one over the texture faces of a mapped mesh).
+// vertex. One pass over the faces.
 HOSTKIT_API void initWorkState(WorkState& ws);
 
 // Exact equality of texture coordinates without early-out branches (compared often).
