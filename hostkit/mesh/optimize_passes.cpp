@@ -5,6 +5,7 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
+#include <unordered_map>
 
 #include "hostkit/mesh/optimize_collapse.h"
 #include "hostkit/mesh/optimize_fetch.h"
@@ -29,6 +30,12 @@ constexpr size_t kRememberAfter = 64;
 // kRememberPays of them spared a look (stars that change before every look, as on a strip).
 constexpr size_t kRememberTrial = 512;
 constexpr size_t kRememberPays = 8;
+// A crowded vertex (this many faces or more) costs O(d) a look. Once a collapse changes its
+// star it waits, unqueued, until the changes since its last look reach one in kHeldShare of
+// its faces, or until nothing else is left to look at: its looks then cost O(1) a change,
+// however many passes the rest of the mesh needs.
+constexpr uint32_t kCrowdedLook = 512;
+constexpr uint32_t kHeldShare = 8;
 
 // The largest float not above c (c >= 0), so "costBelow > limit" implies "c > limit".
 float floatBelow(double c) {
@@ -76,9 +83,13 @@ class PassRunner {
     int run() {
         for (uint32_t v = 0; v < uint32_t(ws_.mesh.vertexCount); ++v) queue(v);
         double limit = firstLimit();
-        for (size_t pass = 0; !queued_.empty(); ++pass, limit *= 2) {
+        for (;; limit *= 2) {
+            if (queued_.empty() && !releaseHeld()) break;
             const size_t collapsed = sweep(limit);
-            if (stopped_ || (collapsed == 0 && limit >= 1)) break; // costs never exceed 1
+            if (stopped_) break;
+            // costs never exceed 1: a pass at the full limit that collapses nothing is final,
+            // unless crowded vertices still wait for a look
+            if (collapsed == 0 && limit >= 1 && !releaseHeld()) break;
             if (progress_ && !progress_->Progress(removed_)) break;
         }
         return removed_;
@@ -89,8 +100,31 @@ class PassRunner {
     // full limit for a look later in this one when it comes after the look in hand.
     void changed(uint32_t v) {
         if (!changedAt_.empty()) changedAt_[v] = collapses_;
+        if (ws_.degree[v] >= kCrowdedLook && holdsLook(v)) return;
         queue(v);
         visits_.addAhead(v);
+    }
+
+    // Whether crowded vertex v, whose star just changed, is spared a queued look: its look
+    // still to come in this pass sees the change, or it waits unqueued (see kHeldShare).
+    // False when it is queued already or its changes reached its share. Unsettles it.
+    bool holdsLook(uint32_t v) {
+        uint8_t& flags = ws_.vertexFlags[v];
+        flags &= uint8_t(~kSettled);
+        if (flags & kDirty) return false;
+        if (flags & kInPass) return true;
+        uint32_t& changes = heldChanges_[v];
+        if (++changes * kHeldShare < ws_.degree[v]) return true;
+        heldChanges_.erase(v);
+        return false;
+    }
+
+    // Queues the crowded vertices still waiting; false when there were none to queue.
+    bool releaseHeld() {
+        const size_t before = queued_.size();
+        for (const auto& [v, changes] : heldChanges_) queue(v);
+        heldChanges_.clear();
+        return queued_.size() > before;
     }
 
     void queue(uint32_t v) {
@@ -165,9 +199,13 @@ class PassRunner {
             }
             const uint32_t u = visits_.take();
             if (u == kNone) break;
+            if (ws_.degree[u] >= kCrowdedLook) heldChanges_.erase(u); // looked at now
             // a vertex that took in a neighbour's faces in this pass waits for the next, so
             // no vertex snowballs along a chain of merges (quadratic in a crowded ring)
-            if (ws_.vertexFlags[u] & kTarget) continue;
+            if (ws_.vertexFlags[u] & kTarget) {
+                queue(u); // (queued already unless crowded)
+                continue;
+            }
             // queued earlier, then looked at and refused later in the last pass with
             // nothing queueing it since: the look would refuse again (a collapse outside
             // its ring leaves its star as it is and can only give its neighbours more
@@ -276,9 +314,9 @@ class PassRunner {
     MeshOpProgress* progress_;
     bool remember_;
     // the screen pays while it refuses one look in 4 (probed on one in 16); the lock by
-    // edges, which costs nearly a full look at a star it does not lock, while it answers 3 in
-    // 4 (probed on one in 64)
-    Shortcut edgeLock_{3, 64}, screen_{1, 16};
+    // edges, which costs some two thirds of a gather and classification at a star it does not
+    // lock and a third of a full look, while it answers 2 in 4 (probed on one in 64)
+    Shortcut edgeLock_{2, 64}, screen_{1, 16};
     int removed_ = 0;
     bool stopped_ = false;
     bool sparse_ = false; // the pass visits under one vertex in kSparseShare
@@ -290,6 +328,8 @@ class PassRunner {
     // Per vertex, the collapses done when its faces last changed (allocated with the first
     // remembered deferral; changes before then count as 0)
     LargeVector<uint32_t> changedAt_;
+    // Crowded vertices waiting unqueued, with the changes to their stars since their last look
+    std::unordered_map<uint32_t, uint32_t> heldChanges_;
     uint32_t collapses_ = 0;
     size_t deferredInPass_ = 0, collapsedInPass_ = 0;
     size_t metAgain_ = 0, spared_ = 0; // remembered deferrals met again, and looks they spared

@@ -452,6 +452,89 @@ TEST(Optimize, AStarNoCollapseTouchedChoosesItsTargetAgainUnlessTheTargetChanged
 // The queue read back from the flags: every length around the eight-flag steps, flags of
 // every combination (queued and merged away, other bits set or not), against one flag at a
 // time.
+namespace {
+
+// A flat fan of 603 faces around centre c on a straight boundary (from (-1, 0) through c at
+// the origin to (1, 0)), closed by a zigzag arc of 600 vertices, the first two almost in
+// line with c (a triangle so thin that c's moves do not make a thinner one). A vertex inside
+// each fan face beside the boundary makes c's moves along it fold that face; each such
+// vertex merges into its nearest neighbour, after which c may move along the boundary.
+// With obstaclesFirst the two inside vertices come first and are nearest to c, which takes
+// them in before its look in the first pass; otherwise c comes first and is nearest to
+// neither. Returns the mesh and c's index.
+std::pair<Mesh, uint32_t> fanWithObstacles(bool obstaclesFirst) {
+    constexpr int kArc = 600;
+    const float inside = obstaclesFirst ? 0.25f : 0.97f; // x of the right one
+    const uint32_t base = obstaclesFirst ? 2 : 0;        // c, right, left, arc...
+    std::vector<Point3> points(kArc + 5);
+    const uint32_t c = base, right = base + 1, left = base + 2, arc = base + 3;
+    const uint32_t obstacle[2] = {obstaclesFirst ? 0u : kArc + 3, obstaclesFirst ? 1u : kArc + 4};
+    points[c] = Point3(0, 0, 0);
+    points[right] = Point3(1, 0, 0);
+    points[left] = Point3(-1, 0, 0);
+    for (int i = 0; i < kArc; ++i) {
+        double t = 0.3 + (std::numbers::pi - 0.6) * i / (kArc - 1);
+        if (i == 1) t = 0.3 + 1e-5;              // the close pair
+        const double r = i % 2 == 1 ? 2.002 : 2; // a zigzag no line runs along
+        points[arc + i] = Point3(float(r * std::cos(t)), float(r * std::sin(t)), 0);
+    }
+    points[obstacle[0]] = Point3(inside, obstaclesFirst ? 0.05f : 0.197f, 0);
+    points[obstacle[1]] = Point3(-points[obstacle[0]].x, points[obstacle[0]].y, 0);
+    std::vector<std::array<uint32_t, 3>> faces = {{c, right, obstacle[0]},
+                                                  {obstacle[0], right, arc},
+                                                  {c, obstacle[0], arc},
+                                                  {c, arc + kArc - 1, obstacle[1]},
+                                                  {obstacle[1], arc + kArc - 1, left},
+                                                  {c, obstacle[1], left}};
+    for (uint32_t i = 0; i + 1 < kArc; ++i) faces.push_back({c, arc + i, arc + i + 1});
+    return {triangleMesh(points, faces), c};
+}
+
+} // namespace
+
+TEST(Optimize, PassesEndWhereNoVertexHasALegalCollapse) {
+    using namespace hostkit::opt;
+    // the passes end only once no look would collapse: every live vertex, looked at afresh in
+    // the state they leave, finds no legal collapse. Crowded vertices (512 faces or more) are
+    // not queued again for every change around them, and must still be looked at before the
+    // end: the fans with obstacles are left with a legal collapse at their centre when it
+    // waits for a look that never comes, or loses its look in the pass where it takes in
+    // faces
+    const std::tuple<float, float, int> settings[] = {{0.0f, 0.0f, 0},
+                                                      {kFourDegrees, 0.1f, kAllFlags},
+                                                      {90 * kDegree, 0.0f, 0},
+                                                      {90 * kDegree, 1.0f, kAllFlags}};
+    std::vector<NamedMesh> meshes = crowdedFamily(3000);
+    meshes.push_back({"sphere40", hostkit::makeSphereMesh(1, 40), true});
+    std::vector<uint32_t> mustMerge(meshes.size(), kNone);
+    for (const bool obstaclesFirst : {false, true}) {
+        auto [mesh, centre] = fanWithObstacles(obstaclesFirst);
+        meshes.push_back({obstaclesFirst ? "obstaclesFirst" : "centreFirst", std::move(mesh)});
+        mustMerge.push_back(centre);
+    }
+    for (size_t i = 0; i < meshes.size(); ++i) {
+        for (const auto& [angle, bias, flags] : settings) {
+            SCOPED_TRACE(meshes[i].name + " at " + std::to_string(angle / kDegree) +
+                         " degrees, bias " + std::to_string(bias));
+            Mesh mesh = meshes[i].mesh;
+            WorkState ws(mesh, makeSettings(angle, angle, bias, flags));
+            initWorkState(ws);
+            runCollapsePasses(ws, nullptr);
+            Star star;
+            CollapseScratch scratch;
+            for (uint32_t u = 0; u < uint32_t(mesh.vertexCount); ++u) {
+                if (ws.vertexFlags[u] & kDead) continue;
+                double cost = 0;
+                analyzeStarShape(ws, u, star);
+                ASSERT_EQ(bestCollapse(ws, star, scratch, cost), kNone) << "vertex " << u;
+            }
+            if (mustMerge[i] != kNone && angle > 0) { // (at 0 its cost cannot be told)
+                EXPECT_TRUE(ws.vertexFlags[mustMerge[i]] & kDead);
+            }
+        }
+    }
+}
+
 TEST(Optimize, QueuedVerticesReadBackFromTheFlagsInOrder) {
     using namespace hostkit::opt;
     std::mt19937 random(29);
