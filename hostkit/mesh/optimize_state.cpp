@@ -37,6 +37,16 @@ uint32_t findRoot(LargeVector<uint32_t>& parent, uint32_t x) {
     return x;
 }
 
+// Joins the sets of faces a and b under the lower root: faces met around a fan in either
+// direction then point at its first face, never along a chain as long as the fan.
+void uniteSides(LargeVector<uint32_t>& parent, uint32_t a, uint32_t b) {
+    const uint32_t ra = findRoot(parent, a), rb = findRoot(parent, b);
+    if (ra < rb)
+        parent[rb] = ra;
+    else
+        parent[ra] = rb;
+}
+
 // One face's side of an edge from a star's centre: the face, where the centre and the
 // edge's other end sit in it, and its unit normal.
 struct EdgeSide {
@@ -393,7 +403,7 @@ void classifyStar(const WorkState& ws, Star& star) {
             ++featureEdges;
             line = true;
         } else {
-            parent[findRoot(parent, i)] = findRoot(parent, mate);
+            uniteSides(parent, i, mate);
         }
         if (line && lineEdges < 2) star.lineEnds[lineEdges] = w;
         lineEdges += line;
