@@ -5,7 +5,6 @@
 #include <bit>
 #include <cmath>
 #include <cstring>
-#include <unordered_map>
 
 #include "hostkit/mesh/optimize_collapse.h"
 #include "hostkit/mesh/optimize_fetch.h"
@@ -113,17 +112,22 @@ class PassRunner {
         flags &= uint8_t(~kSettled);
         if (flags & kDirty) return false;
         if (flags & kInPass) return true;
+        if (heldChanges_.empty()) heldChanges_.assign(ws_.vertexFlags.size(), 0);
         uint32_t& changes = heldChanges_[v];
+        if (changes == 0) held_.push_back(v);
         if (++changes * kHeldShare < ws_.degree[v]) return true;
-        heldChanges_.erase(v);
+        changes = 0;
         return false;
     }
 
     // Queues the crowded vertices still waiting; false when there were none to queue.
     bool releaseHeld() {
         const size_t before = queued_.size();
-        for (const auto& [v, changes] : heldChanges_) queue(v);
-        heldChanges_.clear();
+        for (const uint32_t v : held_) {
+            if (heldChanges_[v] > 0) queue(v);
+            heldChanges_[v] = 0;
+        }
+        held_.clear();
         return queued_.size() > before;
     }
 
@@ -199,7 +203,7 @@ class PassRunner {
             }
             const uint32_t u = visits_.take();
             if (u == kNone) break;
-            if (ws_.degree[u] >= kCrowdedLook) heldChanges_.erase(u); // looked at now
+            if (!heldChanges_.empty()) heldChanges_[u] = 0; // looked at now
             // a vertex that took in a neighbour's faces in this pass waits for the next, so
             // no vertex snowballs along a chain of merges (quadratic in a crowded ring)
             if (ws_.vertexFlags[u] & kTarget) {
@@ -328,8 +332,11 @@ class PassRunner {
     // Per vertex, the collapses done when its faces last changed (allocated with the first
     // remembered deferral; changes before then count as 0)
     LargeVector<uint32_t> changedAt_;
-    // Crowded vertices waiting unqueued, with the changes to their stars since their last look
-    std::unordered_map<uint32_t, uint32_t> heldChanges_;
+    // Per vertex, the changes to its star since its last look while it waits unqueued
+    // (allocated with the first crowded vertex held), and the vertices that began waiting
+    // since the last release (those looked at since hold no changes)
+    LargeVector<uint32_t> heldChanges_;
+    LargeVector<uint32_t> held_;
     uint32_t collapses_ = 0;
     size_t deferredInPass_ = 0, collapsedInPass_ = 0;
     size_t metAgain_ = 0, spared_ = 0; // remembered deferrals met again, and looks they spared
