@@ -73,6 +73,20 @@ size_t compactArray(T* data, size_t count, size_t stride, const Flags& drop) {
     return kept;
 }
 
+// compactArray for one entry per index that also hands each kept entry, in its new place,
+// to visit (which may change it).
+template <typename T, typename Flags, typename Visit>
+size_t compactVisiting(T* data, size_t count, const Flags& drop, Visit visit) {
+    size_t kept = 0;
+    for (size_t i = 0; i < count; ++i) {
+        if (drop[i]) continue;
+        T entry = data[i];
+        visit(entry);
+        data[kept++] = entry;
+    }
+    return kept;
+}
+
 // New index of every kept entry.
 LargeVector<uint32_t> renumber(const LargeVector<uint8_t>& drop) {
     LargeVector<uint32_t> index(drop.size());
@@ -177,14 +191,10 @@ int compactMesh(WorkState& ws) {
     size_t kept = faceCount;
     if (dropped > 0) {
         const LargeVector<uint32_t> vertexIndex = renumber(dropVertex);
-        kept = 0;
-        for (size_t f = 0; f < faceCount; ++f) {
-            if (ws.faceDead[f]) continue;
-            MeshFace face = m.faces[f];
+        kept = compactVisiting(m.faces, faceCount, ws.faceDead, [&](MeshFace& face) {
             for (uint32_t& v : face.v)
                 if (v < vertexCount) v = vertexIndex[v];
-            m.faces[kept++] = face;
-        }
+        });
         compactArray(m.vertices, vertexCount, 1, dropVertex);
     } else {
         kept = compactArray(m.faces, faceCount, 1, ws.faceDead);
@@ -198,16 +208,11 @@ int compactMesh(WorkState& ws) {
     // where a kept face still uses them
     const uint32_t texCount = uint32_t(ws.texUsedBefore.size());
     LargeVector<uint8_t> dropTex = std::move(ws.texUsedBefore);
-    if (m.texFaces) {
-        size_t at = 0;
-        for (size_t f = 0; f < faceCount; ++f) {
-            if (ws.faceDead[f]) continue;
-            const TVFace face = m.texFaces[f];
+    if (m.texFaces)
+        compactVisiting(m.texFaces, faceCount, ws.faceDead, [&](const TVFace& face) {
             for (uint32_t t : face.t)
                 if (t < texCount) dropTex[t] = 0;
-            m.texFaces[at++] = face;
-        }
-    }
+        });
     decltype(ws.faceDead)().swap(ws.faceDead);
     m.setNumFaces(int(kept), true);
     if (dropped > 0) m.setNumVerts(int(vertexCount - dropped), true);
