@@ -139,11 +139,11 @@ class HOSTKIT_API Mesh {
     // max(2, 4096 / d), so one look costs O(d) (a star of up to 24 faces may first be
     // screened against each neighbour for flips and the quality floor, which at a high
     // bias refuses most looks before classifying); a vertex merged into waits for the next
-    // pass (no chains). A crowded vertex (512 faces or more) is looked at again once the
-    // changes to its star reach an eighth of its faces or nothing else is queued, so its
-    // looks cost O(1) a change. Worst case: a crowded vertex whose collapse waits for a
-    // higher limit is looked at once per pass, and the passes are logarithmic in practice
-    // but only bounded by F (each one removes a face).
+    // pass (no chains). A crowded vertex (512 faces or more) is looked at first, and
+    // again, once the changes to its star reach an eighth of its faces or nothing else is
+    // queued, so its looks cost O(1) a change. Worst case: a crowded vertex whose
+    // collapse waits for a higher limit is looked at once per pass, and the passes are
+    // logarithmic in practice but only bounded by F (each one removes a face).
     int Optimize(float normalThreshold, float edgeThreshold, float bias, int flags,
                  MeshOpProgress* progress);
     // Replaces texture vertices and faces by a generated mapping, in the space of tm

@@ -80,7 +80,8 @@ class PassRunner {
         : ws_(ws), progress_(progress), remember_(remember) {}
 
     int run() {
-        for (uint32_t v = 0; v < uint32_t(ws_.mesh.vertexCount); ++v) queue(v);
+        for (uint32_t v = 0; v < uint32_t(ws_.mesh.vertexCount); ++v)
+            if (ws_.degree[v] < kCrowdedLook || !startsWaiting(v)) queue(v);
         double limit = firstLimit();
         for (;; limit *= 2) {
             if (queued_.empty() && !releaseHeld()) break;
@@ -118,6 +119,18 @@ class PassRunner {
         if (++changes * kHeldShare < ws_.degree[v]) return true;
         changes = 0;
         return false;
+    }
+
+    // Whether crowded vertex v waits for its first look as if its star had changed: its
+    // neighbours' collapses mostly change it before long, and each look costs O(d). False
+    // when no pass looks at it (frozen, merged away or unused).
+    bool startsWaiting(uint32_t v) {
+        const uint8_t flags = ws_.vertexFlags[v];
+        if ((flags & (kFrozen | kDead)) || !(flags & kUsed)) return false;
+        if (heldChanges_.empty()) heldChanges_.assign(ws_.vertexFlags.size(), 0);
+        held_.push_back(v);
+        heldChanges_[v] = 1;
+        return true;
     }
 
     // Queues the crowded vertices still waiting; false when there were none to queue.

@@ -12,9 +12,9 @@ namespace hostkit::opt {
 // pass's limit; a vertex is queued again when its star changes or its collapse waits for
 // a higher limit. At the full limit, a vertex whose star changes ahead of the sweep is
 // also looked at later in the same pass (PassVisits). A crowded vertex (512 faces or more)
-// whose star changes waits unqueued until the changes reach an eighth of its faces or
-// nothing else is queued, so its O(d) looks cost O(1) a change (4 bytes per vertex once one
-// waits). While most looks of a dense pass
+// waits unqueued, from the start and after each look once its star changes, until the
+// changes reach an eighth of its faces or nothing else is queued, so its O(d) looks cost
+// O(1) a change (4 bytes per vertex once one waits). While most looks of a dense pass
 // find the star locked by its creases, that is told first without gathering the star
 // (locksByItsEdges); while most looks end refused by the quality floor, a star of up to 24
 // faces is screened first (refusedByShape) and classified only when the screen lets a

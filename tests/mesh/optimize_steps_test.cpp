@@ -490,6 +490,24 @@ std::pair<Mesh, uint32_t> fanWithObstacles(bool obstaclesFirst) {
     return {triangleMesh(points, faces), c};
 }
 
+// A flat disc of 600 faces around centre 0, a hundred-thousandth from rim vertex 1: its
+// faces there are already thinner than any its merge into that vertex leaves. An improper
+// face (one vertex three times) at each rim vertex freezes the rim, so that merge is the one
+// legal collapse, and no collapse changes the centre's star before it.
+Mesh discAroundANearlyRimCentre() {
+    constexpr uint32_t kRim = 600;
+    std::vector<Point3> points(kRim + 1);
+    points[0] = Point3(2 - 1e-5f, 0, 0);
+    std::vector<std::array<uint32_t, 3>> faces;
+    for (uint32_t i = 0; i < kRim; ++i) {
+        const double t = 2 * std::numbers::pi * i / kRim;
+        points[1 + i] = Point3(float(2 * std::cos(t)), float(2 * std::sin(t)), 0);
+        faces.push_back({0, 1 + i, 1 + (i + 1) % kRim});
+        faces.push_back({1 + i, 1 + i, 1 + i});
+    }
+    return triangleMesh(points, faces);
+}
+
 } // namespace
 
 TEST(Optimize, PassesEndWhereNoVertexHasALegalCollapse) {
@@ -499,7 +517,7 @@ TEST(Optimize, PassesEndWhereNoVertexHasALegalCollapse) {
     // not queued again for every change around them, and must still be looked at before the
     // end: the fans with obstacles are left with a legal collapse at their centre when it
     // waits for a look that never comes, or loses its look in the pass where it takes in
-    // faces
+    // faces; the disc's centre, whose star no collapse changes, when it never gets a look
     const std::tuple<float, float, int> settings[] = {{0.0f, 0.0f, 0},
                                                       {kFourDegrees, 0.1f, kAllFlags},
                                                       {90 * kDegree, 0.0f, 0},
@@ -512,6 +530,8 @@ TEST(Optimize, PassesEndWhereNoVertexHasALegalCollapse) {
         meshes.push_back({obstaclesFirst ? "obstaclesFirst" : "centreFirst", std::move(mesh)});
         mustMerge.push_back(centre);
     }
+    meshes.push_back({"nearlyRimCentre", discAroundANearlyRimCentre()});
+    mustMerge.push_back(0);
     for (size_t i = 0; i < meshes.size(); ++i) {
         for (const auto& [angle, bias, flags] : settings) {
             SCOPED_TRACE(meshes[i].name + " at " + std::to_string(angle / kDegree) +
