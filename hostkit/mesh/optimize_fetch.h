@@ -1,5 +1,6 @@
-// Optimize's memory hints for a sparse pass: the corner lists of the vertices a few looks
-// ahead, walked one link per look, and the neighbours of a star about to be tested.
+// Optimize's memory hints for a sparse pass (and a dense one over faces scattered far from
+// their vertices' order): the corner lists of the vertices a few looks ahead, walked one
+// link per look, and (sparse passes only) the neighbours of a star about to be tested.
 #pragma once
 
 #include <cstddef>
@@ -36,7 +37,7 @@ inline void hintNeighbourLists(const WorkState& ws, const Star& star) {
         if (const uint32_t c = ws.vertexHead[w]; c != kNone) hintCorner(ws, c);
 }
 
-// Walks the corner lists of the next few vertices of a sparse pass one link per look,
+// Walks the corner lists of the next few vertices of a pass one link per look,
 // asking for each link's corner and face and, one look later, the position of the neighbour
 // that face leads to: a look's own walk is a chain of dependent loads that would each wait for
 // memory, while the lists of different vertices load side by side. Few hints per link, as the

@@ -35,6 +35,9 @@ constexpr size_t kRememberPays = 8;
 // however many passes the rest of the mesh needs.
 constexpr uint32_t kCrowdedLook = 512;
 constexpr uint32_t kHeldShare = 8;
+// Sweeps of the corners, walking the vertices in order, beyond which dense passes walk
+// the corner lists ahead as sparse ones do (poles numbered by ring, faces by column: 8)
+constexpr uint64_t kScatteredSweeps = 3;
 
 // The largest float not above c (c >= 0), so "costBelow > limit" implies "c > limit".
 float floatBelow(double c) {
@@ -82,6 +85,7 @@ class PassRunner {
     int run() {
         for (uint32_t v = 0; v < uint32_t(ws_.mesh.vertexCount); ++v)
             if (ws_.degree[v] < kCrowdedLook || !startsWaiting(v)) queue(v);
+        scattered_ = facesScattered();
         double limit = firstLimit();
         for (;; limit *= 2) {
             if (queued_.empty() && !releaseHeld()) break;
@@ -131,6 +135,21 @@ class PassRunner {
         held_.push_back(v);
         heldChanges_[v] = 1;
         return true;
+    }
+
+    // Whether the faces lie so far from the order of their vertices that looks in vertex
+    // order land on cold memory even in a dense pass: walking the vertices in order, the
+    // first corners of their lists sweep the corners more than kScatteredSweeps times (1 when
+    // faces are numbered along the vertices). O(V), once.
+    bool facesScattered() const {
+        uint64_t travel = 0;
+        uint32_t last = 0;
+        for (const uint32_t c : ws_.vertexHead) {
+            if (c == kNone) continue;
+            travel += c > last ? c - last : last - c;
+            last = c;
+        }
+        return travel > kScatteredSweeps * 3 * uint64_t(ws_.mesh.faceCount);
     }
 
     // Queues the crowded vertices still waiting; false when there were none to queue.
@@ -204,11 +223,12 @@ class PassRunner {
         deferredInPass_ = collapsedInPass_ = 0;
         LargeVector<uint32_t>& visit = takeQueue();
         sparse_ = visit.size() * kSparseShare < size_t(ws_.mesh.vertexCount);
-        if (sparse_) fetcher_.prime(ws_, visit);
+        fetching_ = sparse_ || scattered_;
+        if (fetching_) fetcher_.prime(ws_, visit);
         visits_.begin(visit, ws_.vertexFlags, limit >= 1); // costs never exceed 1
         size_t collapsed = 0;
         for (size_t looks = 1;; ++looks) { // vertices taken in ahead count too
-            if (sparse_ && visits_.listIsNext())
+            if (fetching_ && visits_.listIsNext())
                 fetcher_.advance(ws_, visit, visits_.listPosition());
             if (progress_ && looks % kProgressEvery == 0 && !progress_->Progress(removed_)) {
                 stopped_ = true;
@@ -336,7 +356,9 @@ class PassRunner {
     Shortcut edgeLock_{2, 64}, screen_{1, 16};
     int removed_ = 0;
     bool stopped_ = false;
-    bool sparse_ = false; // the pass visits under one vertex in kSparseShare
+    bool sparse_ = false;    // the pass visits under one vertex in kSparseShare
+    bool scattered_ = false; // see facesScattered
+    bool fetching_ = false;  // the pass walks corner lists ahead (ListFetcher)
     LargeVector<uint32_t> queued_;
     LargeVector<uint32_t> visiting_;            // the vertices queued for the pass
     PassVisits visits_;                         // the order of the pass's looks
