@@ -117,9 +117,7 @@ class PassRunner {
         flags &= uint8_t(~kSettled);
         if (flags & kDirty) return false;
         if (flags & kInPass) return true;
-        if (heldChanges_.empty()) heldChanges_.assign(ws_.vertexFlags.size(), 0);
-        uint32_t& changes = heldChanges_[v];
-        if (changes == 0) held_.push_back(v);
+        uint32_t& changes = waitingChanges(v);
         if (++changes * kHeldShare < ws_.degree[v]) return true;
         changes = 0;
         return false;
@@ -131,10 +129,17 @@ class PassRunner {
     bool startsWaiting(uint32_t v) {
         const uint8_t flags = ws_.vertexFlags[v];
         if ((flags & (kFrozen | kDead)) || !(flags & kUsed)) return false;
-        if (heldChanges_.empty()) heldChanges_.assign(ws_.vertexFlags.size(), 0);
-        held_.push_back(v);
-        heldChanges_[v] = 1;
+        waitingChanges(v) = 1;
         return true;
+    }
+
+    // Crowded vertex v's count of changes while it waits, listed among the waiting (held_)
+    // while the count is 0 (allocated with the first one to wait).
+    uint32_t& waitingChanges(uint32_t v) {
+        if (heldChanges_.empty()) heldChanges_.assign(ws_.vertexFlags.size(), 0);
+        uint32_t& changes = heldChanges_[v];
+        if (changes == 0) held_.push_back(v);
+        return changes;
     }
 
     // Whether the faces lie so far from the order of their vertices that looks in vertex
@@ -223,12 +228,12 @@ class PassRunner {
         deferredInPass_ = collapsedInPass_ = 0;
         LargeVector<uint32_t>& visit = takeQueue();
         sparse_ = visit.size() * kSparseShare < size_t(ws_.mesh.vertexCount);
-        fetching_ = sparse_ || scattered_;
-        if (fetching_) fetcher_.prime(ws_, visit);
+        const bool fetching = sparse_ || scattered_; // walks the corner lists ahead
+        if (fetching) fetcher_.prime(ws_, visit);
         visits_.begin(visit, ws_.vertexFlags, limit >= 1); // costs never exceed 1
         size_t collapsed = 0;
         for (size_t looks = 1;; ++looks) { // vertices taken in ahead count too
-            if (fetching_ && visits_.listIsNext())
+            if (fetching && visits_.listIsNext())
                 fetcher_.advance(ws_, visit, visits_.listPosition());
             if (progress_ && looks % kProgressEvery == 0 && !progress_->Progress(removed_)) {
                 stopped_ = true;
@@ -358,7 +363,6 @@ class PassRunner {
     bool stopped_ = false;
     bool sparse_ = false;    // the pass visits under one vertex in kSparseShare
     bool scattered_ = false; // see facesScattered
-    bool fetching_ = false;  // the pass walks corner lists ahead (ListFetcher)
     LargeVector<uint32_t> queued_;
     LargeVector<uint32_t> visiting_;            // the vertices queued for the pass
     PassVisits visits_;                         // the order of the pass's looks

@@ -449,9 +449,6 @@ TEST(Optimize, AStarNoCollapseTouchedChoosesItsTargetAgainUnlessTheTargetChanged
     EXPECT_GT(targetChanged, 20u) << targetChanged;
 }
 
-// The queue read back from the flags: every length around the eight-flag steps, flags of
-// every combination (queued and merged away, other bits set or not), against one flag at a
-// time.
 namespace {
 
 // A flat fan of 603 faces around centre c on a straight boundary (from (-1, 0) through c at
@@ -555,6 +552,9 @@ TEST(Optimize, PassesEndWhereNoVertexHasALegalCollapse) {
     }
 }
 
+// The queue read back from the flags: every length around the eight-flag steps, flags of
+// every combination (queued and merged away, other bits set or not), against one flag at a
+// time.
 TEST(Optimize, QueuedVerticesReadBackFromTheFlagsInOrder) {
     using namespace hostkit::opt;
     std::mt19937 random(29);
