@@ -215,6 +215,53 @@ bool nearEdgeRefuses(const WorkState& ws, const Star& star, uint32_t v, const Ve
     return false;
 }
 
+// The texture corners of merging star.centre into v: every face that stays takes, at the
+// centre's corner, the texture vertex v has on the same side of the seams (which are line
+// edges, so sides are groups), read from the faces on the edge (edgeAt, removed of them).
+// False when that is ambiguous or missing, or a texture triangle would turn over; else
+// fills scratch.newTex for the faces that stay. O(d).
+bool texturesFollow(const WorkState& ws, const Star& star, uint32_t v, const size_t* edgeAt,
+                    size_t removed, CollapseScratch& scratch) {
+    const Mesh& m = ws.mesh;
+    struct EdgeFace {
+        uint32_t group;
+        uint32_t texU;
+        UVVert uvU;
+        uint32_t texV;
+    };
+    EdgeFace edgeFaces[2];
+    for (size_t e = 0; e < removed; ++e) {
+        const StarFace& sf = star.faces[edgeAt[e]];
+        EdgeFace& r = edgeFaces[e];
+        r.group = sf.group;
+        r.texU = star.texture[edgeAt[e]].tex[0];
+        r.uvU = star.texture[edgeAt[e]].uv[0];
+        r.texV = m.texFaces[sf.face].t[(sf.corner + (sf.next == v ? 1 : 2)) % 3];
+    }
+    scratch.newTex.resize(star.faces.size()); // set for every face that stays
+    for (size_t i = 0; i < star.faces.size(); ++i) {
+        const StarFace& sf = star.faces[i];
+        if (onEdge(sf, v)) continue;
+        const StarTex& st = star.texture[i];
+        const UVVert uvU = st.uv[0];
+        uint32_t tex = kNone;
+        for (size_t e = 0; e < removed; ++e) {
+            const EdgeFace& r = edgeFaces[e];
+            if (r.group != sf.group || (r.texU != st.tex[0] && !sameUV(r.uvU, uvU))) continue;
+            if (tex != kNone && !sameUV(m.texVerts[r.texV], m.texVerts[tex]))
+                return false; // ambiguous
+            tex = r.texV;
+        }
+        if (tex == kNone) return false;
+        const UVVert uvA = st.uv[1];
+        const UVVert uvB = st.uv[2];
+        const double before = uvArea(uvU, uvA, uvB);
+        if (before != 0 && uvArea(m.texVerts[tex], uvA, uvB) * before <= 0) return false;
+        scratch.newTex[i] = tex;
+    }
+    return true;
+}
+
 } // namespace
 
 bool refusedByShape(const WorkState& ws, Star& star) {
@@ -245,7 +292,6 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
     const double threshold = ws.settings.normalThreshold;
     const Vec3d pv = ws.position(v);
     const bool textured = m.texFaces != nullptr;
-    scratch.newTex.resize(star.faces.size()); // set for every face that stays
     const bool keepDirections = !star.conesKnown && star.faces.size() <= kKeptDirections;
     if (keepDirections) scratch.movedDir.resize(star.faces.size());
     const bool widest = !star.conesKnown && comparesWidestCones(ws, star);
@@ -260,41 +306,34 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
         if (deviation > threshold) return -1;
     }
 
-    // the faces on the edge go; on each side, they give v's texture vertex there
-    struct EdgeFace {
-        uint32_t group;
-        uint32_t texU;
-        UVVert uvU;
-        uint32_t texV;
-    };
-    EdgeFace edgeFaces[2];
+    // the faces on the edge go. A crowded star finds them first, so that the faces beside
+    // them, where refusals mostly lie, are tried first (nearEdgeRefuses); a small star finds
+    // them on the way through its faces
+    const size_t d = star.faces.size();
+    const bool crowded = d > kCrowdedFaces;
+    size_t edgeAt[2];
     size_t removed = 0;
-    for (size_t i = 0; i < star.faces.size(); ++i) {
-        const StarFace& sf = star.faces[i];
-        if (!onEdge(sf, v)) continue;
-        if (removed == 2) return -1; // not a manifold edge: the star is locked anyway
-        if (removed == 0 && star.faces.size() > kCrowdedFaces &&
-            nearEdgeRefuses(ws, star, v, pv, i))
-            return -1;
-        EdgeFace& e = edgeFaces[removed++];
-        e.group = sf.group;
-        if (textured) {
-            e.texU = star.texture[i].tex[0];
-            e.uvU = star.texture[i].uv[0];
-            e.texV = m.texFaces[sf.face].t[(sf.corner + (sf.next == v ? 1 : 2)) % 3];
+    if (crowded) {
+        for (size_t i = 0; i < d; ++i) {
+            if (!onEdge(star.faces[i], v)) continue;
+            if (removed == 2) return -1; // not a manifold edge: the star is locked anyway
+            if (removed == 0 && nearEdgeRefuses(ws, star, v, pv, i)) return -1;
+            edgeAt[removed++] = i;
         }
     }
-    // a collapse must move a face: dropping a lone ear would erase area, however wide the
-    // threshold
-    if (removed == 0 || removed == star.faces.size()) return -1;
 
     // each side's reach grows with the chord to its axis: one square root per side. Every
     // test refuses on its own, so a face's tests run together (one moved normal per face)
     double largestChord[2] = {-1, -1}; // -1: no face stays on that side (there are at most two)
     double newQuality = 1;
-    for (size_t i = 0; i < star.faces.size(); ++i) {
+    for (size_t i = 0; i < d; ++i) {
         const StarFace& sf = star.faces[i];
-        if (onEdge(sf, v)) continue;
+        if (onEdge(sf, v)) {
+            if (crowded) continue;
+            if (removed == 2) return -1;
+            edgeAt[removed++] = i;
+            continue;
+        }
         Vec3d n;
         double len = 0, quality = 0;
         if (shapeRefuses(ws, star, sf, pv, n, len, quality)) return -1;
@@ -310,27 +349,11 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
                 return -1; // beyond the threshold from the widest cone its side's cone holds
         }
         newQuality = std::min(newQuality, quality);
-        if (!textured) continue;
-
-        // the corner takes the texture vertex v has on the same side of the seams (which
-        // are line edges, so sides are groups)
-        const StarTex& st = star.texture[i];
-        const UVVert uvU = st.uv[0];
-        uint32_t tex = kNone;
-        for (size_t e = 0; e < removed; ++e) {
-            const EdgeFace& r = edgeFaces[e];
-            if (r.group != sf.group || (r.texU != st.tex[0] && !sameUV(r.uvU, uvU))) continue;
-            if (tex != kNone && !sameUV(m.texVerts[r.texV], m.texVerts[tex]))
-                return -1; // ambiguous
-            tex = r.texV;
-        }
-        if (tex == kNone) return -1;
-        const UVVert uvA = st.uv[1];
-        const UVVert uvB = st.uv[2];
-        const double before = uvArea(uvU, uvA, uvB);
-        if (before != 0 && uvArea(m.texVerts[tex], uvA, uvB) * before <= 0) return -1;
-        scratch.newTex[i] = tex;
     }
+    // a collapse must move a face: dropping a lone ear would erase area, however wide the
+    // threshold
+    if (removed == 0 || removed == d) return -1;
+    if (textured && !texturesFollow(ws, star, v, edgeAt, removed, scratch)) return -1;
 
     if (keepDirections) {
         scratch.newQuality = newQuality;
