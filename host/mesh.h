@@ -139,9 +139,11 @@ class HOSTKIT_API Mesh {
     // max(2, 4096 / d), so one look costs O(d) (a star of up to 24 faces may first be
     // screened against each neighbour for flips and the quality floor, which at a high
     // bias refuses most looks before classifying); a vertex merged into waits for the next
-    // pass (no chains). A crowded vertex (512 faces or more) is looked at first, and
-    // again, once the changes to its star reach an eighth of its faces or nothing else is
-    // queued, so its looks cost O(1) a change. Worst case: a crowded vertex whose
+    // pass (no chains). A crowded vertex (512 faces or more) is looked at only once the
+    // changes to its star since its last look (or the start) reach an eighth of its faces
+    // or nothing else is queued, so its looks cost O(1) a change. Faces lying far from
+    // their vertices' order are worked on in vertex order and put back (O(F), 4 bytes per
+    // face while it runs). Worst case: a crowded vertex whose
     // collapse waits for a higher limit is looked at once per pass, and the passes are
     // logarithmic in practice but only bounded by F (each one removes a face).
     int Optimize(float normalThreshold, float edgeThreshold, float bias, int flags,

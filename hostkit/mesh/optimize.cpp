@@ -1,8 +1,10 @@
-// Mesh::Optimize (contract in host/mesh.h): set up, collapse, set edge visibility, compact.
+// Mesh::Optimize (contract in host/mesh.h): set up (with the faces in vertex order where
+// they lie scattered), collapse, set edge visibility, compact.
 #include "host/mesh.h"
 
 #include "hostkit/mesh/operation_observer.h"
 #include "hostkit/mesh/optimize_finish.h"
+#include "hostkit/mesh/optimize_order.h"
 #include "hostkit/mesh/optimize_passes.h"
 #include "hostkit/mesh/optimize_state.h"
 
@@ -16,9 +18,19 @@ int Mesh::Optimize(float normalThreshold, float edgeThreshold, float bias, int f
     const bool rebuildNormals = hasNormals != 0;
     WorkState ws(*this, makeSettings(normalThreshold, edgeThreshold, bias, flags));
     initWorkState(ws);
+    LargeVector<uint32_t> arranged; // the faces' own order, when worked on in another
+    if (facesScattered(ws)) {
+        releaseFaceWork(ws); // (not to hold them while the faces are copied)
+        arranged = arrangeFacesByVertex(*this);
+        initWorkState(ws);
+    }
     if (progress) progress->Init(faceCount);
     runCollapsePasses(ws, progress);
     if (ws.settings.autoEdge) setEdgeVisibility(ws);
+    if (!arranged.empty()) {
+        releaseFaceWork(ws);
+        restoreFaceOrder(*this, arranged, ws.faceDead);
+    }
     const int removed = compactMesh(ws);
     if (rebuildNormals && removed > 0) buildNormals();
     return removed;

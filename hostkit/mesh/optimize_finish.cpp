@@ -167,8 +167,7 @@ void setEdgeVisibility(WorkState& ws) {
 
 int compactMesh(WorkState& ws) {
     Mesh& m = ws.mesh;
-    ws.faceWork = ScratchArray<FaceWork>();
-    ws.cornerNext = ScratchArray<uint32_t>();
+    releaseFaceWork(ws);
     decltype(ws.vertexHead)().swap(ws.vertexHead);
     decltype(ws.lineCone)().swap(ws.lineCone);
 

@@ -8,6 +8,7 @@
 
 #include "hostkit/mesh/optimize_collapse.h"
 #include "hostkit/mesh/optimize_fetch.h"
+#include "hostkit/mesh/optimize_order.h"
 #include "hostkit/mesh/optimize_visits.h"
 
 namespace hostkit::opt {
@@ -35,9 +36,6 @@ constexpr size_t kRememberPays = 8;
 // however many passes the rest of the mesh needs.
 constexpr uint32_t kCrowdedLook = 512;
 constexpr uint32_t kHeldShare = 8;
-// Sweeps of the corners, walking the vertices in order, beyond which dense passes walk
-// the corner lists ahead as sparse ones do (poles numbered by ring, faces by column: 8)
-constexpr uint64_t kScatteredSweeps = 3;
 
 // The largest float not above c (c >= 0), so "costBelow > limit" implies "c > limit".
 float floatBelow(double c) {
@@ -85,7 +83,7 @@ class PassRunner {
     int run() {
         for (uint32_t v = 0; v < uint32_t(ws_.mesh.vertexCount); ++v)
             if (ws_.degree[v] < kCrowdedLook || !startsWaiting(v)) queue(v);
-        scattered_ = facesScattered();
+        scattered_ = facesScattered(ws_);
         double limit = firstLimit();
         for (;; limit *= 2) {
             if (queued_.empty() && !releaseHeld()) break;
@@ -140,21 +138,6 @@ class PassRunner {
         uint32_t& changes = heldChanges_[v];
         if (changes == 0) held_.push_back(v);
         return changes;
-    }
-
-    // Whether the faces lie so far from the order of their vertices that looks in vertex
-    // order land on cold memory even in a dense pass: walking the vertices in order, the
-    // first corners of their lists sweep the corners more than kScatteredSweeps times (1 when
-    // faces are numbered along the vertices). O(V), once.
-    bool facesScattered() const {
-        uint64_t travel = 0;
-        uint32_t last = 0;
-        for (const uint32_t c : ws_.vertexHead) {
-            if (c == kNone) continue;
-            travel += c > last ? c - last : last - c;
-            last = c;
-        }
-        return travel > kScatteredSweeps * 3 * uint64_t(ws_.mesh.faceCount);
     }
 
     // Queues the crowded vertices still waiting; false when there were none to queue.
@@ -361,8 +344,10 @@ class PassRunner {
     Shortcut edgeLock_{2, 64}, screen_{1, 16};
     int removed_ = 0;
     bool stopped_ = false;
-    bool sparse_ = false;    // the pass visits under one vertex in kSparseShare
-    bool scattered_ = false; // see facesScattered
+    bool sparse_ = false; // the pass visits under one vertex in kSparseShare
+    // the faces lie scattered even in vertex order (facesScattered): where the vertices are
+    // numbered apart from their neighbours, arranging the faces cannot gather them
+    bool scattered_ = false;
     LargeVector<uint32_t> queued_;
     LargeVector<uint32_t> visiting_;            // the vertices queued for the pass
     PassVisits visits_;                         // the order of the pass's looks

@@ -291,6 +291,11 @@ void initWorkState(WorkState& ws) {
     }
 }
 
+void releaseFaceWork(WorkState& ws) {
+    ws.faceWork = ScratchArray<FaceWork>();
+    ws.cornerNext = ScratchArray<uint32_t>();
+}
+
 void analyzeStar(const WorkState& ws, uint32_t u, Star& star) {
     analyzeStarShape(ws, u, star);
     if (star.cls != VertexClass::Locked) settleStarCones(ws, star);

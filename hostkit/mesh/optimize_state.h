@@ -124,6 +124,10 @@ template <typename Visit> void forLiveCorners(const WorkState& ws, uint32_t v, V
 // vertex. One pass over the faces.
 HOSTKIT_API void initWorkState(WorkState& ws);
 
+// Frees what only the collapses and the edge visibility read per face: the cones and
+// normals, and the links of the corner lists (vertexHead is left, no longer walkable).
+HOSTKIT_API void releaseFaceWork(WorkState& ws);
+
 // Exact equality of texture coordinates without early-out branches (compared often).
 inline bool sameUV(const UVVert& a, const UVVert& b) {
     return (a.x == b.x) & (a.y == b.y) & (a.z == b.z);

@@ -8,6 +8,7 @@
 #include <array>
 #include <cmath>
 #include <map>
+#include <numeric>
 #include <numbers>
 #include <random>
 #include <set>
@@ -17,6 +18,7 @@
 
 #include "hostkit/mesh/edge_table.h"
 #include "hostkit/mesh/optimize_cone.h"
+#include "hostkit/mesh/optimize_order.h"
 #include "hostkit/mesh/optimize_state.h"
 #include "hostkit/mesh/mesh_tools.h"
 #include "hostkit/mesh/primitives.h"
@@ -763,6 +765,43 @@ TEST(Optimize, RefusesACollapseThatFoldsTheTexture) {
         const UVVert& c = m.texVerts[m.texFaces[f].t[2]];
         EXPECT_GT(double(b.x - a.x) * (c.y - a.y) - double(b.y - a.y) * (c.x - a.x), 0);
     }
+}
+
+TEST(Optimize, ScatteredFacesComeBackInTheirOwnOrderWithTheirMapping) {
+    // a mapped sphere with its faces shuffled, each tagged with its place by its smoothing
+    // group (which no flag reads here): in vertex order its faces lie all over memory, so
+    // they are worked on rearranged and must come back in their order, with their texture
+    // faces and without the faces the collapses removed
+    const Mesh sphere = hostkit::makeSphereMesh(1.0f, 64);
+    std::vector<int> order(size_t(sphere.faceCount));
+    std::iota(order.begin(), order.end(), 0);
+    std::shuffle(order.begin(), order.end(), std::mt19937(5));
+    Mesh m = sphere;
+    for (int f = 0; f < m.faceCount; ++f) {
+        m.faces[f] = sphere.faces[order[size_t(f)]];
+        m.faces[f].smGroup = uint32_t(f);
+        m.texFaces[f] = sphere.texFaces[order[size_t(f)]];
+    }
+    {
+        Mesh probe = m;
+        hostkit::opt::WorkState ws(probe, hostkit::opt::makeSettings(0, 0, 0, 0));
+        hostkit::opt::initWorkState(ws);
+        ASSERT_TRUE(hostkit::opt::facesScattered(ws)); // the case under test
+    }
+    std::set<std::tuple<float, float, float, float, float>> corners; // position and uv
+    auto cornerOf = [](const Mesh& mesh, int f, int k) {
+        const Point3& p = mesh.vertices[mesh.faces[f].v[k]];
+        const UVVert& uv = mesh.texVerts[mesh.texFaces[f].t[k]];
+        return std::tuple{p.x, p.y, p.z, uv.x, uv.y};
+    };
+    for (int f = 0; f < m.faceCount; ++f)
+        for (int k = 0; k < 3; ++k) corners.insert(cornerOf(m, f, k));
+    const Mesh original = m;
+    ASSERT_GT(m.Optimize(10 * kDegree, kFourDegrees, 0.1f, OPTIMIZE_AUTO_EDGE, nullptr), 0);
+    expectValidResult(original, m, true, "shuffled sphere");
+    for (int f = 1; f < m.faceCount; ++f) EXPECT_LT(m.faces[f - 1].smGroup, m.faces[f].smGroup);
+    for (int f = 0; f < m.faceCount; ++f)
+        for (int k = 0; k < 3; ++k) EXPECT_TRUE(corners.count(cornerOf(m, f, k))) << f;
 }
 
 TEST(Optimize, SurvivesRandomFaceSoups) {
