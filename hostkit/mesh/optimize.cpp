@@ -1,5 +1,5 @@
 // Mesh::Optimize (contract in host/mesh.h): set up (with the faces in vertex order where
-// they lie scattered), collapse, set edge visibility, compact.
+// they lie scattered), collapse, compact, set edge visibility.
 #include "host/mesh.h"
 
 #include "hostkit/mesh/operation_observer.h"
@@ -26,12 +26,12 @@ int Mesh::Optimize(float normalThreshold, float edgeThreshold, float bias, int f
     }
     if (progress) progress->Init(faceCount);
     runCollapsePasses(ws, progress);
-    if (ws.settings.autoEdge) setEdgeVisibility(ws);
     if (!arranged.empty()) {
         releaseFaceWork(ws);
         restoreFaceOrder(*this, arranged, ws.faceDead);
     }
     const int removed = compactMesh(ws);
+    if (ws.settings.autoEdge) setEdgeVisibility(*this, ws.settings.edgeThreshold);
     if (rebuildNormals && removed > 0) buildNormals();
     return removed;
 }

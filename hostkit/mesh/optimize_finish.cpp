@@ -6,34 +6,11 @@
 #include <cstdlib>
 #include <utility>
 
+#include "hostkit/mesh/edge_table.h"
+
 namespace hostkit::opt {
 
 namespace {
-
-struct EdgeUse {
-    uint32_t other;
-    uint32_t face;
-    uint32_t edgeBit; // which of the face's three edges
-    bool outgoing;
-};
-
-Vec3d unitNormal(const WorkState& ws, uint32_t face) {
-    const MeshFace& f = ws.mesh.faces[face];
-    Vec3d a = ws.position(f.v[0]);
-    return unit(cross(ws.position(f.v[1]) - a, ws.position(f.v[2]) - a));
-}
-
-// The unit normal of a live face: the cached one while the face is as it came (the same
-// formula, so the same bits), worked out afresh once it has moved and then cached in its
-// place for the face's other edges (the collapses are over: the cone is no longer read).
-const Vec3d& normalOf(WorkState& ws, uint32_t face) {
-    FaceWork& work = ws.faceWork[face];
-    if (work.cone.spread != kOwnNormal) {
-        work.normal = unitNormal(ws, face);
-        work.cone.spread = kOwnNormal;
-    }
-    return work.normal;
-}
 
 // "angleBetween(n1, n2) >= limit" for n1 and n2 unit or zero, without the arc tangent away
 // from the boundary. Mostly the cosine decides alone: when positive (neither is zero) and
@@ -95,74 +72,37 @@ LargeVector<uint32_t> renumber(const LargeVector<uint8_t>& drop) {
     return index;
 }
 
-// Vertices with up to this many edge uses sort them; more crowded ones group them through
-// per-vertex slots.
-constexpr size_t kSortedUses = 32;
-
-// Reorders uses so that the uses of one edge (same other vertex) are adjacent: a sort for
-// a few, O(n) through slot (per vertex, all kNone before and after; allocated on first
-// need) for many. The order within an edge does not matter to the caller.
-void groupByOther(LargeVector<EdgeUse>& uses, LargeVector<uint32_t>& slot,
-                  LargeVector<EdgeUse>& grouped, LargeVector<uint32_t>& start) {
-    if (uses.size() <= kSortedUses) {
-        std::sort(uses.begin(), uses.end(), [](const EdgeUse& a, const EdgeUse& b) {
-            return a.other != b.other ? a.other < b.other : a.face < b.face;
-        });
-        return;
-    }
-    uint32_t top = 0;
-    for (const EdgeUse& e : uses) top = std::max(top, e.other);
-    if (slot.size() <= top) slot.resize(size_t(top) + 1, kNone);
-    // slot: edge number while counting, then where its next use goes
-    start.clear();
-    for (const EdgeUse& e : uses) {
-        if (slot[e.other] == kNone) {
-            slot[e.other] = uint32_t(start.size());
-            start.push_back(0);
-        }
-        ++start[slot[e.other]];
-    }
-    uint32_t at = 0;
-    for (uint32_t& s : start) s = std::exchange(at, at + s);
-    grouped.resize(uses.size());
-    for (const EdgeUse& e : uses) grouped[start[slot[e.other]]++] = e;
-    for (const EdgeUse& e : uses) slot[e.other] = kNone;
-    uses.swap(grouped);
-}
-
 } // namespace
 
-void setEdgeVisibility(WorkState& ws) {
-    Mesh& m = ws.mesh;
-    LargeVector<EdgeUse> uses, grouped;
-    LargeVector<uint32_t> slot, start; // per vertex and per edge, for crowded vertices
-    const AngleTest threshold(ws.settings.edgeThreshold);
-    for (uint32_t u = 0; u < uint32_t(m.vertexCount); ++u) {
-        // every edge is settled from its lower vertex
-        uses.clear();
-        uses.reserve(size_t(ws.degree[u]) * 2); // a crowded vertex grows it once
-        for (uint32_t c = ws.vertexHead[u]; c != kNone; c = ws.cornerNext[c]) {
-            uint32_t f = c / 3, k = c % 3;
-            if (ws.faceDead[f]) continue;
-            uint32_t next = m.faces[f].v[(k + 1) % 3], prev = m.faces[f].v[(k + 2) % 3];
-            if (next > u) uses.push_back({next, f, k, true});
-            if (prev > u) uses.push_back({prev, f, (k + 2) % 3, false});
-        }
-        groupByOther(uses, slot, grouped, start);
-        for (size_t i = 0; i < uses.size();) {
-            size_t end = i;
-            while (end < uses.size() && uses[end].other == uses[i].other) ++end;
-            bool visible = true;
-            if (end - i == 2) {
-                Vec3d n1 = normalOf(ws, uses[i].face), n2 = normalOf(ws, uses[i + 1].face);
-                if (uses[i].outgoing == uses[i + 1].outgoing) n2 = -n2;
-                visible = threshold.reached(n1, n2);
-            }
-            for (size_t j = i; j < end; ++j)
-                m.faces[uses[j].face].setEdgeVis(int(uses[j].edgeBit), visible);
-            i = end;
-        }
+void setEdgeVisibility(Mesh& mesh, double edgeThreshold) {
+    const size_t faceCount = size_t(std::max(mesh.faceCount, 0));
+    if (faceCount == 0 || mesh.vertexCount <= 0) return;
+    // each face's unit normal once, in face order
+    ScratchArray<Vec3d> normals(faceCount);
+    for (size_t f = 0; f < faceCount; ++f) {
+        const MeshFace& face = mesh.faces[f];
+        if (!isProperFace(face, mesh.vertexCount)) continue; // (no edge reads it)
+        const Vec3d a(mesh.vertices[face.v[0]]);
+        normals[f] =
+            unit(cross(Vec3d(mesh.vertices[face.v[1]]) - a, Vec3d(mesh.vertices[face.v[2]]) - a));
     }
+    const AngleTest threshold(edgeThreshold);
+    auto show = [&](uint32_t corner, bool visible) {
+        mesh.faces[corner / 3].setEdgeVis(int(corner % 3), visible);
+    };
+    visitEdges(
+        mesh,
+        [&](uint32_t c, uint32_t d) {
+            Vec3d n1 = normals[c / 3], n2 = normals[d / 3];
+            if (cornerFrom(mesh, c) == cornerFrom(mesh, d)) n2 = -n2; // wound against
+            const bool visible = threshold.reached(n1, n2);
+            show(c, visible);
+            show(d, visible);
+        },
+        [&](uint32_t c) { show(c, true); },
+        [&](const uint32_t* corners, size_t n) {
+            for (size_t i = 0; i < n; ++i) show(corners[i], true);
+        });
 }
 
 int compactMesh(WorkState& ws) {

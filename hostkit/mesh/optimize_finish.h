@@ -6,11 +6,11 @@
 
 namespace hostkit::opt {
 
-// Sets the three edge bits of every live proper face: an edge is visible when it has one
-// face or more than two, or when the normals of its two faces differ by at least the
-// edge threshold (faces that meet with opposite windings are compared as one surface).
-// For after the collapses: a moved face's cone gives way to its normal worked out afresh.
-void setEdgeVisibility(WorkState& ws);
+// Sets the three edge bits of every proper face: an edge is visible when it has one face or
+// more than two, or when the unit normals of its two faces differ by at least edgeThreshold
+// (radians; faces that meet with opposite windings are compared as one surface). Other
+// faces keep theirs. O(F + V), 24 bytes per face and the edge visit's scratch.
+void setEdgeVisibility(Mesh& mesh, double edgeThreshold);
 
 // Drops the removed faces from every per-face array, and the vertices and texture vertices
 // that some face used before and none uses now, keeping the order of the rest and
