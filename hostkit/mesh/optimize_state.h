@@ -124,8 +124,8 @@ template <typename Visit> void forLiveCorners(const WorkState& ws, uint32_t v, V
 // vertex. One pass over the faces.
 HOSTKIT_API void initWorkState(WorkState& ws);
 
-// Frees what only the collapses and the edge visibility read per face: the cones and
-// normals, and the links of the corner lists (vertexHead is left, no longer walkable).
+// Frees what only the collapses read per face: the cones and normals, and the links of the
+// corner lists (vertexHead is left, no longer walkable).
 HOSTKIT_API void releaseFaceWork(WorkState& ws);
 
 // Exact equality of texture coordinates without early-out branches (compared often).
