@@ -142,10 +142,11 @@ class HOSTKIT_API Mesh {
     // pass (no chains). A crowded vertex (512 faces or more) is looked at only once the
     // changes to its star since its last look (or the start) reach an eighth of its faces
     // or nothing else is queued, so its looks cost O(1) a change. Faces lying far from
-    // their vertices' order are worked on in vertex order and put back (O(F), 4 bytes per
-    // face while it runs). Worst case: a crowded vertex whose
-    // collapse waits for a higher limit is looked at once per pass, and the passes are
-    // logarithmic in practice but only bounded by F (each one removes a face).
+    // their vertices' order are worked on in vertex order and put back (O(F): 4 bytes per
+    // face while it runs, and a copy of the faces while they move, in place of the working
+    // arrays). Worst case: a crowded vertex whose collapse waits for a higher limit is
+    // looked at once per pass, and the passes are logarithmic in practice but only bounded
+    // by F (each one removes a face).
     int Optimize(float normalThreshold, float edgeThreshold, float bias, int flags,
                  MeshOpProgress* progress);
     // Replaces texture vertices and faces by a generated mapping, in the space of tm
