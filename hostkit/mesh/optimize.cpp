@@ -19,7 +19,7 @@ int Mesh::Optimize(float normalThreshold, float edgeThreshold, float bias, int f
     WorkState ws(*this, makeSettings(normalThreshold, edgeThreshold, bias, flags));
     initWorkState(ws);
     LargeVector<uint32_t> arranged; // the faces' own order, when worked on in another
-    if (facesScattered(ws)) {
+    if (ws.scatteredFaces) {
         releaseFaceWork(ws); // (not to hold them while the faces are copied)
         arranged = arrangeFacesByVertex(*this);
         initWorkState(ws);

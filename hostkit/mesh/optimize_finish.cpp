@@ -82,9 +82,7 @@ void setEdgeVisibility(Mesh& mesh, double edgeThreshold) {
     for (size_t f = 0; f < faceCount; ++f) {
         const MeshFace& face = mesh.faces[f];
         if (!isProperFace(face, mesh.vertexCount)) continue; // (no edge reads it)
-        const Vec3d a(mesh.vertices[face.v[0]]);
-        normals[f] =
-            unit(cross(Vec3d(mesh.vertices[face.v[1]]) - a, Vec3d(mesh.vertices[face.v[2]]) - a));
+        normals[f] = unit(faceNormal(mesh, face));
     }
     const AngleTest threshold(edgeThreshold);
     auto show = [&](uint32_t corner, bool visible) {

@@ -15,7 +15,8 @@ namespace hostkit::opt {
 // Whether the faces lie so far from the order of their vertices that looks in vertex order
 // land on cold memory: walking the vertices in order, the first corners of their lists
 // sweep the corners more than 3 times (1 when faces are numbered along the vertices).
-// Reads ws.vertexHead as initWorkState leaves it. O(V).
+// Reads ws.vertexHead as initWorkState builds it (which notes the answer in
+// ws.scatteredFaces). O(V).
 HOSTKIT_API bool facesScattered(const WorkState& ws);
 
 // Reorders mesh.faces and mesh.texFaces together by each face's lowest vertex (faces with

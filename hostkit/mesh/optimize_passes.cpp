@@ -8,7 +8,6 @@
 
 #include "hostkit/mesh/optimize_collapse.h"
 #include "hostkit/mesh/optimize_fetch.h"
-#include "hostkit/mesh/optimize_order.h"
 #include "hostkit/mesh/optimize_visits.h"
 
 namespace hostkit::opt {
@@ -83,7 +82,6 @@ class PassRunner {
     int run() {
         for (uint32_t v = 0; v < uint32_t(ws_.mesh.vertexCount); ++v)
             if (ws_.degree[v] < kCrowdedLook || !startsWaiting(v)) queue(v);
-        scattered_ = facesScattered(ws_);
         double limit = firstLimit();
         for (;; limit *= 2) {
             if (queued_.empty() && !releaseHeld()) break;
@@ -211,7 +209,9 @@ class PassRunner {
         deferredInPass_ = collapsedInPass_ = 0;
         LargeVector<uint32_t>& visit = takeQueue();
         sparse_ = visit.size() * kSparseShare < size_t(ws_.mesh.vertexCount);
-        const bool fetching = sparse_ || scattered_; // walks the corner lists ahead
+        // walks the corner lists ahead; faces that lie scattered even in vertex order (where
+        // the vertices are numbered apart from their neighbours) need it in every pass
+        const bool fetching = sparse_ || ws_.scatteredFaces;
         if (fetching) fetcher_.prime(ws_, visit);
         visits_.begin(visit, ws_.vertexFlags, limit >= 1); // costs never exceed 1
         size_t collapsed = 0;
@@ -345,9 +345,6 @@ class PassRunner {
     int removed_ = 0;
     bool stopped_ = false;
     bool sparse_ = false; // the pass visits under one vertex in kSparseShare
-    // the faces lie scattered even in vertex order (facesScattered): where the vertices are
-    // numbered apart from their neighbours, arranging the faces cannot gather them
-    bool scattered_ = false;
     LargeVector<uint32_t> queued_;
     LargeVector<uint32_t> visiting_;            // the vertices queued for the pass
     PassVisits visits_;                         // the order of the pass's looks

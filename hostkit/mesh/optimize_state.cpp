@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "hostkit/mesh/edge_table.h"
+#include "hostkit/mesh/optimize_order.h"
 
 namespace hostkit::opt {
 
@@ -17,10 +18,6 @@ constexpr double kMaxThreshold = 89.0 * std::numbers::pi / 180.0;
 double clampAngle(float angle) {
     if (!(angle > 0)) return 0; // also NaN
     return std::min(double(angle), kMaxThreshold);
-}
-
-inline Vec3d faceNormal(const Vec3d& a, const Vec3d& b, const Vec3d& c) {
-    return cross(b - a, c - a);
 }
 
 // Whether dir lies inside the cone (non-empty, spread below pi, cosSpread its cosine) by a
@@ -274,8 +271,7 @@ void initWorkState(WorkState& ws) {
             continue;
         }
         // the unit normal; a zero-area face freezes its vertices
-        const Vec3d n =
-            faceNormal(ws.position(face.v[0]), ws.position(face.v[1]), ws.position(face.v[2]));
+        const Vec3d n = faceNormal(m, face);
         work.normal = unit(n);
         bool frozen = n.x == 0 && n.y == 0 && n.z == 0;
         if (m.texFaces)
@@ -289,6 +285,7 @@ void initWorkState(WorkState& ws) {
             ws.vertexFlags[face.v[k]] |= flags;
         }
     }
+    ws.scatteredFaces = facesScattered(ws);
 }
 
 void releaseFaceWork(WorkState& ws) {

@@ -55,6 +55,13 @@ inline double triangleQuality(const Vec3d& a, const Vec3d& b, const Vec3d& c, do
     return squares > 0 ? 2.0 * std::sqrt(3.0) * crossLength / squares : 0;
 }
 
+// A proper face's normal, not unit: the cross product of its edges from its first corner
+// (the one formula every cached face normal comes from, so they agree to the bit).
+inline Vec3d faceNormal(const Mesh& m, const MeshFace& face) {
+    const Vec3d a(m.vertices[face.v[0]]);
+    return cross(Vec3d(m.vertices[face.v[1]]) - a, Vec3d(m.vertices[face.v[2]]) - a);
+}
+
 // Spread of a face cone that is just the face's own normal: the face is as it came.
 constexpr float kOwnNormal = -2.0f;
 
@@ -96,6 +103,9 @@ struct WorkState {
     // corner of a vertex of 512 faces or more: at most 12 bytes per face.
     mutable std::unordered_map<uint32_t, LargeVector<uint32_t>> crowdedWalks;
 
+    // The faces lie far from their vertices' order (facesScattered), as initWorkState found.
+    bool scatteredFaces = false;
+
     WorkState(Mesh& m, const Settings& s) : mesh(m), settings(s) {}
     Vec3d position(uint32_t v) const { return Vec3d(mesh.vertices[v]); }
     UVVert texAt(uint32_t face, uint32_t corner) const {
@@ -121,7 +131,8 @@ template <typename Visit> void forLiveCorners(const WorkState& ws, uint32_t v, V
 // Links the corners of every proper face into vertex lists, gives each face the cone of
 // its own normal (kOwnNormal), caches its unit normal and freezes the vertices of improper faces,
 // zero-area faces and faces with a texture index out of range. Marks every used vertex and texture
-// vertex. One pass over the faces.
+// vertex, and notes whether the faces lie scattered. One pass over the faces, one over the
+// vertices.
 HOSTKIT_API void initWorkState(WorkState& ws);
 
 // Frees what only the collapses read per face: the cones and normals, and the links of the
