@@ -19,6 +19,7 @@ namespace hostkit {
 AutoSmoothReport autoSmooth(Mesh& mesh, float angle, int flag) {
     AutoSmoothReport report;
     if (mesh.faceCount <= 0) return report;
+    const ScratchReuse reuse; // each step frees what the next one may take
     // edges matter for the islands unless no angle passes, and for the colouring with
     // flag nonzero or when the bits run out
     std::optional<smoothing::EdgeGroups> groups;

@@ -7,6 +7,7 @@
 #include "hostkit/mesh/optimize_order.h"
 #include "hostkit/mesh/optimize_passes.h"
 #include "hostkit/mesh/optimize_state.h"
+#include "hostkit/mesh/scratch.h"
 
 int Mesh::Optimize(float normalThreshold, float edgeThreshold, float bias, int flags,
                    MeshOpProgress* progress) {
@@ -16,6 +17,7 @@ int Mesh::Optimize(float normalThreshold, float edgeThreshold, float bias, int f
     using namespace hostkit::opt;
     if (faceCount <= 0 || vertexCount <= 0 || !faces || !vertices) return 0;
     const bool rebuildNormals = hasNormals != 0;
+    const hostkit::ScratchReuse reuse; // the set-up, the passes and compaction free in phases
     WorkState ws(*this, makeSettings(normalThreshold, edgeThreshold, bias, flags));
     initWorkState(ws);
     LargeVector<uint32_t> arranged; // the faces' own order, when worked on in another

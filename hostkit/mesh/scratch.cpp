@@ -1,4 +1,5 @@
-// Scratch memory: huge-page mappings on Linux, malloc elsewhere.
+// Scratch memory: huge-page mappings on Linux, kept for reuse within an operation;
+// malloc elsewhere.
 #include "hostkit/mesh/scratch.h"
 
 #include <cstdlib>
@@ -33,21 +34,89 @@ void adviseHugePages(void* memory, size_t size, bool populate = true) {
 #endif
 } // namespace
 
+#ifdef __linux__
+namespace {
+
+// A mapping of size bytes (a multiple of kHugePage) starting on a huge-page boundary,
+// its pages not yet touched; null when the system refuses.
+void* mapAligned(size_t size) {
+    // map one huge page more than needed, then trim to a huge-page boundary
+    void* raw =
+        mmap(nullptr, size + kHugePage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (raw == MAP_FAILED) return nullptr;
+    const uintptr_t start = reinterpret_cast<uintptr_t>(raw);
+    const uintptr_t aligned = (start + kHugePage - 1) & ~uintptr_t(kHugePage - 1);
+    if (aligned > start) munmap(raw, aligned - start);
+    if (const size_t tail = start + size + kHugePage - (aligned + size); tail > 0)
+        munmap(reinterpret_cast<void*>(aligned + size), tail);
+    return reinterpret_cast<void*>(aligned);
+}
+
+// The blocks a ScratchReuse keeps: mappings from mapAligned, already populated.
+struct KeptBlock {
+    char* memory;
+    size_t size;
+};
+constexpr size_t kMostKept = 32; // beyond this, a freed block goes back at once
+thread_local KeptBlock kept[kMostKept];
+thread_local size_t keptCount = 0;
+thread_local int reuseDepth = 0;
+
+// A kept block made into one of size bytes, or null when none is kept: the smallest that
+// holds size, its tail unmapped, else the largest moved to a larger mapping whose new part
+// is populated (null, keeping it, when the system refuses that).
+void* takeKept(size_t size) {
+    if (keptCount == 0) return nullptr;
+    size_t best = keptCount, largest = 0;
+    for (size_t i = 0; i < keptCount; ++i) {
+        if (kept[i].size >= size && (best == keptCount || kept[i].size < kept[best].size)) best = i;
+        if (kept[i].size > kept[largest].size) largest = i;
+    }
+    const size_t pick = best < keptCount ? best : largest;
+    KeptBlock block = kept[pick];
+    char* memory = block.memory;
+    if (block.size >= size) {
+        if (block.size > size) munmap(memory + size, block.size - size);
+    } else {
+        void* grown = mapAligned(size);
+        if (!grown) return nullptr;
+        // the block's pages, advised as they were, move over the start of the new mapping
+        if (mremap(block.memory, block.size, block.size, MREMAP_MAYMOVE | MREMAP_FIXED, grown) ==
+            MAP_FAILED) {
+            munmap(grown, size);
+            return nullptr;
+        }
+        memory = static_cast<char*>(grown);
+        adviseHugePages(memory + block.size, size - block.size);
+    }
+    kept[pick] = kept[--keptCount];
+    return memory;
+}
+
+} // namespace
+
+ScratchReuse::ScratchReuse() {
+    ++reuseDepth;
+}
+
+ScratchReuse::~ScratchReuse() {
+    if (--reuseDepth > 0) return;
+    for (size_t i = 0; i < keptCount; ++i) munmap(kept[i].memory, kept[i].size);
+    keptCount = 0;
+}
+#else
+ScratchReuse::ScratchReuse() = default;
+ScratchReuse::~ScratchReuse() = default;
+#endif
+
 void* allocateScratch(size_t bytes) {
     if (bytes == 0) return nullptr;
 #ifdef __linux__
     if (bytes >= kSmallest) {
-        // map one huge page more than needed, then trim to a huge-page boundary
         const size_t size = mappedBytes(bytes);
-        void* raw = mmap(nullptr, size + kHugePage, PROT_READ | PROT_WRITE,
-                         MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-        if (raw == MAP_FAILED) throw std::bad_alloc();
-        const uintptr_t start = reinterpret_cast<uintptr_t>(raw);
-        const uintptr_t aligned = (start + kHugePage - 1) & ~uintptr_t(kHugePage - 1);
-        if (aligned > start) munmap(raw, aligned - start);
-        if (const size_t tail = start + size + kHugePage - (aligned + size); tail > 0)
-            munmap(reinterpret_cast<void*>(aligned + size), tail);
-        void* memory = reinterpret_cast<void*>(aligned);
+        if (void* reused = takeKept(size)) return reused;
+        void* memory = mapAligned(size);
+        if (!memory) throw std::bad_alloc();
         adviseHugePages(memory, size);
         return memory;
     }
@@ -61,6 +130,10 @@ void freeScratch(void* memory, size_t bytes) noexcept {
     if (!memory) return;
 #ifdef __linux__
     if (bytes >= kSmallest) {
+        if (reuseDepth > 0 && keptCount < kMostKept) {
+            kept[keptCount++] = {static_cast<char*>(memory), mappedBytes(bytes)};
+            return;
+        }
         munmap(memory, mappedBytes(bytes));
         return;
     }

@@ -19,6 +19,22 @@ namespace hostkit {
 HOSTKIT_API void* allocateScratch(size_t bytes);
 // Returns what allocateScratch(bytes) gave.
 HOSTKIT_API void freeScratch(void* memory, size_t bytes) noexcept;
+
+// While one lives on a thread, the large scratch blocks (a megabyte or more) freed on that
+// thread are kept, and later scratch allocations on it take them again, trimmed or grown
+// to size (a grown block keeps its pages and only its new part is populated), instead of
+// handing the pages back to the system and getting fresh ones, which the kernel zeroes
+// (slowly on a virtual machine that reclaims idle memory). For operations that allocate
+// and free their large arrays in phases. A fresh mapping is made only when nothing kept
+// can be taken, so memory use never rises beyond what it would be without; what is still
+// kept is released when the outermost one ends. Without Linux's mappings it does nothing.
+class HOSTKIT_API ScratchReuse {
+  public:
+    ScratchReuse();
+    ~ScratchReuse();
+    ScratchReuse(const ScratchReuse&) = delete;
+    ScratchReuse& operator=(const ScratchReuse&) = delete;
+};
 // Like calloc(bytes, 1), released with std::free, for the mesh's own arrays; large
 // blocks are aligned to and advised into huge pages as above (null only for 0 bytes;
 // throws std::bad_alloc).
