@@ -130,6 +130,7 @@ std::vector<uint32_t> hostkit::unify::searchOrder(uint32_t seed, const uint32_t*
 void Mesh::UnifyNormals(int flag) {
     hostkit::reportMeshOperation("UnifyNormals", this, {double(flag)});
     if (faceCount <= 0) return;
+    const hostkit::ScratchReuse reuse; // the search takes what the shortcut freed
     if (hostkit::unify::unifyIfConsistent(*this, flag)) return;
     Patches p;
     {
