@@ -62,9 +62,17 @@ thread_local KeptBlock kept[kMostKept];
 thread_local size_t keptCount = 0;
 thread_local int reuseDepth = 0;
 
+// Unmaps every kept block.
+void releaseKept() {
+    for (size_t i = 0; i < keptCount; ++i) munmap(kept[i].memory, kept[i].size);
+    keptCount = 0;
+}
+
 // A kept block made into one of size bytes, or null when none is kept: the smallest that
 // holds size, its tail unmapped, else the largest moved to a larger mapping whose new part
-// is populated (null, keeping it, when the system refuses that).
+// is populated, the others unmapped (null, unmapping them all, when the system refuses that).
+// Either way what is kept and in use together never exceeds the most in use at any time
+// before or now, so reuse never raises the peak.
 void* takeKept(size_t size) {
     if (keptCount == 0) return nullptr;
     size_t best = keptCount, largest = 0;
@@ -72,25 +80,25 @@ void* takeKept(size_t size) {
         if (kept[i].size >= size && (best == keptCount || kept[i].size < kept[best].size)) best = i;
         if (kept[i].size > kept[largest].size) largest = i;
     }
-    const size_t pick = best < keptCount ? best : largest;
-    KeptBlock block = kept[pick];
-    char* memory = block.memory;
-    if (block.size >= size) {
-        if (block.size > size) munmap(memory + size, block.size - size);
-    } else {
-        void* grown = mapAligned(size);
-        if (!grown) return nullptr;
-        // the block's pages, advised as they were, move over the start of the new mapping
-        if (mremap(block.memory, block.size, block.size, MREMAP_MAYMOVE | MREMAP_FIXED, grown) ==
-            MAP_FAILED) {
-            munmap(grown, size);
-            return nullptr;
-        }
-        memory = static_cast<char*>(grown);
-        adviseHugePages(memory + block.size, size - block.size);
+    if (best < keptCount) {
+        char* memory = kept[best].memory;
+        if (kept[best].size > size) munmap(memory + size, kept[best].size - size);
+        kept[best] = kept[--keptCount];
+        return memory;
     }
-    kept[pick] = kept[--keptCount];
-    return memory;
+    const KeptBlock block = kept[largest];
+    void* grown = mapAligned(size);
+    // the block's pages, advised as they were, move over the start of the new mapping
+    if (!grown || mremap(block.memory, block.size, block.size, MREMAP_MAYMOVE | MREMAP_FIXED,
+                         grown) == MAP_FAILED) {
+        if (grown) munmap(grown, size);
+        releaseKept(); // the fresh mapping the caller makes then stays within the peak
+        return nullptr;
+    }
+    adviseHugePages(static_cast<char*>(grown) + block.size, size - block.size);
+    kept[largest] = kept[--keptCount];
+    releaseKept();
+    return grown;
 }
 
 } // namespace
@@ -100,9 +108,7 @@ ScratchReuse::ScratchReuse() {
 }
 
 ScratchReuse::~ScratchReuse() {
-    if (--reuseDepth > 0) return;
-    for (size_t i = 0; i < keptCount; ++i) munmap(kept[i].memory, kept[i].size);
-    keptCount = 0;
+    if (--reuseDepth == 0) releaseKept();
 }
 #else
 ScratchReuse::ScratchReuse() = default;

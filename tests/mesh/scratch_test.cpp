@@ -57,16 +57,20 @@ TEST(ScratchReuse, TakesTheSmallestKeptBlockThatHoldsTheSizeAndTrimsIt) {
     freeScratch(second, 5 * kMB);
 }
 
-TEST(ScratchReuse, GrowsTheLargestKeptBlockWhenNoneHoldsTheSize) {
+TEST(ScratchReuse, GrowsTheLargestKeptBlockWhenNoneHoldsTheSizeAndLetsTheOthersGo) {
     const ScratchReuse reuse;
     char* block = allocateFilled(4 * kMB, 0x33);
+    char* smaller = allocateFilled(2 * kMB, 0x66);
     freeScratch(block, 4 * kMB);
+    freeScratch(smaller, 2 * kMB);
 
     char* grown = static_cast<char*>(allocateScratch(10 * kMB));
     EXPECT_TRUE(holds(grown, 4 * kMB, 0x33));        // the kept pages moved along
     EXPECT_TRUE(holds(grown + 4 * kMB, 6 * kMB, 0)); // and only the new part is fresh
     EXPECT_EQ(reinterpret_cast<uintptr_t>(grown) % (2 * kMB), 0u);
     EXPECT_FALSE(mapped(block, 4 * kMB)); // nothing left behind where it was
+    // kept beside the grown block, it would add to the most ever in use
+    EXPECT_FALSE(mapped(smaller, 2 * kMB));
     freeScratch(grown, 10 * kMB);
 }
 
