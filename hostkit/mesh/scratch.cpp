@@ -71,8 +71,8 @@ void releaseKept() {
 // A kept block made into one of size bytes, or null when none is kept: the smallest that
 // holds size, its tail unmapped, else the largest moved to a larger mapping whose new part
 // is populated, the others unmapped (null, unmapping them all, when the system refuses that).
-// Either way what is kept and in use together never exceeds the most in use at any time
-// before or now, so reuse never raises the peak.
+// Either way the scratch kept and in use together never exceeds the most scratch in use at
+// once before or now: a grown block counts as a fresh one, with nothing else kept.
 void* takeKept(size_t size) {
     if (keptCount == 0) return nullptr;
     size_t best = keptCount, largest = 0;

@@ -25,9 +25,11 @@ HOSTKIT_API void freeScratch(void* memory, size_t bytes) noexcept;
 // to size (a grown block keeps its pages and only its new part is populated), instead of
 // handing the pages back to the system and getting fresh ones, which the kernel zeroes
 // (slowly on a virtual machine that reclaims idle memory). For operations that allocate
-// and free their large arrays in phases. A fresh mapping is made only when nothing kept
-// can be taken, so memory use never rises beyond what it would be without; what is still
-// kept is released when the outermost one ends. Without Linux's mappings it does nothing.
+// and free their large arrays in phases. Scratch kept and in use together never exceeds
+// the most scratch in use at once before (see takeKept), but memory taken from elsewhere
+// while a block is kept adds to it, so a peak may rise by about a kept block's size. What
+// is still kept is released when the outermost one ends. Without Linux's mappings it does
+// nothing.
 class HOSTKIT_API ScratchReuse {
   public:
     ScratchReuse();
