@@ -19,6 +19,16 @@ namespace hostkit {
 HOSTKIT_API void* allocateScratch(size_t bytes);
 // Returns what allocateScratch(bytes) gave.
 HOSTKIT_API void freeScratch(void* memory, size_t bytes) noexcept;
+// Like calloc(bytes, 1), released with std::free, for the mesh's own arrays; large
+// blocks are aligned to and advised into huge pages as above (null only for 0 bytes;
+// throws std::bad_alloc).
+HOSTKIT_API void* allocateZeroed(size_t bytes);
+// The same without the zeroing, for arrays about to be filled (a copy, say).
+HOSTKIT_API void* allocateUninitialized(size_t bytes);
+// Like allocateUninitialized, but large blocks are only reserved: their (huge) pages
+// fault in where first written. For arrays whose size is only bounded until they are
+// filled, shrunk with std::realloc then; untouched pages cost address space only.
+HOSTKIT_API void* reserveUninitialized(size_t bytes);
 
 // While one lives on a thread, the large scratch blocks (a megabyte or more) freed on that
 // thread are kept, and later scratch allocations on it take them again, trimmed or grown
@@ -37,16 +47,6 @@ class HOSTKIT_API ScratchReuse {
     ScratchReuse(const ScratchReuse&) = delete;
     ScratchReuse& operator=(const ScratchReuse&) = delete;
 };
-// Like calloc(bytes, 1), released with std::free, for the mesh's own arrays; large
-// blocks are aligned to and advised into huge pages as above (null only for 0 bytes;
-// throws std::bad_alloc).
-HOSTKIT_API void* allocateZeroed(size_t bytes);
-// The same without the zeroing, for arrays about to be filled (a copy, say).
-HOSTKIT_API void* allocateUninitialized(size_t bytes);
-// Like allocateUninitialized, but large blocks are only reserved: their (huge) pages
-// fault in where first written. For arrays whose size is only bounded until they are
-// filled, shrunk with std::realloc then; untouched pages cost address space only.
-HOSTKIT_API void* reserveUninitialized(size_t bytes);
 
 // Minimal allocator for std::vector over scratch memory.
 template <typename T> struct ScratchAllocator {
