@@ -28,12 +28,12 @@ int Mesh::Optimize(float normalThreshold, float edgeThreshold, float bias, int f
     }
     if (progress) progress->Init(faceCount);
     runCollapsePasses(ws, progress);
+    if (ws.settings.autoEdge) setEdgeVisibility(ws); // from the working state, while it lasts
     if (!arranged.empty()) {
         releaseFaceWork(ws);
         restoreFaceOrder(*this, arranged, ws.faceDead);
     }
     const int removed = compactMesh(ws);
-    if (ws.settings.autoEdge) setEdgeVisibility(*this, ws.settings.edgeThreshold);
     if (rebuildNormals && removed > 0) buildNormals();
     return removed;
 }

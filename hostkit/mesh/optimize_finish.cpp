@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <utility>
+#include <vector>
 
 #include "hostkit/mesh/edge_table.h"
 
@@ -72,35 +73,84 @@ LargeVector<uint32_t> renumber(const LargeVector<uint8_t>& drop) {
     return index;
 }
 
+// A vertex's edge uses up to this many are sorted on the stack.
+constexpr size_t kFewUses = 48;
+
 } // namespace
 
-void setEdgeVisibility(Mesh& mesh, double edgeThreshold) {
-    const size_t faceCount = size_t(std::max(mesh.faceCount, 0));
-    if (faceCount == 0 || mesh.vertexCount <= 0) return;
-    // each face's unit normal once, in face order
-    ScratchArray<Vec3d> normals(faceCount);
-    for (size_t f = 0; f < faceCount; ++f) {
-        const MeshFace& face = mesh.faces[f];
-        if (!isProperFace(face, mesh.vertexCount)) continue; // (no edge reads it)
-        normals[f] = unit(faceNormal(mesh, face));
-    }
-    const AngleTest threshold(edgeThreshold);
+void setEdgeVisibility(WorkState& ws) {
+    Mesh& mesh = ws.mesh;
+    const uint32_t vertexCount = uint32_t(mesh.vertexCount);
+    // a face's unit normal as the set-up worked it out: kept by a face the collapses left as
+    // it came, worked out again (once) for a moved one
+    auto normalOf = [&](uint32_t face) -> const Vec3d& {
+        FaceWork& work = ws.faceWork[face];
+        if (work.cone.spread != kOwnNormal) {
+            work.normal = unit(faceNormal(mesh, mesh.faces[face]));
+            work.cone.spread = kOwnNormal;
+        }
+        return work.normal;
+    };
+    const AngleTest threshold(ws.settings.edgeThreshold);
     auto show = [&](uint32_t corner, bool visible) {
         mesh.faces[corner / 3].setEdgeVis(int(corner % 3), visible);
     };
-    visitEdges(
-        mesh,
-        [&](uint32_t c, uint32_t d) {
-            Vec3d n1 = normals[c / 3], n2 = normals[d / 3];
-            if (cornerFrom(mesh, c) == cornerFrom(mesh, d)) n2 = -n2; // wound against
-            const bool visible = threshold.reached(n1, n2);
+    // Each edge is settled at its lower vertex u, from the corners there: a face runs out to
+    // the upper vertex along it (its corner at u stands for the edge) or in from it (the
+    // corner before u's does). The uses are sorted by upper vertex, in place by insertion
+    // while they fit on the stack.
+    struct Use {
+        uint32_t upper, corner;
+    };
+    static constexpr uint32_t kNextAt[3] = {1, 2, 0}, kPrevAt[3] = {2, 0, 1};
+    Use few[kFewUses];
+    std::vector<Use> many;
+    for (uint32_t u = 0; u < vertexCount; ++u) {
+        size_t n = 0;
+        many.clear();
+        forLiveCorners(ws, u, [&](uint32_t c) {
+            const uint32_t f = c / 3, k = c - 3 * f;
+            const uint32_t* v = mesh.faces[f].v;
+            const uint32_t next = v[kNextAt[k]], prev = v[kPrevAt[k]];
+            if (n + 2 > kFewUses) {
+                if (many.empty()) many.assign(few, few + n);
+                if (next > u) many.push_back({next, c});
+                if (prev > u) many.push_back({prev, 3 * f + kPrevAt[k]});
+                return;
+            }
+            few[n] = {next, c};
+            n += next > u;
+            few[n] = {prev, 3 * f + kPrevAt[k]};
+            n += prev > u;
+        });
+        Use* uses = few;
+        if (!many.empty()) {
+            std::sort(many.begin(), many.end(),
+                      [](const Use& a, const Use& b) { return a.upper < b.upper; });
+            uses = many.data();
+            n = many.size();
+        } else {
+            for (size_t i = 1; i < n; ++i) {
+                const Use use = uses[i];
+                size_t j = i;
+                for (; j > 0 && use.upper < uses[j - 1].upper; --j) uses[j] = uses[j - 1];
+                uses[j] = use;
+            }
+        }
+        for (size_t i = 0, run = 1; i < n; i += run) {
+            for (run = 1; i + run < n && uses[i + run].upper == uses[i].upper;) ++run;
+            if (run != 2) { // one face, or more than two
+                for (size_t k = i; k < i + run; ++k) show(uses[k].corner, true);
+                continue;
+            }
+            const uint32_t c = uses[i].corner, d = uses[i + 1].corner;
+            const Vec3d& n2 = normalOf(d / 3);
+            const bool against = cornerFrom(mesh, c) == cornerFrom(mesh, d); // wound so
+            const bool visible = threshold.reached(normalOf(c / 3), against ? -n2 : n2);
             show(c, visible);
             show(d, visible);
-        },
-        [&](uint32_t c) { show(c, true); },
-        [&](const uint32_t* corners, size_t n) {
-            for (size_t i = 0; i < n; ++i) show(corners[i], true);
-        });
+        }
+    }
 }
 
 int compactMesh(WorkState& ws) {

@@ -6,11 +6,13 @@
 
 namespace hostkit::opt {
 
-// Sets the three edge bits of every proper face: an edge is visible when it has one face or
-// more than two, or when the unit normals of its two faces differ by at least edgeThreshold
-// (radians; faces that meet with opposite windings are compared as one surface). Other
-// faces keep theirs. O(F + V), 24 bytes per face and the edge visit's scratch.
-void setEdgeVisibility(Mesh& mesh, double edgeThreshold);
+// Sets the three edge bits of every proper face left after the collapses: an edge is visible
+// when it has one face or more than two, or when the unit normals of its two faces differ by
+// at least the edge threshold (faces that meet with opposite windings are compared as one
+// surface). Other faces keep theirs. Reads the corner lists and the faces' cached normals, so
+// it runs before compactMesh; faces the collapses moved get their normals again (as the
+// set-up computes them) in faceWork. O(F + V), and O(d log d) at a vertex of d > 24 faces.
+void setEdgeVisibility(WorkState& ws);
 
 // Drops the removed faces from every per-face array, and the vertices and texture vertices
 // that some face used before and none uses now, keeping the order of the rest and

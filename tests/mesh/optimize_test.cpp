@@ -413,6 +413,33 @@ TEST(Optimize, AutoEdgeFollowsTheNormalsOfMovedFaces) {
     expectEdgesFollowTheResultsNormals(sphere, float(threshold), "sphere");
 }
 
+// A centre of many faces has its edges settled apart from the few-face vertices: here one
+// of its edges has a third face, one face is wound against its flat neighbourhood, the
+// rest of the rim is jittered (its edges visible and hidden by turns) and the faces come
+// in no order around it. At a zero normal threshold nothing moves.
+TEST(Optimize, AutoEdgeAtACrowdedCentreWithANonManifoldEdgeAndAFlippedFace) {
+    Mesh m = fan(64, 0.0f);
+    std::mt19937 rng(11);
+    for (int v = 1; v < m.vertexCount; ++v)
+        if (v < 19 || v > 24) m.vertices[v].z = float(rng() % 100) * 0.0002f;
+    std::swap(m.faces[20].v[1], m.faces[20].v[2]); // between faces 18 to 22, all flat
+    std::shuffle(m.faces, m.faces + m.faceCount, rng);
+    const int rimFaces = m.faceCount;
+    m.setNumVerts(m.vertexCount + 1, true);
+    m.vertices[m.vertexCount - 1] = Point3(0.5f, 0.0f, -1.0f);
+    m.setNumFaces(rimFaces + 1, true);
+    m.faces[rimFaces].v[0] = 0; // on the edge 0-1 with two faces of the fan
+    m.faces[rimFaces].v[1] = uint32_t(m.vertexCount - 1);
+    m.faces[rimFaces].v[2] = 1;
+    for (int f = 0; f < m.faceCount; ++f) m.faces[f].flags &= ~MeshFace::kEdgeAll;
+    const double threshold = 3 * kDegree;
+    EXPECT_EQ(m.Optimize(0, float(threshold), 0.1f, kAllFlags, nullptr), 0);
+    expectEdgesFollowTheResultsNormals(m, threshold, "crowded fan");
+    int hidden = 0;
+    for (int f = 0; f < m.faceCount; ++f) hidden += !m.faces[f].getEdgeVis(0);
+    EXPECT_GT(hidden, 10); // the jitter leaves some of the centre's edges flat enough
+}
+
 TEST(Optimize, BoundaryBendsOnlyWithinThreshold) {
     // a disc must not shrink towards a triangle: its rim may bend only 4 degrees
     Mesh m = fan(360, 0.0f);
