@@ -19,6 +19,13 @@ namespace hostkit {
 constexpr uint32_t kNoMate = UINT32_MAX;              // boundary edge or improper face
 constexpr uint32_t kNonManifoldMate = UINT32_MAX - 1; // edge with three or more corners
 
+// The places after and before place k (0 to 2) of a face, without a division.
+constexpr uint32_t nextPlace(uint32_t k) {
+    return k == 2 ? 0 : k + 1;
+}
+constexpr uint32_t prevPlace(uint32_t k) {
+    return k == 0 ? 2 : k - 1;
+}
 inline uint32_t cornerFace(uint32_t corner) {
     return corner / 3;
 }

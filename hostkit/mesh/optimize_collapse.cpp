@@ -238,8 +238,9 @@ bool texturesFollow(const WorkState& ws, const Star& star, uint32_t v, const siz
         r.uvU = star.texture[edgeAt[e]].uv[0];
         r.texV = m.texFaces[sf.face].t[(sf.corner + (sf.next == v ? 1 : 2)) % 3];
     }
-    scratch.newTex.resize(star.faces.size()); // set for every face that stays
-    for (size_t i = 0; i < star.faces.size(); ++i) {
+    const size_t d = star.faces.size();
+    scratch.newTex.resize(d); // set for every face that stays
+    for (size_t i = 0; i < d; ++i) {
         const StarFace& sf = star.faces[i];
         if (onEdge(sf, v)) continue;
         const StarTex& st = star.texture[i];
@@ -371,7 +372,8 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
 double collapseConeCost(const WorkState& ws, const Star& star, uint32_t v,
                         const CollapseScratch& scratch) {
     double largestChord[2] = {-1, -1}; // as in collapseGeometryCost
-    for (size_t i = 0; i < star.faces.size(); ++i) {
+    const size_t d = star.faces.size();
+    for (size_t i = 0; i < d; ++i) {
         const StarFace& sf = star.faces[i];
         if (onEdge(sf, v)) continue;
         const ConeTest& test = star.groupTest[sf.group];
@@ -562,7 +564,8 @@ void applyCollapse(WorkState& ws, const Star& star, uint32_t v, const CollapseSc
         for (uint32_t end : star.lineEnds)
             ws.lineCone[end] = coneUnion(line, alignedWith(ws.lineCone[end], Vec3d(line.axis)));
     }
-    for (size_t i = 0; i < star.faces.size(); ++i) {
+    const size_t d = star.faces.size();
+    for (size_t i = 0; i < d; ++i) {
         const StarFace& sf = star.faces[i];
         if (onEdge(sf, v)) { // its corners leave the lists when walks pass them
             ws.faceDead[sf.face] = 1;

@@ -102,7 +102,6 @@ void setEdgeVisibility(WorkState& ws) {
     struct Use {
         uint32_t upper, corner;
     };
-    static constexpr uint32_t kNextAt[3] = {1, 2, 0}, kPrevAt[3] = {2, 0, 1};
     Use few[kFewUses];
     std::vector<Use> many;
     for (uint32_t u = 0; u < vertexCount; ++u) {
@@ -111,16 +110,16 @@ void setEdgeVisibility(WorkState& ws) {
         forLiveCorners(ws, u, [&](uint32_t c) {
             const uint32_t f = c / 3, k = c - 3 * f;
             const uint32_t* v = mesh.faces[f].v;
-            const uint32_t next = v[kNextAt[k]], prev = v[kPrevAt[k]];
+            const uint32_t next = v[nextPlace(k)], prev = v[prevPlace(k)];
             if (n + 2 > kFewUses) {
                 if (many.empty()) many.assign(few, few + n);
                 if (next > u) many.push_back({next, c});
-                if (prev > u) many.push_back({prev, 3 * f + kPrevAt[k]});
+                if (prev > u) many.push_back({prev, 3 * f + prevPlace(k)});
                 return;
             }
             few[n] = {next, c};
             n += next > u;
-            few[n] = {prev, 3 * f + kPrevAt[k]};
+            few[n] = {prev, 3 * f + prevPlace(k)};
             n += prev > u;
         });
         Use* uses = few;

@@ -55,7 +55,8 @@ struct EdgeSide {
 // Whether the manifold edge with sides a and b, wound against each other, must stay a line.
 // The crease first: on a rough surface it mostly settles the edge before the faces'
 // materials, smoothing groups and mapping are read.
-bool sidesMakeLine(const WorkState& ws, const EdgeSide& a, const EdgeSide& b) {
+[[gnu::always_inline]] inline bool sidesMakeLine(const WorkState& ws, const EdgeSide& a,
+                                                 const EdgeSide& b) {
     // a crease sharper than the threshold (unit normals; exact for a zero threshold)
     if (ws.settings.normalThreshold == 0) {
         const Vec3d c = cross(a.normal, b.normal);
@@ -81,7 +82,8 @@ bool isLineEdge(const WorkState& ws, const Star& star, const StarEdge& ei, const
     if (ei.outgoing == ej.outgoing) return true; // inconsistent winding (a Möbius seam)
     auto sideOf = [&](const StarEdge& e) {
         const StarFace& sf = star.faces[e.face];
-        return EdgeSide{sf.face, sf.corner, (sf.corner + (e.outgoing ? 1 : 2)) % 3, sf.normal};
+        const uint32_t other = e.outgoing ? nextPlace(sf.corner) : prevPlace(sf.corner);
+        return EdgeSide{sf.face, sf.corner, other, sf.normal};
     };
     return sidesMakeLine(ws, sideOf(ei), sideOf(ej));
 }
@@ -131,14 +133,16 @@ bool locksByItsEdges(const WorkState& ws, uint32_t u) {
     const uint32_t d = ws.degree[u];
     if ((ws.vertexFlags[u] & (kFrozen | kDead)) || d < 3 || d > kDirectScanFaces) return false;
     const Mesh& m = ws.mesh;
-    uint32_t corners[kDirectScanFaces], nexts[kDirectScanFaces], prevs[kDirectScanFaces];
+    uint32_t faces[kDirectScanFaces], places[kDirectScanFaces];
+    uint32_t nexts[kDirectScanFaces], prevs[kDirectScanFaces];
     uint32_t n = 0; // the degree counts the live faces, one corner each
     forLiveCorners(ws, u, [&](uint32_t c) {
         if (n < d) {
-            const MeshFace& face = m.faces[c / 3];
-            corners[n] = c;
-            nexts[n] = face.v[(c + 1) % 3];
-            prevs[n] = face.v[(c + 2) % 3];
+            const uint32_t f = c / 3, k = c - 3 * f;
+            faces[n] = f;
+            places[n] = k;
+            nexts[n] = m.faces[f].v[nextPlace(k)];
+            prevs[n] = m.faces[f].v[prevPlace(k)];
         }
         ++n;
     });
@@ -147,10 +151,10 @@ bool locksByItsEdges(const WorkState& ws, uint32_t u) {
     // face i runs out along its edge to nexts[i], its mate in
     uint32_t lines = 0;
     for (uint32_t i = 0; i < n; ++i) {
-        const uint32_t fi = corners[i] / 3, fj = corners[mates[i]] / 3;
-        const uint32_t ki = corners[i] % 3, kj = corners[mates[i]] % 3;
-        const EdgeSide out{fi, ki, (ki + 1) % 3, ws.faceWork[fi].normal};
-        const EdgeSide in{fj, kj, (kj + 2) % 3, ws.faceWork[fj].normal};
+        const uint32_t fi = faces[i], fj = faces[mates[i]];
+        const uint32_t ki = places[i], kj = places[mates[i]];
+        const EdgeSide out{fi, ki, nextPlace(ki), ws.faceWork[fi].normal};
+        const EdgeSide in{fj, kj, prevPlace(kj), ws.faceWork[fj].normal};
         if (sidesMakeLine(ws, out, in) && ++lines == 3) return true;
     }
     return false;
@@ -353,16 +357,20 @@ bool gatherStar(const WorkState& ws, uint32_t u, Star& star) {
     };
     forLiveCorners(ws, u, [&](uint32_t c) {
         if (remembered) hintAhead(c);
-        const uint32_t f = c / 3, k = c % 3;
+        const uint32_t f = c / 3, k = c - 3 * f;
+        const uint32_t kNext = nextPlace(k), kPrev = prevPlace(k);
         StarFace sf;
         sf.face = f;
         sf.corner = k;
-        sf.next = m.faces[f].v[(k + 1) % 3];
-        sf.prev = m.faces[f].v[(k + 2) % 3];
+        sf.next = m.faces[f].v[kNext];
+        sf.prev = m.faces[f].v[kPrev];
         sf.group = 0;
         if (m.texFaces) {
             StarTex& st = star.texture.emplace_back(); // coordinates once classified
-            for (uint32_t i = 0; i < 3; ++i) st.tex[i] = m.texFaces[f].t[(k + i) % 3];
+            const uint32_t* t = m.texFaces[f].t;
+            st.tex[0] = t[k];
+            st.tex[1] = t[kNext];
+            st.tex[2] = t[kPrev];
         }
         const FaceWork& work = ws.faceWork[f];
         sf.normal = work.normal;
@@ -415,10 +423,22 @@ void classifyStar(const WorkState& ws, Star& star) {
     inOnly.clear();
     uint32_t fanMates[kDirectScanFaces];
     if (d >= 3 && d <= kDirectScanFaces && closesFan(star, fanMates)) {
-        // each face's outgoing edge is the first use and has two, the face and its mate;
-        // no edge is left to be handled from an incoming face
-        for (uint32_t i = 0; i < d && !lockedAlready(); ++i)
-            classify(i, true, star.faces[i].next, 2, fanMates[i]);
+        // each face's outgoing edge is the first use and has two, the face running out and
+        // its mate running in (so wound alike); no edge is left to be handled from an
+        // incoming face. As classify does for such an edge, without its other cases.
+        for (uint32_t i = 0; i < d; ++i) {
+            const StarFace& out = star.faces[i];
+            const StarFace& in = star.faces[fanMates[i]];
+            star.ring.push_back(out.next);
+            if (!sidesMakeLine(ws, {out.face, out.corner, nextPlace(out.corner), out.normal},
+                               {in.face, in.corner, prevPlace(in.corner), in.normal})) {
+                uniteSides(parent, i, fanMates[i]);
+                continue;
+            }
+            ++featureEdges;
+            if (lineEdges < 2) star.lineEnds[lineEdges] = out.next;
+            if (++lineEdges > 2) break; // an end or crossing of lines: locked
+        }
     } else if (d <= kDirectScanFaces) {
         // small stars: one scan per face settles both its edges, the outgoing one, and the
         // incoming one when no face runs out along it (a boundary, or two faces wound
@@ -457,8 +477,8 @@ void classifyStar(const WorkState& ws, Star& star) {
     // number the sides
     uint32_t groups = 0;
     LargeVector<uint32_t>& label = star.label;
-    label.assign(star.faces.size(), kNone);
-    for (uint32_t i = 0; i < star.faces.size(); ++i) {
+    label.assign(d, kNone);
+    for (uint32_t i = 0; i < d; ++i) {
         uint32_t root = findRoot(parent, i);
         if (label[root] == kNone) label[root] = groups++;
         star.faces[i].group = label[root];
