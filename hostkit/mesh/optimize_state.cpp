@@ -392,9 +392,15 @@ void classifyStar(const WorkState& ws, Star& star) {
     // outgoing edges first, in face order.
     const uint32_t d = uint32_t(star.faces.size());
     bool locked = false;
-    LargeVector<uint32_t>& parent = star.parent;
-    parent.resize(d);
-    for (uint32_t i = 0; i < d; ++i) parent[i] = i;
+    LargeVector<uint32_t>& parent = star.parent; // set up by the paths that unite faces
+    auto separateFaces = [&] {
+        parent.resize(d);
+        for (uint32_t i = 0; i < d; ++i) parent[i] = i;
+    };
+    // a closed fan's faces whose outgoing edge is a line: the fan is one side without them
+    // (its unions wait until a line shows there are sides to tell apart)
+    bool fan = false;
+    uint32_t fanLines = 0;
     int boundaryEdges = 0, featureEdges = 0, lineEdges = 0;
     // a non-manifold edge, or a third line edge (an end or crossing of lines), locks the
     // centre whatever the other edges are: they are left unclassified
@@ -426,20 +432,21 @@ void classifyStar(const WorkState& ws, Star& star) {
         // each face's outgoing edge is the first use and has two, the face running out and
         // its mate running in (so wound alike); no edge is left to be handled from an
         // incoming face. As classify does for such an edge, without its other cases.
+        fan = true;
         for (uint32_t i = 0; i < d; ++i) {
             const StarFace& out = star.faces[i];
             const StarFace& in = star.faces[fanMates[i]];
             star.ring.push_back(out.next);
             if (!sidesMakeLine(ws, {out.face, out.corner, nextPlace(out.corner), out.normal},
-                               {in.face, in.corner, prevPlace(in.corner), in.normal})) {
-                uniteSides(parent, i, fanMates[i]);
+                               {in.face, in.corner, prevPlace(in.corner), in.normal}))
                 continue;
-            }
+            fanLines |= 1u << i;
             ++featureEdges;
             if (lineEdges < 2) star.lineEnds[lineEdges] = out.next;
             if (++lineEdges > 2) break; // an end or crossing of lines: locked
         }
     } else if (d <= kDirectScanFaces) {
+        separateFaces();
         // small stars: one scan per face settles both its edges, the outgoing one, and the
         // incoming one when no face runs out along it (a boundary, or two faces wound
         // against each other)
@@ -469,6 +476,7 @@ void classifyStar(const WorkState& ws, Star& star) {
         for (size_t k = 0; k < inOnly.size(); k += 3)
             classify(inOnly[k], false, star.faces[inOnly[k]].prev, inOnly[k + 1], inOnly[k + 2]);
     } else {
+        separateFaces();
         classifyLargeStar(ws, star, classify);
     }
     if (lockedAlready()) return;
@@ -476,12 +484,21 @@ void classifyStar(const WorkState& ws, Star& star) {
 
     // number the sides
     uint32_t groups = 0;
-    LargeVector<uint32_t>& label = star.label;
-    label.assign(d, kNone);
-    for (uint32_t i = 0; i < d; ++i) {
-        uint32_t root = findRoot(parent, i);
-        if (label[root] == kNone) label[root] = groups++;
-        star.faces[i].group = label[root];
+    if (fan && fanLines == 0) {
+        groups = 1; // every face's group is 0 already
+    } else {
+        if (fan) {
+            separateFaces();
+            for (uint32_t i = 0; i < d; ++i)
+                if (!(fanLines >> i & 1)) uniteSides(parent, i, fanMates[i]);
+        }
+        LargeVector<uint32_t>& label = star.label;
+        label.assign(d, kNone);
+        for (uint32_t i = 0; i < d; ++i) {
+            uint32_t root = findRoot(parent, i);
+            if (label[root] == kNone) label[root] = groups++;
+            star.faces[i].group = label[root];
+        }
     }
     if (boundaryEdges == 0 && featureEdges == 0 && groups == 1) {
         star.cls = VertexClass::Interior;
