@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <numbers>
 
+#include "hostkit/mesh/edge_table.h"
+
 namespace hostkit::opt {
 
 namespace {
@@ -236,7 +238,7 @@ bool texturesFollow(const WorkState& ws, const Star& star, uint32_t v, const siz
         r.group = sf.group;
         r.texU = star.texture[edgeAt[e]].tex[0];
         r.uvU = star.texture[edgeAt[e]].uv[0];
-        r.texV = m.texFaces[sf.face].t[(sf.corner + (sf.next == v ? 1 : 2)) % 3];
+        r.texV = m.texFaces[sf.face].t[sf.next == v ? nextPlace(sf.corner) : prevPlace(sf.corner)];
     }
     const size_t d = star.faces.size();
     scratch.newTex.resize(d); // set for every face that stays
