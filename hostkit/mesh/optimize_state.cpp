@@ -146,13 +146,19 @@ bool locksByItsEdges(const WorkState& ws, uint32_t u) {
         }
         ++n;
     });
-    uint32_t mates[kDirectScanFaces];
-    if (n != d || !matchFan(nexts, prevs, n, mates)) return false; // the classification decides
-    // face i runs out along its edge to nexts[i], its mate in
+    if (n != d) return false; // the classification decides
+    // Face i runs out along its edge to nexts[i], and its mate is the first face coming in
+    // along it, matched only as far as the third line. When the edge has just these two
+    // faces, the classification tests the same pair; when it has more, it locks the centre
+    // anyway. A face with no mate (a boundary, or faces wound against each other) leaves the
+    // decision to the classification.
     uint32_t lines = 0;
     for (uint32_t i = 0; i < n; ++i) {
-        const uint32_t fi = faces[i], fj = faces[mates[i]];
-        const uint32_t ki = places[i], kj = places[mates[i]];
+        uint32_t j = 0;
+        while (j < n && prevs[j] != nexts[i]) ++j;
+        if (j == n) return false;
+        const uint32_t fi = faces[i], fj = faces[j];
+        const uint32_t ki = places[i], kj = places[j];
         const EdgeSide out{fi, ki, nextPlace(ki), ws.faceWork[fi].normal};
         const EdgeSide in{fj, kj, prevPlace(kj), ws.faceWork[fj].normal};
         if (sidesMakeLine(ws, out, in) && ++lines == 3) return true;

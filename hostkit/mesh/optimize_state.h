@@ -244,9 +244,9 @@ HOSTKIT_API bool gatherStar(const WorkState& ws, uint32_t u, Star& star);
 HOSTKIT_API void classifyStar(const WorkState& ws, Star& star);
 // Whether u's star would be classified Locked for its edges alone (three line edges), told
 // from the faces without gathering the star: on a rough surface most stars lock so. False
-// also when u is frozen or merged away, or its star has fewer than 3 or more than 24 faces
-// or is not one fan wound one way; then the classification decides. O(d^2), and the edges
-// up to the third line.
+// also when u is frozen or merged away, its star has fewer than 3 or more than 24 faces, or
+// a face's outgoing edge met before the third line has no face coming in along it; then the
+// classification decides. O(d) per edge up to the third line.
 HOSTKIT_API bool locksByItsEdges(const WorkState& ws, uint32_t u);
 // Works out the side cones of a star analyzeStarShape left Interior or Line, locking the
 // centre when a side spreads wider than the threshold. O(d).
