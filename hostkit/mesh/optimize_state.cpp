@@ -279,31 +279,43 @@ void initWorkState(WorkState& ws) {
     // backwards, so each list runs in face order
     ws.faceWork = ScratchArray<FaceWork>(faceCount);
     ws.cornerNext = ScratchArray<uint32_t>(faceCount * 3);
+    // (through local pointers: a byte store may alias any array, so the vectors' own data
+    // pointers would be read again after each flag set)
+    const MeshFace* faces = m.faces;
+    const TVFace* texFaces = m.texFaces;
+    FaceWork* faceWork = ws.faceWork.data();
+    uint32_t* cornerNext = ws.cornerNext.data();
+    uint32_t* vertexHead = ws.vertexHead.data();
+    uint32_t* degree = ws.degree.data();
+    uint8_t* vertexFlags = ws.vertexFlags.data();
+    uint8_t* texUsedBefore = ws.texUsedBefore.data();
+    const uint32_t texVertCount = uint32_t(m.texVertCount);
     for (size_t f = faceCount; f-- > 0;) {
-        const MeshFace& face = m.faces[f];
-        FaceWork& work = ws.faceWork[f];
+        const MeshFace& face = faces[f];
+        FaceWork& work = faceWork[f];
         work = FaceWork();
-        if (texCount > 0)
-            for (uint32_t t : m.texFaces[f].t)
-                if (t < texCount) ws.texUsedBefore[t] = 1;
+        bool badTexture = false; // an index beyond the texture vertices
+        if (texFaces)
+            for (uint32_t t : texFaces[f].t) {
+                if (t < texCount) texUsedBefore[t] = 1;
+                badTexture |= t >= texVertCount;
+            }
         if (!isProperFace(face, m.vertexCount)) {
             for (uint32_t v : face.v)
-                if (v < vertexCount) ws.vertexFlags[v] |= kUsed | kFrozen;
+                if (v < vertexCount) vertexFlags[v] |= kUsed | kFrozen;
             continue;
         }
         // the unit normal; a zero-area face freezes its vertices
         const Vec3d n = faceNormal(m, face);
         work.normal = unit(n);
-        bool frozen = n.x == 0 && n.y == 0 && n.z == 0;
-        if (m.texFaces)
-            for (uint32_t t : m.texFaces[f].t) frozen |= t >= uint32_t(m.texVertCount);
+        const bool frozen = ((n.x == 0) & (n.y == 0) & (n.z == 0)) | badTexture;
         const uint8_t flags = frozen ? kUsed | kFrozen : kUsed;
         for (uint32_t k = 0; k < 3; ++k) {
-            uint32_t corner = uint32_t(f) * 3 + k;
-            ++ws.degree[face.v[k]];
-            ws.cornerNext[corner] = ws.vertexHead[face.v[k]];
-            ws.vertexHead[face.v[k]] = corner;
-            ws.vertexFlags[face.v[k]] |= flags;
+            const uint32_t v = face.v[k], corner = uint32_t(f) * 3 + k;
+            ++degree[v];
+            cornerNext[corner] = vertexHead[v];
+            vertexHead[v] = corner;
+            vertexFlags[v] |= flags;
         }
     }
     ws.scatteredFaces = facesScattered(ws);

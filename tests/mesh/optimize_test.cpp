@@ -697,6 +697,35 @@ TEST(Optimize, LeavesZeroAreaAndImproperFacesAsTheyAre) {
     }
 }
 
+// A face whose texture index lies beyond the texture vertices freezes its corners: the rest
+// of the flat mapped grid collapses around it, and it comes through with its corners where
+// they were and its index as it was (no coordinate is read from beyond the array).
+TEST(Optimize, KeepsAFaceWithATextureIndexOutOfRangeAsItWas) {
+    Mesh m = hostkit::makeGridMesh(8, 2.0f);
+    ASSERT_NE(m.texFaces, nullptr);
+    const int bad = m.faceCount / 2 + 8; // inside the grid
+    const uint32_t outOfRange = uint32_t(m.texVertCount) + 5;
+    m.texFaces[bad].t[1] = outOfRange;
+    auto cornersOf = [](const Mesh& mesh, int f) {
+        std::array<std::tuple<float, float, float>, 3> corners;
+        for (int k = 0; k < 3; ++k) {
+            const Point3& p = mesh.vertices[mesh.faces[f].v[k]];
+            corners[size_t(k)] = {p.x, p.y, p.z};
+        }
+        return corners;
+    };
+    const auto before = cornersOf(m, bad);
+    const int faces = m.faceCount;
+    EXPECT_GT(m.Optimize(kFourDegrees, kFourDegrees, 0.1f, kAllFlags, nullptr), faces / 2);
+    int found = 0;
+    for (int f = 0; f < m.faceCount; ++f)
+        if (m.texFaces[f].t[1] == outOfRange) {
+            ++found;
+            EXPECT_EQ(cornersOf(m, f), before);
+        }
+    EXPECT_EQ(found, 1);
+}
+
 // Vertices that only improper faces use are never in a vertex list, yet stay used: when
 // the collapses elsewhere compact the mesh, those faces keep their corners.
 TEST(Optimize, CompactionKeepsVerticesOnlyImproperFacesUse) {
