@@ -557,7 +557,7 @@ uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScratch& scratch,
     return kNone;
 }
 
-void applyCollapse(WorkState& ws, const Star& star, uint32_t v, const CollapseScratch& scratch) {
+int applyCollapse(WorkState& ws, const Star& star, uint32_t v, const CollapseScratch& scratch) {
     Mesh& m = ws.mesh;
     const uint32_t u = star.centre;
     const Vec3d pv = ws.position(v);
@@ -566,10 +566,12 @@ void applyCollapse(WorkState& ws, const Star& star, uint32_t v, const CollapseSc
         for (uint32_t end : star.lineEnds)
             ws.lineCone[end] = coneUnion(line, alignedWith(ws.lineCone[end], Vec3d(line.axis)));
     }
+    int removed = 0;
     const size_t d = star.faces.size();
     for (size_t i = 0; i < d; ++i) {
         const StarFace& sf = star.faces[i];
         if (onEdge(sf, v)) { // its corners leave the lists when walks pass them
+            ++removed;
             ws.faceDead[sf.face] = 1;
             --ws.degree[sf.next];
             --ws.degree[sf.prev];
@@ -595,6 +597,7 @@ void applyCollapse(WorkState& ws, const Star& star, uint32_t v, const CollapseSc
     ws.vertexHead[u] = kNone;
     ws.degree[u] = 0;
     ws.vertexFlags[u] |= kDead;
+    return removed;
 }
 
 } // namespace hostkit::opt

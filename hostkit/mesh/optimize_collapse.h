@@ -70,8 +70,9 @@ HOSTKIT_API uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScrat
 
 // Merges star.centre into v: removes the faces on their edge, moves the others to v with
 // their texture corners and cones, and updates the vertex lists and line cones. Expects
-// collapseGeometryCost (v) to have just passed with this scratch.
-HOSTKIT_API void applyCollapse(WorkState& ws, const Star& star, uint32_t v,
-                               const CollapseScratch& scratch);
+// collapseGeometryCost (v) to have just passed with this scratch. Returns the number of faces
+// removed.
+HOSTKIT_API int applyCollapse(WorkState& ws, const Star& star, uint32_t v,
+                              const CollapseScratch& scratch);
 
 } // namespace hostkit::opt

@@ -260,8 +260,7 @@ class PassRunner {
                 defer(u, v, floatBelow(cost));
                 continue;
             }
-            for (const StarFace& sf : star_.faces) removed_ += sf.next == v || sf.prev == v;
-            applyCollapse(ws_, star_, v, scratch_);
+            removed_ += applyCollapse(ws_, star_, v, scratch_);
             ws_.vertexFlags[v] |= kTarget;
             targets_.push_back(v);
             ++collapses_;
