@@ -95,15 +95,27 @@ void setEdgeVisibility(WorkState& ws) {
     auto show = [&](uint32_t corner, bool visible) {
         mesh.faces[corner / 3].setEdgeVis(int(corner % 3), visible);
     };
+    auto settle = [&](uint32_t c, uint32_t d) __attribute__((always_inline)) {
+        const Vec3d& n2 = normalOf(d / 3);
+        const bool against = cornerFrom(mesh, c) == cornerFrom(mesh, d); // wound so
+        const bool visible = threshold.reached(normalOf(c / 3), against ? -n2 : n2);
+        show(c, visible);
+        show(d, visible);
+    };
     // Each edge is settled at its lower vertex u, from the corners there: a face runs out to
     // the upper vertex along it (its corner at u stands for the edge) or in from it (the
-    // corner before u's does). The uses are sorted by upper vertex, in place by insertion
-    // while they fit on the stack.
+    // corner before u's does). A few uses are sorted by upper vertex, in place by insertion;
+    // a crowded vertex's are grouped through per-vertex slots (ws.vertexSlot, kNone between
+    // uses) in O(d).
     struct Use {
         uint32_t upper, corner;
     };
+    struct Edge {
+        uint32_t upper, first, second, uses;
+    };
     Use few[kFewUses];
     std::vector<Use> many;
+    std::vector<Edge> edges;
     for (uint32_t u = 0; u < vertexCount; ++u) {
         size_t n = 0;
         many.clear();
@@ -122,32 +134,45 @@ void setEdgeVisibility(WorkState& ws) {
             few[n] = {prev, 3 * f + prevPlace(k)};
             n += prev > u;
         });
-        Use* uses = few;
         if (!many.empty()) {
-            std::sort(many.begin(), many.end(),
-                      [](const Use& a, const Use& b) { return a.upper < b.upper; });
-            uses = many.data();
-            n = many.size();
-        } else {
-            for (size_t i = 1; i < n; ++i) {
-                const Use use = uses[i];
-                size_t j = i;
-                for (; j > 0 && use.upper < uses[j - 1].upper; --j) uses[j] = uses[j - 1];
-                uses[j] = use;
+            LargeVector<uint32_t>& slot = ws.vertexSlot;
+            if (slot.empty()) slot.assign(vertexCount, kNone);
+            edges.clear();
+            bool crowdedEdge = false; // some edge has more than two faces
+            for (const Use& use : many) {
+                uint32_t& s = slot[use.upper];
+                if (s == kNone) {
+                    s = uint32_t(edges.size());
+                    edges.push_back({use.upper, use.corner, kNone, 1});
+                    continue;
+                }
+                Edge& edge = edges[s];
+                edge.second = edge.uses == 1 ? use.corner : edge.second;
+                crowdedEdge |= ++edge.uses > 2;
             }
+            for (const Edge& edge : edges)
+                if (edge.uses == 2)
+                    settle(edge.first, edge.second);
+                else if (edge.uses == 1)
+                    show(edge.first, true);
+            if (crowdedEdge)
+                for (const Use& use : many)
+                    if (edges[slot[use.upper]].uses > 2) show(use.corner, true);
+            for (const Edge& edge : edges) slot[edge.upper] = kNone;
+            continue;
+        }
+        for (size_t i = 1; i < n; ++i) {
+            const Use use = few[i];
+            size_t j = i;
+            for (; j > 0 && use.upper < few[j - 1].upper; --j) few[j] = few[j - 1];
+            few[j] = use;
         }
         for (size_t i = 0, run = 1; i < n; i += run) {
-            for (run = 1; i + run < n && uses[i + run].upper == uses[i].upper;) ++run;
-            if (run != 2) { // one face, or more than two
-                for (size_t k = i; k < i + run; ++k) show(uses[k].corner, true);
-                continue;
-            }
-            const uint32_t c = uses[i].corner, d = uses[i + 1].corner;
-            const Vec3d& n2 = normalOf(d / 3);
-            const bool against = cornerFrom(mesh, c) == cornerFrom(mesh, d); // wound so
-            const bool visible = threshold.reached(normalOf(c / 3), against ? -n2 : n2);
-            show(c, visible);
-            show(d, visible);
+            for (run = 1; i + run < n && few[i + run].upper == few[i].upper;) ++run;
+            if (run == 2)
+                settle(few[i].corner, few[i + 1].corner);
+            else // one face, or more than two
+                for (size_t k = i; k < i + run; ++k) show(few[k].corner, true);
         }
     }
 }

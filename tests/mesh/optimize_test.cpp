@@ -440,6 +440,28 @@ TEST(Optimize, AutoEdgeAtACrowdedCentreWithANonManifoldEdgeAndAFlippedFace) {
     EXPECT_GT(hidden, 10); // the jitter leaves some of the centre's edges flat enough
 }
 
+// Two crowded centres, the apexes of a double cone, share every neighbour on the rim: what
+// the first one's edges leave behind must not mix into the second one's.
+TEST(Optimize, AutoEdgeAtTwoCrowdedCentresSharingTheirNeighbours) {
+    const int rim = 48;
+    std::vector<Point3> points{Point3(0, 0, 1), Point3(0, 0, -1)};
+    std::mt19937 rng(3);
+    for (int i = 0; i < rim; ++i) {
+        const double t = 2 * std::numbers::pi * i / rim;
+        points.emplace_back(float(std::cos(t)), float(std::sin(t)), float(rng() % 100) * 0.001f);
+    }
+    std::vector<std::array<uint32_t, 3>> faces;
+    for (uint32_t i = 0; i < uint32_t(rim); ++i) {
+        const uint32_t a = 2 + i, b = 2 + (i + 1) % uint32_t(rim);
+        faces.push_back({0, a, b});
+        faces.push_back({1, b, a});
+    }
+    Mesh m = triangleMesh(points, faces);
+    const double threshold = 3 * kDegree;
+    EXPECT_EQ(m.Optimize(0, float(threshold), 0.1f, kAllFlags, nullptr), 0);
+    expectEdgesFollowTheResultsNormals(m, threshold, "double cone");
+}
+
 TEST(Optimize, BoundaryBendsOnlyWithinThreshold) {
     // a disc must not shrink towards a triangle: its rim may bend only 4 degrees
     Mesh m = fan(360, 0.0f);
