@@ -114,8 +114,8 @@ void setEdgeVisibility(WorkState& ws) {
         uint32_t upper, first, second, uses;
     };
     Use few[kFewUses];
-    std::vector<Use> many;
-    std::vector<Edge> edges;
+    LargeVector<Use> many; // scratch: takes what the passes freed
+    LargeVector<Edge> edges;
     for (uint32_t u = 0; u < vertexCount; ++u) {
         size_t n = 0;
         many.clear();
