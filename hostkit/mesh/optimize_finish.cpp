@@ -104,9 +104,9 @@ void setEdgeVisibility(WorkState& ws) {
     };
     // Each edge is settled at its lower vertex u, from the corners there: a face runs out to
     // the upper vertex along it (its corner at u stands for the edge) or in from it (the
-    // corner before u's does). A few uses are sorted by upper vertex, in place by insertion;
-    // a crowded vertex's are grouped through per-vertex slots (ws.vertexSlot, kNone between
-    // uses) in O(d).
+    // corner before u's does). A few uses are sorted by upper vertex (sortFew); a crowded
+    // vertex's are grouped through per-vertex slots (ws.vertexSlot, kNone between uses) in
+    // O(d).
     struct Use {
         uint32_t upper, corner;
     };
@@ -117,24 +117,28 @@ void setEdgeVisibility(WorkState& ws) {
     LargeVector<Use> many; // scratch: takes what the passes freed
     LargeVector<Edge> edges;
     for (uint32_t u = 0; u < vertexCount; ++u) {
+        // two uses at most per live face, and the degree counts them (a corner beyond the
+        // room would break that count, and is left out rather than written past the end)
+        const size_t room = 2 * size_t(ws.degree[u]);
+        const bool crowded = room > kFewUses;
+        Use* uses = few;
+        if (crowded) {
+            many.resize(room);
+            uses = many.data();
+        }
         size_t n = 0;
-        many.clear();
         forLiveCorners(ws, u, [&](uint32_t c) {
+            if (n + 2 > room) return;
             const uint32_t f = c / 3, k = c - 3 * f;
             const uint32_t* v = mesh.faces[f].v;
             const uint32_t next = v[nextPlace(k)], prev = v[prevPlace(k)];
-            if (n + 2 > kFewUses) {
-                if (many.empty()) many.assign(few, few + n);
-                if (next > u) many.push_back({next, c});
-                if (prev > u) many.push_back({prev, 3 * f + prevPlace(k)});
-                return;
-            }
-            few[n] = {next, c};
+            uses[n] = {next, c};
             n += next > u;
-            few[n] = {prev, 3 * f + prevPlace(k)};
+            uses[n] = {prev, 3 * f + prevPlace(k)};
             n += prev > u;
         });
-        if (!many.empty()) {
+        if (crowded) {
+            many.resize(n);
             LargeVector<uint32_t>& slot = ws.vertexSlot;
             if (slot.empty()) slot.assign(vertexCount, kNone);
             edges.clear();
@@ -161,12 +165,7 @@ void setEdgeVisibility(WorkState& ws) {
             for (const Edge& edge : edges) slot[edge.upper] = kNone;
             continue;
         }
-        for (size_t i = 1; i < n; ++i) {
-            const Use use = few[i];
-            size_t j = i;
-            for (; j > 0 && use.upper < few[j - 1].upper; --j) few[j] = few[j - 1];
-            few[j] = use;
-        }
+        sortFew(few, n, [](const Use& a, const Use& b) { return a.upper < b.upper; });
         for (size_t i = 0, run = 1; i < n; i += run) {
             for (run = 1; i + run < n && few[i + run].upper == few[i].upper;) ++run;
             if (run == 2)

@@ -2,6 +2,7 @@
 #include "hostkit/mesh/optimize_state.h"
 
 #include <algorithm>
+#include <functional>
 #include <cmath>
 #include <numbers>
 
@@ -222,19 +223,12 @@ void classifyLargeStar(const WorkState& ws, Star& star, Classify classify) {
     }
 }
 
-// Sorts a star's distinct neighbours: a small star's by insertion (a few, where a library
-// sort costs more in set-up). A crowded ring comes mostly in order (faces around a vertex
-// tend to be numbered along it): an ascending run, or two of them that a rotation joins,
-// take O(d) instead of a sort.
+// Sorts a star's distinct neighbours: a small star's by insertion (sortFew). A crowded ring comes
+// mostly in order (faces around a vertex tend to be numbered along it): an ascending run, or two of
+// them that a rotation joins, take O(d) instead of a sort.
 void sortRing(LargeVector<uint32_t>& ring) {
-    if (ring.size() <= kDirectScanFaces) { // a small star's: by insertion, in place
-        uint32_t* r = ring.data();
-        for (size_t i = 1; i < ring.size(); ++i) {
-            const uint32_t w = r[i];
-            size_t j = i;
-            for (; j > 0 && w < r[j - 1]; --j) r[j] = r[j - 1];
-            r[j] = w;
-        }
+    if (ring.size() <= kDirectScanFaces) {
+        sortFew(ring.data(), ring.size(), std::less<uint32_t>());
         return;
     }
     const auto descent = std::is_sorted_until(ring.begin(), ring.end());

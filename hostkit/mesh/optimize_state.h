@@ -113,6 +113,17 @@ struct WorkState {
     }
 };
 
+// Sorts the n entries at data by less, in place by insertion: for the handful a star or a
+// vertex has, where a library sort costs more in setting up than in sorting.
+template <typename T, typename Less> void sortFew(T* data, size_t n, Less less) {
+    for (size_t i = 1; i < n; ++i) {
+        const T entry = data[i];
+        size_t j = i;
+        for (; j > 0 && less(entry, data[j - 1]); --j) data[j] = data[j - 1];
+        data[j] = entry;
+    }
+}
+
 // Calls visit(corner) for every live corner at vertex v, in list order, dropping the
 // corners of removed faces it passes: each is dropped once, so walks stay linear overall.
 template <typename Visit> void forLiveCorners(const WorkState& ws, uint32_t v, Visit visit) {
