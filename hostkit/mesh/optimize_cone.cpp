@@ -38,18 +38,8 @@ DirectionCone unionOf(const DirectionCone& a, const DirectionCone& b) {
     if (small && between - err > std::abs(shortfall)) {
         between += err;
     } else {
-        // nearer the rim (where a cone's members lie) the cosine cannot tell: a bounded
-        // estimate of the angle can (not where the series could not: its bound is wider),
-        // else the arc tangent decides
-        if (!small && a.spread != b.spread) {
-            double roughErr = 0;
-            const double rough = roughAngleOf(sinLength, cosLength, roughErr);
-            if (rough >= 0) {
-                if (rough + roughErr + b.spread < a.spread) return a;
-                if (rough + roughErr + a.spread < b.spread) return b;
-            }
-        }
-        between = std::atan2(sinLength, cosLength);
+        // nearer the rim (where a cone's members lie) the cosine cannot tell: the angle does
+        between = arcTangent(sinLength, cosLength);
         if (between + b.spread <= a.spread) return a;
         if (between + a.spread <= b.spread) return b;
     }

@@ -8,6 +8,7 @@
 
 #include "host/api.h"
 #include "host/geom.h"
+#include "hostkit/mesh/arc_tangent.h"
 
 namespace hostkit::opt {
 
@@ -41,7 +42,7 @@ inline Vec3d unit(const Vec3d& a) {
 }
 // Angle between two directions in [0, pi], robust near 0 and pi; 0 when either is zero.
 inline double angleBetween(const Vec3d& a, const Vec3d& b) {
-    return std::atan2(length(cross(a, b)), dot(a, b));
+    return arcTangent(length(cross(a, b)), dot(a, b));
 }
 
 // A cone of unit directions: every direction it stands for lies within spread radians of
@@ -58,41 +59,6 @@ inline DirectionCone coneOf(const Vec3d& dir) {
     const Vec3d u = unit(dir);
     if (dot(u, u) == 0) return {};
     return {Point3(float(u.x), float(u.y), float(u.z)), 0.0f};
-}
-
-// An estimate of the angle between two vectors from the length s of their cross product and
-// their dot product c, and a bound on its error (err), without the arc tangent: the arc
-// tangent of the smaller over the larger of s and |c| is that of the nearest eighth from a
-// table plus a short series for the rest. Negative when it cannot tell (a zero or
-// non-finite vector), for callers that then take the exact angle.
-inline double roughAngleOf(double s, double c, double& err) {
-    static constexpr double kEighths[9] = {// atan(k / 8)
-                                           0.0,
-                                           0.12435499454676144,
-                                           0.24497866312686414,
-                                           0.35877067027057225,
-                                           0.4636476090008061,
-                                           0.5585993153435624,
-                                           0.6435011087932844,
-                                           0.7188299996216245,
-                                           0.7853981633974483};
-    const double ac = std::abs(c);
-    const double big = std::max(s, ac), small = std::min(s, ac);
-    if (!(big > 0 && big <= 1e300)) return -1; // also NaN
-    const double t = small / big;              // in [0, 1]
-    const int k = int(t * 8 + 0.5);
-    const double nearest = k * 0.125;
-    // atan(t) = atan(k / 8) + atan(x), |x| <= 1/16; x - x^3/3 + x^5/5 - x^7/7 leaves out
-    // less than |x|^9 / 9, and the rest is rounding
-    const double x = (t - nearest) / (1 + t * nearest), x2 = x * x;
-    double angle = kEighths[k] + x * (1 + x2 * (-1.0 / 3 + x2 * (0.2 + x2 * (-1.0 / 7))));
-    err = std::abs(x2 * x2 * x2 * x2 * x) / 9 + 1e-14;
-    if (s > ac) angle = 0.5 * std::numbers::pi - angle;
-    return c < 0 ? std::numbers::pi - angle : angle;
-}
-// roughAngleOf for the vectors a and b: an estimate of angleBetween(a, b).
-inline double roughAngleBetween(const Vec3d& a, const Vec3d& b, double& err) {
-    return roughAngleOf(length(cross(a, b)), dot(a, b), err);
 }
 
 // Partial sums of the cosine's series, 1 - x^2/2! + x^4/4! - ..., for x^2 = xx up to pi^2/4,
