@@ -39,7 +39,7 @@ DirectionCone unionOf(const DirectionCone& a, const DirectionCone& b) {
         between += err;
     } else {
         // nearer the rim (where a cone's members lie) the cosine cannot tell: the angle does
-        between = arcTangent(sinLength, cosLength);
+        between = arcTangent2(sinLength, cosLength);
         if (between + b.spread <= a.spread) return a;
         if (between + a.spread <= b.spread) return b;
     }

@@ -42,7 +42,7 @@ inline Vec3d unit(const Vec3d& a) {
 }
 // Angle between two directions in [0, pi], robust near 0 and pi; 0 when either is zero.
 inline double angleBetween(const Vec3d& a, const Vec3d& b) {
-    return arcTangent(length(cross(a, b)), dot(a, b));
+    return arcTangent2(length(cross(a, b)), dot(a, b));
 }
 
 // A cone of unit directions: every direction it stands for lies within spread radians of
