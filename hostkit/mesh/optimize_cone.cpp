@@ -45,27 +45,21 @@ DirectionCone unionOf(const DirectionCone& a, const DirectionCone& b) {
     }
     const double spread = 0.5 * (between + a.spread + b.spread);
     if (spread >= std::numbers::pi) return {a.axis, float(std::numbers::pi)};
-    const double lengths = std::sqrt(lengthsSquared);
-    const double sinBetween = lengths > 0 ? sinLength / lengths : 0;
-    if (!(sinBetween >= 1e-12)) {
-        // (anti)parallel axes: no plane to turn in
+    if (!(sinLength * sinLength >= 1e-24 * lengthsSquared && lengthsSquared > 0)) {
+        // (anti)parallel axes (the sine of the angle below 1e-12): no plane to turn in
         if (between > 1) return {a.axis, float(std::numbers::pi)};
         return {a.axis, float(std::max(a.spread, b.spread) + between + 1e-7)};
     }
-    // rotate a's axis towards b's by turn = spread - a.spread within their common plane:
-    // axisA sin(between - turn) + axisB sin(turn), up to a positive factor
-    Vec3d toward;
-    if (a.spread == b.spread) {
-        toward = axisA + axisB; // turning half way: sin(between - turn) = sin(turn)
-    } else {
-        const double turn = spread - a.spread;
-        double sinTurn = 0, cosTurn = 0;
-        if (!smallSinCos(turn, sinTurn, cosTurn)) {
-            sinTurn = std::sin(turn);
-            cosTurn = std::cos(turn);
-        }
-        const double cosBetween = cosLength / lengths;
-        toward = axisA * (sinBetween * cosTurn - cosBetween * sinTurn) + axisB * sinTurn;
+    // the union's axis lies between the two, at turn = spread - a.spread from a's: half way
+    // (the bisector, along axisA + axisB) turned on towards the wider cone by half the
+    // spreads' difference (along axisB - axisA, square to the bisector). Unlike a turn from
+    // a's axis by the whole angle, it waits neither for the arc tangent nor for a sine of it
+    Vec3d toward = axisA + axisB;
+    if (a.spread != b.spread) {
+        const Vec3d across = axisB - axisA;
+        double sinRest = 0, cosRest = 0; // |rest| < between / 2 <= pi / 2
+        sinCosUpToHalfPi(0.5 * (double(b.spread) - a.spread), sinRest, cosRest);
+        toward = toward * (cosRest / length(toward)) + across * (sinRest / length(across));
     }
     const Vec3d u = unit(toward);
     // round the spread up a little so float storage never loses a member

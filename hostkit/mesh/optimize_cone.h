@@ -3,6 +3,7 @@
 #pragma once
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 
@@ -91,14 +92,30 @@ inline bool smallAngleOf(double s, double c, double& angle) {
     angle = t * (1 + tt * (-1.0 / 3 + tt * (1.0 / 5 + tt * (-1.0 / 7 + tt * (1.0 / 9)))));
     return true;
 }
-// sin(x) and cos(x) for 0 <= x <= kSmallAngle by their series up to x^9 and x^10 (the rest
-// is below 1e-24); false otherwise, leaving them alone.
-inline bool smallSinCos(double x, double& sinX, double& cosX) {
-    if (!(x >= 0 && x <= kSmallAngle)) return false;
+// The factors of the sine's and the cosine's series in nested form: the k-th term is the
+// one before times -x^2 / ((2k)(2k + 1)) in the sine, -x^2 / ((2k - 1)(2k)) in the cosine.
+inline constexpr int kSinCosTerms = 12;
+inline constexpr auto kSineSteps = [] {
+    std::array<double, kSinCosTerms + 1> step{};
+    for (int k = 1; k <= kSinCosTerms; ++k) step[k] = 1.0 / double((2 * k) * (2 * k + 1));
+    return step;
+}();
+inline constexpr auto kCosineSteps = [] {
+    std::array<double, kSinCosTerms + 1> step{};
+    for (int k = 1; k <= kSinCosTerms; ++k) step[k] = 1.0 / double((2 * k - 1) * (2 * k));
+    return step;
+}();
+// sin(x) and cos(x) for |x| <= pi / 2 by their series up to x^23 and x^24 (the rest is below
+// 1e-20, the rounding a few units in the last place): no library call and no branch.
+inline void sinCosUpToHalfPi(double x, double& sinX, double& cosX) {
     const double xx = x * x;
-    sinX = x * (1 - xx * (1.0 / 6 - xx * (1.0 / 120 - xx * (1.0 / 5040 - xx * (1.0 / 362880)))));
-    cosX = cosineBelow(xx);
-    return true;
+    double s = 1, c = 1;
+    for (int k = kSinCosTerms; k >= 1; --k) {
+        s = 1 - xx * kSineSteps[k] * s;
+        c = 1 - xx * kCosineSteps[k] * c;
+    }
+    sinX = x * s;
+    cosX = c;
 }
 
 // Whether the angle between two vectors, of dot product c and product of squared lengths
