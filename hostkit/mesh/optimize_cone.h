@@ -76,8 +76,8 @@ inline double cosineBelow(double xx) {
                                      xx * (1.0 / 720 - xx * (1.0 / 40320 - xx * (1.0 / 3628800)))));
 }
 
-// Below this angle (radians) the arc tangent, sine and cosine of cone unions come from
-// short series: neighbouring faces and line pieces, whose cones are narrow, meet there.
+// Below this angle (radians) the arc tangent of a cone union comes from a short series
+// (one division): neighbouring faces and line pieces, whose cones are narrow, meet there.
 constexpr double kSmallAngle = 1.0 / 32;
 // Relative bound on the error of smallAngleOf's estimate against the library's arc tangent
 // of the same s and c: rounding (a few units in the last place) and the series' rest
