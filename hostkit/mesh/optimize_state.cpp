@@ -2,6 +2,7 @@
 #include "hostkit/mesh/optimize_state.h"
 
 #include <algorithm>
+#include <bit>
 #include <functional>
 #include <cmath>
 #include <numbers>
@@ -98,34 +99,58 @@ constexpr size_t kWalkAhead = 24;
 // Stars up to this many faces match their faces pairwise; larger ones sort their edge uses.
 constexpr uint32_t kDirectScanFaces = 24;
 
-// Whether d faces around one centre (d <= kDirectScanFaces), face i running from the centre
-// to nexts[i] and back from prevs[i], close a fan wound one way: every face's next vertex is
-// the previous vertex of some face, the first such face (mate[i] for face i) being the mate
-// of no other face. The mates then run over all faces once, so no two faces share a next or
-// a previous vertex (two faces entering one edge would leave a face without a mate, or give
-// two faces the same first one), and every edge has exactly two faces, one running out along
-// it and one in. At most one compare per pair of faces, where the general scan makes six.
-bool matchFan(const uint32_t* nexts, const uint32_t* prevs, uint32_t d, uint32_t* mate) {
+// How d faces around one centre (d <= kDirectScanFaces) fit together, face i running from
+// the centre to nexts[i] and back from prevs[i]. The mate of face i (mate[i]) is the first
+// face whose previous vertex is its next one, and no face may be the mate of two.
+// - Closed: every face has a mate. The mates then run over all faces once, so no two faces
+//   share a next or a previous vertex (two faces entering one edge would leave a face without
+//   a mate, or give two faces the same first one), and every edge has exactly two faces, one
+//   running out along it and one in.
+// - Open: one face (last) has no mate and one (first) is no face's mate, no face runs out
+//   along first's incoming edge, and the mates lead from first through every face to last:
+//   one fan wound one way whose two outer edges are boundaries (one face each) and whose
+//   others have two faces, as in a closed fan (mate[last] is then kNone).
+// - Other: anything else (more boundaries, faces wound against each other, a non-manifold
+//   edge or vertex), left to the general scan.
+// At most one compare per pair of faces, where the general scan makes six.
+enum class FanShape { Closed, Open, Other };
+FanShape matchFan(const uint32_t* nexts, const uint32_t* prevs, uint32_t d, uint32_t* mate,
+                  uint32_t& first, uint32_t& last) {
     uint32_t mated = 0; // a bit per face already some face's mate
+    last = kNone;
     for (uint32_t i = 0; i < d; ++i) {
         uint32_t found = 0;
         while (found < d && prevs[found] != nexts[i]) ++found;
-        if (found == d || (mated >> found) & 1) return false;
+        if (found == d) {
+            if (last != kNone) return FanShape::Other; // a second face without a mate
+            last = i;
+            mate[i] = kNone;
+            continue;
+        }
+        if ((mated >> found) & 1) return FanShape::Other;
         mated |= 1u << found;
         mate[i] = found;
     }
-    return true;
+    if (last == kNone) return FanShape::Closed;
+    first = uint32_t(std::countr_zero(~mated)); // the one face below d that is no mate
+    for (uint32_t i = 0; i < d; ++i)
+        if (nexts[i] == prevs[first]) return FanShape::Other; // its incoming edge has two faces
+    // mates are distinct and first is none, so the walk from it ends at last; it passes every
+    // face unless others close a ring of their own
+    uint32_t walked = 1;
+    for (uint32_t f = first; f != last; f = mate[f]) ++walked;
+    return walked == d ? FanShape::Open : FanShape::Other;
 }
 
 // matchFan for a small star's faces.
-bool closesFan(const Star& star, uint32_t* mate) {
+FanShape fanShapeOf(const Star& star, uint32_t* mate, uint32_t& first, uint32_t& last) {
     const uint32_t d = uint32_t(star.faces.size());
     uint32_t nexts[kDirectScanFaces], prevs[kDirectScanFaces];
     for (uint32_t j = 0; j < d; ++j) {
         nexts[j] = star.faces[j].next;
         prevs[j] = star.faces[j].prev;
     }
-    return matchFan(nexts, prevs, d, mate);
+    return matchFan(nexts, prevs, d, mate, first, last);
 }
 
 } // namespace
@@ -420,8 +445,9 @@ void classifyStar(const WorkState& ws, Star& star) {
         parent.resize(d);
         for (uint32_t i = 0; i < d; ++i) parent[i] = i;
     };
-    // a closed fan's faces whose outgoing edge is a line: the fan is one side without them
-    // (its unions wait until a line shows there are sides to tell apart)
+    // a fan, closed or open, and a closed fan's faces whose outgoing edge is a line: the fan
+    // is one side without them (its unions wait until a line shows there are sides to tell
+    // apart; an open fan with one inside is locked)
     bool fan = false;
     uint32_t fanLines = 0;
     int boundaryEdges = 0, featureEdges = 0, lineEdges = 0;
@@ -451,7 +477,10 @@ void classifyStar(const WorkState& ws, Star& star) {
     LargeVector<uint32_t>& inOnly = star.inOnly;
     inOnly.clear();
     uint32_t fanMates[kDirectScanFaces];
-    if (d >= 3 && d <= kDirectScanFaces && closesFan(star, fanMates)) {
+    uint32_t fanFirst = kNone, fanLast = kNone;
+    const FanShape shape =
+        d <= kDirectScanFaces ? fanShapeOf(star, fanMates, fanFirst, fanLast) : FanShape::Other;
+    if (d >= 3 && shape == FanShape::Closed) {
         // each face's outgoing edge is the first use and has two, the face running out and
         // its mate running in (so wound alike); no edge is left to be handled from an
         // incoming face. As classify does for such an edge, without its other cases.
@@ -468,6 +497,25 @@ void classifyStar(const WorkState& ws, Star& star) {
             if (lineEdges < 2) star.lineEnds[lineEdges] = out.next;
             if (++lineEdges > 2) break; // an end or crossing of lines: locked
         }
+    } else if (shape == FanShape::Open) {
+        // its two boundary edges make a line, so any line among its inner edges is a third,
+        // which locks the centre; without one it is a single side. As the general scan
+        // decides: the outgoing edges in face order (last's the one boundary among them),
+        // then first's incoming one.
+        for (uint32_t i = 0; i < d; ++i) {
+            const StarFace& out = star.faces[i];
+            star.ring.push_back(out.next);
+            if (i == fanLast) continue;
+            const StarFace& in = star.faces[fanMates[i]];
+            if (sidesMakeLine(ws, {out.face, out.corner, nextPlace(out.corner), out.normal},
+                              {in.face, in.corner, prevPlace(in.corner), in.normal}))
+                return; // locked
+        }
+        star.ring.push_back(star.faces[fanFirst].prev);
+        star.lineEnds[0] = star.faces[fanLast].next;
+        star.lineEnds[1] = star.faces[fanFirst].prev;
+        boundaryEdges = lineEdges = 2;
+        fan = true; // one side, no line inside
     } else if (d <= kDirectScanFaces) {
         separateFaces();
         // small stars: one scan per face settles both its edges, the outgoing one, and the

@@ -574,19 +574,27 @@ Mesh fanWithMaterialParts(int d, std::initializer_list<int> partStarts) {
     return m;
 }
 
+// Vertex 0's star as Optimize's set-up and classification see it, with its side cones
+// settled (which lock it where they spread beyond the threshold) unless shapeOnly.
+hostkit::opt::Star centreStar(Mesh& m, float threshold, int flags, bool shapeOnly = false) {
+    using namespace hostkit::opt;
+    WorkState ws(m, makeSettings(threshold, threshold, 0.1f, flags));
+    initWorkState(ws);
+    Star star;
+    if (shapeOnly)
+        analyzeStarShape(ws, 0, star);
+    else
+        analyzeStar(ws, 0, star);
+    return star;
+}
+
 TEST(Optimize, SmallAndLargeStarsClassifyTheirCentreAlike) {
     using namespace hostkit::opt;
     // 12 faces are matched pairwise, 60 are tallied through vertex slots: both must see
     // the same lines
     for (int d : {12, 60}) {
         SCOPED_TRACE(d);
-        auto centreOf = [&](Mesh& m, int flags) {
-            WorkState ws(m, makeSettings(kFourDegrees, kFourDegrees, 0.1f, flags));
-            initWorkState(ws);
-            Star star;
-            analyzeStar(ws, 0, star);
-            return star;
-        };
+        auto centreOf = [](Mesh& m, int flags) { return centreStar(m, kFourDegrees, flags); };
         Mesh plain = fan(d, 0.0f);
         Star star = centreOf(plain, kAllFlags);
         EXPECT_EQ(star.cls, VertexClass::Interior);
@@ -644,6 +652,73 @@ TEST(Optimize, SmallAndLargeStarsClassifyTheirCentreAlike) {
                 pinched.faces[half + f].v[k] = v == 0 ? 0 : v + uint32_t(ring);
             }
         EXPECT_EQ(centreOf(pinched, kAllFlags).cls, VertexClass::Locked);
+    }
+}
+
+// A closed fan of d + 1 faces (fanWithMaterialParts) less its last face: vertex 0 lies on
+// the boundary, between rim vertices 1 and d + 1.
+Mesh openFan(int d, std::initializer_list<int> partStarts = {}) {
+    Mesh m = fanWithMaterialParts(d + 1, partStarts);
+    m.setNumFaces(d, true);
+    return m;
+}
+
+TEST(Optimize, OpenFansClassifyTheirCentreAsTheGeneralScanDoes) {
+    using namespace hostkit::opt;
+    // up to 24 faces the fan is matched face to face, beyond that tallied through slots
+    for (int d : {1, 3, 12, 30}) {
+        SCOPED_TRACE(d);
+        Mesh plain = openFan(d);
+        Star star = centreStar(plain, kFourDegrees, kAllFlags);
+        EXPECT_EQ(star.cls, VertexClass::Line);
+        EXPECT_EQ(std::set<uint32_t>(star.lineEnds, star.lineEnds + 2),
+                  (std::set<uint32_t>{1, uint32_t(d + 1)}));
+        EXPECT_EQ(star.ring.size(), size_t(d + 1));
+        if (d < 3) continue;
+
+        // a line inside besides the two boundary edges: a third line locks the centre
+        Mesh halves = openFan(d, {0, d / 2});
+        EXPECT_EQ(centreStar(halves, kFourDegrees, kAllFlags).cls, VertexClass::Locked);
+        EXPECT_EQ(centreStar(halves, kFourDegrees, 0).cls, VertexClass::Line);
+
+        // a flat closed cone pinched onto the centre: each of its faces is matched and none
+        // makes a crease, yet the centre joins two surfaces
+        Mesh pinched = openFan(d);
+        const int base = pinched.vertexCount, faces = pinched.faceCount;
+        pinched.setNumVerts(base + 3, true);
+        pinched.setNumFaces(faces + 3, true);
+        for (int k = 0; k < 3; ++k) {
+            const double t = 2 * std::numbers::pi * k / 3;
+            pinched.vertices[base + k] = Point3(float(std::cos(t)), float(std::sin(t)), 0.01f);
+            pinched.faces[faces + k].v[0] = 0;
+            pinched.faces[faces + k].v[1] = uint32_t(base + k);
+            pinched.faces[faces + k].v[2] = uint32_t(base + (k + 1) % 3);
+        }
+        EXPECT_EQ(centreStar(pinched, kFourDegrees, kAllFlags, true).cls, VertexClass::Locked);
+    }
+}
+
+TEST(Optimize, AFinOnAFlatDiscLocksItsCentre) {
+    using namespace hostkit::opt;
+    // four faces close a flat disc around vertex 0 and a fifth lies flat on it, sharing the
+    // spoke to vertex 2, which then has three faces: one face with no face running into it
+    // and one with none running out, as on an open fan, but no line tells it apart
+    const Point3 positions[] = {{0, 0, 0}, {0.5f, -0.5f, 0}, {1, 0, 0},
+                                {0, 1, 0}, {-1, 0, 0},       {0, -1, 0}};
+    const uint32_t disc[4][3] = {{0, 2, 3}, {0, 3, 4}, {0, 4, 5}, {0, 5, 2}};
+    const uint32_t fin[3] = {0, 1, 2};
+    for (const bool finFirst : {true, false}) { // the order the corners are met in
+        SCOPED_TRACE(finFirst);
+        Mesh m;
+        m.setNumVerts(6);
+        m.setNumFaces(5);
+        for (int v = 0; v < 6; ++v) m.vertices[v] = positions[v];
+        for (int f = 0; f < 5; ++f) {
+            const int discFace = finFirst ? f - 1 : f;
+            const uint32_t* corners = discFace >= 0 && discFace < 4 ? disc[discFace] : fin;
+            for (int k = 0; k < 3; ++k) m.faces[f].v[k] = corners[k];
+        }
+        EXPECT_EQ(centreStar(m, kFourDegrees, kAllFlags, true).cls, VertexClass::Locked);
     }
 }
 
