@@ -46,6 +46,32 @@ inline double angleBetween(const Vec3d& a, const Vec3d& b) {
     return arcTangent2(length(cross(a, b)), dot(a, b));
 }
 
+// "angleBetween(n1, n2) >= limit" for n1 and n2 unit or zero, without the arc tangent away
+// from the boundary. Mostly the cosine decides alone: when positive (neither is zero) and
+// well away from the limit's, it orders the angles (rounding moves it by far less than the
+// margin). Otherwise the angle is that of (n1 . n2, |n1 x n2|) in the upper half plane,
+// compared with the limit's by the sign of a 2D cross product; near the boundary the angle
+// itself decides.
+class AngleTest {
+  public:
+    AngleTest() : AngleTest(0) {}
+    explicit AngleTest(double limit)
+        : limit_(limit), cos_(std::cos(limit)), sin_(std::sin(limit)), exact_(limit > 3) {}
+    bool reached(const Vec3d& n1, const Vec3d& n2) const {
+        const double c = dot(n1, n2);
+        if (!exact_ && c > 0 && std::abs(c - cos_) > kCosineMargin) return c < cos_;
+        const double s = length(cross(n1, n2));
+        const double side = cos_ * s - sin_ * c; // r sin(angle - limit)
+        if (!exact_ && std::abs(side) > 1e-9 * (s + std::abs(c))) return side > 0;
+        return std::atan2(s, c) >= limit_;
+    }
+
+  private:
+    static constexpr double kCosineMargin = 1e-9;
+    double limit_, cos_, sin_;
+    bool exact_; // limits near or past pi always take the arc tangent
+};
+
 // A cone of unit directions: every direction it stands for lies within spread radians of
 // axis. A negative spread is the empty cone (a zero-area face stands for no normal).
 struct DirectionCone {

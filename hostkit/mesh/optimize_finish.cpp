@@ -13,31 +13,6 @@ namespace hostkit::opt {
 
 namespace {
 
-// "angleBetween(n1, n2) >= limit" for n1 and n2 unit or zero, without the arc tangent away
-// from the boundary. Mostly the cosine decides alone: when positive (neither is zero) and
-// well away from the limit's, it orders the angles (rounding moves it by far less than the
-// margin). Otherwise the angle is that of (n1 . n2, |n1 x n2|) in the upper half plane,
-// compared with the limit's by the sign of a 2D cross product; near the boundary the angle
-// itself decides.
-class AngleTest {
-  public:
-    explicit AngleTest(double limit)
-        : limit_(limit), cos_(std::cos(limit)), sin_(std::sin(limit)), exact_(limit > 3) {}
-    bool reached(const Vec3d& n1, const Vec3d& n2) const {
-        const double c = dot(n1, n2);
-        if (!exact_ && c > 0 && std::abs(c - cos_) > kCosineMargin) return c < cos_;
-        const double s = length(cross(n1, n2));
-        const double side = cos_ * s - sin_ * c; // r sin(angle - limit)
-        if (!exact_ && std::abs(side) > 1e-9 * (s + std::abs(c))) return side > 0;
-        return std::atan2(s, c) >= limit_;
-    }
-
-  private:
-    static constexpr double kCosineMargin = 1e-9;
-    double limit_, cos_, sin_;
-    bool exact_; // limits near or past pi always take the arc tangent
-};
-
 // Keeps the entries whose flag is clear, in order; returns the new count.
 template <typename T, typename Flags>
 size_t compactArray(T* data, size_t count, size_t stride, const Flags& drop) {
@@ -91,7 +66,7 @@ void setEdgeVisibility(WorkState& ws) {
         }
         return work.normal;
     };
-    const AngleTest threshold(ws.settings.edgeThreshold);
+    const AngleTest& threshold = ws.settings.edgeAngle;
     auto show = [&](uint32_t corner, bool visible) {
         mesh.faces[corner / 3].setEdgeVis(int(corner % 3), visible);
     };
@@ -117,6 +92,7 @@ void setEdgeVisibility(WorkState& ws) {
     LargeVector<Use> many; // scratch: takes what the passes freed
     LargeVector<Edge> edges;
     for (uint32_t u = 0; u < vertexCount; ++u) {
+        if (ws.vertexFlags[u] & kEdgesSet) continue; // settled by locksByItsEdges
         // two uses at most per live face, and the degree counts them (a corner beyond the
         // room would break that count, and is left out rather than written past the end)
         const size_t room = 2 * size_t(ws.degree[u]);

@@ -110,7 +110,7 @@ class PassRunner {
     // False when it is queued already or its changes reached its share. Unsettles it.
     bool holdsLook(uint32_t v) {
         uint8_t& flags = ws_.vertexFlags[v];
-        flags &= uint8_t(~kSettled);
+        flags &= uint8_t(~(kSettled | kEdgesSet)); // its edges wait for setEdgeVisibility
         if (flags & kDirty) return false;
         if (flags & kInPass) return true;
         uint32_t& changes = waitingChanges(v);
@@ -151,7 +151,7 @@ class PassRunner {
 
     void queue(uint32_t v) {
         uint8_t& flags = ws_.vertexFlags[v];
-        flags &= uint8_t(~kSettled); // its star changed
+        flags &= uint8_t(~(kSettled | kEdgesSet)); // its star changed (so may its edges)
         if ((flags & (kDirty | kFrozen | kDead)) || !(flags & kUsed)) return;
         flags |= kDirty;
         queued_.push_back(v);

@@ -155,10 +155,10 @@ FanShape fanShapeOf(const Star& star, uint32_t* mate, uint32_t& first, uint32_t&
 
 } // namespace
 
-bool locksByItsEdges(const WorkState& ws, uint32_t u) {
+bool locksByItsEdges(WorkState& ws, uint32_t u) {
     const uint32_t d = ws.degree[u];
     if ((ws.vertexFlags[u] & (kFrozen | kDead)) || d < 3 || d > kDirectScanFaces) return false;
-    const Mesh& m = ws.mesh;
+    Mesh& m = ws.mesh;
     uint32_t faces[kDirectScanFaces], places[kDirectScanFaces];
     uint32_t nexts[kDirectScanFaces], prevs[kDirectScanFaces];
     uint32_t n = 0; // the degree counts the live faces, one corner each
@@ -174,22 +174,44 @@ bool locksByItsEdges(const WorkState& ws, uint32_t u) {
     });
     if (n != d) return false; // the classification decides
     // Face i runs out along its edge to nexts[i], and its mate is the first face coming in
-    // along it, matched only as far as the third line. When the edge has just these two
-    // faces, the classification tests the same pair; when it has more, it locks the centre
-    // anyway. A face with no mate (a boundary, or faces wound against each other) leaves the
-    // decision to the classification.
-    uint32_t lines = 0;
+    // along it. When the edge has just these two faces, the classification tests the same
+    // pair; when it has more, it locks the centre anyway. A face with no mate (a boundary, or
+    // faces wound against each other) leaves the decision to the classification, unless three
+    // lines came first. Lines are tested up to the third.
+    uint32_t mate[kDirectScanFaces];
+    uint32_t mated = 0, lines = 0; // a bit per face already some face's mate
+    bool fan = true;               // no face is the mate of two (then they close a fan)
     for (uint32_t i = 0; i < n; ++i) {
         uint32_t j = 0;
         while (j < n && prevs[j] != nexts[i]) ++j;
-        if (j == n) return false;
+        if (j == n) return lines == 3;
+        fan &= !((mated >> j) & 1);
+        mated |= 1u << j;
+        mate[i] = j;
+        if (lines == 3) continue;
         const uint32_t fi = faces[i], fj = faces[j];
         const uint32_t ki = places[i], kj = places[j];
         const EdgeSide out{fi, ki, nextPlace(ki), ws.faceWork[fi].normal};
         const EdgeSide in{fj, kj, prevPlace(kj), ws.faceWork[fj].normal};
-        if (sidesMakeLine(ws, out, in) && ++lines == 3) return true;
+        lines += sidesMakeLine(ws, out, in);
     }
-    return false;
+    if (ws.settings.autoEdge && fan) {
+        // each edge has its two faces, wound alike: the edges to higher vertices are settled
+        // as setEdgeVisibility settles them, from the normals the set-up worked out while
+        // their faces have not moved (it works a moved face's out again). Should one have
+        // moved, u is left unmarked, and setEdgeVisibility settles all of them again
+        for (uint32_t i = 0; i < n; ++i) {
+            if (nexts[i] < u) continue;
+            const FaceWork& out = ws.faceWork[faces[i]];
+            const FaceWork& in = ws.faceWork[faces[mate[i]]];
+            if (out.cone.spread != kOwnNormal || in.cone.spread != kOwnNormal) return lines == 3;
+            const bool visible = ws.settings.edgeAngle.reached(out.normal, in.normal);
+            m.faces[faces[i]].setEdgeVis(int(places[i]), visible);
+            m.faces[faces[mate[i]]].setEdgeVis(int(prevPlace(places[mate[i]])), visible);
+        }
+        ws.vertexFlags[u] |= kEdgesSet;
+    }
+    return lines == 3;
 }
 
 namespace {
@@ -276,6 +298,7 @@ Settings makeSettings(float normalThreshold, float edgeThreshold, float bias, in
     const double bend = 2 * s.normalThreshold + kBendMargin;
     if (bend < std::numbers::pi) s.cosLineBendRefused = std::cos(bend);
     s.edgeThreshold = edgeThreshold > 0 ? double(edgeThreshold) : 0;
+    s.edgeAngle = AngleTest(s.edgeThreshold);
     s.bias = bias > 0 ? std::min(double(bias), 1.0) : 0;
     s.keepMaterials = flags & OPTIMIZE_KEEP_MATERIALS;
     s.keepSmoothing = flags & OPTIMIZE_KEEP_SMOOTHING;

@@ -32,6 +32,7 @@ struct Settings {
     // beyond the cones' rounding; -2 when no bend is that wide.
     double cosLineBendRefused = -2;
     double edgeThreshold = 0;
+    AngleTest edgeAngle; // of edgeThreshold: whether an edge shows
     double bias = 0;
     bool keepMaterials = false;
     bool keepSmoothing = false;
@@ -73,6 +74,9 @@ enum VertexFlag : uint8_t {
     kTarget = 16,  // took in a neighbour's faces in the current pass
     kSettled = 32, // refused every collapse at its last look and nothing queued it since
     kInPass = 64,  // to be looked at later in the current pass
+    // the visibility of its edges to higher vertices is set, and it has not been queued
+    // since (locksByItsEdges)
+    kEdgesSet = 128,
 };
 
 // What the collapses keep of one face, side by side so a star's face costs one cache line.
@@ -256,9 +260,13 @@ HOSTKIT_API void classifyStar(const WorkState& ws, Star& star);
 // Whether u's star would be classified Locked for its edges alone (three line edges), told
 // from the faces without gathering the star: on a rough surface most stars lock so. False
 // also when u is frozen or merged away, its star has fewer than 3 or more than 24 faces, or
-// a face's outgoing edge met before the third line has no face coming in along it; then the
-// classification decides. O(d) per edge up to the third line.
-HOSTKIT_API bool locksByItsEdges(const WorkState& ws, uint32_t u);
+// a face's outgoing edge has no face coming in along it; then the classification decides.
+// With auto edge, where u's faces close a fan wound one way and none has moved since the
+// set-up, it also sets the visibility of u's edges to higher vertices as setEdgeVisibility
+// would, and marks u kEdgesSet: a rough surface's vertices mostly lock here and keep their
+// stars to the end, so their edges need no second look. The passes clear the mark whenever
+// they queue u (its star changed, or its look waits for a higher limit). O(d^2), d <= 24.
+HOSTKIT_API bool locksByItsEdges(WorkState& ws, uint32_t u);
 // Works out the side cones of a star analyzeStarShape left Interior or Line, locking the
 // centre when a side spreads wider than the threshold. O(d).
 void settleStarCones(const WorkState& ws, Star& star);

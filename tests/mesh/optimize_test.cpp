@@ -413,6 +413,32 @@ TEST(Optimize, AutoEdgeFollowsTheNormalsOfMovedFaces) {
     expectEdgesFollowTheResultsNormals(sphere, float(threshold), "sphere");
 }
 
+// On a rough surface most vertices are told locked by their edges and have their edges'
+// visibility set on the way; a fin on one edge (a third face, running along it as one of
+// the two does) must not pass for a fan there: the edge shows on all three faces.
+TEST(Optimize, AutoEdgeShowsAFinOnARoughSurface) {
+    Mesh m = noisySurface(40, 5);
+    const uint32_t a = 3 * 41 + 3; // an inner vertex early in the order, and a face there
+    int host = -1, place = 0;
+    for (int f = 0; f < m.faceCount && host < 0; ++f)
+        for (int k = 0; k < 3; ++k)
+            if (m.faces[f].v[k] == a) host = f, place = k;
+    ASSERT_GE(host, 0);
+    const uint32_t b = m.faces[host].v[(place + 1) % 3];
+    m.setNumVerts(m.vertexCount + 1, true);
+    const Point3 pa = m.vertices[a], pb = m.vertices[b];
+    m.vertices[m.vertexCount - 1] = Point3(0.5f * (pa.x + pb.x), 0.5f * (pa.y + pb.y), pa.z + 1);
+    m.setNumFaces(m.faceCount + 1, true);
+    MeshFace& fin = m.faces[m.faceCount - 1];
+    fin.v[0] = a; // from a to b, as the host face runs
+    fin.v[1] = b;
+    fin.v[2] = uint32_t(m.vertexCount - 1);
+    fin.flags = 0;
+    const double threshold = 60 * kDegree; // most edges between two faces hide
+    m.Optimize(kFourDegrees, float(threshold), 0.1f, kAllFlags, nullptr);
+    expectEdgesFollowTheResultsNormals(m, threshold, "rough surface with a fin");
+}
+
 // A centre of many faces has its edges settled apart from the few-face vertices: here one
 // of its edges has a third face, one face is wound against its flat neighbourhood, the
 // rest of the rim is jittered (its edges visible and hidden by turns) and the faces come
