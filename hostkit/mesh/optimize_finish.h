@@ -11,7 +11,8 @@ namespace hostkit::opt {
 // at least the edge threshold (faces that meet with opposite windings are compared as one
 // surface). Other faces keep theirs. Reads the corner lists and the faces' cached normals, so
 // it runs before compactMesh; faces the collapses moved get their normals again (as the
-// set-up computes them) in faceWork. O(F + V), a crowded vertex included.
+// set-up computes them) in faceWork. The edges of a vertex marked kEdgesSet are left as
+// locksByItsEdges set them (the same way). O(F + V), a crowded vertex included.
 void setEdgeVisibility(WorkState& ws);
 
 // Drops the removed faces from every per-face array, and the vertices and texture vertices
