@@ -31,8 +31,7 @@ struct Settings {
     // which the line's directions alone spread wider than the threshold, with a margin far
     // beyond the cones' rounding; -2 when no bend is that wide.
     double cosLineBendRefused = -2;
-    double edgeThreshold = 0;
-    AngleTest edgeAngle; // of edgeThreshold: whether an edge shows
+    AngleTest edgeAngle; // whether an edge shows: its faces' normals reach the edge threshold
     double bias = 0;
     bool keepMaterials = false;
     bool keepSmoothing = false;
