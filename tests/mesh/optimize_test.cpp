@@ -729,21 +729,15 @@ TEST(Optimize, AFinOnAFlatDiscLocksItsCentre) {
     // four faces close a flat disc around vertex 0 and a fifth lies flat on it, sharing the
     // spoke to vertex 2, which then has three faces: one face with no face running into it
     // and one with none running out, as on an open fan, but no line tells it apart
-    const Point3 positions[] = {{0, 0, 0}, {0.5f, -0.5f, 0}, {1, 0, 0},
-                                {0, 1, 0}, {-1, 0, 0},       {0, -1, 0}};
-    const uint32_t disc[4][3] = {{0, 2, 3}, {0, 3, 4}, {0, 4, 5}, {0, 5, 2}};
-    const uint32_t fin[3] = {0, 1, 2};
+    const std::vector<Point3> positions{{0, 0, 0}, {0.5f, -0.5f, 0}, {1, 0, 0},
+                                        {0, 1, 0}, {-1, 0, 0},       {0, -1, 0}};
+    const std::vector<std::array<uint32_t, 3>> disc{{0, 2, 3}, {0, 3, 4}, {0, 4, 5}, {0, 5, 2}};
+    const std::array<uint32_t, 3> fin{0, 1, 2};
     for (const bool finFirst : {true, false}) { // the order the corners are met in
         SCOPED_TRACE(finFirst);
-        Mesh m;
-        m.setNumVerts(6);
-        m.setNumFaces(5);
-        for (int v = 0; v < 6; ++v) m.vertices[v] = positions[v];
-        for (int f = 0; f < 5; ++f) {
-            const int discFace = finFirst ? f - 1 : f;
-            const uint32_t* corners = discFace >= 0 && discFace < 4 ? disc[discFace] : fin;
-            for (int k = 0; k < 3; ++k) m.faces[f].v[k] = corners[k];
-        }
+        std::vector<std::array<uint32_t, 3>> faces = disc;
+        faces.insert(finFirst ? faces.begin() : faces.end(), fin);
+        Mesh m = triangleMesh(positions, faces);
         EXPECT_EQ(centreStar(m, kFourDegrees, kAllFlags, true).cls, VertexClass::Locked);
     }
 }
