@@ -225,10 +225,10 @@ bool nearEdgeRefuses(const WorkState& ws, const Star& star, uint32_t v, const Ve
 bool texturesFollow(const WorkState& ws, const Star& star, uint32_t v, const size_t* edgeAt,
                     size_t removed, CollapseScratch& scratch) {
     const Mesh& m = ws.mesh;
+    const UVVert* uv = m.texVerts;
     struct EdgeFace {
         uint32_t group;
         uint32_t texU;
-        UVVert uvU;
         uint32_t texV;
     };
     EdgeFace edgeFaces[2];
@@ -237,29 +237,29 @@ bool texturesFollow(const WorkState& ws, const Star& star, uint32_t v, const siz
         EdgeFace& r = edgeFaces[e];
         r.group = sf.group;
         r.texU = star.texture[edgeAt[e]].tex[0];
-        r.uvU = star.texture[edgeAt[e]].uv[0];
         r.texV = m.texFaces[sf.face].t[sf.next == v ? nextPlace(sf.corner) : prevPlace(sf.corner)];
     }
+    // a face both edge faces speak for is ambiguous unless they give v the same coordinates
+    const bool agree = removed < 2 || sameUV(uv[edgeFaces[1].texV], uv[edgeFaces[0].texV]);
     const size_t d = star.faces.size();
     scratch.newTex.resize(d); // set for every face that stays
     for (size_t i = 0; i < d; ++i) {
         const StarFace& sf = star.faces[i];
         if (onEdge(sf, v)) continue;
         const StarTex& st = star.texture[i];
-        const UVVert uvU = st.uv[0];
+        const UVVert uvU = uv[st.tex[0]];
         uint32_t tex = kNone;
         for (size_t e = 0; e < removed; ++e) {
             const EdgeFace& r = edgeFaces[e];
-            if (r.group != sf.group || (r.texU != st.tex[0] && !sameUV(r.uvU, uvU))) continue;
-            if (tex != kNone && !sameUV(m.texVerts[r.texV], m.texVerts[tex]))
-                return false; // ambiguous
+            if (r.group != sf.group || (r.texU != st.tex[0] && !sameUV(uv[r.texU], uvU))) continue;
+            if (tex != kNone && !agree) return false;
             tex = r.texV;
         }
         if (tex == kNone) return false;
-        const UVVert uvA = st.uv[1];
-        const UVVert uvB = st.uv[2];
+        const UVVert uvA = uv[st.tex[1]];
+        const UVVert uvB = uv[st.tex[2]];
         const double before = uvArea(uvU, uvA, uvB);
-        if (before != 0 && uvArea(m.texVerts[tex], uvA, uvB) * before <= 0) return false;
+        if (before != 0 && uvArea(uv[tex], uvA, uvB) * before <= 0) return false;
         scratch.newTex[i] = tex;
     }
     return true;
@@ -433,8 +433,7 @@ bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v) {
         else
             others = ~uint64_t(0);
         forLiveCorners(ws, v, [&](uint32_t c) {
-            const MeshFace& f = m.faces[c / 3];
-            const uint32_t a = f.v[(c + 1) % 3], b = f.v[(c + 2) % 3];
+            const auto [a, b] = cornerEnds(m, c);
             // either may be in the ring: one test of both filter bits, without a branch
             if (((others >> (a % 64)) | (others >> (b % 64))) & 1) shared |= inRing(a) || inRing(b);
         });
@@ -442,8 +441,8 @@ bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v) {
         for (uint32_t w : star.ring) {
             if (isFar(w) || w == v || shared) continue;
             forLiveCorners(ws, w, [&](uint32_t c) {
-                const MeshFace& f = m.faces[c / 3];
-                shared |= f.v[(c + 1) % 3] == v || f.v[(c + 2) % 3] == v;
+                const auto [a, b] = cornerEnds(m, c);
+                shared |= a == v || b == v;
             });
         }
     }
@@ -456,8 +455,7 @@ bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v) {
         const uint32_t walked = ws.degree[v] <= ws.degree[sf.next] ? v : sf.next;
         const uint32_t other = walked == v ? sf.next : v;
         forLiveCorners(ws, walked, [&](uint32_t c) {
-            const MeshFace& f = m.faces[c / 3];
-            const uint32_t a = f.v[(c + 1) % 3], b = f.v[(c + 2) % 3];
+            const auto [a, b] = cornerEnds(m, c);
             shared |= (a == other && b == sf.prev) || (a == sf.prev && b == other);
         });
         if (shared) return false;

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
+#include <cstdint>
 #include <cmath>
 #include <numbers>
 
@@ -35,6 +37,13 @@ inline Vec3d cross(const Vec3d& a, const Vec3d& b) {
 }
 inline double length(const Vec3d& a) {
     return std::sqrt(dot(a, a));
+}
+// Whether every component is zero (of either sign), from the bits without a branch per
+// component; NaN is not zero.
+inline bool isZero(const Vec3d& a) {
+    const uint64_t bits =
+        std::bit_cast<uint64_t>(a.x) | std::bit_cast<uint64_t>(a.y) | std::bit_cast<uint64_t>(a.z);
+    return (bits << 1) == 0; // all but the signs
 }
 // Unit vector along a; the zero vector stays zero.
 inline Vec3d unit(const Vec3d& a) {

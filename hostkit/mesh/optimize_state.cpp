@@ -446,7 +446,7 @@ bool gatherStar(const WorkState& ws, uint32_t u, Star& star) {
         sf.prev = m.faces[f].v[kPrev];
         sf.group = 0;
         if (m.texFaces) {
-            StarTex& st = star.texture.emplace_back(); // coordinates once classified
+            StarTex& st = star.texture.emplace_back();
             const uint32_t* t = m.texFaces[f].t;
             st.tex[0] = t[k];
             st.tex[1] = t[kNext];
@@ -455,7 +455,7 @@ bool gatherStar(const WorkState& ws, uint32_t u, Star& star) {
         const FaceWork& work = ws.faceWork[f];
         sf.normal = work.normal;
         widest = std::max(widest, work.cone.spread);
-        locked |= sf.normal.x == 0 && sf.normal.y == 0 && sf.normal.z == 0;
+        locked |= isZero(sf.normal);
         star.faces.push_back(sf);
     });
     star.widestSpread = widest;
@@ -607,9 +607,6 @@ void classifyStar(const WorkState& ws, Star& star) {
         return;
     }
     star.sides = groups;
-    // the coordinates the collapse tests compare (most stars lock before they are needed)
-    for (StarTex& st : star.texture)
-        for (uint32_t i = 0; i < 3; ++i) st.uv[i] = ws.mesh.texVerts[st.tex[i]];
 }
 
 void settleStarCones(const WorkState& ws, Star& star) {

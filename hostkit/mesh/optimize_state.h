@@ -11,6 +11,7 @@
 
 #include "host/api.h"
 #include "host/mesh.h"
+#include "hostkit/mesh/edge_table.h"
 #include "hostkit/mesh/scratch.h"
 #include "hostkit/mesh/optimize_cone.h"
 
@@ -127,6 +128,15 @@ template <typename T, typename Less> void sortFew(T* data, size_t n, Less less) 
     }
 }
 
+// The vertices after and before corner c in its face's order.
+struct CornerEnds {
+    uint32_t next, prev;
+};
+inline CornerEnds cornerEnds(const Mesh& m, uint32_t c) {
+    const uint32_t f = c / 3, k = c - 3 * f;
+    return {m.faces[f].v[nextPlace(k)], m.faces[f].v[prevPlace(k)]};
+}
+
 // Calls visit(corner) for every live corner at vertex v, in list order, dropping the
 // corners of removed faces it passes: each is dropped once, so walks stay linear overall.
 template <typename Visit> void forLiveCorners(const WorkState& ws, uint32_t v, Visit visit) {
@@ -176,7 +186,6 @@ struct StarFace {
 // The mapping of a star face (kept apart, so unmapped meshes do not carry it).
 struct StarTex {
     uint32_t tex[3]; // texture vertices at the centre, next and prev
-    UVVert uv[3];    // and their coordinates, once the star is classified Interior or Line
 };
 
 // One face's use of the edge from a star's centre to another vertex.

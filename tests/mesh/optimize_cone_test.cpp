@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <numbers>
 #include <random>
 
@@ -175,4 +176,16 @@ TEST(OptimizeCone, ShortcutsDecideAsTheExactAngleDoes) {
     EXPECT_LT(contained, 19000);
     EXPECT_GT(wideContained, 5000);
     EXPECT_LT(wideContained, 15000);
+}
+
+// The zero test reads bits: either sign of zero counts, the smallest denormal and NaN do not.
+TEST(OptimizeCone, ZeroVectorsAreTheSignedZerosOnly) {
+    using hostkit::opt::isZero;
+    const double tiny = std::numeric_limits<double>::denorm_min();
+    EXPECT_TRUE(isZero(Vec3d(0, 0, 0)));
+    EXPECT_TRUE(isZero(Vec3d(-0.0, 0, -0.0)));
+    EXPECT_FALSE(isZero(Vec3d(0, tiny, 0)));
+    EXPECT_FALSE(isZero(Vec3d(-tiny, 0, 0)));
+    EXPECT_FALSE(isZero(Vec3d(0, 0, std::nan(""))));
+    EXPECT_FALSE(isZero(Vec3d(0, -std::numeric_limits<double>::infinity(), 0)));
 }
