@@ -243,6 +243,28 @@ bool texturesFollow(const WorkState& ws, const Star& star, uint32_t v, const siz
     const bool agree = removed < 2 || sameUV(uv[edgeFaces[1].texV], uv[edgeFaces[0].texV]);
     const size_t d = star.faces.size();
     scratch.newTex.resize(d); // set for every face that stays
+    // The usual star: one side, and one texture vertex at the centre in every face. Every
+    // edge face then speaks for every face that stays, and the last one's texture vertex
+    // at v is the one all of them take (as the general loop below finds, face by face)
+    if (star.sides == 1) {
+        uint32_t others = 0; // bits of the centre's texture vertex in any face that differs
+        for (size_t i = 0; i < d; ++i) others |= star.texture[i].tex[0] ^ edgeFaces[0].texU;
+        if (others == 0) {
+            if (!agree) return false;
+            const uint32_t tex = edgeFaces[removed - 1].texV;
+            const UVVert uvU = uv[edgeFaces[0].texU], uvV = uv[tex];
+            for (size_t i = 0; i < d; ++i) {
+                if (onEdge(star.faces[i], v)) continue;
+                const StarTex& st = star.texture[i];
+                const UVVert uvA = uv[st.tex[1]];
+                const UVVert uvB = uv[st.tex[2]];
+                const double before = uvArea(uvU, uvA, uvB);
+                if (before != 0 && uvArea(uvV, uvA, uvB) * before <= 0) return false;
+                scratch.newTex[i] = tex;
+            }
+            return true;
+        }
+    }
     for (size_t i = 0; i < d; ++i) {
         const StarFace& sf = star.faces[i];
         if (onEdge(sf, v)) continue;
