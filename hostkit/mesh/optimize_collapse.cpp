@@ -236,8 +236,9 @@ bool texturesFollow(const WorkState& ws, const Star& star, uint32_t v, const siz
         const StarFace& sf = star.faces[edgeAt[e]];
         EdgeFace& r = edgeFaces[e];
         r.group = sf.group;
-        r.texU = star.texture[edgeAt[e]].tex[0];
-        r.texV = m.texFaces[sf.face].t[sf.next == v ? nextPlace(sf.corner) : prevPlace(sf.corner)];
+        const uint32_t* t = m.texFaces[sf.face].t;
+        r.texU = t[sf.corner];
+        r.texV = t[sf.next == v ? nextPlace(sf.corner) : prevPlace(sf.corner)];
     }
     // a face both edge faces speak for is ambiguous unless they give v the same coordinates
     const bool agree = removed < 2 || sameUV(uv[edgeFaces[1].texV], uv[edgeFaces[0].texV]);
@@ -248,16 +249,18 @@ bool texturesFollow(const WorkState& ws, const Star& star, uint32_t v, const siz
     // at v is the one all of them take (as the general loop below finds, face by face)
     if (star.sides == 1) {
         uint32_t others = 0; // bits of the centre's texture vertex in any face that differs
-        for (size_t i = 0; i < d; ++i) others |= star.texture[i].tex[0] ^ edgeFaces[0].texU;
+        for (const StarFace& sf : star.faces)
+            others |= m.texFaces[sf.face].t[sf.corner] ^ edgeFaces[0].texU;
         if (others == 0) {
             if (!agree) return false;
             const uint32_t tex = edgeFaces[removed - 1].texV;
             const UVVert uvU = uv[edgeFaces[0].texU], uvV = uv[tex];
             for (size_t i = 0; i < d; ++i) {
-                if (onEdge(star.faces[i], v)) continue;
-                const StarTex& st = star.texture[i];
-                const UVVert uvA = uv[st.tex[1]];
-                const UVVert uvB = uv[st.tex[2]];
+                const StarFace& sf = star.faces[i];
+                if (onEdge(sf, v)) continue;
+                const uint32_t* t = m.texFaces[sf.face].t;
+                const UVVert uvA = uv[t[nextPlace(sf.corner)]];
+                const UVVert uvB = uv[t[prevPlace(sf.corner)]];
                 const double before = uvArea(uvU, uvA, uvB);
                 if (before != 0 && uvArea(uvV, uvA, uvB) * before <= 0) return false;
                 scratch.newTex[i] = tex;
@@ -268,18 +271,19 @@ bool texturesFollow(const WorkState& ws, const Star& star, uint32_t v, const siz
     for (size_t i = 0; i < d; ++i) {
         const StarFace& sf = star.faces[i];
         if (onEdge(sf, v)) continue;
-        const StarTex& st = star.texture[i];
-        const UVVert uvU = uv[st.tex[0]];
+        const uint32_t* t = m.texFaces[sf.face].t;
+        const uint32_t texU = t[sf.corner];
+        const UVVert uvU = uv[texU];
         uint32_t tex = kNone;
         for (size_t e = 0; e < removed; ++e) {
             const EdgeFace& r = edgeFaces[e];
-            if (r.group != sf.group || (r.texU != st.tex[0] && !sameUV(uv[r.texU], uvU))) continue;
+            if (r.group != sf.group || (r.texU != texU && !sameUV(uv[r.texU], uvU))) continue;
             if (tex != kNone && !agree) return false;
             tex = r.texV;
         }
         if (tex == kNone) return false;
-        const UVVert uvA = uv[st.tex[1]];
-        const UVVert uvB = uv[st.tex[2]];
+        const UVVert uvA = uv[t[nextPlace(sf.corner)]];
+        const UVVert uvB = uv[t[prevPlace(sf.corner)]];
         const double before = uvArea(uvU, uvA, uvB);
         if (before != 0 && uvArea(uv[tex], uvA, uvB) * before <= 0) return false;
         scratch.newTex[i] = tex;

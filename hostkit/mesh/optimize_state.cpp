@@ -391,7 +391,6 @@ bool gatherStar(const WorkState& ws, uint32_t u, Star& star) {
     star.centre = u;
     star.cls = VertexClass::Locked;
     star.faces.clear();
-    star.texture.clear();
     star.ring.clear();
     star.groupCone.clear();
     star.groupTest.clear();
@@ -411,7 +410,6 @@ bool gatherStar(const WorkState& ws, uint32_t u, Star& star) {
     bool locked = false;
     float widest = -1;
     star.faces.reserve(ws.degree[u]);
-    if (m.texFaces) star.texture.reserve(ws.degree[u]);
     // A crowded vertex's list is a chain of dependent loads, each a cache miss where its
     // faces lie apart (numbered across the mesh, or moved in from merged neighbours); the
     // corners its last gather found still come in the same order, less the removed ones and
@@ -445,13 +443,6 @@ bool gatherStar(const WorkState& ws, uint32_t u, Star& star) {
         sf.next = m.faces[f].v[kNext];
         sf.prev = m.faces[f].v[kPrev];
         sf.group = 0;
-        if (m.texFaces) {
-            StarTex& st = star.texture.emplace_back();
-            const uint32_t* t = m.texFaces[f].t;
-            st.tex[0] = t[k];
-            st.tex[1] = t[kNext];
-            st.tex[2] = t[kPrev];
-        }
         const FaceWork& work = ws.faceWork[f];
         sf.normal = work.normal;
         widest = std::max(widest, work.cone.spread);

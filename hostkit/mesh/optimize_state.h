@@ -183,11 +183,6 @@ struct StarFace {
     Vec3d normal;    // unit normal, zero for zero area
 };
 
-// The mapping of a star face (kept apart, so unmapped meshes do not carry it).
-struct StarTex {
-    uint32_t tex[3]; // texture vertices at the centre, next and prev
-};
-
 // One face's use of the edge from a star's centre to another vertex.
 struct StarEdge {
     uint32_t other;
@@ -210,7 +205,6 @@ struct Star {
     uint32_t centre = kNone;
     VertexClass cls = VertexClass::Locked;
     LargeVector<StarFace> faces;
-    LargeVector<StarTex> texture;          // per face when the mesh is mapped, else empty
     LargeVector<uint32_t> ring;            // distinct neighbours, ascending (Locked: some)
     uint32_t lineEnds[2] = {kNone, kNone}; // neighbours along the line for Line vertices
     uint32_t sides = 0;                    // groups of faces (Interior and Line only)

@@ -224,10 +224,8 @@ TEST(Optimize, CrowdedStarsDecideAlikeInAnyFaceOrder) {
                     std::vector<uint32_t> order(star.faces.size());
                     for (uint32_t i = 0; i < order.size(); ++i) order[i] = i;
                     std::shuffle(order.begin(), order.end(), random);
-                    for (uint32_t i = 0; i < order.size(); ++i) {
+                    for (uint32_t i = 0; i < order.size(); ++i)
                         shuffled.faces[i] = star.faces[order[i]];
-                        if (mapped) shuffled.texture[i] = star.texture[order[i]];
-                    }
                     CollapseScratch scratch, shuffledScratch;
                     for (uint32_t w : star.ring) {
                         const double cost = collapseGeometryCost(ws, star, w, scratch);
