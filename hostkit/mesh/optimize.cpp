@@ -19,9 +19,14 @@ int Mesh::Optimize(float normalThreshold, float edgeThreshold, float bias, int f
     const bool rebuildNormals = hasNormals != 0;
     const hostkit::ScratchReuse reuse; // the set-up, the passes and compaction free in phases
     WorkState ws(*this, makeSettings(normalThreshold, edgeThreshold, bias, flags));
-    initWorkState(ws);
     LargeVector<uint32_t> arranged; // the faces' own order, when worked on in another
-    if (ws.scatteredFaces) {
+    // faces that look scattered are asked before the set-up, so it is done once; the set-up
+    // itself catches the ones the look missed
+    const bool asked = facesMayLieScattered(*this);
+    if (asked && headsScattered(listHeadsOf(*this), faceCount))
+        arranged = arrangeFacesByVertex(*this);
+    initWorkState(ws);
+    if (!asked && ws.scatteredFaces) {
         releaseFaceWork(ws); // (not to hold them while the faces are copied)
         arranged = arrangeFacesByVertex(*this);
         initWorkState(ws);

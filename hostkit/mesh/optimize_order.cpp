@@ -3,6 +3,8 @@
 
 #include <algorithm>
 
+#include "hostkit/mesh/edge_table.h"
+
 namespace hostkit::opt {
 
 namespace {
@@ -24,17 +26,55 @@ template <typename T> void permute(T* values, const LargeVector<uint32_t>& order
     std::copy(out.begin(), out.end(), values);
 }
 
+// Faces sampled by facesMayLieScattered, about.
+constexpr size_t kScatterSamples = 4096;
+
 } // namespace
 
-bool facesScattered(const WorkState& ws) {
+bool headsScattered(const LargeVector<uint32_t>& heads, int faceCount) {
     uint64_t travel = 0;
     uint32_t last = 0;
-    for (const uint32_t c : ws.vertexHead) {
+    for (const uint32_t c : heads) {
         if (c == kNone) continue;
         travel += c > last ? c - last : last - c;
         last = c;
     }
-    return travel > kScatteredSweeps * 3 * uint64_t(ws.mesh.faceCount);
+    return travel > kScatteredSweeps * 3 * uint64_t(std::max(faceCount, 0));
+}
+
+bool facesScattered(const WorkState& ws) {
+    return headsScattered(ws.vertexHead, ws.mesh.faceCount);
+}
+
+LargeVector<uint32_t> listHeadsOf(const Mesh& mesh) {
+    LargeVector<uint32_t> heads(size_t(std::max(mesh.vertexCount, 0)), kNone);
+    for (size_t f = size_t(std::max(mesh.faceCount, 0)); f-- > 0;) { // as initWorkState links
+        const MeshFace& face = mesh.faces[f];
+        if (!isProperFace(face, mesh.vertexCount)) continue;
+        for (uint32_t k = 0; k < 3; ++k) heads[face.v[k]] = uint32_t(f) * 3 + k;
+    }
+    return heads;
+}
+
+bool facesMayLieScattered(const Mesh& mesh) {
+    const size_t faceCount = size_t(std::max(mesh.faceCount, 0));
+    const size_t step = std::max<size_t>(1, faceCount / kScatterSamples);
+    uint64_t travel = 0;
+    uint32_t last = 0;
+    // steps of step / 2 to 3 step / 2, drawn from a fixed sequence: a fixed step could
+    // keep to one kind of face in a mesh that repeats with its period
+    uint32_t draw = 1;
+    auto nextStep = [&] {
+        draw = draw * 1664525u + 1013904223u; // a linear congruential sequence
+        return step / 2 + 1 + (draw >> 8) % step;
+    };
+    for (size_t f = 0; f < faceCount; f += nextStep()) {
+        const MeshFace& face = mesh.faces[f];
+        const uint32_t low = std::min({face.v[0], face.v[1], face.v[2]});
+        travel += low > last ? low - last : last - low;
+        last = low;
+    }
+    return travel > 2 * uint64_t(std::max(mesh.vertexCount, 0));
 }
 
 LargeVector<uint32_t> arrangeFacesByVertex(Mesh& mesh) {

@@ -19,6 +19,23 @@ namespace hostkit::opt {
 // ws.scatteredFaces). O(V).
 HOSTKIT_API bool facesScattered(const WorkState& ws);
 
+// The test facesScattered makes, on the heads of the vertices' lists in vertex order.
+// O(V).
+HOSTKIT_API bool headsScattered(const LargeVector<uint32_t>& heads, int faceCount);
+
+// The heads of the vertices' lists as initWorkState will link them, from the faces alone:
+// the corner of the first proper face at each vertex, kNone where none is. With
+// headsScattered, facesScattered's answer before the set-up. O(F + V).
+HOSTKIT_API LargeVector<uint32_t> listHeadsOf(const Mesh& mesh);
+
+// Whether a sample of about 4096 faces, in their order, has lowest vertices that jump back
+// and forth over more than twice the vertices: faces numbered along their vertices climb
+// them once. A cheap hint (O(1) in the mesh's size) that asking before the set-up is worth
+// it. It may miss (the set-up then finds out), and it may be raised by faces that jump
+// between rows of vertices without lying scattered by the measure of the lists (the sides
+// of a cylinder); faces numbered along their vertices, as on a grid, do not raise it.
+HOSTKIT_API bool facesMayLieScattered(const Mesh& mesh);
+
 // Reorders mesh.faces and mesh.texFaces together by each face's lowest vertex (faces with
 // no vertex in range last), keeping the order among equals, and returns the original index
 // of the face now at each place. The other per-face arrays stay as they are until

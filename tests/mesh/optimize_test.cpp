@@ -977,6 +977,41 @@ TEST(Optimize, ScatteredFacesComeBackInTheirOwnOrderWithTheirMapping) {
         for (int k = 0; k < 3; ++k) EXPECT_TRUE(corners.count(cornerOf(m, f, k))) << f;
 }
 
+TEST(Optimize, ScatterIsToldFromTheFacesAsTheSetUpTellsIt) {
+    // the list heads worked out before the set-up are the set-up's own, improper faces
+    // (skipped by both) and unused vertices included, so both tell scatter alike; the cheap
+    // sample stays quiet on faces numbered along their vertices (a grid, small and large
+    // enough to be sampled) and speaks on shuffled ones
+    const Mesh sphere = hostkit::makeSphereMesh(1.0f, 48);
+    Mesh shuffled = sphere;
+    std::vector<int> order(size_t(sphere.faceCount));
+    std::iota(order.begin(), order.end(), 0);
+    std::shuffle(order.begin(), order.end(), std::mt19937(9));
+    for (int f = 0; f < shuffled.faceCount; ++f) shuffled.faces[f] = sphere.faces[order[size_t(f)]];
+    Mesh broken = shuffled; // a repeated vertex, one out of range, and a vertex no face uses
+    broken.faces[3].v[1] = broken.faces[3].v[0];
+    broken.faces[7].v[2] = uint32_t(broken.vertexCount);
+    broken.setNumVerts(broken.vertexCount + 1, true);
+    const Mesh grid = hostkit::makeGridMesh(40, 1.0f);
+    using Case = std::tuple<const char*, const Mesh*, bool>;
+    for (const auto& [name, mesh, scattered] :
+         {Case{"sphere", &sphere, false}, Case{"shuffled", &shuffled, true},
+          Case{"broken", &broken, true}, Case{"grid", &grid, false}}) {
+        SCOPED_TRACE(name);
+        Mesh m = *mesh;
+        hostkit::opt::WorkState ws(m, hostkit::opt::makeSettings(0, 0, 0, 0));
+        hostkit::opt::initWorkState(ws);
+        const auto heads = hostkit::opt::listHeadsOf(*mesh);
+        EXPECT_TRUE(
+            std::equal(heads.begin(), heads.end(), ws.vertexHead.begin(), ws.vertexHead.end()));
+        EXPECT_EQ(hostkit::opt::headsScattered(heads, mesh->faceCount), scattered);
+        EXPECT_EQ(hostkit::opt::facesScattered(ws), scattered);
+    }
+    EXPECT_FALSE(hostkit::opt::facesMayLieScattered(grid));
+    EXPECT_TRUE(hostkit::opt::facesMayLieScattered(shuffled));
+    EXPECT_FALSE(hostkit::opt::facesMayLieScattered(hostkit::makeGridMesh(400, 1.0f)));
+}
+
 TEST(Optimize, SurvivesRandomFaceSoups) {
     // grids with some indices scrambled (some out of range) and random faces added
     std::mt19937 rng(17);
