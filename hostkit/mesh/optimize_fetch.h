@@ -63,7 +63,7 @@ class ListFetcher {
             // the face asked for one look ago: the position of its corner after the centre
             // next (around a vertex each neighbour follows it in some face, and the
             // centre's own was asked for with its list)
-            const uint32_t v = ws.mesh.faces[cursor / 3].v[(cursor % 3 + 1) % 3];
+            const uint32_t v = cornerEnds(ws.mesh, cursor).next;
             if (v < uint32_t(ws.mesh.vertexCount)) __builtin_prefetch(&ws.mesh.vertices[v]);
             start(ws, cursor, ws.cornerNext[cursor]);
         }
