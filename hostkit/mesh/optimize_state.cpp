@@ -359,7 +359,7 @@ void initWorkState(WorkState& ws) {
         // the unit normal; a zero-area face freezes its vertices
         const Vec3d n = faceNormal(m, face);
         work.normal = unit(n);
-        const bool frozen = ((n.x == 0) & (n.y == 0) & (n.z == 0)) | badTexture;
+        const bool frozen = isZero(n) | badTexture;
         const uint8_t flags = frozen ? kUsed | kFrozen : kUsed;
         for (uint32_t k = 0; k < 3; ++k) {
             const uint32_t v = face.v[k], corner = uint32_t(f) * 3 + k;
