@@ -244,6 +244,15 @@ bool texturesFollow(const WorkState& ws, const Star& star, uint32_t v, const siz
     const bool agree = removed < 2 || sameUV(uv[edgeFaces[1].texV], uv[edgeFaces[0].texV]);
     const size_t d = star.faces.size();
     scratch.newTex.resize(d); // set for every face that stays
+    // whether star face sf's texture triangle keeps its side (or had no area) once the
+    // centre's corner, at coordinates uvU, takes coordinates uvV
+    auto keepsItsSide = [&](const StarFace& sf, const UVVert& uvU, const UVVert& uvV) {
+        const uint32_t* t = m.texFaces[sf.face].t;
+        const UVVert uvA = uv[t[nextPlace(sf.corner)]];
+        const UVVert uvB = uv[t[prevPlace(sf.corner)]];
+        const double before = uvArea(uvU, uvA, uvB);
+        return !(before != 0 && uvArea(uvV, uvA, uvB) * before <= 0); // (NaN keeps it)
+    };
     // The usual star: one side, and one texture vertex at the centre in every face. Every
     // edge face then speaks for every face that stays, and the last one's texture vertex
     // at v is the one all of them take (as the general loop below finds, face by face)
@@ -258,11 +267,7 @@ bool texturesFollow(const WorkState& ws, const Star& star, uint32_t v, const siz
             for (size_t i = 0; i < d; ++i) {
                 const StarFace& sf = star.faces[i];
                 if (onEdge(sf, v)) continue;
-                const uint32_t* t = m.texFaces[sf.face].t;
-                const UVVert uvA = uv[t[nextPlace(sf.corner)]];
-                const UVVert uvB = uv[t[prevPlace(sf.corner)]];
-                const double before = uvArea(uvU, uvA, uvB);
-                if (before != 0 && uvArea(uvV, uvA, uvB) * before <= 0) return false;
+                if (!keepsItsSide(sf, uvU, uvV)) return false;
                 scratch.newTex[i] = tex;
             }
             return true;
@@ -271,8 +276,7 @@ bool texturesFollow(const WorkState& ws, const Star& star, uint32_t v, const siz
     for (size_t i = 0; i < d; ++i) {
         const StarFace& sf = star.faces[i];
         if (onEdge(sf, v)) continue;
-        const uint32_t* t = m.texFaces[sf.face].t;
-        const uint32_t texU = t[sf.corner];
+        const uint32_t texU = m.texFaces[sf.face].t[sf.corner];
         const UVVert uvU = uv[texU];
         uint32_t tex = kNone;
         for (size_t e = 0; e < removed; ++e) {
@@ -281,11 +285,7 @@ bool texturesFollow(const WorkState& ws, const Star& star, uint32_t v, const siz
             if (tex != kNone && !agree) return false;
             tex = r.texV;
         }
-        if (tex == kNone) return false;
-        const UVVert uvA = uv[t[nextPlace(sf.corner)]];
-        const UVVert uvB = uv[t[prevPlace(sf.corner)]];
-        const double before = uvArea(uvU, uvA, uvB);
-        if (before != 0 && uvArea(uv[tex], uvA, uvB) * before <= 0) return false;
+        if (tex == kNone || !keepsItsSide(sf, uvU, uv[tex])) return false;
         scratch.newTex[i] = tex;
     }
     return true;
