@@ -10,6 +10,7 @@
 # ends with the score. Exit code: 0 when every change was caught.
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
+source "$root/scripts/compiler-cache.sh"
 work="$root/build-mutate"
 src="$work/src"
 build="$src/build"
@@ -32,7 +33,7 @@ sync_sources() {
 configure() {
   [ -f "$build/CMakeCache.txt" ] && return 0
   cmake -S "$src" -B "$build" -DZEF_WINDOWS_TESTS=OFF -DZEF_BUILD_BENCH=OFF \
-    -DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache >/dev/null
+    "${compiler_cache_args[@]}" >/dev/null
 }
 
 # The plug-in's own tests run first: they catch most changes, and quickly.
