@@ -232,6 +232,10 @@ void compareWithAssimp(int faces, int reps, const std::string& only) {
         std::fflush(stdout);
     }
     std::printf("ratio: our throughput over Assimp's (1 or more: at least as fast).\n"
+                "FixInfacingNormals compares the box around the vertices with the box around\n"
+                "  them moved along their normals and turns the whole mesh when the second is\n"
+                "  smaller; UnifyNormals pairs every edge, makes each patch's windings agree\n"
+                "  and turns a closed patch outward by its volume, an open one by its area.\n"
                 "* Assimp leaves box mapping unimplemented: it only allocates the channel.\n"
                 "  Assimp has no shrink wrap; ball is set beside its sphere mapping.\n");
 }
