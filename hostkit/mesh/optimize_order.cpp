@@ -29,17 +29,23 @@ template <typename T> void permute(T* values, const LargeVector<uint32_t>& order
 // Faces sampled by facesMayLieScattered, about.
 constexpr size_t kScatterSamples = 4096;
 
+// The distance walked along a sequence of indices, from 0 through each one in turn.
+struct Travel {
+    uint64_t distance = 0;
+    uint32_t last = 0;
+    void to(uint32_t next) {
+        distance += next > last ? next - last : last - next;
+        last = next;
+    }
+};
+
 } // namespace
 
 bool headsScattered(const LargeVector<uint32_t>& heads, int faceCount) {
-    uint64_t travel = 0;
-    uint32_t last = 0;
-    for (const uint32_t c : heads) {
-        if (c == kNone) continue;
-        travel += c > last ? c - last : last - c;
-        last = c;
-    }
-    return travel > kScatteredSweeps * 3 * uint64_t(std::max(faceCount, 0));
+    Travel travel;
+    for (const uint32_t c : heads)
+        if (c != kNone) travel.to(c);
+    return travel.distance > kScatteredSweeps * 3 * uint64_t(std::max(faceCount, 0));
 }
 
 bool facesScattered(const WorkState& ws) {
@@ -59,8 +65,7 @@ LargeVector<uint32_t> listHeadsOf(const Mesh& mesh) {
 bool facesMayLieScattered(const Mesh& mesh) {
     const size_t faceCount = size_t(std::max(mesh.faceCount, 0));
     const size_t step = std::max<size_t>(1, faceCount / kScatterSamples);
-    uint64_t travel = 0;
-    uint32_t last = 0;
+    Travel travel;
     // steps of step / 2 to 3 step / 2, drawn from a fixed sequence: a fixed step could
     // keep to one kind of face in a mesh that repeats with its period
     uint32_t draw = 1;
@@ -70,11 +75,9 @@ bool facesMayLieScattered(const Mesh& mesh) {
     };
     for (size_t f = 0; f < faceCount; f += nextStep()) {
         const MeshFace& face = mesh.faces[f];
-        const uint32_t low = std::min({face.v[0], face.v[1], face.v[2]});
-        travel += low > last ? low - last : last - low;
-        last = low;
+        travel.to(std::min({face.v[0], face.v[1], face.v[2]}));
     }
-    return travel > 2 * uint64_t(std::max(mesh.vertexCount, 0));
+    return travel.distance > 2 * uint64_t(std::max(mesh.vertexCount, 0));
 }
 
 LargeVector<uint32_t> arrangeFacesByVertex(Mesh& mesh) {
