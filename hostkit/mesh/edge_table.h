@@ -19,12 +19,14 @@ namespace hostkit {
 constexpr uint32_t kNoMate = UINT32_MAX;              // boundary edge or improper face
 constexpr uint32_t kNonManifoldMate = UINT32_MAX - 1; // edge with three or more corners
 
-// The places after and before place k (0 to 2) of a face, without a division.
+// The places after and before place k (0 to 2) of a face, without a division or a branch
+// (a corner's place follows the data: on an irregular mesh a branch on it mostly guesses
+// wrong): read from the places packed two bits each, 1 2 0 and 2 0 1.
 constexpr uint32_t nextPlace(uint32_t k) {
-    return k == 2 ? 0 : k + 1;
+    return (0b00'10'01u >> (2 * k)) & 3;
 }
 constexpr uint32_t prevPlace(uint32_t k) {
-    return k == 0 ? 2 : k - 1;
+    return (0b01'00'10u >> (2 * k)) & 3;
 }
 inline uint32_t cornerFace(uint32_t corner) {
     return corner / 3;

@@ -236,9 +236,12 @@ struct Star {
     mutable Vec3d widestAxis[2];
     mutable double widestMinCos[2] = {-2, -2};
     std::vector<uint32_t> refused; // neighbours refusedByShape refused (a small star's only)
-    // Whether refusedByShape refused neighbour v at this look. O(|refused|), a few.
+    // Whether refusedByShape refused neighbour v at this look. O(|refused|), a few: the
+    // whole list is compared, without the early exit whose place the data decides.
     bool wasRefused(uint32_t v) const {
-        return std::find(refused.begin(), refused.end(), v) != refused.end();
+        bool found = false;
+        for (const uint32_t w : refused) found |= w == v;
+        return found;
     }
 };
 

@@ -93,6 +93,14 @@ TEST(CornerMates, AgreeWithTheSortedTable) {
     }
 }
 
+TEST(EdgeTable, PlacesStepRoundAFace) {
+    // the packed tables against the division they replace
+    for (uint32_t k = 0; k < 3; ++k) {
+        EXPECT_EQ(nextPlace(k), (k + 1) % 3) << k;
+        EXPECT_EQ(prevPlace(k), (k + 2) % 3) << k;
+    }
+}
+
 TEST(EdgeTable, CubeHasEighteenEdges) {
     // 12 box edges plus one diagonal per side
     EXPECT_EQ(buildEdgeTable(hostkit::makeBoxMesh(1, 1, 1, 1)).edgeCount(), 18u);
