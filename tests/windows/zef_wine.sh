@@ -46,25 +46,39 @@ run_windows() {
   fi
 }
 
+# Makes PREFIX afresh with the graphics driver DRIVER (null or x11) and waits for its
+# wineserver to finish. Wine now and then dies while it starts, before it has made
+# anything; a failed boot is retried from an empty folder, up to three times, and
+# every failed attempt's output is shown so that a lasting fault can be read.
+boot_prefix() {
+  local prefix="$1" driver="$2" log="$1.boot-log" attempt
+  use_prefix "$prefix"
+  for attempt in 1 2 3; do
+    rm -rf "$prefix"
+    mkdir -p "$prefix"
+    if { "$(wine_program)" wineboot -i &&
+      "$(wine_program)" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d "$driver" /f &&
+      "$(wineserver_program)" -w; } </dev/null >"$log" 2>&1; then
+      rm -f "$log"
+      return 0
+    fi
+    echo "zef_wine.sh: Wine could not make the prefix $prefix (attempt $attempt of 3):" >&2
+    cat "$log" >&2
+    "$(wineserver_program)" -k 2>/dev/null || true
+  done
+  rm -f "$log"
+  return 1
+}
+
 prefix_init() {
-  rm -rf "$1"
-  mkdir -p "$1"
-  use_prefix "$1"
-  "$(wine_program)" wineboot -i >/dev/null 2>&1
-  "$(wine_program)" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d null /f >/dev/null 2>&1
-  "$(wineserver_program)" -w
+  boot_prefix "$1" null
   # Persistent until prefix-remove, so each run starts fast. Its output goes nowhere:
   # a server holding the test's pipe would keep the test from ending.
   "$(wineserver_program)" -p </dev/null >/dev/null 2>&1
 }
 
 x11_prefix_init() {
-  rm -rf "$1"
-  mkdir -p "$1"
-  use_prefix "$1"
-  "$(wine_program)" wineboot -i >/dev/null 2>&1
-  "$(wine_program)" reg add 'HKCU\Software\Wine\Drivers' /v Graphics /d x11 /f >/dev/null 2>&1
-  "$(wineserver_program)" -w
+  boot_prefix "$1" x11
 }
 
 # Lines of a Windows ZEF file that do not end in CR LF, as "file:line".
