@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # zef_wine.sh's prefix boot against stand-ins for wine and wineserver: a boot that
 # fails is retried from an empty folder and its output shown, and three failures in
-# a row fail the setup instead of leaving a half-made prefix behind.
+# a row fail the setup.
 set -uo pipefail
 runner="$1"
 work="$(mktemp -d)"

@@ -49,11 +49,12 @@ run_windows() {
 # Makes PREFIX afresh with the graphics driver DRIVER (null or x11) and waits for its
 # wineserver to finish. Wine now and then dies while it starts, before it has made
 # anything; a failed boot is retried from an empty folder, up to three times, and
-# every failed attempt's output is shown so that a lasting fault can be read.
+# every failed attempt's output is shown so that a lasting fault can be read (the last
+# attempt's folder stays for a look).
 boot_prefix() {
-  local prefix="$1" driver="$2" log="$1.boot-log" attempt
+  local prefix="$1" driver="$2" log="$1.boot-log" attempts=3 attempt
   use_prefix "$prefix"
-  for attempt in 1 2 3; do
+  for ((attempt = 1; attempt <= attempts; ++attempt)); do
     rm -rf "$prefix"
     mkdir -p "$prefix"
     if { "$(wine_program)" wineboot -i &&
@@ -62,7 +63,7 @@ boot_prefix() {
       rm -f "$log"
       return 0
     fi
-    echo "zef_wine.sh: Wine could not make the prefix $prefix (attempt $attempt of 3):" >&2
+    echo "zef_wine.sh: Wine could not make the prefix $prefix (attempt $attempt of $attempts):" >&2
     cat "$log" >&2
     "$(wineserver_program)" -k 2>/dev/null || true
   done
