@@ -18,11 +18,7 @@ double uvArea(const UVVert& a, const UVVert& b, const UVVert& c) {
 // (worked out once per star: both targets and the collapse need it).
 const DirectionCone& effectiveLineCone(const WorkState& ws, const Star& star) {
     if (!star.lineKnown) {
-        const Vec3d pu = ws.position(star.centre);
-        const Vec3d in = pu - ws.position(star.lineEnds[0]);
-        const Vec3d out = ws.position(star.lineEnds[1]) - pu;
-        DirectionCone cone = coneUnion(coneOf(in), coneOf(out));
-        star.line = coneUnion(cone, alignedWith(ws.lineCone[star.centre], Vec3d(cone.axis)));
+        star.line = lineConeThrough(ws, star.centre, star.lineEnds[0], star.lineEnds[1]);
         // either target moves the centre onto the chord between the ends
         const Vec3d along = ws.position(star.lineEnds[1]) - ws.position(star.lineEnds[0]);
         if (ws.settings.bias == 1) {
@@ -35,23 +31,6 @@ const DirectionCone& effectiveLineCone(const WorkState& ws, const Star& star) {
         star.lineKnown = true;
     }
     return star.line;
-}
-
-// Whether the line through a Line centre bends there by more than the settings allow of
-// any line (cosLineBendRefused): the line's cone, which holds both pieces' directions, is
-// then wider than the threshold, so effectiveLineCone would refuse every collapse along it.
-// A cosine and no cone arithmetic; false when either piece has no length.
-bool lineBendsTooFar(const WorkState& ws, const Star& star) {
-    const double c = ws.settings.cosLineBendRefused;
-    if (c < -1) return false;
-    const Vec3d pu = ws.position(star.centre);
-    const Vec3d in = pu - ws.position(star.lineEnds[0]);
-    const Vec3d out = ws.position(star.lineEnds[1]) - pu;
-    const double d = dot(in, out), squares = dot(in, in) * dot(out, out);
-    if (!(squares > 0)) return false; // also NaN
-    // d / sqrt(squares) < c, without the root
-    if (c >= 0) return d < 0 || d * d < c * c * squares;
-    return d < 0 && d * d > c * c * squares;
 }
 
 // A centre tries at most this many of its nearest neighbours as targets, and a crowded
@@ -329,7 +308,8 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
     double deviation = 0;
     if (star.cls == VertexClass::Line) {
         if (v != star.lineEnds[0] && v != star.lineEnds[1]) return -1;
-        if (!star.lineKnown && lineBendsTooFar(ws, star)) return -1;
+        if (!star.lineKnown && lineBendsTooFar(ws, star.centre, star.lineEnds[0], star.lineEnds[1]))
+            return -1;
         effectiveLineCone(ws, star);
         deviation = star.lineDeviation;
         if (deviation > threshold) return -1;

@@ -189,8 +189,9 @@ bool locksByItsEdges(WorkState& ws, uint32_t u) {
     // auto edge (below) needs (returning at the third line without auto edge saved about 1%
     // there, and cost as much with it).
     uint32_t mate[kDirectScanFaces];
-    uint32_t mated = 0, lines = 0; // a bit per face already some face's mate
-    bool fan = true;               // no face is the mate of two (then they close a fan)
+    uint32_t mated = 0, lines = 0;         // a bit per face already some face's mate
+    uint32_t lineEnds[2] = {kNone, kNone}; // the other ends of the first two lines
+    bool fan = true;                       // no face is the mate of two (then they close a fan)
     for (uint32_t i = 0; i < n; ++i) {
         uint32_t j = 0;
         while (j < n && prevs[j] != nexts[i]) ++j;
@@ -203,7 +204,10 @@ bool locksByItsEdges(WorkState& ws, uint32_t u) {
         const uint32_t ki = places[i], kj = places[j];
         const EdgeSide out{fi, ki, nextPlace(ki), ws.faceWork[fi].normal};
         const EdgeSide in{fj, kj, prevPlace(kj), ws.faceWork[fj].normal};
-        lines += sidesMakeLine(ws, out, in);
+        if (sidesMakeLine(ws, out, in)) {
+            if (lines < 2) lineEnds[lines] = nexts[i];
+            ++lines;
+        }
     }
     if (ws.settings.autoEdge && fan) {
         // each edge has its two faces, wound alike: the edges to higher vertices are settled
@@ -221,7 +225,23 @@ bool locksByItsEdges(WorkState& ws, uint32_t u) {
         }
         ws.vertexFlags[u] |= kEdgesSet;
     }
-    return lines == 3;
+    if (lines == 3) return true;
+    // Two lines in a closed fan: the classification takes the same faces in the same order
+    // (a closed fan), so it finds these two lines first and makes u a Line vertex between
+    // their other ends, or locks it
+    if (lines != 2 || !fan) return false;
+    if (lineBendsTooFar(ws, u, lineEnds[0], lineEnds[1])) return true;
+    const Vec3d along = ws.position(lineEnds[1]) - ws.position(lineEnds[0]);
+    return reachExceeds(lineConeThrough(ws, u, lineEnds[0], lineEnds[1]), unit(along),
+                        ws.settings.normalThreshold);
+}
+
+DirectionCone lineConeThrough(const WorkState& ws, uint32_t centre, uint32_t end0, uint32_t end1) {
+    const Vec3d pu = ws.position(centre);
+    const Vec3d in = pu - ws.position(end0);
+    const Vec3d out = ws.position(end1) - pu;
+    const DirectionCone pieces = coneUnion(coneOf(in), coneOf(out));
+    return coneUnion(pieces, alignedWith(ws.lineCone[centre], Vec3d(pieces.axis)));
 }
 
 namespace {

@@ -152,6 +152,29 @@ template <typename Visit> void forLiveCorners(const WorkState& ws, uint32_t v, V
     }
 }
 
+// Whether a line through centre from end0 to end1 bends there by more than the settings
+// allow of any line (cosLineBendRefused): a line's cone, which holds both pieces' directions,
+// would then be wider than the threshold, so no collapse along the line can be legal. A
+// cosine and no cone arithmetic; false when either piece has no length. Symmetric in the ends.
+inline bool lineBendsTooFar(const WorkState& ws, uint32_t centre, uint32_t end0, uint32_t end1) {
+    const double c = ws.settings.cosLineBendRefused;
+    if (c < -1) return false;
+    const Vec3d pu = ws.position(centre);
+    const Vec3d in = pu - ws.position(end0);
+    const Vec3d out = ws.position(end1) - pu;
+    const double d = dot(in, out), squares = dot(in, in) * dot(out, out);
+    if (!(squares > 0)) return false; // also NaN
+    // d / sqrt(squares) < c, without the root
+    if (c >= 0) return d < 0 || d * d < c * c * squares;
+    return d < 0 && d * d > c * c * squares;
+}
+
+// The directions a line through centre from end0 to end1 stands for: its two pieces' and
+// those centre took in from the collapses along it so far (lineCone), oriented from end0 to
+// end1.
+HOSTKIT_API DirectionCone lineConeThrough(const WorkState& ws, uint32_t centre, uint32_t end0,
+                                          uint32_t end1);
+
 // Links the corners of every proper face into vertex lists, gives each face the cone of
 // its own normal (kOwnNormal), caches its unit normal and freezes the vertices of improper faces,
 // zero-area faces and faces with a texture index out of range. Marks every used vertex and texture
@@ -262,10 +285,14 @@ HOSTKIT_API void analyzeStarShape(const WorkState& ws, uint32_t u, Star& star);
 // Otherwise classifyStar, on the faces as gathered, finishes the analysis. O(d) each.
 HOSTKIT_API bool gatherStar(const WorkState& ws, uint32_t u, Star& star);
 HOSTKIT_API void classifyStar(const WorkState& ws, Star& star);
-// Whether u's star would be classified Locked for its edges alone (three line edges), told
-// from the faces without gathering the star: on a rough surface most stars lock so. False
-// also when u is frozen or merged away, its star has fewer than 3 or more than 24 faces, or
-// a face's outgoing edge has no face coming in along it; then the classification decides.
+// Whether u has no legal collapse for its edges alone, told from the faces without gathering
+// the star: three line edges (the classification locks u; on a rough surface most stars lock
+// so), or, where u's faces close a fan, exactly two whose line bends or strays from the chord
+// between its ends by more than the threshold (the classification makes u a Line vertex whose
+// only targets are those ends, and either collapse would move u onto that chord; on a curved
+// crease or seam at a low threshold most line vertices stay so). False also when u is frozen
+// or merged away, its star has fewer than 3 or more than 24 faces, or a face's outgoing edge
+// has no face coming in along it; then the classification decides.
 // With auto edge, where u's faces close a fan wound one way and none has moved since the
 // set-up, it also sets the visibility of u's edges to higher vertices as setEdgeVisibility
 // would, and marks u kEdgesSet: a rough surface's vertices mostly lock here and keep their
