@@ -275,7 +275,10 @@ Mesh referenceGrid(int faces) {
 std::vector<NamedMesh> crowdedFamily(int faces) {
     faces = std::max(faces, 400);
     const int root = std::max(2, int(std::lround(std::sqrt(faces / 2.0))));
-    const int hubSpokes = std::min(100000, faces / 3);
+    // the same shape at every size (five rings, so a ninth of the faces at the hub), which
+    // at 1,000,000 faces puts over 100,000 around one vertex
+    constexpr int kHubRings = 5;
+    const int hubSpokes = std::max(3, faces / (2 * kHubRings - 1));
     std::vector<NamedMesh> family;
     auto add = [&](const char* name, Mesh mesh, bool closed) {
         family.push_back(NamedMesh{name, std::move(mesh), closed, true});
@@ -284,7 +287,7 @@ std::vector<NamedMesh> crowdedFamily(int faces) {
     add("cone", coneFan(faces, 1.0f), false);
     add("cylinder", hostkit::makeCylinderMesh(1, 2, faces / 4, 1, true), true);
     add("poles", poleSphere(faces / 8, 5), true);
-    add("hub", polarDisc(hubSpokes, std::max(1, (faces / hubSpokes + 1) / 2)), false);
+    add("hub", polarDisc(hubSpokes, kHubRings), false);
     add("strip", wavyStrip(faces / 2), false);
     add("islands", octahedra(faces / 8), true);
     add("noisy", noisySurface(root, 17), false);

@@ -66,8 +66,9 @@ std::vector<NamedMesh> smallFamily();
 
 // Shapes that crowd faces around single vertices or stretch far, each built with about
 // `faces` faces (at least a few hundred): flat fan, cone fan, capped cylinder of many
-// segments, sphere with high-valence poles, a hub of 100,000 faces around one vertex
-// (or of a third of the faces when fewer), long thin strip, many small islands and a noisy surface.
+// segments, sphere with high-valence poles, a flat hub of five rings with a ninth of the
+// faces around one vertex (over 100,000 at 1,000,000 faces), long thin strip, many small
+// islands and a noisy surface.
 // The names are "fan", "cone", "cylinder", "poles", "hub", "strip", "islands", "noisy".
 std::vector<NamedMesh> crowdedFamily(int faces);
 // Small instances of every mesh above: smallFamily() and crowdedFamily(3000).
