@@ -83,8 +83,9 @@ struct EdgeSide {
 // alike, as in a fan), must stay a line.
 [[gnu::always_inline]] inline bool fanEdgeIsLine(const WorkState& ws, const StarFace& out,
                                                  const StarFace& in) {
-    return sidesMakeLine(ws, {out.face, out.corner, nextPlace(out.corner), out.normal},
-                         {in.face, in.corner, prevPlace(in.corner), in.normal});
+    return sidesMakeLine(
+        ws, {out.face, out.corner, nextPlace(out.corner), ws.faceWork[out.face].normal},
+        {in.face, in.corner, prevPlace(in.corner), ws.faceWork[in.face].normal});
 }
 
 // Whether the manifold edge centre-other shared by faces i and j must stay a line.
@@ -93,7 +94,7 @@ bool isLineEdge(const WorkState& ws, const Star& star, const StarEdge& ei, const
     auto sideOf = [&](const StarEdge& e) {
         const StarFace& sf = star.faces[e.face];
         const uint32_t other = e.outgoing ? nextPlace(sf.corner) : prevPlace(sf.corner);
-        return EdgeSide{sf.face, sf.corner, other, sf.normal};
+        return EdgeSide{sf.face, sf.corner, other, ws.faceWork[sf.face].normal};
     };
     return sidesMakeLine(ws, sideOf(ei), sideOf(ej));
 }
@@ -464,9 +465,8 @@ bool gatherStar(const WorkState& ws, uint32_t u, Star& star) {
         sf.prev = m.faces[f].v[kPrev];
         sf.group = 0;
         const FaceWork& work = ws.faceWork[f];
-        sf.normal = work.normal;
         widest = std::max(widest, work.cone.spread);
-        locked |= isZero(sf.normal);
+        locked |= isZero(work.normal);
         star.faces.push_back(sf);
     });
     star.widestSpread = widest;
@@ -630,7 +630,7 @@ void settleStarCones(const WorkState& ws, Star& star) {
     double cosSpread[2] = {2, 2}; // of each side's cone (Line and Interior have at most two)
     for (const StarFace& sf : star.faces) {
         const DirectionCone& cone = ws.faceWork[sf.face].cone;
-        const Vec3d& n = sf.normal; // already unit
+        const Vec3d& n = ws.faceWork[sf.face].normal; // already unit
         DirectionCone& side = star.groupCone[sf.group];
         const DirectionCone add = cone.spread == kOwnNormal
                                       ? DirectionCone{Point3(float(n.x), float(n.y), float(n.z)), 0}

@@ -203,7 +203,7 @@ struct StarFace {
     uint32_t next;   // vertex after the centre in face order
     uint32_t prev;   // vertex before the centre
     uint32_t group;  // side of the feature line the face is on
-    Vec3d normal;    // unit normal, zero for zero area
+    // (its unit normal is faceWork[face].normal: the gather has just brought it in)
 };
 
 // One face's use of the edge from a star's centre to another vertex.
