@@ -172,8 +172,7 @@ inline bool lineBendsTooFar(const WorkState& ws, uint32_t centre, uint32_t end0,
 // The directions a line through centre from end0 to end1 stands for: its two pieces' and
 // those centre took in from the collapses along it so far (lineCone), oriented from end0 to
 // end1.
-HOSTKIT_API DirectionCone lineConeThrough(const WorkState& ws, uint32_t centre, uint32_t end0,
-                                          uint32_t end1);
+DirectionCone lineConeThrough(const WorkState& ws, uint32_t centre, uint32_t end0, uint32_t end1);
 
 // Links the corners of every proper face into vertex lists, gives each face the cone of
 // its own normal (kOwnNormal), caches its unit normal and freezes the vertices of improper faces,
