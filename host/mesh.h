@@ -133,7 +133,10 @@ class HOSTKIT_API Mesh {
     // uses any more are removed. progress may be null (false stops, mesh valid). Returns
     // the faces removed. Details: hostkit/mesh/optimize_*.h.
     // O(F log F): passes under a doubling cost limit visit changed vertices (at the full
-    // limit, those changed ahead of the sweep in the same pass); a star of d
+    // limit, those changed ahead of the sweep in the same pass; below it, where many looks
+    // wait for a higher limit, a look whose first target is bound to cost more than the
+    // limit waits without working out its cones, so it may wait where the cones would have
+    // refused that target for a cheaper one); a star of d
     // faces is classified in O(d) (pairwise up to 24 faces, through per-vertex slots
     // beyond) and tries at most its 16 nearest neighbours, a crowded one only
     // max(2, 4096 / d), so one look costs O(d) (a star of up to 24 faces may first be

@@ -271,6 +271,43 @@ bool texturesFollow(const WorkState& ws, const Star& star, uint32_t v, const siz
     return true;
 }
 
+// Rounding in a cost's chord from a cone's float axis, which is unit only to float
+// precision (the square of the chord is then off by up to about 4e-7), with room to spare.
+constexpr double kChordRounding = 2e-3;
+
+// A lower bound on the cost collapseConeCost would give target v once the cones are settled,
+// from each side's widest face cone instead of the side's cone: the side's cone holds that
+// cone, so its spread plus its axis's chord to any direction is at least the face cone's
+// (the chord grows by no more than the angle between the axes, which the containment bounds
+// by the difference of the spreads). Needs the moved directions collapseGeometryCost kept
+// for v. O(d).
+double costBoundWithoutCones(const WorkState& ws, const Star& star, uint32_t v,
+                             const CollapseScratch& scratch) {
+    DirectionCone widest[2];
+    for (const StarFace& sf : star.faces) {
+        const FaceWork& work = ws.faceWork[sf.face];
+        if (work.cone.spread > widest[sf.group].spread) {
+            widest[sf.group] = work.cone;
+        } else if (work.cone.spread == kOwnNormal && widest[sf.group].empty()) {
+            const Vec3d& n = work.normal;
+            widest[sf.group] = {Point3(float(n.x), float(n.y), float(n.z)), 0};
+        }
+    }
+    double reach = 0;
+    for (size_t i = 0; i < star.faces.size(); ++i) {
+        const StarFace& sf = star.faces[i];
+        const DirectionCone& cone = widest[sf.group];
+        if (onEdge(sf, v) || cone.empty()) continue;
+        const double chordSquared = 2.0 - 2.0 * dot(Vec3d(cone.axis), scratch.movedDir[i]);
+        reach = std::max(reach, cone.spread + std::sqrt(std::max(0.0, chordSquared)));
+    }
+    const double deviation = std::max(scratch.lineDeviation, reach - kChordRounding);
+    const double threshold = ws.settings.normalThreshold;
+    const double bias = ws.settings.bias;
+    const double normalized = threshold > 0 ? std::min(1.0, deviation / threshold) : 0;
+    return (1 - bias) * normalized + bias * (1 - scratch.newQuality);
+}
+
 } // namespace
 
 bool refusedByShape(const WorkState& ws, Star& star) {
@@ -476,6 +513,7 @@ uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScratch& scratch,
     // the nearest `most` in a bounded max-heap, so a crowded ring needs no d-sized list
     // (a ring that fits has its nearest picked out, and the rest sorted only when needed)
     scratch.ranked.clear();
+    scratch.waitsByBound = false;
     const size_t most = mostTargets(star.faces.size());
     const bool fits = star.cls != VertexClass::Interior || star.ring.size() <= most;
     const Vec3d pu = ws.position(star.centre);
@@ -520,6 +558,14 @@ uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScratch& scratch,
                 !collapseKeepsTopology(ws, star, v))
                 return 0;
             const bool finish = star.faces.size() <= kKeptDirections;
+            if (finish && scratch.waitAbove < 1) {
+                const double bound = costBoundWithoutCones(ws, star, v, scratch);
+                if (bound > scratch.waitAbove) {
+                    scratch.waitsByBound = true;
+                    cost = bound;
+                    return 1;
+                }
+            }
             settleStarCones(ws, star);
             if (star.cls == VertexClass::Locked) return -1;
             const double c = finish ? collapseConeCost(ws, star, v, scratch)

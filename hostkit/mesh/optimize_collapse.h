@@ -24,6 +24,10 @@ struct CollapseScratch {
     uint32_t movedFor = UINT32_MAX; // the target movedDir was filled for, if any
     double newQuality = 1;
     double lineDeviation = 0;
+    // Set by the caller: a cost above this need not be exact (see bestCollapse); 2 (above
+    // any cost) asks for exact costs. bestCollapse sets waitsByBound when it used it.
+    double waitAbove = 2;
+    bool waitsByBound = false;
 };
 
 // Cost of merging star.centre into its neighbour v, from 0 (free) to about 1, or a
@@ -65,6 +69,11 @@ HOSTKIT_API bool collapseKeepsTopology(const WorkState& ws, const Star& star, ui
 // (analyzeStarShape) settles them when a target first passes the other tests, so a centre
 // with no legal target is mostly refused without them (also when the cones would refuse
 // it: see collapseGeometryCost). Targets in star.refused are skipped.
+// Below scratch.waitAbove the answer is exact. Above it, a small star's first target to pass
+// the tests without the cones may come back with a lower bound on its cost, worked out
+// without settling the cones (scratch.waitsByBound then set): the centre is to wait for a
+// higher limit. Its cost is surely above the limit, but the cones may yet refuse it (a
+// farther target would then be tried), so a caller only waits on such an answer.
 HOSTKIT_API uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScratch& scratch,
                                   double& cost);
 

@@ -35,6 +35,9 @@ constexpr size_t kRememberPays = 8;
 // however many passes the rest of the mesh needs.
 constexpr uint32_t kCrowdedLook = 512;
 constexpr uint32_t kHeldShare = 8;
+// Costs are bounded without the cones (bestCollapse) while at least one look in this many of
+// the pass so far waited for a higher limit.
+constexpr size_t kBoundWaitShare = 16;
 
 // The largest float not above c (c >= 0), so "costBelow > limit" implies "c > limit".
 float floatBelow(double c) {
@@ -71,6 +74,7 @@ struct Deferral {
     uint32_t target;
     uint32_t lookedAt; // collapses done by then
     float costBelow;   // the cost, rounded down to a float
+    bool byBound;      // costBelow is a bound worked out without the cones
 };
 constexpr size_t kSmallRecords = ((size_t(1) << 20) - 1) / sizeof(Deferral); // below a MB
 
@@ -162,6 +166,7 @@ class PassRunner {
     // with no legal collapse is settled, so the first pass does not look at it again
     // unless its star changes first (a crowded one costs O(d) a look).
     double firstLimit() {
+        scratch_.waitAbove = 2; // exact costs
         std::vector<double> costs;
         for (size_t i = 0; i < queued_.size(); i += kSampleStep) {
             const uint32_t u = queued_[i];
@@ -206,7 +211,7 @@ class PassRunner {
         waiting_.swap(deferrals_); // the last pass's, by vertex
         deferrals_.clear();
         size_t nextWaiting = 0;
-        deferredInPass_ = collapsedInPass_ = 0;
+        deferredInPass_ = collapsedInPass_ = waitedInPass_ = 0;
         LargeVector<uint32_t>& visit = takeQueue();
         sparse_ = visit.size() * kSparseShare < size_t(ws_.mesh.vertexCount);
         // walks the corner lists ahead; faces that lie scattered even in vertex order (where
@@ -240,24 +245,29 @@ class PassRunner {
             // chose changed since: the look would choose that target again at the same cost
             // (see stillWaits)
             while (nextWaiting < waiting_.size() && waiting_[nextWaiting].vertex < u) ++nextWaiting;
+            // below the full limit, where looks often wait, a collapse bound to cost more
+            // than the limit waits without its cones settled (bestCollapse)
+            const bool bounded = limit < 1 && waitedInPass_ * kBoundWaitShare >= looks;
             if (nextWaiting < waiting_.size() && waiting_[nextWaiting].vertex == u) {
                 ++metAgain_;
-                if (stillWaits(waiting_[nextWaiting], limit)) {
+                const Deferral& d = waiting_[nextWaiting];
+                if (stillWaits(d, limit, bounded)) {
                     ++spared_;
-                    defer(u, waiting_[nextWaiting].target, waiting_[nextWaiting].costBelow);
+                    defer(u, d.target, d.costBelow, d.byBound);
                     continue;
                 }
                 if (metAgain_ >= kRememberTrial && spared_ * kRememberPays < metAgain_)
                     remember_ = false; // the ones remembered so far still count
             }
             double cost = 0;
+            scratch_.waitAbove = bounded ? limit : 2;
             const uint32_t v = look(u, cost);
             if (v == kNone) { // looked at again once its star changes
                 ws_.vertexFlags[u] |= kSettled;
                 continue;
             }
             if (cost > limit) {
-                defer(u, v, floatBelow(cost));
+                defer(u, v, floatBelow(cost), scratch_.waitsByBound);
                 continue;
             }
             removed_ += applyCollapse(ws_, star_, v, scratch_);
@@ -275,9 +285,11 @@ class PassRunner {
     }
 
     // u waits for a higher limit: queued for the next pass, which may repeat the look's
-    // answer (target v at a cost of at least costBelow) from what is remembered here.
-    void defer(uint32_t u, uint32_t v, float costBelow) {
+    // answer (target v at a cost of at least costBelow, a bound without the cones when
+    // byBound) from what is remembered here.
+    void defer(uint32_t u, uint32_t v, float costBelow, bool byBound) {
         queue(u);
+        ++waitedInPass_;
         if (remember_ && changedAt_.empty() &&
             ++deferredInPass_ * kRememberAfter >= visiting_.size() &&
             deferredInPass_ > collapsedInPass_) {
@@ -288,7 +300,8 @@ class PassRunner {
             deferrals_.reserve(room);
             waiting_.reserve(room);
         }
-        if (remember_ && !changedAt_.empty()) deferrals_.push_back({u, v, collapses_, costBelow});
+        if (remember_ && !changedAt_.empty())
+            deferrals_.push_back({u, v, collapses_, costBelow, byBound});
     }
 
     // Whether a vertex deferred at d.lookedAt still waits at this limit without a look.
@@ -301,8 +314,11 @@ class PassRunner {
     // and the chosen target's tests as they were, so the look would return the same target
     // at the same cost. When only the target's faces changed, only its topology test can
     // have changed: while that still passes the answer stands (O(d) without the other tests
-    // and the cones); once it refuses, the look may choose a farther, cheaper target.
-    bool stillWaits(const Deferral& d, double limit) {
+    // and the cones); once it refuses, the look may choose a farther, cheaper target. An
+    // answer from a bound stands only while the look would bound the cost again (bounded):
+    // without the bound it would go on to the cones, which may refuse that target.
+    bool stillWaits(const Deferral& d, double limit, bool bounded) {
+        if (d.byBound && !bounded) return false;
         if (changedAt_[d.vertex] > d.lookedAt || !(double(d.costBelow) > limit)) return false;
         if (changedAt_[d.target] <= d.lookedAt) return true;
         if (!gatherStar(ws_, d.vertex, star_)) return false;
@@ -359,6 +375,7 @@ class PassRunner {
     LargeVector<uint32_t> held_;
     uint32_t collapses_ = 0;
     size_t deferredInPass_ = 0, collapsedInPass_ = 0;
+    size_t waitedInPass_ = 0;          // looks of the pass that waited for a higher limit
     size_t metAgain_ = 0, spared_ = 0; // remembered deferrals met again, and looks they spared
     Star star_;
     CollapseScratch scratch_;
