@@ -128,24 +128,44 @@ constexpr double kWideShare = 0.25;
 // outside the side's cone (which holds the face's cone up to float rounding, far less).
 constexpr double kConeMargin = 1e-6;
 
+// The cost of a collapse whose normals stray deviation from the cones they stand for and
+// whose worst moved triangle has quality newQuality: from 0 (free) to 1.
+[[gnu::always_inline]] inline double costOf(const WorkState& ws, double deviation,
+                                            double newQuality) {
+    const double threshold = ws.settings.normalThreshold;
+    const double bias = ws.settings.bias;
+    const double normalized = threshold > 0 ? std::min(1.0, deviation / threshold) : 0;
+    return (1 - bias) * normalized + bias * (1 - newQuality);
+}
+
+// Per side of the star (at most two), the widest cone its faces carry; a side whose faces
+// are all as they came gets its first face's own normal (spread 0), one with no faces the
+// empty cone. Each side's cone (settleStarCones) holds it.
+void widestFaceCones(const WorkState& ws, const Star& star, DirectionCone widest[2]) {
+    widest[0] = widest[1] = DirectionCone();
+    for (const StarFace& sf : star.faces) {
+        const FaceWork& work = ws.faceWork[sf.face];
+        if (work.cone.spread > widest[sf.group].spread) {
+            widest[sf.group] = work.cone;
+        } else if (work.cone.spread == kOwnNormal && widest[sf.group].empty()) {
+            const Vec3d& n = work.normal;
+            widest[sf.group] = {Point3(float(n.x), float(n.y), float(n.z)), 0};
+        }
+    }
+}
+
 // Per side of the star, the widest cone its faces carry, when it is wide: its unit axis and
 // the least cosine to it a normal inside the side's cone by the threshold can have.
 void findWidestCones(const WorkState& ws, const Star& star) {
     star.widestKnown = true;
     const double limit = ws.settings.normalThreshold;
-    float widest[2] = {-1, -1};
-    for (const StarFace& sf : star.faces) {
-        const DirectionCone& cone = ws.faceWork[sf.face].cone;
-        if (cone.spread > widest[sf.group]) {
-            widest[sf.group] = cone.spread;
-            star.widestAxis[sf.group] = Vec3d(cone.axis);
-        }
-    }
+    DirectionCone widest[2];
+    widestFaceCones(ws, star, widest);
     for (uint32_t g = 0; g < 2; ++g) {
         star.widestMinCos[g] = -2;
-        const double spread = widest[g];
+        const double spread = widest[g].spread;
         if (!(spread > 0) || spread < kWideShare * limit) continue;
-        star.widestAxis[g] = unit(star.widestAxis[g]);
+        star.widestAxis[g] = unit(Vec3d(widest[g].axis));
         star.widestMinCos[g] = spread > limit ? 2 // the side's cone is too wide: nothing passes
                                               : std::cos(limit - spread + kConeMargin);
     }
@@ -284,15 +304,7 @@ constexpr double kChordRounding = 2e-3;
 double costBoundWithoutCones(const WorkState& ws, const Star& star, uint32_t v,
                              const CollapseScratch& scratch) {
     DirectionCone widest[2];
-    for (const StarFace& sf : star.faces) {
-        const FaceWork& work = ws.faceWork[sf.face];
-        if (work.cone.spread > widest[sf.group].spread) {
-            widest[sf.group] = work.cone;
-        } else if (work.cone.spread == kOwnNormal && widest[sf.group].empty()) {
-            const Vec3d& n = work.normal;
-            widest[sf.group] = {Point3(float(n.x), float(n.y), float(n.z)), 0};
-        }
-    }
+    widestFaceCones(ws, star, widest);
     double reach = 0;
     for (size_t i = 0; i < star.faces.size(); ++i) {
         const StarFace& sf = star.faces[i];
@@ -301,11 +313,7 @@ double costBoundWithoutCones(const WorkState& ws, const Star& star, uint32_t v,
         const double chordSquared = 2.0 - 2.0 * dot(Vec3d(cone.axis), scratch.movedDir[i]);
         reach = std::max(reach, cone.spread + std::sqrt(std::max(0.0, chordSquared)));
     }
-    const double deviation = std::max(scratch.lineDeviation, reach - kChordRounding);
-    const double threshold = ws.settings.normalThreshold;
-    const double bias = ws.settings.bias;
-    const double normalized = threshold > 0 ? std::min(1.0, deviation / threshold) : 0;
-    return (1 - bias) * normalized + bias * (1 - scratch.newQuality);
+    return costOf(ws, std::max(scratch.lineDeviation, reach - kChordRounding), scratch.newQuality);
 }
 
 } // namespace
@@ -409,10 +417,7 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
     for (size_t g = 0; g < star.groupTest.size(); ++g)
         if (largestChord[g] >= 0)
             deviation = std::max(deviation, star.groupTest[g].reachOfChord(largestChord[g]));
-
-    const double bias = ws.settings.bias;
-    const double normalized = threshold > 0 ? std::min(1.0, deviation / threshold) : 0;
-    return (1 - bias) * normalized + bias * (1 - newQuality);
+    return costOf(ws, deviation, newQuality);
 }
 
 double collapseConeCost(const WorkState& ws, const Star& star, uint32_t v,
@@ -431,11 +436,7 @@ double collapseConeCost(const WorkState& ws, const Star& star, uint32_t v,
     for (size_t g = 0; g < star.groupTest.size(); ++g)
         if (largestChord[g] >= 0)
             deviation = std::max(deviation, star.groupTest[g].reachOfChord(largestChord[g]));
-
-    const double threshold = ws.settings.normalThreshold;
-    const double bias = ws.settings.bias;
-    const double normalized = threshold > 0 ? std::min(1.0, deviation / threshold) : 0;
-    return (1 - bias) * normalized + bias * (1 - scratch.newQuality);
+    return costOf(ws, deviation, scratch.newQuality);
 }
 
 bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v) {
