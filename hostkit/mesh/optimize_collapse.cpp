@@ -350,6 +350,7 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
     if (keepDirections) scratch.movedDir.resize(star.faces.size());
     const bool widest = !star.conesKnown && comparesWidestCones(ws, star);
     scratch.movedFor = keepDirections ? v : kNone;
+    scratch.edgeFor = kNone;
 
     double deviation = 0;
     if (star.cls == VertexClass::Line) {
@@ -410,6 +411,13 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
     if (removed == 0 || removed == d) return -1;
     if (textured && !texturesFollow(ws, star, v, edgeAt, removed, scratch)) return -1;
 
+    // the far corners of the faces on the edge, which the topology test starts from
+    scratch.edgeFor = v;
+    scratch.far[1] = kNone;
+    for (size_t e = 0; e < removed; ++e) {
+        const StarFace& sf = star.faces[edgeAt[e]];
+        scratch.far[e] = sf.next == v ? sf.prev : sf.next;
+    }
     if (keepDirections) {
         scratch.newQuality = newQuality;
         scratch.lineDeviation = deviation;
@@ -439,21 +447,30 @@ double collapseConeCost(const WorkState& ws, const Star& star, uint32_t v,
     return costOf(ws, deviation, scratch.newQuality);
 }
 
-bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v) {
-    const Mesh& m = ws.mesh;
-    // link condition: the common neighbours are exactly the far corners of the edge's faces.
-    // Those faces are live at v, so their far corners are v's neighbours already: they must
-    // differ, and no other neighbour of the centre may be one of v's
-    uint32_t far[2] = {kNone, kNone};
+namespace {
+
+// The far corners of the faces on the edge from the centre to v, in star order (kNone for
+// none); false when more than two faces share the edge.
+bool farCorners(const Star& star, uint32_t v, uint32_t far[2]) {
+    far[0] = far[1] = kNone;
     size_t edgeFaces = 0;
     for (const StarFace& sf : star.faces) {
         if (!onEdge(sf, v)) continue;
         if (edgeFaces == 2) return false; // not a manifold edge
         far[edgeFaces++] = sf.next == v ? sf.prev : sf.next;
     }
+    return true;
+}
+
+// collapseKeepsTopology given the far corners of the faces on the edge (farCorners).
+bool keepsTopology(const WorkState& ws, const Star& star, uint32_t v, const uint32_t far[2]) {
+    const Mesh& m = ws.mesh;
+    // link condition: the common neighbours are exactly the far corners of the edge's faces.
+    // Those faces are live at v, so their far corners are v's neighbours already: they must
+    // differ, and no other neighbour of the centre may be one of v's
     if (far[0] == far[1]) return false;
     auto isFar = [&](uint32_t w) { return w == far[0] || w == far[1]; };
-    // walk whichever side is cheaper: v's faces, looking up the centre's sorted ring, or the
+    // walk whichever side is cheaper: v's faces, looking up the centre's ring, or the
     // faces of the centre's other neighbours, looking for v (a crowded v costs only when
     // the centre's other neighbours are crowded too)
     // (summed only until it reaches v's degree, which settles the choice)
@@ -465,8 +482,11 @@ bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v) {
     }
     bool shared = false;
     auto inRing = [&](uint32_t w) {
-        return w != star.centre && !isFar(w) &&
-               std::binary_search(star.ring.begin(), star.ring.end(), w);
+        if (w == star.centre || isFar(w)) return false;
+        if (star.ringSorted) return std::binary_search(star.ring.begin(), star.ring.end(), w);
+        bool found = false; // a short ring: a scan without a branch per neighbour
+        for (const uint32_t r : star.ring) found |= r == w;
+        return found;
     };
     if (vCost <= ringCost) {
         // v's neighbours are mostly not the centre's: a bit per vertex number modulo 64 set for
@@ -494,7 +514,14 @@ bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v) {
     if (shared) return false;
 
     // a moved face must not land on a face v already has (a tetrahedron's last edge); both
-    // its other corners would then be common neighbours, so far corners
+    // its other corners would then be common neighbours, so far corners. Such a face is
+    // rare: one scan without a branch per face finds whether there is one (a face with both
+    // corners far is not on the edge, as far corners are not v)
+    bool farFace = false;
+    for (const StarFace& sf : star.faces)
+        farFace |= ((sf.next == far[0]) | (sf.next == far[1])) &
+                   ((sf.prev == far[0]) | (sf.prev == far[1]));
+    if (!farFace) return true;
     for (const StarFace& sf : star.faces) {
         if (onEdge(sf, v) || !isFar(sf.next) || !isFar(sf.prev)) continue;
         const uint32_t walked = ws.degree[v] <= ws.degree[sf.next] ? v : sf.next;
@@ -506,6 +533,21 @@ bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v) {
         if (shared) return false;
     }
     return true;
+}
+
+// collapseKeepsTopology, which right after collapseGeometryCost passed v takes the far
+// corners it found.
+bool keepsTopologyAfterCost(const WorkState& ws, const Star& star, uint32_t v,
+                            const CollapseScratch& scratch) {
+    if (scratch.edgeFor == v) return keepsTopology(ws, star, v, scratch.far);
+    return collapseKeepsTopology(ws, star, v);
+}
+
+} // namespace
+
+bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v) {
+    uint32_t far[2];
+    return farCorners(star, v, far) && keepsTopology(ws, star, v, far);
 }
 
 uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScratch& scratch, double& cost) {
@@ -556,7 +598,7 @@ uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScratch& scratch,
         if (!star.conesKnown) {
             // the tests without the cones first: a target they refuse is refused anyway
             if (collapseGeometryCost(ws, star, v, scratch) < 0 ||
-                !collapseKeepsTopology(ws, star, v))
+                !keepsTopologyAfterCost(ws, star, v, scratch))
                 return 0;
             const bool finish = star.faces.size() <= kKeptDirections;
             if (finish && scratch.waitAbove < 1) {
@@ -576,11 +618,18 @@ uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScratch& scratch,
             return 1;
         }
         const double c = collapseGeometryCost(ws, star, v, scratch);
-        if (c < 0 || !collapseKeepsTopology(ws, star, v)) return 0;
+        if (c < 0 || !keepsTopologyAfterCost(ws, star, v, scratch)) return 0;
         cost = c;
         return 1; // scratch.newTex still holds this target's texture corners
     };
     std::vector<std::pair<double, uint32_t>>& ranked = scratch.ranked;
+    // a ring of up to kUnsortedRing comes unsorted (and fits). Where a length is NaN, the
+    // order the sort below leaves depends on the one it starts from: ascending by vertex, as
+    // from a sorted ring
+    static_assert(kUnsortedRing <= kMostTargets);
+    if (!ordered && !star.ringSorted)
+        std::sort(ranked.begin(), ranked.end(),
+                  [](const auto& a, const auto& b) { return a.second < b.second; });
     // most first tries pass: a ring that fits has its nearest neighbour picked out first and
     // the rest sorted only when that one is refused (the same order as sorting them all: the
     // entries are distinct, and ordered unless a length is NaN, when they are sorted as they

@@ -22,6 +22,10 @@ struct CollapseScratch {
     // d more directions in memory).
     std::vector<Vec3d> movedDir;
     uint32_t movedFor = UINT32_MAX; // the target movedDir was filled for, if any
+    // The far corners of the faces on the edge to the last target the cost's tests passed
+    // (edgeFor), as the topology test finds them.
+    uint32_t edgeFor = UINT32_MAX;
+    uint32_t far[2] = {UINT32_MAX, UINT32_MAX};
     double newQuality = 1;
     double lineDeviation = 0;
     // Set by the caller: a cost above this need not be exact (see bestCollapse); 2 (above
@@ -60,7 +64,7 @@ HOSTKIT_API bool refusedByShape(const WorkState& ws, Star& star);
 
 // The link condition of the edge centre-v, plus no duplicate face afterwards: true when the
 // collapse keeps the surface as manifold as it was. O(min(deg v log d, sum of the degrees
-// of the centre's other neighbours)); expects star.ring sorted.
+// of the centre's other neighbours)); expects star.ring as the classification left it.
 HOSTKIT_API bool collapseKeepsTopology(const WorkState& ws, const Star& star, uint32_t v);
 
 // A legal target of star.centre, trying up to the 16 nearest neighbours (a centre of d faces

@@ -100,11 +100,14 @@ inline DirectionCone coneOf(const Vec3d& dir) {
 // Partial sums of the cosine's series, 1 - x^2/2! + x^4/4! - ..., for x^2 = xx up to pi^2/4,
 // where every term is smaller than the last: ending on the x^12 term it is at least cos(x)
 // (and within x^14/14!, 3e-9 at the most); ending on the x^10 term, at most cos(x).
+// cosineAbove sums its terms in pairs (Estrin's scheme) rather than in one nested chain: the
+// same sum up to rounding, known in half the time (a cone union's shortcut waits for it on
+// every other union, where its branch goes either way).
 inline double cosineAbove(double xx) {
-    return 1 - xx * (1.0 / 2 -
-                     xx * (1.0 / 24 -
-                           xx * (1.0 / 720 - xx * (1.0 / 40320 - xx * (1.0 / 3628800 -
-                                                                       xx * (1.0 / 479001600))))));
+    const double x4 = xx * xx, x8 = x4 * x4;
+    const double low = 1 - xx * (1.0 / 2), mid = 1.0 / 24 - xx * (1.0 / 720);
+    const double high = (1.0 / 40320 - xx * (1.0 / 3628800)) + x4 * (1.0 / 479001600);
+    return low + x4 * mid + x8 * high;
 }
 inline double cosineBelow(double xx) {
     return 1 - xx * (1.0 / 2 - xx * (1.0 / 24 -

@@ -118,7 +118,7 @@ void setEdgeVisibility(WorkState& ws) {
             LargeVector<uint32_t>& slot = ws.vertexSlot;
             if (slot.empty()) slot.assign(vertexCount, kNone);
             edges.clear();
-            edges.reserve(n); // at most one edge per use: no growing copies
+            edges.reserve(n);         // at most one edge per use: no growing copies
             bool crowdedEdge = false; // some edge has more than two faces
             for (const Use& use : many) {
                 uint32_t& s = slot[use.upper];

@@ -7,6 +7,11 @@
 #include <cmath>
 #include <numbers>
 
+#if defined(__SSE2__) || defined(_M_X64)
+#include <emmintrin.h>
+#define HOSTKIT_SSE2_FAN 1
+#endif
+
 #include "hostkit/mesh/edge_table.h"
 #include "hostkit/mesh/optimize_order.h"
 
@@ -108,6 +113,30 @@ constexpr size_t kWalkAhead = 24;
 // Stars up to this many faces match their faces pairwise; larger ones sort their edge uses.
 constexpr uint32_t kDirectScanFaces = 24;
 
+// Up to this many faces, a fan's mates are found four compares at a time (firstPrevAt).
+constexpr uint32_t kPaddedFaces = 8;
+
+// The first j below d (d <= kPaddedFaces) with prevs[j] == w, d for none; prevs holds
+// kPaddedFaces entries, kNone from d on. No branch on where the match lies: around an
+// irregular vertex that place is data, and a search loop's exit would mispredict on most
+// faces.
+inline uint32_t firstPrevAt(const uint32_t* prevs, uint32_t d, uint32_t w) {
+#ifndef HOSTKIT_SSE2_FAN
+    uint32_t found = 0;
+    while (found < d && prevs[found] != w) ++found;
+    return found;
+#else
+    const __m128i key = _mm_set1_epi32(int(w));
+    const __m128i low = _mm_loadu_si128(reinterpret_cast<const __m128i*>(prevs));
+    const __m128i high = _mm_loadu_si128(reinterpret_cast<const __m128i*>(prevs + 4));
+    const int lowHits = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(key, low)));
+    const int highHits = _mm_movemask_ps(_mm_castsi128_ps(_mm_cmpeq_epi32(key, high)));
+    const uint32_t inStar = (1u << d) - 1; // whatever the padding holds
+    const uint32_t hits = ((uint32_t(lowHits) | uint32_t(highHits) << 4) & inStar) | 1u << d;
+    return uint32_t(std::countr_zero(hits));
+#endif
+}
+
 // How d faces around one centre (d <= kDirectScanFaces) fit together, face i running from
 // the centre to nexts[i] and back from prevs[i]. The mate of face i (mate[i]) is the first
 // face whose previous vertex is its next one, and no face may be the mate of two.
@@ -121,7 +150,8 @@ constexpr uint32_t kDirectScanFaces = 24;
 //   others have two faces, as in a closed fan (mate[last] is then kNone).
 // - Other: anything else (more boundaries, faces wound against each other, a non-manifold
 //   edge or vertex), left to the general scan.
-// At most one compare per pair of faces, where the general scan makes six.
+// At most one compare per pair of faces, where the general scan makes six. Up to
+// kPaddedFaces faces, prevs holds kPaddedFaces entries (see firstPrevAt).
 enum class FanShape { Closed, Open, Other };
 FanShape matchFan(const uint32_t* nexts, const uint32_t* prevs, uint32_t d, uint32_t* mate,
                   uint32_t& first, uint32_t& last) {
@@ -129,7 +159,10 @@ FanShape matchFan(const uint32_t* nexts, const uint32_t* prevs, uint32_t d, uint
     last = kNone;
     for (uint32_t i = 0; i < d; ++i) {
         uint32_t found = 0;
-        while (found < d && prevs[found] != nexts[i]) ++found;
+        if (d <= kPaddedFaces)
+            found = firstPrevAt(prevs, d, nexts[i]);
+        else
+            while (found < d && prevs[found] != nexts[i]) ++found;
         if (found == d) {
             if (last != kNone) return FanShape::Other; // a second face without a mate
             last = i;
@@ -159,6 +192,7 @@ FanShape fanShapeOf(const Star& star, uint32_t* mate, uint32_t& first, uint32_t&
         nexts[j] = star.faces[j].next;
         prevs[j] = star.faces[j].prev;
     }
+    for (uint32_t j = d; j < kPaddedFaces; ++j) prevs[j] = kNone;
     return matchFan(nexts, prevs, d, mate, first, last);
 }
 
@@ -413,6 +447,7 @@ bool gatherStar(const WorkState& ws, uint32_t u, Star& star) {
     star.cls = VertexClass::Locked;
     star.faces.clear();
     star.ring.clear();
+    star.ringSorted = false;
     star.groupCone.clear();
     star.groupTest.clear();
     star.sides = 0;
@@ -589,7 +624,9 @@ void classifyStar(const WorkState& ws, Star& star) {
         classifyLargeStar(ws, star, classify);
     }
     if (lockedAlready()) return;
-    sortRing(star.ring);
+    // a ring every neighbour of which is tried needs no order (see Star::ring)
+    star.ringSorted = star.ring.size() > kUnsortedRing;
+    if (star.ringSorted) sortRing(star.ring);
 
     // number the sides
     uint32_t groups = 0;

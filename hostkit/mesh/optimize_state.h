@@ -221,13 +221,20 @@ struct EdgeTally {
     uint32_t uses;
 };
 
+// Rings up to this size are left unsorted (at most the targets a centre tries).
+constexpr size_t kUnsortedRing = 16;
+
 // The faces around one vertex and what they allow. The arrays are scratch memory: a
 // crowded star's, filled once, would otherwise fault in page by page.
 struct Star {
     uint32_t centre = kNone;
     VertexClass cls = VertexClass::Locked;
     LargeVector<StarFace> faces;
-    LargeVector<uint32_t> ring;            // distinct neighbours, ascending (Locked: some)
+    // Distinct neighbours (Locked: some), ascending when ringSorted: a ring of up to
+    // kUnsortedRing stays in the order the classification met them, as the collapse tests
+    // try each of its neighbours and look one up by a scan.
+    LargeVector<uint32_t> ring;
+    bool ringSorted = false;
     uint32_t lineEnds[2] = {kNone, kNone}; // neighbours along the line for Line vertices
     uint32_t sides = 0;                    // groups of faces (Interior and Line only)
     bool conesKnown = false;               // groupCone and groupTest are set
