@@ -350,7 +350,6 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
     if (keepDirections) scratch.movedDir.resize(star.faces.size());
     const bool widest = !star.conesKnown && comparesWidestCones(ws, star);
     scratch.movedFor = keepDirections ? v : kNone;
-    scratch.edgeFor = kNone;
 
     double deviation = 0;
     if (star.cls == VertexClass::Line) {
@@ -411,8 +410,7 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
     if (removed == 0 || removed == d) return -1;
     if (textured && !texturesFollow(ws, star, v, edgeAt, removed, scratch)) return -1;
 
-    // the far corners of the faces on the edge, which the topology test starts from
-    scratch.edgeFor = v;
+    // the far corners of the faces on the edge, which the topology test right after takes
     scratch.far[1] = kNone;
     for (size_t e = 0; e < removed; ++e) {
         const StarFace& sf = star.faces[edgeAt[e]];
@@ -483,7 +481,7 @@ bool keepsTopology(const WorkState& ws, const Star& star, uint32_t v, const uint
     bool shared = false;
     auto inRing = [&](uint32_t w) {
         if (w == star.centre || isFar(w)) return false;
-        if (star.ringSorted) return std::binary_search(star.ring.begin(), star.ring.end(), w);
+        if (star.ringSorted()) return std::binary_search(star.ring.begin(), star.ring.end(), w);
         bool found = false; // a short ring: a scan without a branch per neighbour
         for (const uint32_t r : star.ring) found |= r == w;
         return found;
@@ -533,14 +531,6 @@ bool keepsTopology(const WorkState& ws, const Star& star, uint32_t v, const uint
         if (shared) return false;
     }
     return true;
-}
-
-// collapseKeepsTopology, which right after collapseGeometryCost passed v takes the far
-// corners it found.
-bool keepsTopologyAfterCost(const WorkState& ws, const Star& star, uint32_t v,
-                            const CollapseScratch& scratch) {
-    if (scratch.edgeFor == v) return keepsTopology(ws, star, v, scratch.far);
-    return collapseKeepsTopology(ws, star, v);
 }
 
 } // namespace
@@ -598,7 +588,7 @@ uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScratch& scratch,
         if (!star.conesKnown) {
             // the tests without the cones first: a target they refuse is refused anyway
             if (collapseGeometryCost(ws, star, v, scratch) < 0 ||
-                !keepsTopologyAfterCost(ws, star, v, scratch))
+                !keepsTopology(ws, star, v, scratch.far))
                 return 0;
             const bool finish = star.faces.size() <= kKeptDirections;
             if (finish && scratch.waitAbove < 1) {
@@ -618,7 +608,7 @@ uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScratch& scratch,
             return 1;
         }
         const double c = collapseGeometryCost(ws, star, v, scratch);
-        if (c < 0 || !keepsTopologyAfterCost(ws, star, v, scratch)) return 0;
+        if (c < 0 || !keepsTopology(ws, star, v, scratch.far)) return 0;
         cost = c;
         return 1; // scratch.newTex still holds this target's texture corners
     };
@@ -627,7 +617,7 @@ uint32_t bestCollapse(const WorkState& ws, Star& star, CollapseScratch& scratch,
     // order the sort below leaves depends on the one it starts from: ascending by vertex, as
     // from a sorted ring
     static_assert(kUnsortedRing <= kMostTargets);
-    if (!ordered && !star.ringSorted)
+    if (!ordered && !star.ringSorted())
         std::sort(ranked.begin(), ranked.end(),
                   [](const auto& a, const auto& b) { return a.second < b.second; });
     // most first tries pass: a ring that fits has its nearest neighbour picked out first and

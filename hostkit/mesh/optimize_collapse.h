@@ -22,9 +22,8 @@ struct CollapseScratch {
     // d more directions in memory).
     std::vector<Vec3d> movedDir;
     uint32_t movedFor = UINT32_MAX; // the target movedDir was filled for, if any
-    // The far corners of the faces on the edge to the last target the cost's tests passed
-    // (edgeFor), as the topology test finds them.
-    uint32_t edgeFor = UINT32_MAX;
+    // The far corners of the faces on the edge to the last target collapseGeometryCost
+    // passed, as the topology test finds them.
     uint32_t far[2] = {UINT32_MAX, UINT32_MAX};
     double newQuality = 1;
     double lineDeviation = 0;

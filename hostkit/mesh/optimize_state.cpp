@@ -447,7 +447,6 @@ bool gatherStar(const WorkState& ws, uint32_t u, Star& star) {
     star.cls = VertexClass::Locked;
     star.faces.clear();
     star.ring.clear();
-    star.ringSorted = false;
     star.groupCone.clear();
     star.groupTest.clear();
     star.sides = 0;
@@ -625,8 +624,7 @@ void classifyStar(const WorkState& ws, Star& star) {
     }
     if (lockedAlready()) return;
     // a ring every neighbour of which is tried needs no order (see Star::ring)
-    star.ringSorted = star.ring.size() > kUnsortedRing;
-    if (star.ringSorted) sortRing(star.ring);
+    if (star.ringSorted()) sortRing(star.ring);
 
     // number the sides
     uint32_t groups = 0;

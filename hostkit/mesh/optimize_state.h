@@ -230,11 +230,10 @@ struct Star {
     uint32_t centre = kNone;
     VertexClass cls = VertexClass::Locked;
     LargeVector<StarFace> faces;
-    // Distinct neighbours (Locked: some), ascending when ringSorted: a ring of up to
+    // Distinct neighbours (Locked: some), ascending when ringSorted(): a ring of up to
     // kUnsortedRing stays in the order the classification met them, as the collapse tests
     // try each of its neighbours and look one up by a scan.
     LargeVector<uint32_t> ring;
-    bool ringSorted = false;
     uint32_t lineEnds[2] = {kNone, kNone}; // neighbours along the line for Line vertices
     uint32_t sides = 0;                    // groups of faces (Interior and Line only)
     bool conesKnown = false;               // groupCone and groupTest are set
@@ -267,6 +266,8 @@ struct Star {
     std::vector<uint32_t> refused; // neighbours refusedByShape refused (a small star's only)
     // Whether refusedByShape refused neighbour v at this look. O(|refused|), a few: the
     // whole list is compared, without the early exit whose place the data decides.
+    // Whether the classification sorted the ring (of an Interior or Line star).
+    bool ringSorted() const { return ring.size() > kUnsortedRing; }
     bool wasRefused(uint32_t v) const {
         bool found = false;
         for (const uint32_t w : refused) found |= w == v;

@@ -626,7 +626,7 @@ TEST(Optimize, SmallAndLargeStarsClassifyTheirCentreAlike) {
         EXPECT_EQ(star.cls, VertexClass::Interior);
         ASSERT_EQ(star.ring.size(), size_t(d));
         EXPECT_EQ(std::set<uint32_t>(star.ring.begin(), star.ring.end()).size(), size_t(d));
-        if (star.ringSorted) {
+        if (star.ringSorted()) {
             EXPECT_TRUE(std::is_sorted(star.ring.begin(), star.ring.end()));
         }
 
