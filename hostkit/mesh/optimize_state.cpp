@@ -335,6 +335,31 @@ void classifyLargeStar(const WorkState& ws, Star& star, Classify classify) {
     }
 }
 
+// Whether a large star's faces run once around its centre in their order, as one closed fan:
+// each face shares its outgoing edge with the face after it (step 1; the last with the
+// first) or its incoming edge (step -1), and no neighbour comes twice. Returns the step, 0
+// for any other star. Each edge of such a star then has two faces, a face and its neighbour
+// in the order, and classifyLargeStar would take them in face order with that neighbour as
+// the mate. O(d), using ws.vertexSlot (left kNone).
+int closedFanStep(const WorkState& ws, const Star& star) {
+    const uint32_t d = uint32_t(star.faces.size());
+    const StarFace* faces = star.faces.data();
+    const int step = faces[0].next == faces[1].prev ? 1 : faces[0].prev == faces[1].next ? -1 : 0;
+    if (step == 0) return 0;
+    bool chained = true;
+    for (uint32_t i = 0, j = 1; i < d; ++i, j = j + 1 == d ? 0 : j + 1)
+        chained &= step > 0 ? faces[i].next == faces[j].prev : faces[i].prev == faces[j].next;
+    if (!chained) return 0;
+    // a fan wound twice around the centre meets its neighbours twice
+    LargeVector<uint32_t>& slot = ws.vertexSlot;
+    if (slot.empty()) slot.assign(size_t(ws.mesh.vertexCount), kNone);
+    uint32_t marked = 0;
+    for (; marked < d && slot[faces[marked].next] == kNone; ++marked)
+        slot[faces[marked].next] = marked;
+    for (uint32_t i = 0; i < marked; ++i) slot[faces[i].next] = kNone;
+    return marked == d ? step : 0;
+}
+
 // Sorts a star's distinct neighbours: a small star's by insertion (sortFew). A crowded ring comes
 // mostly in order (faces around a vertex tend to be numbered along it): an ascending run, or two of
 // them that a rotation joins, take O(d) instead of a sort.
@@ -618,6 +643,12 @@ void classifyStar(const WorkState& ws, Star& star) {
         }
         for (size_t k = 0; k < inOnly.size(); k += 3)
             classify(inOnly[k], false, star.faces[inOnly[k]].prev, inOnly[k + 1], inOnly[k + 2]);
+    } else if (const int step = closedFanStep(ws, star)) {
+        separateFaces();
+        for (uint32_t i = 0; i < d && !lockedAlready(); ++i) {
+            const uint32_t mate = step > 0 ? (i + 1 == d ? 0 : i + 1) : (i == 0 ? d - 1 : i - 1);
+            classify(i, true, star.faces[i].next, 2, mate);
+        }
     } else {
         separateFaces();
         classifyLargeStar(ws, star, classify);

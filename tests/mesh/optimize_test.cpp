@@ -637,6 +637,23 @@ TEST(Optimize, SmallAndLargeStarsClassifyTheirCentreAlike) {
                   (std::set<uint32_t>{1, uint32_t(d / 2 + 1)}));
         EXPECT_EQ(centreOf(halves, 0).cls, VertexClass::Interior) << "materials not kept";
 
+        // the same fans with their faces numbered the other way around
+        std::reverse(plain.faces, plain.faces + d);
+        star = centreOf(plain, kAllFlags);
+        EXPECT_EQ(star.cls, VertexClass::Interior);
+        EXPECT_EQ(std::set<uint32_t>(star.ring.begin(), star.ring.end()).size(), size_t(d));
+        std::reverse(halves.faces, halves.faces + d);
+        star = centreOf(halves, kAllFlags);
+        EXPECT_EQ(star.cls, VertexClass::Line);
+        EXPECT_EQ(std::set<uint32_t>(star.lineEnds, star.lineEnds + 2),
+                  (std::set<uint32_t>{1, uint32_t(d / 2 + 1)}));
+
+        // a fan wound twice around the centre, every face repeated: four faces on each spoke
+        Mesh twice = fan(d / 2, 0.0f);
+        twice.setNumFaces(d, true);
+        for (int f = d / 2; f < d; ++f) twice.faces[f] = twice.faces[f - d / 2];
+        EXPECT_EQ(centreOf(twice, kAllFlags).cls, VertexClass::Locked);
+
         Mesh thirds = fanWithMaterialParts(d, {0, d / 3, 2 * d / 3});
         EXPECT_EQ(centreOf(thirds, kAllFlags).cls, VertexClass::Locked);
         Mesh zigzag = fan(d, 0.5f); // every spoke a crease
