@@ -360,6 +360,33 @@ int closedFanStep(const WorkState& ws, const Star& star) {
     return marked == d ? step : 0;
 }
 
+// The mate of face i of a large closed fan of d faces whose faces step by step to their mates.
+uint32_t largeFanMate(uint32_t i, uint32_t d, int step) {
+    return step > 0 ? (i + 1 == d ? 0 : i + 1) : (i == 0 ? d - 1 : i - 1);
+}
+
+// A large closed fan's edges, classified as for a small one: each has two faces, the face
+// running out along it and its mate, taken in face order (as classifyLargeStar takes them).
+// Pushes the ring, notes the first two lines' far ends (star.lineEnds) and faces
+// (lineFaces), and returns the number of line edges, stopping at a third (which locks the
+// centre). Kept out of line: the small stars' classification is the hot path. O(d).
+__attribute__((noinline)) uint32_t largeFanLineEdges(const WorkState& ws, Star& star, int step,
+                                                     uint32_t lineFaces[2]) {
+    const uint32_t d = uint32_t(star.faces.size());
+    uint32_t lines = 0;
+    for (uint32_t i = 0; i < d; ++i) {
+        const uint32_t w = star.faces[i].next, mate = largeFanMate(i, d, step);
+        star.ring.push_back(w);
+        if (!isLineEdge(ws, star, {w, i, true}, {w, mate, star.faces[mate].next == w})) continue;
+        if (lines < 2) {
+            star.lineEnds[lines] = w;
+            lineFaces[lines] = i;
+        }
+        if (++lines > 2) break;
+    }
+    return lines;
+}
+
 // Sorts a star's distinct neighbours: a small star's by insertion (sortFew). A crowded ring comes
 // mostly in order (faces around a vertex tend to be numbered along it): an ascending run, or two of
 // them that a rotation joins, take O(d) instead of a sort.
@@ -580,6 +607,17 @@ void classifyStar(const WorkState& ws, Star& star) {
     inOnly.clear();
     uint32_t fanMates[kDirectScanFaces];
     uint32_t fanFirst = kNone, fanLast = kNone;
+    // a large star that is one closed fan (closedFanStep): the step from a face to its mate,
+    // and the faces whose outgoing edge is a line (at most two unless the centre is locked)
+    int largeFanStep = 0;
+    uint32_t largeFanLines[2] = {kNone, kNone};
+    auto fanMate = [&](uint32_t i) {
+        return largeFanStep == 0 ? fanMates[i] : largeFanMate(i, d, largeFanStep);
+    };
+    auto fanLine = [&](uint32_t i) {
+        if (largeFanStep == 0) return (fanLines >> i & 1) != 0;
+        return i == largeFanLines[0] || i == largeFanLines[1];
+    };
     const FanShape shape =
         d <= kDirectScanFaces ? fanShapeOf(star, fanMates, fanFirst, fanLast) : FanShape::Other;
     if (d >= 3 && shape == FanShape::Closed) {
@@ -643,12 +681,9 @@ void classifyStar(const WorkState& ws, Star& star) {
         }
         for (size_t k = 0; k < inOnly.size(); k += 3)
             classify(inOnly[k], false, star.faces[inOnly[k]].prev, inOnly[k + 1], inOnly[k + 2]);
-    } else if (const int step = closedFanStep(ws, star)) {
-        separateFaces();
-        for (uint32_t i = 0; i < d && !lockedAlready(); ++i) {
-            const uint32_t mate = step > 0 ? (i + 1 == d ? 0 : i + 1) : (i == 0 ? d - 1 : i - 1);
-            classify(i, true, star.faces[i].next, 2, mate);
-        }
+    } else if ((largeFanStep = closedFanStep(ws, star)) != 0) {
+        fan = true;
+        featureEdges = lineEdges = int(largeFanLineEdges(ws, star, largeFanStep, largeFanLines));
     } else {
         separateFaces();
         classifyLargeStar(ws, star, classify);
@@ -659,13 +694,13 @@ void classifyStar(const WorkState& ws, Star& star) {
 
     // number the sides
     uint32_t groups = 0;
-    if (fan && fanLines == 0) {
+    if (fan && featureEdges == 0) {
         groups = 1; // every face's group is 0 already
     } else {
         if (fan) {
             separateFaces();
             for (uint32_t i = 0; i < d; ++i)
-                if (!(fanLines >> i & 1)) uniteSides(parent, i, fanMates[i]);
+                if (!fanLine(i)) uniteSides(parent, i, fanMate(i));
         }
         LargeVector<uint32_t>& label = star.label;
         label.assign(d, kNone);

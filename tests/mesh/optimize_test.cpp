@@ -630,11 +630,19 @@ TEST(Optimize, SmallAndLargeStarsClassifyTheirCentreAlike) {
             EXPECT_TRUE(std::is_sorted(star.ring.begin(), star.ring.end()));
         }
 
+        // each side is one material's faces
+        auto sidesAreMaterials = [](const Mesh& m, const Star& s) {
+            std::set<std::pair<uint32_t, uint32_t>> sideOfMaterial;
+            for (const StarFace& sf : s.faces)
+                sideOfMaterial.insert({m.faces[sf.face].getMatID(), sf.group});
+            return s.sides == 2 && sideOfMaterial.size() == 2;
+        };
         Mesh halves = fanWithMaterialParts(d, {0, d / 2});
         star = centreOf(halves, kAllFlags);
         EXPECT_EQ(star.cls, VertexClass::Line);
         EXPECT_EQ(std::set<uint32_t>(star.lineEnds, star.lineEnds + 2),
                   (std::set<uint32_t>{1, uint32_t(d / 2 + 1)}));
+        EXPECT_TRUE(sidesAreMaterials(halves, star));
         EXPECT_EQ(centreOf(halves, 0).cls, VertexClass::Interior) << "materials not kept";
 
         // the same fans with their faces numbered the other way around
@@ -647,6 +655,7 @@ TEST(Optimize, SmallAndLargeStarsClassifyTheirCentreAlike) {
         EXPECT_EQ(star.cls, VertexClass::Line);
         EXPECT_EQ(std::set<uint32_t>(star.lineEnds, star.lineEnds + 2),
                   (std::set<uint32_t>{1, uint32_t(d / 2 + 1)}));
+        EXPECT_TRUE(sidesAreMaterials(halves, star));
 
         // a fan wound twice around the centre, every face repeated: four faces on each spoke
         Mesh twice = fan(d / 2, 0.0f);
