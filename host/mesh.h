@@ -136,9 +136,9 @@ class HOSTKIT_API Mesh {
     // limit, those changed ahead of the sweep in the same pass; below it, where many looks
     // wait for a higher limit, a look whose first target is bound to cost more than the
     // limit waits without working out its cones, so it may wait where the cones would have
-    // refused that target for a cheaper one); a star of d
-    // faces is classified in O(d) (pairwise up to 24 faces, through per-vertex slots
-    // beyond) and tries at most its 16 nearest neighbours, a crowded one only
+    // refused that target for a cheaper one); a star of d faces is classified in O(d)
+    // (pairwise up to 24 faces; beyond, a closed fan in face order, other stars through
+    // per-vertex slots) and tries at most its 16 nearest neighbours, a crowded one only
     // max(2, 4096 / d), so one look costs O(d) (a star of up to 24 faces may first be
     // screened against each neighbour for flips and the quality floor, which at a high
     // bias refuses most looks before classifying); a vertex merged into waits for the next
