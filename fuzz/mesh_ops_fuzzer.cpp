@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <utility>
 
 #include "prep/prepare_mesh.h"
 
@@ -40,6 +41,32 @@ uint32_t index(FuzzedDataProvider& in, int count) {
     }
 }
 
+// Makes the faces (keeping their flags) a fan around vertex 0 over the others in order,
+// wound once or twice around and numbered either way, then turns or swaps a few: stars of
+// more than 24 faces, classified in face order where they form one closed fan.
+void makeFan(FuzzedDataProvider& in, Mesh& mesh) {
+    const int rim = mesh.vertexCount - 1;
+    if (rim < 3) return;
+    const int faces = rim * in.ConsumeIntegralInRange<int>(1, 2);
+    const bool reversed = in.ConsumeBool();
+    mesh.setNumFaces(faces, true);
+    for (int k = 0; k < faces; ++k) {
+        const int i = k % rim;
+        uint32_t* v = mesh.faces[reversed ? faces - 1 - k : k].v;
+        v[0] = 0;
+        v[1] = uint32_t(1 + i);
+        v[2] = uint32_t(1 + (i + 1) % rim);
+    }
+    for (int changes = in.ConsumeIntegralInRange<int>(0, 3); changes > 0; --changes) {
+        MeshFace& a = mesh.faces[in.ConsumeIntegralInRange<int>(0, faces - 1)];
+        MeshFace& b = mesh.faces[in.ConsumeIntegralInRange<int>(0, faces - 1)];
+        if (in.ConsumeBool())
+            std::swap(a, b);
+        else
+            std::swap(a.v[1], a.v[2]);
+    }
+}
+
 Mesh randomMesh(FuzzedDataProvider& in) {
     Mesh mesh;
     mesh.setNumVerts(in.ConsumeIntegralInRange<int>(0, 40));
@@ -59,6 +86,7 @@ Mesh randomMesh(FuzzedDataProvider& in) {
         for (int f = 0; f < mesh.faceCount; ++f)
             for (uint32_t& t : mesh.texFaces[f].t) t = index(in, mesh.texVertCount);
     }
+    if (in.ConsumeBool()) makeFan(in, mesh);
     return mesh;
 }
 
