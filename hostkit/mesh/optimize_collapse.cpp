@@ -89,6 +89,11 @@ bool onEdge(const StarFace& sf, uint32_t v) {
     return sf.next == v || sf.prev == v;
 }
 
+// The corner of star face sf, on the edge from the centre to v, that is neither.
+uint32_t farCorner(const StarFace& sf, uint32_t v) {
+    return sf.next == v ? sf.prev : sf.next;
+}
+
 // The topology test filters v's neighbours by a 64-bit mask of the centre's ring up to this
 // size (beyond it the mask would mostly be full).
 constexpr size_t kFilteredRing = 24;
@@ -412,10 +417,7 @@ double collapseGeometryCost(const WorkState& ws, const Star& star, uint32_t v,
 
     // the far corners of the faces on the edge, which the topology test right after takes
     scratch.far[1] = kNone;
-    for (size_t e = 0; e < removed; ++e) {
-        const StarFace& sf = star.faces[edgeAt[e]];
-        scratch.far[e] = sf.next == v ? sf.prev : sf.next;
-    }
+    for (size_t e = 0; e < removed; ++e) scratch.far[e] = farCorner(star.faces[edgeAt[e]], v);
     if (keepDirections) {
         scratch.newQuality = newQuality;
         scratch.lineDeviation = deviation;
@@ -455,7 +457,7 @@ bool farCorners(const Star& star, uint32_t v, uint32_t far[2]) {
     for (const StarFace& sf : star.faces) {
         if (!onEdge(sf, v)) continue;
         if (edgeFaces == 2) return false; // not a manifold edge
-        far[edgeFaces++] = sf.next == v ? sf.prev : sf.next;
+        far[edgeFaces++] = farCorner(sf, v);
     }
     return true;
 }
@@ -482,9 +484,7 @@ bool keepsTopology(const WorkState& ws, const Star& star, uint32_t v, const uint
     auto inRing = [&](uint32_t w) {
         if (w == star.centre || isFar(w)) return false;
         if (star.ringSorted()) return std::binary_search(star.ring.begin(), star.ring.end(), w);
-        bool found = false; // a short ring: a scan without a branch per neighbour
-        for (const uint32_t r : star.ring) found |= r == w;
-        return found;
+        return holdsAnywhere(star.ring, w); // a short ring
     };
     if (vCost <= ringCost) {
         // v's neighbours are mostly not the centre's: a bit per vertex number modulo 64 set for

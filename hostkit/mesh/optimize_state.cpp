@@ -365,26 +365,37 @@ uint32_t largeFanMate(uint32_t i, uint32_t d, int step) {
     return step > 0 ? (i + 1 == d ? 0 : i + 1) : (i == 0 ? d - 1 : i - 1);
 }
 
-// A large closed fan's edges, classified as for a small one: each has two faces, the face
-// running out along it and its mate, taken in face order (as classifyLargeStar takes them).
-// Pushes the ring, notes the first two lines' far ends (star.lineEnds) and faces
-// (lineFaces), and returns the number of line edges, stopping at a third (which locks the
-// centre). Kept out of line: the small stars' classification is the hot path. O(d).
-__attribute__((noinline)) uint32_t largeFanLineEdges(const WorkState& ws, Star& star, int step,
-                                                     uint32_t lineFaces[2]) {
+// A closed fan's edges: each is the first use of a face's outgoing edge and has two faces,
+// that face running out along it and its mate (mateOf(i)) running in, so wound alike; no
+// edge is left to be handled from an incoming face. As classify does for such an edge,
+// without its other cases, in face order (as classifyLargeStar takes a large one). Pushes
+// the ring, notes the first two lines' far ends (star.lineEnds) and faces (lineFaces), and
+// returns the number of line edges, stopping at a third (an end or crossing of lines, which
+// locks the centre). O(d).
+template <typename MateOf>
+uint32_t closedFanLines(const WorkState& ws, Star& star, MateOf mateOf, uint32_t lineFaces[2]) {
     const uint32_t d = uint32_t(star.faces.size());
     uint32_t lines = 0;
     for (uint32_t i = 0; i < d; ++i) {
-        const uint32_t w = star.faces[i].next, mate = largeFanMate(i, d, step);
-        star.ring.push_back(w);
-        if (!isLineEdge(ws, star, {w, i, true}, {w, mate, star.faces[mate].next == w})) continue;
+        const StarFace& out = star.faces[i];
+        star.ring.push_back(out.next);
+        if (!fanEdgeIsLine(ws, out, star.faces[mateOf(i)])) continue;
         if (lines < 2) {
-            star.lineEnds[lines] = w;
+            star.lineEnds[lines] = out.next;
             lineFaces[lines] = i;
         }
         if (++lines > 2) break;
     }
     return lines;
+}
+
+// closedFanLines for a large closed fan, kept out of line: the small stars' classification
+// is the hot path.
+__attribute__((noinline)) uint32_t largeFanLines(const WorkState& ws, Star& star, int step,
+                                                 uint32_t lineFaces[2]) {
+    const uint32_t d = uint32_t(star.faces.size());
+    return closedFanLines(
+        ws, star, [&](uint32_t i) { return largeFanMate(i, d, step); }, lineFaces);
 }
 
 // Sorts a star's distinct neighbours: a small star's by insertion (sortFew). A crowded ring comes
@@ -574,11 +585,9 @@ void classifyStar(const WorkState& ws, Star& star) {
         parent.resize(d);
         for (uint32_t i = 0; i < d; ++i) parent[i] = i;
     };
-    // a fan, closed or open, and a closed fan's faces whose outgoing edge is a line: the fan
-    // is one side without them (its unions wait until a line shows there are sides to tell
-    // apart; an open fan with one inside is locked)
+    // a fan, closed or open: one side unless a line inside shows there are sides to tell
+    // apart (its unions wait until then; an open fan with one inside is locked)
     bool fan = false;
-    uint32_t fanLines = 0;
     int boundaryEdges = 0, featureEdges = 0, lineEdges = 0;
     // a non-manifold edge, or a third line edge (an end or crossing of lines), locks the
     // centre whatever the other edges are: they are left unclassified
@@ -607,34 +616,19 @@ void classifyStar(const WorkState& ws, Star& star) {
     inOnly.clear();
     uint32_t fanMates[kDirectScanFaces];
     uint32_t fanFirst = kNone, fanLast = kNone;
-    // a large star that is one closed fan (closedFanStep): the step from a face to its mate,
-    // and the faces whose outgoing edge is a line (at most two unless the centre is locked)
+    // a large star that is one closed fan (closedFanStep): the step from a face to its mate;
+    // a closed fan's faces whose outgoing edge is a line (at most two unless it is locked)
     int largeFanStep = 0;
-    uint32_t largeFanLines[2] = {kNone, kNone};
+    uint32_t fanLineFaces[2] = {kNone, kNone};
     auto fanMate = [&](uint32_t i) {
         return largeFanStep == 0 ? fanMates[i] : largeFanMate(i, d, largeFanStep);
-    };
-    auto fanLine = [&](uint32_t i) {
-        if (largeFanStep == 0) return (fanLines >> i & 1) != 0;
-        return i == largeFanLines[0] || i == largeFanLines[1];
     };
     const FanShape shape =
         d <= kDirectScanFaces ? fanShapeOf(star, fanMates, fanFirst, fanLast) : FanShape::Other;
     if (d >= 3 && shape == FanShape::Closed) {
-        // each face's outgoing edge is the first use and has two, the face running out and
-        // its mate running in (so wound alike); no edge is left to be handled from an
-        // incoming face. As classify does for such an edge, without its other cases.
         fan = true;
-        for (uint32_t i = 0; i < d; ++i) {
-            const StarFace& out = star.faces[i];
-            const StarFace& in = star.faces[fanMates[i]];
-            star.ring.push_back(out.next);
-            if (!fanEdgeIsLine(ws, out, in)) continue;
-            fanLines |= 1u << i;
-            ++featureEdges;
-            if (lineEdges < 2) star.lineEnds[lineEdges] = out.next;
-            if (++lineEdges > 2) break; // an end or crossing of lines: locked
-        }
+        featureEdges = lineEdges = int(closedFanLines(
+            ws, star, [&](uint32_t i) { return fanMates[i]; }, fanLineFaces));
     } else if (shape == FanShape::Open) {
         // its two boundary edges make a line, so any line among its inner edges is a third,
         // which locks the centre; without one it is a single side. As the general scan
@@ -683,7 +677,7 @@ void classifyStar(const WorkState& ws, Star& star) {
             classify(inOnly[k], false, star.faces[inOnly[k]].prev, inOnly[k + 1], inOnly[k + 2]);
     } else if ((largeFanStep = closedFanStep(ws, star)) != 0) {
         fan = true;
-        featureEdges = lineEdges = int(largeFanLineEdges(ws, star, largeFanStep, largeFanLines));
+        featureEdges = lineEdges = int(largeFanLines(ws, star, largeFanStep, fanLineFaces));
     } else {
         separateFaces();
         classifyLargeStar(ws, star, classify);
@@ -700,7 +694,7 @@ void classifyStar(const WorkState& ws, Star& star) {
         if (fan) {
             separateFaces();
             for (uint32_t i = 0; i < d; ++i)
-                if (!fanLine(i)) uniteSides(parent, i, fanMate(i));
+                if (i != fanLineFaces[0] && i != fanLineFaces[1]) uniteSides(parent, i, fanMate(i));
         }
         LargeVector<uint32_t>& label = star.label;
         label.assign(d, kNone);

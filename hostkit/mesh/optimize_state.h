@@ -221,6 +221,14 @@ struct EdgeTally {
     uint32_t uses;
 };
 
+// Whether values holds v, for the handful a star has: every entry is compared, without the
+// early exit whose place the data decides (it would mispredict on most calls).
+template <typename Values> bool holdsAnywhere(const Values& values, uint32_t v) {
+    bool found = false;
+    for (const uint32_t w : values) found |= w == v;
+    return found;
+}
+
 // Rings up to this size are left unsorted (at most the targets a centre tries).
 constexpr size_t kUnsortedRing = 16;
 
@@ -264,15 +272,10 @@ struct Star {
     mutable Vec3d widestAxis[2];
     mutable double widestMinCos[2] = {-2, -2};
     std::vector<uint32_t> refused; // neighbours refusedByShape refused (a small star's only)
-    // Whether refusedByShape refused neighbour v at this look. O(|refused|), a few: the
-    // whole list is compared, without the early exit whose place the data decides.
     // Whether the classification sorted the ring (of an Interior or Line star).
     bool ringSorted() const { return ring.size() > kUnsortedRing; }
-    bool wasRefused(uint32_t v) const {
-        bool found = false;
-        for (const uint32_t w : refused) found |= w == v;
-        return found;
-    }
+    // Whether refusedByShape refused neighbour v at this look. O(|refused|), a few.
+    bool wasRefused(uint32_t v) const { return holdsAnywhere(refused, v); }
 };
 
 // Gathers and classifies the live faces around u in O(d) (d faces; pairwise up to 24
