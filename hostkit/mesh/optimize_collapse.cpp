@@ -115,7 +115,7 @@ inline Vec3d unitMovedNormal(const WorkState& ws, const StarFace& sf, const Vec3
 inline bool shapeRefuses(const WorkState& ws, const Star& star, const StarFace& sf, const Vec3d& pv,
                          Vec3d& n, double& len, double& quality, bool screen = false) {
     n = movedNormal(ws, sf, pv);
-    if (dot(n, ws.faceWork[sf.face].normal) <= 0) return true; // flipped or zero area
+    if (dot(n, Vec3d(ws.faceWork[sf.face].normal)) <= 0) return true; // flipped or zero area
     len = length(n);
     quality = triangleQuality(pv, ws.position(sf.next), ws.position(sf.prev), len);
     // no new sliver, and at full bias no worse worst triangle (the star's triangles are only
@@ -153,8 +153,7 @@ void widestFaceCones(const WorkState& ws, const Star& star, DirectionCone widest
         if (work.cone.spread > widest[sf.group].spread) {
             widest[sf.group] = work.cone;
         } else if (work.cone.spread == kOwnNormal && widest[sf.group].empty()) {
-            const Vec3d& n = work.normal;
-            widest[sf.group] = {Point3(float(n.x), float(n.y), float(n.z)), 0};
+            widest[sf.group] = {work.normal, 0};
         }
     }
 }
@@ -210,7 +209,7 @@ bool nearEdgeRefuses(const WorkState& ws, const Star& star, uint32_t v, const Ve
     };
     for (size_t k = 0; k < 2 * kNearFaces; ++k) {
         const StarFace& sf = near(k);
-        if (!onEdge(sf, v) && dot(movedNormal(ws, sf, pv), ws.faceWork[sf.face].normal) <= 0)
+        if (!onEdge(sf, v) && dot(movedNormal(ws, sf, pv), Vec3d(ws.faceWork[sf.face].normal)) <= 0)
             return true;
     }
     Vec3d n;
@@ -673,7 +672,7 @@ int applyCollapse(WorkState& ws, const Star& star, uint32_t v, const CollapseScr
         if (m.texFaces) m.texFaces[sf.face].t[sf.corner] = scratch.newTex[i];
         // the cost's tests left this target's moved normals when they kept them (the same bits)
         const Vec3d n = scratch.movedFor == v ? scratch.movedDir[i] : unitMovedNormal(ws, sf, pv);
-        ws.faceWork[sf.face] = {n, star.groupCone[sf.group]};
+        ws.faceWork[sf.face] = {toFloat(n), star.groupCone[sf.group]};
     }
 
     // hand u's live corners to v

@@ -63,7 +63,7 @@ DirectionCone unionOf(const DirectionCone& a, const DirectionCone& b) {
     }
     const Vec3d u = unit(toward);
     // round the spread up a little so float storage never loses a member
-    return {Point3(float(u.x), float(u.y), float(u.z)), float(spread * (1 + 1e-6) + 1e-7)};
+    return {toFloat(u), float(spread * (1 + 1e-6) + 1e-7)};
 }
 
 } // namespace

@@ -45,6 +45,20 @@ inline bool isZero(const Vec3d& a) {
         std::bit_cast<uint64_t>(a.x) | std::bit_cast<uint64_t>(a.y) | std::bit_cast<uint64_t>(a.z);
     return (bits << 1) == 0; // all but the signs
 }
+// How far the dot product of two unit vectors rounded to floats (toFloat) may lie from their
+// cosine, with room to spare: each length is off 1 by less than 2^-23.
+constexpr double kUnitRounding = 1e-6;
+// Whether a and b, unit to float precision, lie further apart than the angle whose cosine is
+// cosLimit: by their dot product, scaled by their lengths only where these could decide.
+inline bool turnsFurther(const Vec3d& a, const Vec3d& b, double cosLimit) {
+    const double cosine = dot(a, b);
+    if (std::abs(cosine - cosLimit) > kUnitRounding) return cosine < cosLimit;
+    return cosine < cosLimit * std::sqrt(dot(a, a) * dot(b, b));
+}
+// a rounded to float storage, component by component.
+inline Point3 toFloat(const Vec3d& a) {
+    return Point3(float(a.x), float(a.y), float(a.z));
+}
 // Unit vector along a; the zero vector stays zero.
 inline Vec3d unit(const Vec3d& a) {
     double len = length(a);
@@ -56,8 +70,9 @@ inline double angleBetween(const Vec3d& a, const Vec3d& b) {
 }
 
 // "angleBetween(n1, n2) >= limit" for n1 and n2 unit or zero, without the arc tangent away
-// from the boundary. Mostly the cosine decides alone: when positive (neither is zero) and
-// well away from the limit's, it orders the angles (rounding moves it by far less than the
+// from the boundary; unit to float precision is enough (kUnitRounding). Mostly the cosine
+// decides alone: when positive (neither is zero) and well away from the limit's, it orders
+// the angles (rounding, and lengths off 1 by float rounding, move it by less than the
 // margin). Otherwise the angle is that of (n1 . n2, |n1 x n2|) in the upper half plane,
 // compared with the limit's by the sign of a 2D cross product; near the boundary the angle
 // itself decides.
@@ -76,7 +91,7 @@ class AngleTest {
     }
 
   private:
-    static constexpr double kCosineMargin = 1e-9;
+    static constexpr double kCosineMargin = kUnitRounding;
     double limit_, cos_, sin_;
     bool exact_; // limits near or past pi always take the arc tangent
 };
@@ -94,7 +109,7 @@ struct DirectionCone {
 inline DirectionCone coneOf(const Vec3d& dir) {
     const Vec3d u = unit(dir);
     if (dot(u, u) == 0) return {};
-    return {Point3(float(u.x), float(u.y), float(u.z)), 0.0f};
+    return {toFloat(u), 0.0f};
 }
 
 // Partial sums of the cosine's series, 1 - x^2/2! + x^4/4! - ..., for x^2 = xx up to pi^2/4,

@@ -58,20 +58,20 @@ void setEdgeVisibility(WorkState& ws) {
     const uint32_t vertexCount = uint32_t(mesh.vertexCount);
     // a face's unit normal as the set-up worked it out: kept by a face the collapses left as
     // it came, worked out again (once) for a moved one
-    auto normalOf = [&](uint32_t face) -> const Vec3d& {
+    auto normalOf = [&](uint32_t face) -> Vec3d {
         FaceWork& work = ws.faceWork[face];
         if (work.cone.spread != kOwnNormal) {
-            work.normal = unit(faceNormal(mesh, mesh.faces[face]));
+            work.normal = toFloat(unit(faceNormal(mesh, mesh.faces[face])));
             work.cone.spread = kOwnNormal;
         }
-        return work.normal;
+        return Vec3d(work.normal);
     };
     const AngleTest& threshold = ws.settings.edgeAngle;
     auto show = [&](uint32_t corner, bool visible) {
         mesh.faces[corner / 3].setEdgeVis(int(corner % 3), visible);
     };
     auto settle = [&](uint32_t c, uint32_t d) __attribute__((always_inline)) {
-        const Vec3d& n2 = normalOf(d / 3);
+        const Vec3d n2 = normalOf(d / 3);
         const bool against = cornerFrom(mesh, c) == cornerFrom(mesh, d); // wound so
         const bool visible = threshold.reached(normalOf(c / 3), against ? -n2 : n2);
         show(c, visible);

@@ -56,7 +56,7 @@ void uniteSides(LargeVector<uint32_t>& parent, uint32_t a, uint32_t b) {
 struct EdgeSide {
     uint32_t face;
     uint32_t centre, other; // 0 to 2
-    const Vec3d& normal;
+    Vec3d normal;           // unit to float precision
 };
 
 // Whether the manifold edge with sides a and b, wound against each other, must stay a line.
@@ -64,11 +64,11 @@ struct EdgeSide {
 // materials, smoothing groups and mapping are read.
 [[gnu::always_inline]] inline bool sidesMakeLine(const WorkState& ws, const EdgeSide& a,
                                                  const EdgeSide& b) {
-    // a crease sharper than the threshold (unit normals; exact for a zero threshold)
+    // a crease sharper than the threshold (exact for a zero threshold: any turn at all)
     if (ws.settings.normalThreshold == 0) {
         const Vec3d c = cross(a.normal, b.normal);
         if (dot(c, c) > 0 || dot(a.normal, b.normal) < 0) return true;
-    } else if (dot(a.normal, b.normal) < ws.settings.cosNormalThreshold) {
+    } else if (turnsFurther(a.normal, b.normal, ws.settings.cosNormalThreshold)) {
         return true;
     }
     const MeshFace& fa = ws.mesh.faces[a.face];
@@ -89,8 +89,8 @@ struct EdgeSide {
 [[gnu::always_inline]] inline bool fanEdgeIsLine(const WorkState& ws, const StarFace& out,
                                                  const StarFace& in) {
     return sidesMakeLine(
-        ws, {out.face, out.corner, nextPlace(out.corner), ws.faceWork[out.face].normal},
-        {in.face, in.corner, prevPlace(in.corner), ws.faceWork[in.face].normal});
+        ws, {out.face, out.corner, nextPlace(out.corner), Vec3d(ws.faceWork[out.face].normal)},
+        {in.face, in.corner, prevPlace(in.corner), Vec3d(ws.faceWork[in.face].normal)});
 }
 
 // Whether the manifold edge centre-other shared by faces i and j must stay a line.
@@ -99,7 +99,7 @@ bool isLineEdge(const WorkState& ws, const Star& star, const StarEdge& ei, const
     auto sideOf = [&](const StarEdge& e) {
         const StarFace& sf = star.faces[e.face];
         const uint32_t other = e.outgoing ? nextPlace(sf.corner) : prevPlace(sf.corner);
-        return EdgeSide{sf.face, sf.corner, other, ws.faceWork[sf.face].normal};
+        return EdgeSide{sf.face, sf.corner, other, Vec3d(ws.faceWork[sf.face].normal)};
     };
     return sidesMakeLine(ws, sideOf(ei), sideOf(ej));
 }
@@ -237,8 +237,8 @@ bool locksByItsEdges(WorkState& ws, uint32_t u) {
         if (lines == 3) continue;
         const uint32_t fi = faces[i], fj = faces[j];
         const uint32_t ki = places[i], kj = places[j];
-        const EdgeSide out{fi, ki, nextPlace(ki), ws.faceWork[fi].normal};
-        const EdgeSide in{fj, kj, prevPlace(kj), ws.faceWork[fj].normal};
+        const EdgeSide out{fi, ki, nextPlace(ki), Vec3d(ws.faceWork[fi].normal)};
+        const EdgeSide in{fj, kj, prevPlace(kj), Vec3d(ws.faceWork[fj].normal)};
         if (sidesMakeLine(ws, out, in)) {
             if (lines < 2) lineEnds[lines] = nexts[i];
             ++lines;
@@ -254,7 +254,7 @@ bool locksByItsEdges(WorkState& ws, uint32_t u) {
             const FaceWork& out = ws.faceWork[faces[i]];
             const FaceWork& in = ws.faceWork[faces[mate[i]]];
             if (out.cone.spread != kOwnNormal || in.cone.spread != kOwnNormal) return lines == 3;
-            const bool visible = ws.settings.edgeAngle.reached(out.normal, in.normal);
+            const bool visible = ws.settings.edgeAngle.reached(Vec3d(out.normal), Vec3d(in.normal));
             m.faces[faces[i]].setEdgeVis(int(places[i]), visible);
             m.faces[faces[mate[i]]].setEdgeVis(int(prevPlace(places[mate[i]])), visible);
         }
@@ -476,7 +476,7 @@ void initWorkState(WorkState& ws) {
         }
         // the unit normal; a zero-area face freezes its vertices
         const Vec3d n = faceNormal(m, face);
-        work.normal = unit(n);
+        work.normal = toFloat(unit(n));
         const bool frozen = isZero(n) | badTexture;
         const uint8_t flags = frozen ? kUsed | kFrozen : kUsed;
         for (uint32_t k = 0; k < 3; ++k) {
@@ -563,7 +563,7 @@ bool gatherStar(const WorkState& ws, uint32_t u, Star& star) {
         sf.group = 0;
         const FaceWork& work = ws.faceWork[f];
         widest = std::max(widest, work.cone.spread);
-        locked |= isZero(work.normal);
+        locked |= isZero(Vec3d(work.normal));
         star.faces.push_back(sf);
     });
     star.widestSpread = widest;
@@ -724,12 +724,10 @@ void settleStarCones(const WorkState& ws, Star& star) {
     const bool crowded = star.faces.size() > kDirectScanFaces;
     double cosSpread[2] = {2, 2}; // of each side's cone (Line and Interior have at most two)
     for (const StarFace& sf : star.faces) {
-        const DirectionCone& cone = ws.faceWork[sf.face].cone;
-        const Vec3d& n = ws.faceWork[sf.face].normal; // already unit
+        const FaceWork& work = ws.faceWork[sf.face];
         DirectionCone& side = star.groupCone[sf.group];
-        const DirectionCone add = cone.spread == kOwnNormal
-                                      ? DirectionCone{Point3(float(n.x), float(n.y), float(n.z)), 0}
-                                      : cone;
+        const DirectionCone add =
+            work.cone.spread == kOwnNormal ? DirectionCone{work.normal, 0} : work.cone;
         // a direction clearly inside the cone leaves it as it is, without the arc tangent
         if (crowded && add.spread == 0 && clearlyInside(side, cosSpread[sf.group], add.axis))
             continue;

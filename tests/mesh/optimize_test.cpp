@@ -210,6 +210,51 @@ TEST(Optimize, FlatGridEndsAsTwoFacesKeepingCornersAndArea) {
     }
 }
 
+// The working normals are kept in floats, so two faces of one plane can have normals whose
+// dot product falls short of 1 by float rounding: a threshold far below a degree must still
+// read them as flat, and still hold a fold above it.
+TEST(Optimize, TinyThresholdsTellAFlatTiltedPlaneFromAFold) {
+    auto tilted = [](float foldSlope) {
+        Mesh m = hostkit::makeGridMesh(12, 2.0f);
+        const double a = 0.7, b = 0.4; // turns about z, then about x
+        for (int v = 0; v < m.vertexCount; ++v) {
+            const Point3 p = m.vertices[v];
+            const double z = p.x > 0 ? foldSlope * p.x : 0; // folded along x = 0
+            const double x = std::cos(a) * p.x - std::sin(a) * p.y;
+            const double y = std::sin(a) * p.x + std::cos(a) * p.y;
+            m.vertices[v] = Point3(float(x), float(std::cos(b) * y - std::sin(b) * z),
+                                   float(std::sin(b) * y + std::cos(b) * z));
+        }
+        for (int f = 0; f < m.faceCount; ++f) m.faces[f].flags &= ~MeshFace::kEdgeAll;
+        return m;
+    };
+    const float tiny = 2e-5f; // about a thousandth of a degree
+    Mesh flat = tilted(0);
+    flat.Optimize(tiny, tiny, 0.1f, kAllFlags, nullptr);
+    ASSERT_EQ(flat.faceCount, 2);
+    int visible = 0;
+    for (int f = 0; f < flat.faceCount; ++f)
+        for (int e = 0; e < 3; ++e) visible += flat.faces[f].getEdgeVis(e);
+    EXPECT_EQ(visible, 4) << "the outline shows, the diagonal does not";
+
+    // a fold of 1e-4 radians, five times the threshold: each side simplifies, and no face
+    // reaches across the fold
+    Mesh folded = tilted(1e-4f);
+    const int before = folded.faceCount;
+    EXPECT_GT(folded.Optimize(tiny, tiny, 0.1f, kAllFlags, nullptr), before / 2);
+    for (int f = 0; f < folded.faceCount; ++f) {
+        bool left = false, right = false;
+        for (uint32_t v : folded.faces[f].v) { // the grid's x, the turns undone
+            const Point3 p = folded.vertices[v];
+            const double y = std::cos(0.4) * p.y + std::sin(0.4) * p.z;
+            const double x = std::cos(0.7) * p.x + std::sin(0.7) * y;
+            left |= x < -1e-4;
+            right |= x > 1e-4;
+        }
+        EXPECT_FALSE(left && right) << "face " << f << " reaches across the fold";
+    }
+}
+
 TEST(Optimize, SubdividedCubeEndsAsTwelveFaces) {
     for (int segments : {2, 9}) {
         Mesh m = subdividedCube(segments);
