@@ -4,7 +4,11 @@
 #include "app/info_command.h"
 
 static std::string quoted(const char* text) {
-    return text ? "\"" + std::string(text) + "\"" : std::string("(none)");
+    if (!text) return "(none)";
+    std::string out = "\"";
+    out += text;
+    out += '"';
+    return out;
 }
 
 static std::string hex(uint32_t value) {

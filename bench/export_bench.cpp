@@ -60,9 +60,12 @@ Scenario benchDialogSteps() {
         {IDC_OPTIMIZE, false},        {IDC_APPLY_UVMAP, false},       {IDC_EXPORT_HIGHLIGHTS, true},
         {IDC_REMOVE_TWOSIDED, false}, {IDC_APPLY_TWOSIDED, false}};
     Scenario scenario;
-    for (const auto& [id, on] : wanted)
-        scenario.steps.push_back({on ? ScenarioStep::Action::Check : ScenarioStep::Action::Uncheck,
-                                  "#" + std::to_string(id), ""});
+    for (const auto& [id, on] : wanted) {
+        std::string control = "#";
+        control += std::to_string(id);
+        scenario.steps.push_back(
+            {on ? ScenarioStep::Action::Check : ScenarioStep::Action::Uncheck, control, ""});
+    }
     scenario.steps.push_back({ScenarioStep::Action::Click, "#1", ""});
     return scenario;
 }

@@ -23,9 +23,16 @@ struct FileError {
     // "out.zef:12: expected \"Face 3: ...\"", "zefexp.rc:40: string not closed".
     std::string message() const {
         std::string text = file;
-        if (line > 0) text += ":" + std::to_string(line);
+        if (line > 0) {
+            text += ':';
+            text += std::to_string(line);
+        }
         text += ": ";
-        if (!place.empty()) text += place + ": ";
-        return text + problem;
+        if (!place.empty()) {
+            text += place;
+            text += ": ";
+        }
+        text += problem;
+        return text;
     }
 };

@@ -61,7 +61,10 @@ struct Job {
 };
 
 std::string quoted(const fs::path& p) {
-    return "\"" + p.string() + "\"";
+    std::string text = "\"";
+    text += p.string();
+    text += '"';
+    return text;
 }
 
 void writeScript(const Job& job) {

@@ -264,9 +264,11 @@ static int exportUnderFileSizeLimit(const std::string& path, rlim_t limitBytes, 
         rlimit limit{limitBytes, limitBytes};
         setrlimit(RLIMIT_FSIZE, &limit);
         PluginHarness h;
-        for (int i = 0; i < nodes; ++i)
-            h.addMeshNode("N" + std::to_string(i),
-                          triangleMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}}));
+        for (int i = 0; i < nodes; ++i) {
+            std::string name = "N";
+            name += std::to_string(i);
+            h.addMeshNode(name, triangleMesh({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}, {{0, 1, 2}}));
+        }
         ExportOutcome outcome = h.exportTo(path);
         bool reported = outcome.messages == std::vector<std::string>{"Write error on file"};
         _exit(outcome.hostResult == 1 && reported ? 0 : 1);

@@ -19,9 +19,14 @@ RgbImage gradient(int width, int height) {
     RgbImage image;
     image.width = width;
     image.height = height;
+    image.pixels.resize(size_t(width) * size_t(height) * 3);
+    uint8_t* pixel = image.pixels.data();
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            image.pixels.insert(image.pixels.end(), {(uint8_t)x, (uint8_t)y, (uint8_t)(x ^ y)});
+        for (int x = 0; x < width; ++x, pixel += 3) {
+            pixel[0] = uint8_t(x);
+            pixel[1] = uint8_t(y);
+            pixel[2] = uint8_t(x ^ y);
+        }
     return image;
 }
 
