@@ -122,16 +122,17 @@ class HOSTKIT_API Mesh {
     // island pairs. Scratch 12 bytes per face for one island, up to about 60 for many.
     void AutoSmooth(float angle, int flag);
     // Fewer faces where the surface is flat within normalThreshold (radians, capped at
-    // 89 degrees), by half-edge collapses (vertices merge into neighbours, no new
-    // positions). Boundaries, texture seams, creases and, per flags, material and
-    // smoothing changes move only along themselves and bend at most the threshold; ends
-    // and non-manifold or improper vertices stay. No face flips, leaves its cone of
-    // original normals, becomes a sliver or folds its texture; the link condition keeps
-    // the surface as manifold as it was. bias (0..1) weighs triangle quality; at 1 no
-    // collapse worsens the worst triangle. OPTIMIZE_AUTO_EDGE sets edge visibility from
-    // edgeThreshold. Removed faces leave every per-face array stably; vertices no face
-    // uses any more are removed. progress may be null (false stops, mesh valid). Returns
-    // the faces removed. Details: hostkit/mesh/optimize_*.h.
+    // 89 degrees; faces whose unit normals agree to float precision count as flat even at
+    // 0), by half-edge collapses (vertices merge into neighbours, no new positions).
+    // Boundaries, texture seams, creases and, per flags, material and smoothing changes
+    // move only along themselves and bend at most the threshold; ends and non-manifold or
+    // improper vertices stay. No face flips, leaves its cone of original normals, becomes a
+    // sliver or folds its texture; the link condition keeps the surface as manifold as it
+    // was. bias (0..1) weighs triangle quality; at 1 no collapse worsens the worst
+    // triangle. OPTIMIZE_AUTO_EDGE sets edge visibility from edgeThreshold. Removed faces
+    // leave every per-face array stably; vertices no face uses any more are removed.
+    // progress may be null (false stops, mesh valid). Returns the faces removed. Details:
+    // hostkit/mesh/optimize_*.h.
     // O(F log F): passes under a doubling cost limit visit changed vertices (at the full
     // limit, those changed ahead of the sweep in the same pass; below it, where many looks
     // wait for a higher limit, a look whose first target is bound to cost more than the
