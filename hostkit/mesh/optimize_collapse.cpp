@@ -115,7 +115,7 @@ inline Vec3d unitMovedNormal(const WorkState& ws, const StarFace& sf, const Vec3
 inline bool shapeRefuses(const WorkState& ws, const Star& star, const StarFace& sf, const Vec3d& pv,
                          Vec3d& n, double& len, double& quality, bool screen = false) {
     n = movedNormal(ws, sf, pv);
-    if (dot(n, Vec3d(ws.faceWork[sf.face].normal)) <= 0) return true; // flipped or zero area
+    if (dot(n, ws.normal(sf.face)) <= 0) return true; // flipped or zero area
     len = length(n);
     quality = triangleQuality(pv, ws.position(sf.next), ws.position(sf.prev), len);
     // no new sliver, and at full bias no worse worst triangle (the star's triangles are only
@@ -209,8 +209,7 @@ bool nearEdgeRefuses(const WorkState& ws, const Star& star, uint32_t v, const Ve
     };
     for (size_t k = 0; k < 2 * kNearFaces; ++k) {
         const StarFace& sf = near(k);
-        if (!onEdge(sf, v) && dot(movedNormal(ws, sf, pv), Vec3d(ws.faceWork[sf.face].normal)) <= 0)
-            return true;
+        if (!onEdge(sf, v) && dot(movedNormal(ws, sf, pv), ws.normal(sf.face)) <= 0) return true;
     }
     Vec3d n;
     double len = 0, quality = 0;

@@ -88,9 +88,8 @@ struct EdgeSide {
 // alike, as in a fan), must stay a line.
 [[gnu::always_inline]] inline bool fanEdgeIsLine(const WorkState& ws, const StarFace& out,
                                                  const StarFace& in) {
-    return sidesMakeLine(
-        ws, {out.face, out.corner, nextPlace(out.corner), Vec3d(ws.faceWork[out.face].normal)},
-        {in.face, in.corner, prevPlace(in.corner), Vec3d(ws.faceWork[in.face].normal)});
+    return sidesMakeLine(ws, {out.face, out.corner, nextPlace(out.corner), ws.normal(out.face)},
+                         {in.face, in.corner, prevPlace(in.corner), ws.normal(in.face)});
 }
 
 // Whether the manifold edge centre-other shared by faces i and j must stay a line.
@@ -99,7 +98,7 @@ bool isLineEdge(const WorkState& ws, const Star& star, const StarEdge& ei, const
     auto sideOf = [&](const StarEdge& e) {
         const StarFace& sf = star.faces[e.face];
         const uint32_t other = e.outgoing ? nextPlace(sf.corner) : prevPlace(sf.corner);
-        return EdgeSide{sf.face, sf.corner, other, Vec3d(ws.faceWork[sf.face].normal)};
+        return EdgeSide{sf.face, sf.corner, other, ws.normal(sf.face)};
     };
     return sidesMakeLine(ws, sideOf(ei), sideOf(ej));
 }
@@ -237,8 +236,8 @@ bool locksByItsEdges(WorkState& ws, uint32_t u) {
         if (lines == 3) continue;
         const uint32_t fi = faces[i], fj = faces[j];
         const uint32_t ki = places[i], kj = places[j];
-        const EdgeSide out{fi, ki, nextPlace(ki), Vec3d(ws.faceWork[fi].normal)};
-        const EdgeSide in{fj, kj, prevPlace(kj), Vec3d(ws.faceWork[fj].normal)};
+        const EdgeSide out{fi, ki, nextPlace(ki), ws.normal(fi)};
+        const EdgeSide in{fj, kj, prevPlace(kj), ws.normal(fj)};
         if (sidesMakeLine(ws, out, in)) {
             if (lines < 2) lineEnds[lines] = nexts[i];
             ++lines;
@@ -254,7 +253,8 @@ bool locksByItsEdges(WorkState& ws, uint32_t u) {
             const FaceWork& out = ws.faceWork[faces[i]];
             const FaceWork& in = ws.faceWork[faces[mate[i]]];
             if (out.cone.spread != kOwnNormal || in.cone.spread != kOwnNormal) return lines == 3;
-            const bool visible = ws.settings.edgeAngle.reached(Vec3d(out.normal), Vec3d(in.normal));
+            const bool visible =
+                ws.settings.edgeAngle.reached(ws.normal(faces[i]), ws.normal(faces[mate[i]]));
             m.faces[faces[i]].setEdgeVis(int(places[i]), visible);
             m.faces[faces[mate[i]]].setEdgeVis(int(prevPlace(places[mate[i]])), visible);
         }

@@ -82,7 +82,7 @@ enum VertexFlag : uint8_t {
 // What the collapses keep of one face, side by side so a star's face costs one cache line.
 // The normal is kept in floats, as the cones are (28 bytes a face, not 40: on a mesh of a
 // million faces, a tenth less time where stars are read from memory), so it is unit only to
-// float precision: a test against a threshold allows for that (sidesMakeLine, AngleTest),
+// float precision: a test against a threshold allows for that (turnsFurther, AngleTest),
 // and at a zero threshold two faces whose normals agree in every float count as flat.
 struct FaceWork {
     Point3 normal;                            // unit, zero for zero area; set on each move
@@ -117,6 +117,8 @@ struct WorkState {
 
     WorkState(Mesh& m, const Settings& s) : mesh(m), settings(s) {}
     Vec3d position(uint32_t v) const { return Vec3d(mesh.vertices[v]); }
+    // The unit normal (to float precision) faceWork holds for face f.
+    Vec3d normal(uint32_t f) const { return Vec3d(faceWork[f].normal); }
     UVVert texAt(uint32_t face, uint32_t corner) const {
         return mesh.texVerts[mesh.texFaces[face].t[corner]];
     }
