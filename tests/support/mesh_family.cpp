@@ -278,8 +278,7 @@ std::vector<NamedMesh> crowdedFamily(int faces) {
     // the same layout at every size (five rings, so a ninth of the faces at the hub), which
     // at 1,000,000 faces puts over 100,000 around one vertex. The rings stay one unit apart
     // while the spokes multiply, so its faces grow thinner with the size: ten times the
-    // faces, ten times the aspect ratio (and, at zero thresholds, about a tenth more looks
-    // per face for Optimize from 100,000 faces to 1,000,000)
+    // faces, ten times the aspect ratio
     constexpr int kHubRings = 5;
     const int hubSpokes = std::max(3, faces / (2 * kHubRings - 1));
     std::vector<NamedMesh> family;
