@@ -253,8 +253,7 @@ bool locksByItsEdges(WorkState& ws, uint32_t u) {
             const FaceWork& out = ws.faceWork[faces[i]];
             const FaceWork& in = ws.faceWork[faces[mate[i]]];
             if (out.cone.spread != kOwnNormal || in.cone.spread != kOwnNormal) return lines == 3;
-            const bool visible =
-                ws.settings.edgeAngle.reached(ws.normal(faces[i]), ws.normal(faces[mate[i]]));
+            const bool visible = ws.settings.edgeAngle.reached(Vec3d(out.normal), Vec3d(in.normal));
             m.faces[faces[i]].setEdgeVis(int(places[i]), visible);
             m.faces[faces[mate[i]]].setEdgeVis(int(prevPlace(places[mate[i]])), visible);
         }

@@ -214,9 +214,9 @@ TEST(Optimize, FlatGridEndsAsTwoFacesKeepingCornersAndArea) {
 // dot product falls short of 1 by float rounding: a threshold far below a degree must still
 // read them as flat, and still hold a fold above it.
 TEST(Optimize, TinyThresholdsTellAFlatTiltedPlaneFromAFold) {
-    auto tilted = [](float foldSlope) {
+    const double a = 0.7, b = 0.4; // turns about z, then about x
+    auto tilted = [&](float foldSlope) {
         Mesh m = hostkit::makeGridMesh(12, 2.0f);
-        const double a = 0.7, b = 0.4; // turns about z, then about x
         for (int v = 0; v < m.vertexCount; ++v) {
             const Point3 p = m.vertices[v];
             const double z = p.x > 0 ? foldSlope * p.x : 0; // folded along x = 0
@@ -246,8 +246,8 @@ TEST(Optimize, TinyThresholdsTellAFlatTiltedPlaneFromAFold) {
         bool left = false, right = false;
         for (uint32_t v : folded.faces[f].v) { // the grid's x, the turns undone
             const Point3 p = folded.vertices[v];
-            const double y = std::cos(0.4) * p.y + std::sin(0.4) * p.z;
-            const double x = std::cos(0.7) * p.x + std::sin(0.7) * y;
+            const double y = std::cos(b) * p.y + std::sin(b) * p.z;
+            const double x = std::cos(a) * p.x + std::sin(a) * y;
             left |= x < -1e-4;
             right |= x > 1e-4;
         }
