@@ -169,8 +169,10 @@ TEST(AutoSmooth, InconsistentWindingOrZeroAreaIsNeverSmooth) {
     folded.FlipNormal(1);
     EXPECT_EQ(hostkit::autoSmooth(folded, 179 * kDegree, 0).islands, 2u);
     Mesh glued = zeroAreaFaces();
-    // faces 0 and 1 are coplanar but meet only through vertices 1 and 3 and the zero face
-    EXPECT_EQ(hostkit::autoSmooth(glued, 179 * kDegree, 0).islands, 3u);
+    // faces 0 and 1 are coplanar but meet only through vertices 1 and 3 and the zero face,
+    // apart even at an angle past 180 degrees, where any two other faces are smooth
+    for (float degrees : {179.0f, 270.0f})
+        EXPECT_EQ(hostkit::autoSmooth(glued, degrees * kDegree, 0).islands, 3u) << degrees;
 }
 
 TEST(AutoSmooth, BitsFollowSmoothIslandsOnTheFamily) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "hostkit/mesh/mesh_tools.h"
 #include "hostkit/mesh/primitives.h"
 #include "support/mesh_family.h"
 
@@ -15,6 +16,8 @@ TEST(RemoveDegenerate, RemovesRepeatedAndOutOfRangeIndicesStably) {
         mesh.texFaces[f].t[0] = uint32_t(f);
     }
     mesh.buildNormals();
+    hostkit::buildCornerNormals(mesh);
+    for (int c = 0; c < 3 * mesh.faceCount; ++c) mesh.cornerNormals[c] = Point3(float(c), 0, 0);
     const Point3 normalOfFace2 = mesh.faceNormals[2];
     const int vertexCount = mesh.vertexCount;
 
@@ -24,6 +27,7 @@ TEST(RemoveDegenerate, RemovesRepeatedAndOutOfRangeIndicesStably) {
     EXPECT_EQ(mesh.faces[1].getMatID(), 2u);
     EXPECT_EQ(mesh.texFaces[1].t[0], 2u);
     EXPECT_EQ(mesh.faceNormals[1], normalOfFace2);
+    for (int k = 0; k < 3; ++k) EXPECT_EQ(mesh.cornerNormals[3 + k], Point3(float(6 + k), 0, 0));
     EXPECT_EQ(mesh.vertexCount, vertexCount); // vertices are never compacted
 }
 

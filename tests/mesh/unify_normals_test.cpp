@@ -153,3 +153,98 @@ TEST(UnifyNormals, FinOnAnEdgeLeavesAnInsideOutTetrahedronClosed) {
         EXPECT_GT(signedVolume(tetrahedron), 0);
     }
 }
+
+namespace {
+
+// Whether the face still has the winding it had in before (same first vertex, same second).
+bool keptWinding(const Mesh& mesh, const Mesh& before, int f) {
+    return mesh.faces[f].v[0] == before.faces[f].v[0] && mesh.faces[f].v[1] == before.faces[f].v[1];
+}
+
+// Two faces on the edge 0-1 that run along it the same way, both from 1 to 0 (down to the
+// lower vertex) or both from 0 to 1; face 1 has twice face 0's area. Vertices from first on.
+std::vector<std::array<uint32_t, 3>> disagreeingPair(bool runDown, uint32_t first) {
+    const uint32_t a = first + (runDown ? 1 : 0), b = first + (runDown ? 0 : 1);
+    return {{a, b, first + 2}, {a, b, first + 3}};
+}
+const std::vector<Point3> kPairPoints = {{0, 0, 0}, {1, 0, 0}, {0.5f, 1, 0}, {0.5f, -2, 0}};
+
+} // namespace
+
+TEST(UnifyNormals, TwoFacesRunningAnEdgeTheSameWayDisagreeEitherWay) {
+    // the lesser face turns, whichever way the pair runs along the shared edge
+    for (bool runDown : {true, false}) {
+        Mesh pair = triangleMesh(kPairPoints, disagreeingPair(runDown, 0));
+        const Mesh before = pair;
+        pair.UnifyNormals(0);
+        EXPECT_EQ(inconsistentEdges(pair), 0) << runDown;
+        EXPECT_FALSE(keptWinding(pair, before, 0)) << runDown;
+        EXPECT_TRUE(keptWinding(pair, before, 1)) << runDown;
+    }
+}
+
+TEST(UnifyNormals, AnOpenPatchTakesTheLesserAreaWhateverItsVolume) {
+    // A bowl: a tetrahedron without its base, wound inward, one side turned out. Open, so
+    // the side turned out goes back, though the bowl's volume from its corner is negative.
+    const std::vector<Point3> points = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    Mesh bowl = triangleMesh(points, {{0, 3, 1}, {1, 3, 2}, {0, 3, 2}});
+    const Mesh before = bowl;
+    bowl.UnifyNormals(0);
+    EXPECT_TRUE(keptWinding(bowl, before, 0));
+    EXPECT_TRUE(keptWinding(bowl, before, 1));
+    EXPECT_FALSE(keptWinding(bowl, before, 2));
+}
+
+TEST(UnifyNormals, APatchOpenOnlyAtEdgesOfThreeFacesStaysAsItIs) {
+    // The inward bowl above, none of its sides turned out, with two fins on each edge of its rim:
+    // its rim edges have three faces each, so it is open there and keeps its winding. Once windings
+    // agree everywhere, once with a disagreeing pair beside it (so the search decides).
+    const std::vector<Point3> points = {
+        {0, 0, 0},     {1, 0, 0},      {0, 1, 0},     {0, 0, 1},  {0.5f, -1, -1},
+        {0.5f, -1, 1}, {-1, 0.5f, -1}, {-1, 0.5f, 1}, {1, 1, -1}, {1, 1, 1}};
+    std::vector<std::array<uint32_t, 3>> faces = {{0, 3, 1}, {1, 3, 2}, {0, 2, 3},
+                                                  {0, 1, 4}, {1, 0, 5}, {2, 0, 6},
+                                                  {0, 2, 7}, {1, 2, 8}, {2, 1, 9}};
+    for (bool withPair : {false, true}) {
+        std::vector<Point3> allPoints = points;
+        std::vector<std::array<uint32_t, 3>> allFaces = faces;
+        if (withPair) {
+            for (Point3 p : kPairPoints) allPoints.push_back(p + Point3(5, 0, 0));
+            for (auto face : disagreeingPair(true, uint32_t(points.size())))
+                allFaces.push_back(face);
+        }
+        Mesh mesh = triangleMesh(allPoints, allFaces);
+        const Mesh before = mesh;
+        mesh.UnifyNormals(0);
+        for (int f = 0; f < 9; ++f) EXPECT_TRUE(keptWinding(mesh, before, f)) << f << withPair;
+        if (withPair) {
+            EXPECT_EQ(inconsistentEdges(mesh), 0);
+        }
+    }
+}
+
+TEST(UnifyNormals, AClosedPatchWithoutVolumeKeepsItsWinding) {
+    // A flat pillow: a square fanned from its centre, and the same square wound the other
+    // way, fanned from a second centre on the first, closed along the rim. Its volume has
+    // no sign to go by, alone or beside an inside-out tetrahedron that turns.
+    const std::vector<Point3> points = {{0, 0, 0}, {2, 0, 0}, {2, 2, 0}, {0, 2, 0}, {1, 1, 0},
+                                        {1, 1, 0}, {5, 0, 0}, {6, 0, 0}, {5, 1, 0}, {5, 0, 1}};
+    std::vector<std::array<uint32_t, 3>> faces = {{4, 0, 1}, {4, 1, 2}, {4, 2, 3}, {4, 3, 0},
+                                                  {5, 1, 0}, {5, 2, 1}, {5, 3, 2}, {5, 0, 3}};
+    const Mesh pillow = triangleMesh(points, faces);
+    ASSERT_EQ(signedVolume(pillow), 0);
+    for (auto face : {std::array<uint32_t, 3>{6, 7, 8}, {6, 9, 7}, {7, 9, 8}, {6, 8, 9}})
+        faces.push_back(face); // inward
+    const Mesh withTetrahedron = triangleMesh(points, faces);
+    ASSERT_LT(signedVolume(withTetrahedron), 0);
+    for (const Mesh* before : {&pillow, &withTetrahedron})
+        for (int flag : {0, 1}) {
+            Mesh mesh = *before;
+            mesh.UnifyNormals(flag);
+            for (int f = 0; f < 8; ++f)
+                EXPECT_TRUE(keptWinding(mesh, *before, f)) << f << " flag " << flag;
+            if (before == &withTetrahedron && flag == 0) {
+                EXPECT_GT(signedVolume(mesh), 0);
+            }
+        }
+}
