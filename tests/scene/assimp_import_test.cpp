@@ -154,6 +154,15 @@ TEST(AssimpImport, SmoothingFollowsTheNormals) {
     const Mesh& h = meshOf(meshNodes(*hard.scene)[0]);
     EXPECT_EQ(h.faces[0].smGroup & h.faces[1].smGroup, 0u);
     EXPECT_NE(h.faces[0].smGroup, 0u);
+    // a zero normal (a file's "vn 0 0 0") agrees only with another zero one
+    OpenedScene zero = open(
+        writeTemp("zero.obj", quad + "vn 0 0 1\nvn 0 0 0\nf 1//1 2//1 3//1\nf 1//2 3//2 4//2\n"));
+    const Mesh& z = meshOf(meshNodes(*zero.scene)[0]);
+    EXPECT_EQ(z.faces[0].smGroup & z.faces[1].smGroup, 0u);
+    OpenedScene zeros =
+        open(writeTemp("zeros.obj", quad + "vn 0 0 0\nf 1//1 2//1 3//1\nf 1//1 3//1 4//1\n"));
+    const Mesh& zz = meshOf(meshNodes(*zeros.scene)[0]);
+    EXPECT_NE(zz.faces[0].smGroup & zz.faces[1].smGroup, 0u);
     // no normals: group 1 everywhere; the shared corners are welded
     OpenedScene none = open(writeTemp("none.obj", quad + "f 1 2 3\nf 1 3 4\n"));
     const Mesh& n = meshOf(meshNodes(*none.scene)[0]);

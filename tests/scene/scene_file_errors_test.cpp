@@ -141,6 +141,19 @@ TEST(FileErrors, ParentMustComeFirst) {
     expectError(errorOf(R"({"format": "zefscene", "version": 1,
                             "nodes": [{"name": "a", "parent": 1}, {"name": "b"}]})"),
                 "/nodes/0/parent", "parent 1 does not come before this node");
+    // nor may a node be its own parent
+    expectError(errorOf(R"({"format": "zefscene", "version": 1,
+                            "nodes": [{"name": "a"}, {"name": "b", "parent": 1}]})"),
+                "/nodes/1/parent", "parent 1 does not come before this node");
+}
+
+TEST(FileErrors, SegmentsBeyondTheirLimit) {
+    // one past the limit is refused (at the limit itself the object would be millions of
+    // faces, too many to build here)
+    expectError(errorOf(scene(R"("box": {"width": 1, "length": 1, "height": 1, "segments": 501})")),
+                "/nodes/1/box/segments", "501 is out of range (the limit is 500)");
+    expectError(errorOf(scene(R"("sphere": {"radius": 1, "segments": 2001})")),
+                "/nodes/1/sphere/segments", "2001 is out of range (the limit is 2000)");
 }
 
 TEST(FileErrors, SelectionProblems) {
