@@ -169,6 +169,10 @@ std::vector<std::array<uint32_t, 3>> disagreeingPair(bool runDown, uint32_t firs
 }
 const std::vector<Point3> kPairPoints = {{0, 0, 0}, {1, 0, 0}, {0.5f, 1, 0}, {0.5f, -2, 0}};
 
+// The corners of a tetrahedron, and its sides but the base (0, 1, 2) wound inward: a bowl.
+const std::vector<Point3> kCorners = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+const std::vector<std::array<uint32_t, 3>> kInwardBowl = {{0, 3, 1}, {1, 3, 2}, {0, 2, 3}};
+
 } // namespace
 
 TEST(UnifyNormals, TwoFacesRunningAnEdgeTheSameWayDisagreeEitherWay) {
@@ -186,8 +190,8 @@ TEST(UnifyNormals, TwoFacesRunningAnEdgeTheSameWayDisagreeEitherWay) {
 TEST(UnifyNormals, AnOpenPatchTakesTheLesserAreaWhateverItsVolume) {
     // A bowl: a tetrahedron without its base, wound inward, one side turned out. Open, so
     // the side turned out goes back, though the bowl's volume from its corner is negative.
-    const std::vector<Point3> points = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
-    Mesh bowl = triangleMesh(points, {{0, 3, 1}, {1, 3, 2}, {0, 3, 2}});
+    Mesh bowl = triangleMesh(kCorners, kInwardBowl);
+    bowl.FlipNormal(2);
     const Mesh before = bowl;
     bowl.UnifyNormals(0);
     EXPECT_TRUE(keptWinding(bowl, before, 0));
@@ -199,12 +203,12 @@ TEST(UnifyNormals, APatchOpenOnlyAtEdgesOfThreeFacesStaysAsItIs) {
     // The inward bowl above, none of its sides turned out, with two fins on each edge of its rim:
     // its rim edges have three faces each, so it is open there and keeps its winding. Once windings
     // agree everywhere, once with a disagreeing pair beside it (so the search decides).
-    const std::vector<Point3> points = {
-        {0, 0, 0},     {1, 0, 0},      {0, 1, 0},     {0, 0, 1},  {0.5f, -1, -1},
-        {0.5f, -1, 1}, {-1, 0.5f, -1}, {-1, 0.5f, 1}, {1, 1, -1}, {1, 1, 1}};
-    std::vector<std::array<uint32_t, 3>> faces = {{0, 3, 1}, {1, 3, 2}, {0, 2, 3},
-                                                  {0, 1, 4}, {1, 0, 5}, {2, 0, 6},
-                                                  {0, 2, 7}, {1, 2, 8}, {2, 1, 9}};
+    std::vector<Point3> points = kCorners;
+    points.insert(
+        points.end(),
+        {{0.5f, -1, -1}, {0.5f, -1, 1}, {-1, 0.5f, -1}, {-1, 0.5f, 1}, {1, 1, -1}, {1, 1, 1}});
+    std::vector<std::array<uint32_t, 3>> faces = kInwardBowl;
+    faces.insert(faces.end(), {{0, 1, 4}, {1, 0, 5}, {2, 0, 6}, {0, 2, 7}, {1, 2, 8}, {2, 1, 9}});
     for (bool withPair : {false, true}) {
         std::vector<Point3> allPoints = points;
         std::vector<std::array<uint32_t, 3>> allFaces = faces;
@@ -227,14 +231,17 @@ TEST(UnifyNormals, AClosedPatchWithoutVolumeKeepsItsWinding) {
     // A flat pillow: a square fanned from its centre, and the same square wound the other
     // way, fanned from a second centre on the first, closed along the rim. Its volume has
     // no sign to go by, alone or beside an inside-out tetrahedron that turns.
-    const std::vector<Point3> points = {{0, 0, 0}, {2, 0, 0}, {2, 2, 0}, {0, 2, 0}, {1, 1, 0},
-                                        {1, 1, 0}, {5, 0, 0}, {6, 0, 0}, {5, 1, 0}, {5, 0, 1}};
+    std::vector<Point3> points = {{0, 0, 0}, {2, 0, 0}, {2, 2, 0}, {0, 2, 0}, {1, 1, 0}, {1, 1, 0}};
     std::vector<std::array<uint32_t, 3>> faces = {{4, 0, 1}, {4, 1, 2}, {4, 2, 3}, {4, 3, 0},
                                                   {5, 1, 0}, {5, 2, 1}, {5, 3, 2}, {5, 0, 3}};
     const Mesh pillow = triangleMesh(points, faces);
     ASSERT_EQ(signedVolume(pillow), 0);
-    for (auto face : {std::array<uint32_t, 3>{6, 7, 8}, {6, 9, 7}, {7, 9, 8}, {6, 8, 9}})
-        faces.push_back(face); // inward
+    // the inward bowl closed by its base, also wound inward, off to one side
+    const uint32_t first = uint32_t(points.size());
+    for (Point3 p : kCorners) points.push_back(p + Point3(5, 0, 0));
+    for (auto face : kInwardBowl)
+        faces.push_back({first + face[0], first + face[1], first + face[2]});
+    faces.push_back({first, first + 1, first + 2});
     const Mesh withTetrahedron = triangleMesh(points, faces);
     ASSERT_LT(signedVolume(withTetrahedron), 0);
     for (const Mesh* before : {&pillow, &withTetrahedron})
