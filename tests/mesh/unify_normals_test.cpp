@@ -197,6 +197,39 @@ TEST(UnifyNormals, AnOpenPatchTakesTheLesserAreaWhateverItsVolume) {
     EXPECT_TRUE(keptWinding(bowl, before, 0));
     EXPECT_TRUE(keptWinding(bowl, before, 1));
     EXPECT_FALSE(keptWinding(bowl, before, 2));
+
+    // The bowl as it was, beside a closed tetrahedron wound outward: windings agree
+    // everywhere, so no search runs, and the bowl is still open and keeps its winding.
+    std::vector<Point3> points = kCorners;
+    std::vector<std::array<uint32_t, 3>> faces = kInwardBowl;
+    const uint32_t first = uint32_t(points.size());
+    for (Point3 p : kCorners) points.push_back(p + Point3(5, 0, 0));
+    for (auto face : kInwardBowl)
+        faces.push_back({first + face[0], first + face[2], first + face[1]});
+    faces.push_back({first, first + 2, first + 1});
+    const Mesh withTetrahedron = triangleMesh(points, faces);
+    Mesh mesh = withTetrahedron;
+    mesh.UnifyNormals(0);
+    for (int f = 0; f < mesh.faceCount; ++f)
+        EXPECT_TRUE(keptWinding(mesh, withTetrahedron, f)) << f;
+}
+
+TEST(UnifyNormals, APatchStaysOpenWhenTheSetsOfItsFacesJoin) {
+    // An octahedron (vertices 0-5) wound inward with one face missing: open, so it keeps
+    // its winding, though its volume is negative. Beside it, a tetrahedron wound outward
+    // (6-9) with two fins (to 10, 11) on one edge: an edge of four faces, so the patches
+    // are found over every edge. In this order of faces, octahedron faces at the hole are
+    // found open while still apart, before their sets join the rest of the octahedron.
+    const std::vector<Point3> points = {{0, 1, 0}, {-1, 0, 0}, {0, -1, 0},     {1, 0, 0},
+                                        {0, 0, 1}, {0, 0, -1}, {5, 0, 0},      {6, 0, 0},
+                                        {5, 1, 0}, {5, 0, 1},  {5.5f, -1, -1}, {5.5f, -1, 1}};
+    const std::vector<std::array<uint32_t, 3>> faces = {
+        {11, 7, 6}, {2, 3, 5}, {9, 8, 6}, {8, 7, 6}, {9, 7, 8}, {7, 10, 6}, {9, 6, 7},
+        {5, 3, 0},  {3, 2, 4}, {5, 0, 1}, {2, 5, 1}, {2, 1, 4}, {4, 0, 3}};
+    const Mesh before = triangleMesh(points, faces);
+    Mesh mesh = before;
+    mesh.UnifyNormals(0);
+    for (int f = 0; f < mesh.faceCount; ++f) EXPECT_TRUE(keptWinding(mesh, before, f)) << f;
 }
 
 TEST(UnifyNormals, APatchOpenOnlyAtEdgesOfThreeFacesStaysAsItIs) {
