@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <random>
 #include <vector>
 
@@ -294,18 +295,29 @@ namespace {
 using Triangle = std::array<uint32_t, 3>;
 
 // A random scene of small shells whose windings agree wherever two faces share an edge:
-// tetrahedra, octahedra and flat pillows (closed, without volume), each wound outward or
-// inward, some with a face missing (open, and now and then closed off by two fins on
-// each edge of the hole, so open only at edges of three faces), some sharing a vertex
-// with the shell before, some with fins on an edge, and now and then a face with a
-// repeated vertex. Faces come shuffled, each starting at a random corner, over shuffled
-// vertex numbers.
+// cones of many sides, tetrahedra, octahedra and flat pillows (closed, without volume),
+// each wound outward or inward, some with a face missing (open, and now and then closed
+// off by two fins on each edge of the hole, so open only at edges of three faces), some
+// sharing a vertex with the shell before, some with fins on an edge, and now and then a
+// face with a repeated vertex. Faces come shuffled, each starting at a random corner,
+// over shuffled vertex numbers.
 Mesh randomShells(std::mt19937& random) {
     struct Shell {
         std::vector<Point3> corners;
         std::vector<Triangle> sides;
     };
+    // a closed cone of 80 sides: its tip and the centre of its base start more edges than
+    // a short bucket holds
+    Shell cone{{{0, 0, 2}, {0, 0, 0}}, {}};
+    for (uint32_t k = 0; k < 80; ++k) {
+        const float angle = float(k) * 6.2831853f / 80;
+        cone.corners.push_back({std::cos(angle), std::sin(angle), 0});
+        const uint32_t here = 2 + k, next = 2 + (k + 1) % 80;
+        cone.sides.push_back({0, here, next});
+        cone.sides.push_back({1, next, here});
+    }
     const Shell kinds[] = {
+        cone,
         {kCorners, {{0, 2, 1}, {0, 1, 3}, {1, 2, 3}, {0, 3, 2}}},
         {{{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}},
          {{0, 2, 4}, {2, 1, 4}, {1, 3, 4}, {3, 0, 4}, {2, 0, 5}, {1, 2, 5}, {3, 1, 5}, {0, 3, 5}}},
@@ -320,7 +332,7 @@ Mesh randomShells(std::mt19937& random) {
     };
     const int shells = 1 + int(random() % 4);
     for (int s = 0; s < shells; ++s) {
-        const Shell& kind = kinds[random() % 3];
+        const Shell& kind = kinds[random() % 4];
         const uint32_t first = uint32_t(points.size());
         const Point3 offset(float(3 * s), float(random() % 3), 0);
         for (Point3 p : kind.corners) points.push_back(p + offset);
