@@ -174,6 +174,20 @@ const std::vector<Point3> kPairPoints = {{0, 0, 0}, {1, 0, 0}, {0.5f, 1, 0}, {0.
 const std::vector<Point3> kCorners = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
 const std::vector<std::array<uint32_t, 3>> kInwardBowl = {{0, 3, 1}, {1, 3, 2}, {0, 2, 3}};
 
+// Appends the tetrahedron of kCorners, moved 5 along x, closed by its base and wound
+// outward or inward.
+void addTetrahedron(std::vector<Point3>& points, std::vector<std::array<uint32_t, 3>>& faces,
+                    bool outward) {
+    const uint32_t first = uint32_t(points.size());
+    for (Point3 p : kCorners) points.push_back(p + Point3(5, 0, 0));
+    std::vector<std::array<uint32_t, 3>> sides = kInwardBowl;
+    sides.push_back({0, 1, 2});
+    for (auto side : sides)
+        faces.push_back(
+            outward ? std::array<uint32_t, 3>{first + side[0], first + side[2], first + side[1]}
+                    : std::array<uint32_t, 3>{first + side[0], first + side[1], first + side[2]});
+}
+
 } // namespace
 
 TEST(UnifyNormals, TwoFacesRunningAnEdgeTheSameWayDisagreeEitherWay) {
@@ -203,11 +217,7 @@ TEST(UnifyNormals, AnOpenPatchTakesTheLesserAreaWhateverItsVolume) {
     // everywhere, so no search runs, and the bowl is still open and keeps its winding.
     std::vector<Point3> points = kCorners;
     std::vector<std::array<uint32_t, 3>> faces = kInwardBowl;
-    const uint32_t first = uint32_t(points.size());
-    for (Point3 p : kCorners) points.push_back(p + Point3(5, 0, 0));
-    for (auto face : kInwardBowl)
-        faces.push_back({first + face[0], first + face[2], first + face[1]});
-    faces.push_back({first, first + 2, first + 1});
+    addTetrahedron(points, faces, true);
     const Mesh withTetrahedron = triangleMesh(points, faces);
     Mesh mesh = withTetrahedron;
     mesh.UnifyNormals(0);
@@ -271,11 +281,7 @@ TEST(UnifyNormals, AClosedPatchWithoutVolumeKeepsItsWinding) {
     const Mesh pillow = triangleMesh(points, faces);
     ASSERT_EQ(signedVolume(pillow), 0);
     // the inward bowl closed by its base, also wound inward, off to one side
-    const uint32_t first = uint32_t(points.size());
-    for (Point3 p : kCorners) points.push_back(p + Point3(5, 0, 0));
-    for (auto face : kInwardBowl)
-        faces.push_back({first + face[0], first + face[1], first + face[2]});
-    faces.push_back({first, first + 1, first + 2});
+    addTetrahedron(points, faces, false);
     const Mesh withTetrahedron = triangleMesh(points, faces);
     ASSERT_LT(signedVolume(withTetrahedron), 0);
     for (const Mesh* before : {&pillow, &withTetrahedron})
