@@ -301,3 +301,74 @@ std::vector<NamedMesh> testFamily() {
     for (NamedMesh& named : crowdedFamily(3000)) family.push_back(std::move(named));
     return family;
 }
+
+Mesh randomShells(std::mt19937& random) {
+    using Triangle = std::array<uint32_t, 3>;
+    struct Shell {
+        std::vector<Point3> corners;
+        std::vector<Triangle> sides;
+    };
+    // a closed cone of 80 sides
+    Shell cone{{{0, 0, 2}, {0, 0, 0}}, {}};
+    for (uint32_t k = 0; k < 80; ++k) {
+        const float angle = float(k) * 6.2831853f / 80;
+        cone.corners.push_back({std::cos(angle), std::sin(angle), 0});
+        const uint32_t here = 2 + k, next = 2 + (k + 1) % 80;
+        cone.sides.push_back({0, here, next});
+        cone.sides.push_back({1, next, here});
+    }
+    const Shell kinds[] = {
+        cone,
+        {{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}},
+         {{0, 2, 1}, {0, 1, 3}, {1, 2, 3}, {0, 3, 2}}},
+        {{{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}},
+         {{0, 2, 4}, {2, 1, 4}, {1, 3, 4}, {3, 0, 4}, {2, 0, 5}, {1, 2, 5}, {3, 1, 5}, {0, 3, 5}}},
+        {{{0, 0, 0}, {2, 0, 0}, {2, 2, 0}, {0, 2, 0}, {1, 1, 0}, {1, 1, 0}},
+         {{4, 0, 1}, {4, 1, 2}, {4, 2, 3}, {4, 3, 0}, {5, 1, 0}, {5, 2, 1}, {5, 3, 2}, {5, 0, 3}}}};
+    std::vector<Point3> points;
+    std::vector<Triangle> faces;
+    auto addFin = [&](uint32_t a, uint32_t b, float lift) {
+        const uint32_t tip = uint32_t(points.size());
+        points.push_back(points[a] + Point3(0.3f, -1, lift));
+        faces.push_back(random() % 2 ? Triangle{a, b, tip} : Triangle{b, a, tip});
+    };
+    const int shells = 1 + int(random() % 4);
+    for (int s = 0; s < shells; ++s) {
+        const Shell& kind = kinds[random() % 4];
+        const uint32_t first = uint32_t(points.size());
+        const Point3 offset(float(3 * s), float(random() % 3), 0);
+        for (Point3 p : kind.corners) points.push_back(p + offset);
+        // share a vertex with the shell before: its first corner becomes that one's
+        const bool share = s > 0 && random() % 3 == 0;
+        auto index = [&](uint32_t k) { return share && k == 0 ? first - 1 : first + k; };
+        const bool inward = random() % 2;
+        const int missing = random() % 3 == 0 ? int(random() % kind.sides.size()) : -1;
+        for (int i = 0; i < int(kind.sides.size()); ++i) {
+            const Triangle& t = kind.sides[i];
+            if (i != missing) {
+                faces.push_back(inward ? Triangle{index(t[0]), index(t[2]), index(t[1])}
+                                       : Triangle{index(t[0]), index(t[1]), index(t[2])});
+            } else if (random() % 2) {
+                for (int k = 0; k < 3; ++k)
+                    for (float lift : {1.0f, -1.0f})
+                        addFin(index(t[k]), index(t[(k + 1) % 3]), lift);
+            }
+        }
+        for (int fins = int(random() % 3); fins > 0; --fins) {
+            const Triangle& base = faces[faces.size() - 1 - random() % 3];
+            addFin(base[0], base[1], float(fins));
+        }
+    }
+    if (random() % 4 == 0) faces.push_back({0, 0, 1});
+    std::vector<uint32_t> renumber(points.size());
+    for (uint32_t v = 0; v < renumber.size(); ++v) renumber[v] = v;
+    std::shuffle(renumber.begin(), renumber.end(), random);
+    std::vector<Point3> shuffledPoints(points.size());
+    for (size_t v = 0; v < points.size(); ++v) shuffledPoints[renumber[v]] = points[v];
+    std::shuffle(faces.begin(), faces.end(), random);
+    for (Triangle& t : faces) {
+        for (uint32_t& v : t) v = renumber[v];
+        std::rotate(t.begin(), t.begin() + random() % 3, t.end());
+    }
+    return triangleMesh(shuffledPoints, faces);
+}

@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -52,6 +53,16 @@ Mesh polarDisc(int spokes, int rings);
 Mesh wavyStrip(int quads);
 // `count` separate closed octahedra of 8 faces each, in a row.
 Mesh octahedra(int count);
+
+// A random scene of small shells whose windings agree wherever two faces share an edge:
+// cones of 80 sides (their tip and base centre start more edges than a short bucket
+// holds), tetrahedra, octahedra and flat pillows (closed, without volume), each wound
+// outward or inward, some with a face missing (open, and now and then closed off by two
+// fins on each edge of the hole, so open only at edges of three faces), some sharing a
+// vertex with the shell before, some with fins on an edge, and now and then a face with a
+// repeated vertex. Faces come shuffled, each starting at a random corner, over shuffled
+// vertex numbers.
+Mesh randomShells(std::mt19937& random);
 
 // Signed volume enclosed by the faces (positive when a closed mesh faces outward).
 double signedVolume(const Mesh& mesh);
