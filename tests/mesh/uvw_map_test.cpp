@@ -244,7 +244,7 @@ TEST(UVWMap, ReplacesOldMappingAndLeavesEmptyMeshAlone) {
     EXPECT_NEAR(grid.texVerts[0].x, 0.0f, 1e-6f);
 }
 
-TEST(UVWMap, ShrinkWrapHasNoWrapSeamAndGathersTheBorderAtTheBottom) {
+TEST(UVWMap, ShrinkWrapHasNoWrapSeamNorMirrorAndGathersTheBorderAtTheBottom) {
     Mesh sphere = hostkit::makeSphereMesh(1, 24);
     sphere.ApplyUVWMap(MAP_BALL, 1, 1, 1, 0, 0, 0, 0, kIdentity);
     for (int f = 0; f < sphere.faceCount; ++f) {
@@ -256,11 +256,16 @@ TEST(UVWMap, ShrinkWrapHasNoWrapSeamAndGathersTheBorderAtTheBottom) {
                 EXPECT_NEAR(border, 0.0f, 1e-6f); // top pole: centre
             } else if (p.z == -1) {
                 EXPECT_NEAR(border, 0.5f, 1e-6f); // bottom pole: border
+                // on the border where the face's other corners point, next to them
+                const UVVert a = tv(sphere, f, (k + 1) % 3), b = tv(sphere, f, (k + 2) % 3);
+                EXPECT_LT(std::hypot(t.x - (a.x + b.x) / 2, t.y - (a.y + b.y) / 2), 0.1f) << f;
             }
         }
         if (sphere.faces[f].v[2] != 0 && f < sphere.faceCount - 24) {
-            // away from the bottom pole, neighbouring corners stay close (no wrap seam)
+            // away from the bottom pole, neighbouring corners stay close (no wrap seam),
+            // and the outside reads unmirrored
             EXPECT_LT(std::abs(tv(sphere, f, 0).x - tv(sphere, f, 1).x), 0.25f) << f;
+            EXPECT_GT(texArea(sphere, f), 0) << f;
         }
     }
 }
