@@ -1,7 +1,9 @@
 // The plug-in under failure and odd input: out of memory and failing mesh operations
-// at the plug-in boundary, option texts that are not finite, texture-vertex counts
-// of emptied meshes and a hierarchy far deeper than any stack.
+// at the plug-in boundary, option texts and texture coordinates that are not finite,
+// texture-vertex counts of emptied meshes and a hierarchy far deeper than any stack.
 #include <gtest/gtest.h>
+
+#include <cmath>
 #include <unistd.h>
 
 #include <filesystem>
@@ -152,6 +154,24 @@ TEST_F(PluginFailureTest, WorldPositionBeyondTheFloatRangeIsAWriteError) {
     ExportOutcome outcome = h.exportTo(out);
     EXPECT_EQ(outcome.messages, std::vector<std::string>{"Write error on file"});
     EXPECT_FALSE(fs::exists(out));
+}
+
+TEST_F(PluginFailureTest, TextureCoordinateThatIsNotFiniteIsAWriteError) {
+    // either coordinate: the file never holds "nan" or "inf"
+    for (int axis : {0, 1}) {
+        PluginHarness h;
+        Mesh mesh = quad();
+        mesh.setNumTVerts(4);
+        mesh.setTexFacesEnabled(true);
+        for (int f = 0; f < mesh.faceCount; ++f)
+            for (int k = 0; k < 3; ++k) mesh.texFaces[f].t[k] = mesh.faces[f].v[k];
+        (axis == 0 ? mesh.texVerts[2].x : mesh.texVerts[2].y) = std::nanf("");
+        h.addMeshNode("A", mesh);
+        exportOptions.exportMaterials = 1;
+        ExportOutcome outcome = h.exportTo(out);
+        EXPECT_EQ(outcome.messages, std::vector<std::string>{"Write error on file"}) << axis;
+        EXPECT_FALSE(fs::exists(out)) << axis;
+    }
 }
 
 TEST_F(PluginFailureTest, TexVertexCountIsWrittenWhenPreparationRemovedEveryFace) {
