@@ -176,8 +176,9 @@ class HOSTKIT_API Mesh {
     void ApplyUVWMap(int type, float uTile, float vTile, float wTile, int uFlip, int vFlip,
                      int wFlip, int cap, const Matrix3& tm);
     // Fills faceNormals with unit normals (cross product of the edges meeting opposite
-    // the longest edge, in single precision; zero for zero area or an index out of
-    // range) and sets hasNormals. O(F), no scratch.
+    // the longest edge, in single precision, in double where its square leaves the float
+    // range; zero for zero area or an index out of range) and sets hasNormals. O(F), no
+    // scratch.
     void buildNormals();
     // Clears hasNormals; the normal arrays stay allocated for the next build. O(1).
     void InvalidateGeomCache();

@@ -8,6 +8,7 @@
 #include <bit>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <new>
 #include <numbers>
 #include <vector>
@@ -76,14 +77,21 @@ void cornerAngles(const Point3 p[3], float angles[3]) {
         const Vec3d& out = edge[k];
         const Vec3d& in = edge[(k + 2) % 3];
         const Vec3d back = {-in.x, -in.y, -in.z};
-        angles[k] = weightAngle(float(length(cross(out, back))), float(dot(out, back)));
+        double y = length(cross(out, back)), x = dot(out, back);
+        // only their ratio matters: brought into the float range where they leave it
+        const double larger = std::max(y, std::fabs(x));
+        if (larger > std::numeric_limits<float>::max() ||
+            (larger > 0 && larger < std::numeric_limits<float>::min()))
+            y /= larger, x /= larger;
+        angles[k] = weightAngle(float(y), float(x));
     }
     angles[2] = std::max(std::numbers::pi_v<float> - angles[0] - angles[1], 0.0f);
 }
 
 // The unit normal of a proper face: the cross product at the corner opposite the
 // longest edge, whose two edges are the best conditioned. Single precision keeps
-// the normal within a few units in the last place, and vectorises.
+// the normal within a few units in the last place, and vectorises; double takes over
+// where single precision would overflow or lose its precision.
 Point3 faceNormalOf(const Point3& a, const Point3& b, const Point3& c) {
     const Point3 edge[3] = {b - a, c - b, a - c};
     const float len2[3] = {DotProd(edge[0], edge[0]), DotProd(edge[1], edge[1]),
@@ -93,8 +101,18 @@ Point3 faceNormalOf(const Point3& a, const Point3& b, const Point3& c) {
     if (len2[2] > len2[longest]) longest = 2;
     const int apex = (longest + 2) % 3; // edge k runs from corner k to corner k+1
     const Point3 n = CrossProd(edge[apex], -edge[(apex + 2) % 3]);
-    const float len = std::sqrt(DotProd(n, n));
-    return len > 0 ? n * (1.0f / len) : Point3();
+    const float squared = DotProd(n, n);
+    if (squared >= std::numeric_limits<float>::min() &&
+        squared <= std::numeric_limits<float>::max())
+        return n * (1.0f / std::sqrt(squared));
+    // none at all: corners on one line to float precision (or edges below about 1e-22)
+    if (n == Point3()) return Point3();
+    // The squared length left the float range (edges longer than about 4e9 or shorter
+    // than about 3e-10): the same edges in double.
+    const Point3* corner[3] = {&a, &b, &c};
+    auto edgeOf = [&](int k) { return sub(*corner[(k + 1) % 3], *corner[k]); };
+    const Vec3d from = edgeOf(apex), back = edgeOf((apex + 2) % 3);
+    return unitOrZero(cross(from, Vec3d{-back.x, -back.y, -back.z}));
 }
 
 // Joins smoothing bits that share a face at one vertex; 32-entry union-find.

@@ -49,18 +49,25 @@ TEST(BuildNormals, FaceNormalFollowsWinding) {
     }
 }
 
-TEST(BuildNormals, AllSmoothCubeCornersPointAlongDiagonals) {
-    Mesh cube = hostkit::makeBoxMesh(2, 2, 2, 1);
-    for (int f = 0; f < cube.faceCount; ++f) cube.faces[f].smGroup = 1;
-    hostkit::buildCornerNormals(cube);
-    const float d = 1 / std::sqrt(3.0f);
-    const Point3 centre(0, 0, 1);
-    for (int c = 0; c < cube.faceCount * 3; ++c) {
-        const Point3 p = cube.vertices[cube.faces[c / 3].v[c % 3]] - centre;
-        const Point3 n = cube.cornerNormals[c];
-        EXPECT_NEAR(n.x, p.x > 0 ? d : -d, 1e-6f);
-        EXPECT_NEAR(n.y, p.y > 0 ? d : -d, 1e-6f);
-        EXPECT_NEAR(n.z, p.z > 0 ? d : -d, 1e-6f);
+TEST(BuildNormals, AllSmoothCubeCornersPointAlongDiagonalsAtEveryScale) {
+    // at 1e12 and 1e-12 the squares of the faces' cross products leave the float range,
+    // at 1e20 and 1e-20 the cross products themselves
+    for (float scale : {1.0f, 1e12f, 1e-12f, 1e20f, 1e-20f}) {
+        Mesh cube = hostkit::makeBoxMesh(2, 2, 2, 1);
+        for (int v = 0; v < cube.vertexCount; ++v) cube.vertices[v] = cube.vertices[v] * scale;
+        for (int f = 0; f < cube.faceCount; ++f) cube.faces[f].smGroup = 1;
+        hostkit::buildCornerNormals(cube);
+        for (int f = 0; f < cube.faceCount; ++f)
+            EXPECT_NEAR(len(cube.faceNormals[f]), 1.0f, 1e-6f) << scale << " face " << f;
+        const float d = 1 / std::sqrt(3.0f);
+        const Point3 centre = Point3(0, 0, 1) * scale;
+        for (int c = 0; c < cube.faceCount * 3; ++c) {
+            const Point3 p = cube.vertices[cube.faces[c / 3].v[c % 3]] - centre;
+            const Point3 n = cube.cornerNormals[c];
+            EXPECT_NEAR(n.x, p.x > 0 ? d : -d, 1e-6f) << scale;
+            EXPECT_NEAR(n.y, p.y > 0 ? d : -d, 1e-6f) << scale;
+            EXPECT_NEAR(n.z, p.z > 0 ? d : -d, 1e-6f) << scale;
+        }
     }
 }
 

@@ -1,6 +1,7 @@
 // The plug-in under failure and odd input: out of memory and failing mesh operations
 // at the plug-in boundary, option texts and texture coordinates that are not finite,
-// texture-vertex counts of emptied meshes and a hierarchy far deeper than any stack.
+// faces too large or small for normals in single precision, texture-vertex counts of
+// emptied meshes and a hierarchy far deeper than any stack.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -171,6 +172,23 @@ TEST_F(PluginFailureTest, TextureCoordinateThatIsNotFiniteIsAWriteError) {
         ExportOutcome outcome = h.exportTo(out);
         EXPECT_EQ(outcome.messages, std::vector<std::string>{"Write error on file"}) << axis;
         EXPECT_FALSE(fs::exists(out)) << axis;
+    }
+}
+
+TEST_F(PluginFailureTest, AMeshOfHugeOrTinyFacesStillHasUnitNormals) {
+    // the squares of these faces' cross products leave the float range
+    for (float scale : {1e12f, 1e-12f}) {
+        PluginHarness h;
+        Mesh mesh = quad();
+        for (int v = 0; v < mesh.vertexCount; ++v) mesh.vertices[v] = mesh.vertices[v] * scale;
+        h.addMeshNode("A", mesh);
+        exportOptions.exportNormals = 1;
+        ExportOutcome outcome = h.exportTo(out);
+        EXPECT_TRUE(outcome.messages.empty()) << scale;
+        const std::string text = readWholeFile(out);
+        EXPECT_NE(text.find("Normal: X: 0,000000 Y: 0,000000 Z: 1,000000\n"), std::string::npos)
+            << scale << "\n"
+            << text;
     }
 }
 
