@@ -57,9 +57,14 @@ void requireFinite(const aiMesh& m) {
     for (unsigned v = 0; v < m.mNumVertices; ++v) {
         const aiVector3D& p = m.mVertices[v];
         const aiVector3D uv = m.HasTextureCoords(0) ? m.mTextureCoords[0][v] : aiVector3D();
-        if (!std::isfinite(p.x + p.y + p.z + uv.x + uv.y + uv.z))
+        auto finite = [](const aiVector3D& a) {
+            return std::isfinite(a.x) && std::isfinite(a.y) && std::isfinite(a.z);
+        };
+        if (!finite(p) || !finite(uv)) // each on its own: a sum of large ones overflows
             throw std::runtime_error("mesh '" + std::string(m.mName.C_Str()) + "' has vertex " +
-                                     std::to_string(v) + " at a non-finite position");
+                                     std::to_string(v) +
+                                     (finite(p) ? " with a non-finite texture coordinate"
+                                                : " at a non-finite position"));
     }
 }
 

@@ -229,6 +229,51 @@ TEST(AssimpImport, NonFinitePositionsAreRefused) {
     EXPECT_NE(opened.error.problem.find("non-finite"), std::string::npos) << opened.error.message();
 }
 
+// One triangle in a glTF file with its buffer inline, with the given material; with
+// texture coordinates, the second one's u is infinite.
+std::string oneTriangleGltf(const std::string& material, bool texCoords) {
+    const std::string attributes =
+        texCoords ? R"({"POSITION":0,"TEXCOORD_0":1})" : R"({"POSITION":0})";
+    return R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],)"
+           R"("nodes":[{"mesh":0}],"meshes":[{"primitives":[{"attributes":)" +
+           attributes + R"(,"material":0}]}],"materials":[)" + material + "]," +
+           R"("accessors":[{"bufferView":0,"componentType":5126,"count":3,"type":"VEC3",)"
+           R"("min":[0,0,0],"max":[1,1,0]},)"
+           R"({"bufferView":1,"componentType":5126,"count":3,"type":"VEC2"}],)"
+           R"("bufferViews":[{"buffer":0,"byteLength":36},)"
+           R"({"buffer":0,"byteOffset":36,"byteLength":24}],)"
+           R"("buffers":[{"byteLength":60,"uri":"data:application/octet-stream;base64,)"
+           R"(AAAAAAAAAAAAAAAAAACAPwAAAAAAAAAAAACAPwAAgD8AAAAAAAAAAAAAAAAAAIB/AAAAAAAAAAAAAIA/"}]})";
+}
+
+TEST(AssimpImport, LargeFinitePositionsAreKept) {
+    // each coordinate is finite, though their sum is not
+    OpenedScene opened =
+        open(writeTemp("far.obj", "v 3e38 3e38 3e38\nv 1 0 0\nv 0 1 0\nf 1 2 3\n"));
+    ASSERT_TRUE(opened.ok());
+    ASSERT_EQ(meshNodes(*opened.scene).size(), 1u);
+}
+
+TEST(AssimpImport, NonFiniteTextureCoordinatesAreRefused) {
+    OpenedScene opened =
+        openScene(writeTemp("inf.gltf", oneTriangleGltf(R"({"name":"plain"})", true)));
+    ASSERT_FALSE(opened.ok());
+    EXPECT_NE(opened.error.problem.find("vertex 1 with a non-finite texture coordinate"),
+              std::string::npos)
+        << opened.error.message();
+}
+
+TEST(AssimpImport, DoubleSidedMaterialsStayTwoSided) {
+    for (bool doubleSided : {true, false}) {
+        const std::string material = std::string(R"({"name":"skin","doubleSided":)") +
+                                     (doubleSided ? "true" : "false") + "}";
+        OpenedScene opened = open(writeTemp("sided.gltf", oneTriangleGltf(material, false)));
+        StdMaterial* skin = standard(opened.scene->findMaterial("skin"));
+        ASSERT_NE(skin, nullptr) << doubleSided;
+        EXPECT_EQ(skin->twoSided(), doubleSided ? 1 : 0);
+    }
+}
+
 } // namespace
 
 // Many faces on one edge (a fan of fins around it): every fin whose normals agree
