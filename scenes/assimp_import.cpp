@@ -54,12 +54,12 @@ bool fileIsYUp(const aiScene& s, const std::string& extension) {
 // A ZEF file has no way to write an infinite or undefined coordinate: such a file
 // is refused with a clear message (thrown to importWithAssimp).
 void requireFinite(const aiMesh& m) {
+    auto finite = [](const aiVector3D& a) {
+        return std::isfinite(a.x) && std::isfinite(a.y) && std::isfinite(a.z);
+    };
     for (unsigned v = 0; v < m.mNumVertices; ++v) {
         const aiVector3D& p = m.mVertices[v];
         const aiVector3D uv = m.HasTextureCoords(0) ? m.mTextureCoords[0][v] : aiVector3D();
-        auto finite = [](const aiVector3D& a) {
-            return std::isfinite(a.x) && std::isfinite(a.y) && std::isfinite(a.z);
-        };
         if (!finite(p) || !finite(uv)) // each on its own: a sum of large ones overflows
             throw std::runtime_error("mesh '" + std::string(m.mName.C_Str()) + "' has vertex " +
                                      std::to_string(v) +
