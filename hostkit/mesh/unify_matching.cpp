@@ -1,190 +1,197 @@
-// UnifyNormals' quick look at a mesh that is likely consistent: mates found by bucketing
-// only the corners that run up; contract in unify_normals_parts.h.
+// UnifyNormals' quick look at a mesh that is likely consistent: every corner meets the
+// others of its edge in one pass over the faces; contract in unify_normals_parts.h.
 #include "hostkit/mesh/unify_normals_parts.h"
 
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
 #include "hostkit/mesh/edge_table.h"
 
 namespace hostkit::unify {
 
+namespace {
+
+constexpr uint32_t kNone = UINT32_MAX;
+constexpr uint32_t kDown = 0x80000000u;    // in EdgeMet::other: the first corner runs down
+constexpr uint32_t kMatched = 0x80000000u; // in EdgeMet::code: a second corner met it
+
+// An edge met so far, kept with one of its vertices: the other one (with kDown when its
+// first corner runs from the higher vertex to the lower) and that corner's code
+// 4 * face + k (with kMatched once a second corner has met it).
+struct EdgeMet {
+    uint32_t other, code;
+};
+
+// The edges met so far: a few slots per vertex, side by side, where an edge goes to its
+// lower vertex, or to its upper one when the lower one's slots are full (so a fan's
+// centre spreads its edges over the rim), and a hash table of (lower, upper) for the
+// edges whose vertices are both full. Entries stay once added, so a third corner on an
+// edge finds the first two matched; and slots only fill, so an edge is looked for where
+// it went.
+class EdgesMet {
+  public:
+    EdgesMet(uint32_t vertexCount, uint32_t slotsPerVertex)
+        : slots_(slotsPerVertex), used_(vertexCount, 0),
+          slot_(size_t(vertexCount) * slotsPerVertex) {}
+
+    // The entry of edge (lower, upper), null when none was added.
+    EdgeMet* find(uint32_t lower, uint32_t upper) {
+        if (EdgeMet* met = findAt(lower, upper); met || used_[lower] < slots_) return met;
+        if (EdgeMet* met = findAt(upper, lower); met || used_[upper] < slots_) return met;
+        return findSpilled(lower, upper);
+    }
+    // Adds an entry (with the upper vertex as its other) for an edge find() did not find;
+    // false when a hash probe runs longer than kMostProbes (then the entry may be missing).
+    bool add(uint32_t lower, EdgeMet entry) {
+        const uint32_t upper = entry.other & ~kDown;
+        if (used_[lower] < slots_) {
+            slot_[size_t(lower) * slots_ + used_[lower]++] = entry;
+        } else if (used_[upper] < slots_) {
+            slot_[size_t(upper) * slots_ + used_[upper]++] = {lower | (entry.other & kDown),
+                                                              entry.code};
+        } else {
+            if (2 * (spilled_ + 1) > table_.size() && !grow()) return false;
+            ++spilled_;
+            return place(table_, {lower, entry});
+        }
+        return true;
+    }
+    // Calls visit(entry) for every entry.
+    template <typename Visit> void forEach(Visit visit) const {
+        for (uint32_t v = 0; v < used_.size(); ++v)
+            for (uint32_t i = 0; i < used_[v]; ++i) visit(slot_[size_t(v) * slots_ + i]);
+        for (const Spilled& spilled : table_)
+            if (spilled.lower != kNone) visit(spilled.entry);
+    }
+
+  private:
+    static constexpr uint32_t kMostProbes = 64;
+
+    // The entry of the edge from v to other among v's slots.
+    EdgeMet* findAt(uint32_t v, uint32_t other) {
+        EdgeMet* slots = &slot_[size_t(v) * slots_];
+        for (uint32_t i = 0, used = used_[v]; i < used; ++i)
+            if ((slots[i].other & ~kDown) == other) return &slots[i];
+        return nullptr;
+    }
+    struct Spilled {
+        uint32_t lower; // kNone for an empty slot
+        EdgeMet entry;  // with the upper vertex as its other
+    };
+
+    // The first slot is the upper vertex plus an offset per lower vertex, so the edges of
+    // a fan's centre, met in order of their other vertex, meet the table in order rather
+    // than one cache miss each; later probes step by an odd stride from both vertices, so
+    // the runs of two lower vertices that overlap do not pile up.
+    static uint32_t firstSlot(uint32_t lower, uint32_t upper, uint32_t mask) {
+        return (uint32_t(uint64_t(lower) * 0x9E3779B97F4A7C15u >> 32) + upper) & mask;
+    }
+    static uint32_t stride(uint32_t lower, uint32_t upper) {
+        return uint32_t((uint64_t(lower) * 0x9E3779B97F4A7C15u ^
+                         uint64_t(upper) * 0xC2B2AE3D27D4EB4Fu) >>
+                        32) |
+               1u;
+    }
+    EdgeMet* findSpilled(uint32_t lower, uint32_t upper) {
+        if (table_.size() == 0) return nullptr;
+        const uint32_t mask = uint32_t(table_.size() - 1), step = stride(lower, upper);
+        uint32_t slot = firstSlot(lower, upper, mask);
+        for (uint32_t probes = 0; table_[slot].lower != kNone && probes < kMostProbes;
+             slot = (slot + step) & mask, ++probes) {
+            Spilled& spilled = table_[slot];
+            if (spilled.lower == lower && (spilled.entry.other & ~kDown) == upper)
+                return &spilled.entry;
+        }
+        return nullptr;
+    }
+    // Puts spilled in the first free slot of its probe sequence in table.
+    static bool place(ScratchArray<Spilled>& table, const Spilled& spilled) {
+        const uint32_t mask = uint32_t(table.size() - 1);
+        const uint32_t upper = spilled.entry.other & ~kDown, step = stride(spilled.lower, upper);
+        uint32_t slot = firstSlot(spilled.lower, upper, mask);
+        for (uint32_t probes = 0; table[slot].lower != kNone; slot = (slot + step) & mask)
+            if (++probes == kMostProbes) return false;
+        table[slot] = spilled;
+        return true;
+    }
+    // Doubles the table (from 64 slots), keeping its entries.
+    bool grow() {
+        ScratchArray<Spilled> larger(std::max<size_t>(64, 2 * table_.size()),
+                                     Spilled{kNone, {0, 0}});
+        for (const Spilled& spilled : table_)
+            if (spilled.lower != kNone && !place(larger, spilled)) return false;
+        table_ = std::move(larger);
+        return true;
+    }
+
+    uint32_t slots_;
+    ScratchArray<uint8_t> used_;
+    ScratchArray<EdgeMet> slot_;
+    ScratchArray<Spilled> table_; // load at most a half
+    size_t spilled_ = 0;
+};
+
+} // namespace
+
 Windings matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out) {
-    constexpr uint32_t kShortBucket = 32, kMostLonely = 4096, kMostProbes = 64;
-    // a bucketed corner's code is 4 * face + k, kMatched once its mate is found
-    constexpr uint32_t kMatched = 0x80000000u, kNone = UINT32_MAX, kCrowded = UINT32_MAX - 1;
     if (mesh.faceCount <= 0 || mesh.faceCount >= (1 << 29) || mesh.vertexCount <= 0)
         return Windings::Unknown;
     const uint32_t faceCount = uint32_t(mesh.faceCount);
     const uint32_t vertexCount = uint32_t(mesh.vertexCount);
     const MeshFace* faces = mesh.faces;
-    // A bucket entry holds the vertex its corner runs to in the high word, so a bucket is
-    // searched without reading faces, and the corner's code in the low word.
-    auto entryOf = [](uint32_t end, uint32_t code) { return uint64_t(end) << 32 | code; };
-    auto endOf = [](uint64_t entry) { return uint32_t(entry >> 32); };
-    auto isMatched = [](uint64_t entry) { return (entry & kMatched) != 0; };
-    auto faceOf = [](uint64_t entry) { return (uint32_t(entry) & ~kMatched) >> 2; };
-    auto startOf = [&](uint64_t entry) { return faces[faceOf(entry)].v[entry & 3]; };
-
-    // up-running corners by start vertex; after the fill, end[v] is where v's end
-    ScratchArray<uint32_t> end(size_t(vertexCount) + 1, 0);
-    uint32_t proper = 0;
     const Point3* vertices = mesh.vertices;
+    // Slots for the edges a vertex is the lower end of: on a surface about three (one and a
+    // half edges a face, half a vertex a face), but four where its numbering puts most of
+    // its neighbours above it; one or two in a soup of triangles.
+    const bool surface = 1.5 * double(faceCount) > double(vertexCount);
+    EdgesMet edges(vertexCount, surface ? 4 : 2);
+
+    uint32_t proper = 0, added = 0, matched = 0;
+    bool sameWay = false;
     Point3 origin{};
     double volume = 0, magnitude = 0;
     for (uint32_t f = 0; f < faceCount; ++f) {
         const MeshFace& face = faces[f];
         if (!isProperFace(face, mesh.vertexCount)) continue;
-        const uint32_t a = face.v[0], b = face.v[1], c = face.v[2];
         if (sets) {
-            if (proper == 0) origin = vertices[a];
-            const double det = faceVolume(origin, vertices[a], vertices[b], vertices[c]);
+            if (proper == 0) origin = vertices[face.v[0]];
+            const double det =
+                faceVolume(origin, vertices[face.v[0]], vertices[face.v[1]], vertices[face.v[2]]);
             volume += det;
             magnitude += std::abs(det);
         }
         ++proper;
-        end[a + 1] += a < b;
-        end[b + 1] += b < c;
-        end[c + 1] += c < a;
+        for (uint32_t k = 0; k < 3; ++k) {
+            const uint32_t x = face.v[k], y = face.v[k == 2 ? 0 : k + 1];
+            const bool down = x > y;
+            const uint32_t lower = down ? y : x, upper = down ? x : y;
+            EdgeMet* met = edges.find(lower, upper);
+            if (!met) {
+                if (!edges.add(lower, {upper | (down ? kDown : 0), f * 4 + k}))
+                    return Windings::Unknown;
+                ++added;
+                continue;
+            }
+            if (met->code & kMatched) return Windings::Unknown; // three or more
+            met->code |= kMatched;
+            ++matched;
+            if (((met->other & kDown) != 0) == down)
+                sameWay = true;
+            else if (sets)
+                out.unions += sets->unite(f, met->code >> 2 & ~(kMatched >> 2));
+        }
     }
     out.volume = volume;
     out.magnitude = magnitude;
-    const bool allProper = proper == faceCount;
-    uint32_t longEntries = 0; // in buckets longer than kShortBucket
-    for (uint32_t v = 0; v < vertexCount; ++v) {
-        if (end[v + 1] > kShortBucket) longEntries += end[v + 1];
-        end[v + 1] += end[v];
-    }
-    // one slot more, written over by the corners that run down
-    const uint32_t upCount = end[vertexCount], spare = upCount;
-    ScratchArray<uint64_t> up(size_t(upCount) + 1);
-    for (uint32_t f = 0; f < faceCount; ++f) {
-        const MeshFace& face = faces[f];
-        if (!allProper && !isProperFace(face, mesh.vertexCount)) continue;
-        const uint32_t a = face.v[0], b = face.v[1], c = face.v[2];
-        up[a < b ? end[a]++ : spare] = entryOf(b, f * 4);
-        up[b < c ? end[b]++ : spare] = entryOf(c, f * 4 + 1);
-        up[c < a ? end[c]++ : spare] = entryOf(a, f * 4 + 2);
-    }
-    auto bucketStart = [&](uint32_t v) { return v == 0 ? 0 : end[v - 1]; };
-    auto isLong = [&](uint32_t v) { return end[v] - bucketStart(v) > kShortBucket; };
-
-    // Long buckets are looked up through a hash table of (start, end) to bucket index,
-    // open addressing with a bounded probe. The first slot is the end vertex plus an
-    // offset per start vertex, so corners met in order of their end vertex (a fan's, a
-    // pole's) meet the table in order, not one cache miss each; later probes step by an
-    // odd stride from both vertices, so the runs of two start vertices that overlap do
-    // not pile up.
-    ScratchArray<uint32_t> table;
-    uint32_t mask = 0;
-    auto slotOf = [&](uint32_t a, uint32_t b) {
-        return (uint32_t(uint64_t(a) * 0x9E3779B97F4A7C15u >> 32) + b) & mask;
-    };
-    auto strideOf = [&](uint32_t a, uint32_t b) {
-        return uint32_t((uint64_t(a) * 0x9E3779B97F4A7C15u ^ uint64_t(b) * 0xC2B2AE3D27D4EB4Fu) >>
-                        32) |
-               1u;
-    };
-    if (longEntries > 0) {
-        uint32_t size = 64;
-        while (size < 2 * longEntries) size *= 2;
-        table = ScratchArray<uint32_t>(size, kNone);
-        mask = size - 1;
-        for (uint32_t v = 0; v < vertexCount; ++v) {
-            if (!isLong(v)) continue;
-            for (uint32_t i = bucketStart(v); i < end[v]; ++i) {
-                const uint32_t b = endOf(up[i]);
-                uint32_t slot = slotOf(v, b), probes = 0;
-                for (const uint32_t stride = strideOf(v, b); table[slot] != kNone;
-                     slot = (slot + stride) & mask) {
-                    if (endOf(up[table[slot]]) == b && startOf(up[table[slot]]) == v)
-                        return Windings::Unknown; // two corners run up the same edge
-                    if (++probes == kMostProbes) return Windings::Unknown;
-                }
-                table[slot] = i;
-            }
-        }
-    }
-    // the bucketed corner y -> x, kNone when there is none
-    auto findUp = [&](uint32_t y, uint32_t x) -> uint32_t {
-        if (!isLong(y)) { // a second y -> x shows when one of the two is left alone
-            for (uint32_t i = bucketStart(y); i < end[y]; ++i)
-                if (endOf(up[i]) == x) return i;
-            return kNone;
-        }
-        uint32_t probes = 0;
-        for (uint32_t slot = slotOf(y, x), stride = strideOf(y, x); table[slot] != kNone;
-             slot = (slot + stride) & mask) {
-            const uint32_t i = table[slot];
-            if (endOf(up[i]) == x && startOf(up[i]) == y) return i;
-            if (++probes == kMostProbes) return kCrowded;
-        }
-        return kNone;
-    };
-
-    // each down-running corner x -> y takes the up-running y -> x from y's bucket
-    std::vector<uint32_t> lonely; // down-running corners of boundary edges
-    uint32_t matched = 0;
-    for (uint32_t f = 0; f < faceCount; ++f) {
-        const MeshFace& face = faces[f];
-        if (!allProper && !isProperFace(face, mesh.vertexCount)) continue;
-        for (uint32_t k = 0; k < 3; ++k) {
-            const uint32_t x = face.v[k], y = face.v[k == 2 ? 0 : k + 1];
-            if (x < y) continue;
-            const uint32_t found = findUp(y, x);
-            if (found == kNone) {
-                if (lonely.size() == kMostLonely) return Windings::Unknown;
-                lonely.push_back(f * 4 + k);
-                continue;
-            }
-            if (found == kCrowded || isMatched(up[found]))
-                return Windings::Unknown; // three or more
-            up[found] |= kMatched;
-            ++matched;
-            if (sets) out.unions += sets->unite(f, faceOf(up[found]));
-        }
-    }
-
-    // up-running corners left alone: boundary edges, unless two run the same way
-    if (matched < upCount)
-        for (uint32_t v = 0, from = 0; v < vertexCount; from = end[v++])
-            for (uint32_t i = from; i < end[v]; ++i) {
-                if (isMatched(up[i])) continue;
-                if (!isLong(v)) { // a long bucket's ends are distinct already
-                    // Another one left alone on the edge, and no third: no corner ran
-                    // down, as it would have taken the first. Two run the same way.
-                    uint32_t others = 0, othersAlone = 0;
-                    for (uint32_t j = from; j < end[v]; ++j)
-                        if (j != i && endOf(up[j]) == endOf(up[i])) {
-                            ++others;
-                            othersAlone += !isMatched(up[j]);
-                        }
-                    if (others == 1 && othersAlone == 1) return Windings::Disagree;
-                    if (others > 0) return Windings::Unknown;
-                }
-                if (sets) sets->markOpen(faceOf(up[i]));
-                out.anyBoundary = true;
-            }
-    // down-running ones left alone: likewise
-    if (!lonely.empty()) {
-        auto key = [&](uint32_t code) {
-            const MeshFace& face = faces[code >> 2];
-            const uint32_t k = code & 3;
-            return uint64_t(face.v[k]) << 32 | face.v[k == 2 ? 0 : k + 1];
-        };
-        std::sort(lonely.begin(), lonely.end(),
-                  [&](uint32_t a, uint32_t b) { return key(a) < key(b); });
-        for (size_t i = 0, run = 1; i < lonely.size(); i += run) {
-            run = 1;
-            while (i + run < lonely.size() && key(lonely[i + run]) == key(lonely[i])) ++run;
-            if (run == 2) return Windings::Disagree; // and no corner running up there
-            if (run > 2) return Windings::Unknown;
-            if (sets) sets->markOpen(lonely[i] >> 2);
-        }
+    out.properFaces = proper;
+    if (sameWay) return Windings::Disagree;
+    if (matched < added) { // edges of one corner: boundary edges
+        if (sets)
+            edges.forEach([&](const EdgeMet& entry) {
+                if (!(entry.code & kMatched)) sets->markOpen(entry.code >> 2);
+            });
         out.anyBoundary = true;
     }
-    out.properFaces = proper;
     return Windings::Agree;
 }
 

@@ -90,18 +90,18 @@ class FacePatches {
     ScratchArray<uint32_t> parent_;
 };
 
-// Pairs every corner of the proper faces with one running the other way along its edge,
-// without grouping all corners by edge: only the corners running up (to a higher vertex)
-// are bucketed, by the vertex they start at, and each corner running down looks for its
-// mate in the bucket of the vertex it ends at (through a hash table where a vertex starts
-// more than 32). Joins the faces of each pair in sets (when not null) and marks the faces
-// at boundary edges open there. Agree: every edge has two corners running opposite ways
-// or one. Disagree: some edge has exactly two corners running the same way. Unknown, on a
-// mesh with an edge of three or more corners, more than 4096 boundary corners running
-// down, a hash probe longer than 64, or 2^29 faces or more, unless Disagree showed first.
-// Unless Agree, sets and the sums of out hold no meaning. O(F + V); 4 bytes of scratch
-// per vertex and 8 per corner running up, 8 more per such corner at vertices starting
-// more than 32.
+// Pairs every corner of the proper faces with the one running the other way along its
+// edge, in one pass over the faces: each corner looks its edge up among those met so far
+// (a few slots per vertex, a hash table where the slots of both ends are full) and
+// either adds it or meets the corner there. Joins the faces of each pair in sets (when
+// not null) and marks the faces at boundary edges open there. Unknown on a mesh with an
+// edge of three or more corners, a hash probe longer than 64, or 2^29 faces or more;
+// otherwise Disagree when some edge has exactly two corners running the same way, and
+// Agree when every edge has two corners running opposite ways or one. Unless Agree, sets
+// and the sums of out hold no meaning. O(F + V); 8 bytes of scratch per vertex and slot
+// (4 slots on a surface, 2 in a soup of triangles, a byte more for their count), and
+// up to 48 per edge whose ends are both full (a table at most half full, doubled when
+// it fills, the old one freed after).
 enum class Windings { Agree, Disagree, Unknown };
 struct Matching {
     uint32_t properFaces = 0, unions = 0; // unions: pairs that joined two sets

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <random>
@@ -49,8 +50,7 @@ TEST(UnifyNormals, ClosedMeshesBecomeConsistentAndOutward) {
 }
 
 TEST(UnifyNormals, InsideOutClosedMeshIsTurnedOutward) {
-    // at 40 segments, 40 faces meet at each pole: more edges start there than a short
-    // bucket holds
+    // at 40 segments, 40 faces meet at each pole: more edges than a vertex's slots hold
     for (int segments : {20, 40}) {
         Mesh sphere = hostkit::makeSphereMesh(1, segments);
         for (int f = 0; f < sphere.faceCount; ++f) sphere.FlipNormal(f);
@@ -300,30 +300,84 @@ namespace {
 
 using Triangle = std::array<uint32_t, 3>;
 
+// Where windings agree, patches are found without a search. Two faces running an edge the
+// same way, far off, make the same scene take the search; every face of the scene must
+// come out the same either way, for both flags.
+void expectTurnedAsTheSearchTurnsIt(const Mesh& scene, int trial) {
+    std::vector<Point3> points(scene.vertices, scene.vertices + scene.vertexCount);
+    std::vector<Triangle> faces;
+    for (int f = 0; f < scene.faceCount; ++f)
+        faces.push_back({scene.faces[f].v[0], scene.faces[f].v[1], scene.faces[f].v[2]});
+    const uint32_t first = uint32_t(points.size());
+    for (Point3 p : kPairPoints) points.push_back(p + Point3(100, 0, 0));
+    for (const Triangle& t : disagreeingPair(trial % 2 == 0, first)) faces.push_back(t);
+    const Mesh withPair = triangleMesh(points, faces);
+    for (int flag : {0, 1}) {
+        Mesh quick = scene, searched = withPair;
+        quick.UnifyNormals(flag);
+        searched.UnifyNormals(flag);
+        for (int f = 0; f < scene.faceCount; ++f)
+            ASSERT_TRUE(keptWinding(quick, searched, f))
+                << "trial " << trial << " flag " << flag << " face " << f;
+    }
+}
+
 } // namespace
 
 TEST(UnifyNormals, AgreeingWindingsTurnAsTheSearchWouldTurnThem) {
-    // Where windings agree, patches are found without a search. Two faces running an edge
-    // the same way, far off, make the same mesh take the search; every face of the scene
-    // must come out the same either way, for both flags.
     std::mt19937 random(7);
     for (int trial = 0; trial < 400; ++trial) {
-        const Mesh scene = randomShells(random);
-        std::vector<Point3> points(scene.vertices, scene.vertices + scene.vertexCount);
+        expectTurnedAsTheSearchTurnsIt(randomShells(random), trial);
+        if (HasFatalFailure()) return;
+    }
+}
+
+TEST(UnifyNormals, ShuffledSpheresTurnAsTheSearchWouldTurnThem) {
+    // Numbered at random, many edges join two vertices whose slots are full, so hundreds
+    // are hashed and the table grows several times; some spheres come inside out, some
+    // with a hole.
+    std::mt19937 random(11);
+    for (int trial = 0; trial < 12; ++trial) {
+        const Mesh sphere = hostkit::makeSphereMesh(1, 24 + trial);
+        std::vector<uint32_t> renumber(size_t(sphere.vertexCount));
+        for (uint32_t v = 0; v < renumber.size(); ++v) renumber[v] = v;
+        std::shuffle(renumber.begin(), renumber.end(), random);
+        std::vector<Point3> points(renumber.size());
+        for (size_t v = 0; v < renumber.size(); ++v) points[renumber[v]] = sphere.vertices[v];
         std::vector<Triangle> faces;
-        for (int f = 0; f < scene.faceCount; ++f)
-            faces.push_back({scene.faces[f].v[0], scene.faces[f].v[1], scene.faces[f].v[2]});
-        const uint32_t first = uint32_t(points.size());
-        for (Point3 p : kPairPoints) points.push_back(p + Point3(100, 0, 0));
-        for (const Triangle& t : disagreeingPair(trial % 2 == 0, first)) faces.push_back(t);
-        const Mesh withPair = triangleMesh(points, faces);
+        for (int f = 0; f < sphere.faceCount; ++f) {
+            if (trial % 3 == 2 && f == sphere.faceCount / 2) continue;
+            const MeshFace& face = sphere.faces[f];
+            const Triangle t = {renumber[face.v[0]], renumber[face.v[1]], renumber[face.v[2]]};
+            faces.push_back(trial % 2 ? Triangle{t[0], t[2], t[1]} : t);
+        }
+        std::shuffle(faces.begin(), faces.end(), random);
+        expectTurnedAsTheSearchTurnsIt(triangleMesh(points, faces), trial);
+        if (HasFatalFailure()) return;
+    }
+}
+
+TEST(UnifyNormals, AFanTurnsItsOneReversedFace) {
+    // Five faces about vertex 0, the lowest, open between its first and last rim vertex:
+    // its four slots fill with its first edges, and the last two are kept with their rim
+    // vertex, their direction with them. The last face reversed meets its neighbour only
+    // where both run down to vertex 0, at one of those.
+    std::vector<Point3> points = {{0, 0, 0}};
+    for (int k = 0; k < 6; ++k) {
+        const float angle = float(k) * 6.2831853f / 7;
+        points.push_back({std::cos(angle), std::sin(angle), 0});
+    }
+    for (int reversed = 0; reversed < 5; ++reversed) {
+        std::vector<Triangle> faces;
+        for (uint32_t k = 1; k <= 5; ++k)
+            faces.push_back(int(k) - 1 == reversed ? Triangle{0, k + 1, k} : Triangle{0, k, k + 1});
+        const Mesh before = triangleMesh(points, faces);
         for (int flag : {0, 1}) {
-            Mesh quick = scene, searched = withPair;
-            quick.UnifyNormals(flag);
-            searched.UnifyNormals(flag);
-            for (int f = 0; f < scene.faceCount; ++f)
-                ASSERT_TRUE(keptWinding(quick, searched, f))
-                    << "trial " << trial << " flag " << flag << " face " << f;
+            Mesh mesh = before;
+            mesh.UnifyNormals(flag);
+            for (int f = 0; f < 5; ++f)
+                EXPECT_EQ(keptWinding(mesh, before, f), f != reversed)
+                    << "reversed " << reversed << " flag " << flag << " face " << f;
         }
     }
 }

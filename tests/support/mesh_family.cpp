@@ -2,6 +2,7 @@
 #include "support/mesh_family.h"
 
 #include <cmath>
+#include <iterator>
 #include <numbers>
 #include <random>
 
@@ -317,8 +318,18 @@ Mesh randomShells(std::mt19937& random) {
         cone.sides.push_back({0, here, next});
         cone.sides.push_back({1, next, here});
     }
+    // a closed lens over a wavy rim of 40, each side a fan from one of two neighbouring
+    // rim vertices, so the edge between them joins two vertices of many edges each
+    Shell lens;
+    for (uint32_t k = 0; k < 40; ++k) {
+        const float angle = float(k) * 6.2831853f / 40;
+        lens.corners.push_back({std::cos(angle), std::sin(angle), 0.4f * std::sin(3 * angle)});
+        if (k >= 1 && k + 1 < 40) lens.sides.push_back({0, k, k + 1});
+        if (k >= 2) lens.sides.push_back({1, (k + 1) % 40, k});
+    }
     const Shell kinds[] = {
         cone,
+        lens,
         {{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}},
          {{0, 2, 1}, {0, 1, 3}, {1, 2, 3}, {0, 3, 2}}},
         {{{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}},
@@ -334,7 +345,7 @@ Mesh randomShells(std::mt19937& random) {
     };
     const int shells = 1 + int(random() % 4);
     for (int s = 0; s < shells; ++s) {
-        const Shell& kind = kinds[random() % 4];
+        const Shell& kind = kinds[random() % std::size(kinds)];
         const uint32_t first = uint32_t(points.size());
         const Point3 offset(float(3 * s), float(random() % 3), 0);
         for (Point3 p : kind.corners) points.push_back(p + offset);

@@ -55,8 +55,9 @@ Mesh wavyStrip(int quads);
 Mesh octahedra(int count);
 
 // A random scene of small shells whose windings agree wherever two faces share an edge:
-// cones of 80 sides (their tip and base centre start more edges than a short bucket
-// holds), tetrahedra, octahedra and flat pillows (closed, without volume), each wound
+// cones of 80 sides (their tip and base centre have more edges than a vertex's slots
+// hold), lenses of two fans from neighbouring rim vertices (an edge between two such
+// vertices), tetrahedra, octahedra and flat pillows (closed, without volume), each wound
 // outward or inward, some with a face missing (open, and now and then closed off by two
 // fins on each edge of the hole, so open only at edges of three faces), some sharing a
 // vertex with the shell before, some with fins on an edge, and now and then a face with a
