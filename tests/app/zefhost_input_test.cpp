@@ -99,3 +99,65 @@ TEST(ZefReaderNumbers, CountsAndIndicesOutOfRangeBreakTheFormat) {
 TEST(ZefReaderNumbers, AnEmptyFileFailsAtItsFirstLine) {
     EXPECT_EQ(readerError(""), "t.zef:1: file ends; expected ZEF File 1.0");
 }
+
+namespace {
+// A file of one triangle, its lines after the counts line given.
+std::string oneTriangle(const std::string& counts, const std::string& faceLines) {
+    return std::string(kHeader) + counts +
+           "Vertex list:\n"
+           "Vertex 0: X: 0,000000 Y: 0,000000 Z: 0,000000\n"
+           "Vertex 1: X: 1,000000 Y: 0,000000 Z: 0,000000\n"
+           "Vertex 2: X: 0,000000 Y: 1,000000 Z: 0,000000\n"
+           "Face list:\n" +
+           faceLines;
+}
+const char* kCounts = "Vertices: 3 TVertices: 0 Faces: 1 Materials: 0 Normals: 0\n";
+const char* kFace = "Face 0: A: 0 B: 1 C: 2 AB: 1 BC: 0 CA: 1\nSmoothing: 1\n";
+} // namespace
+
+TEST(ZefReaderChecks, EachBrokenRuleIsNamedAtItsLine) {
+    const std::string good = oneTriangle(kCounts, kFace);
+    ZefSummary summary;
+    FileError error;
+    ASSERT_TRUE(readZefText(good, "t.zef", summary, error)) << error.message();
+
+    EXPECT_EQ(readerError(oneTriangle("Vertices: -1 TVertices: 0 Faces: 0 Materials: 0 "
+                                      "Normals: 0\n",
+                                      "")),
+              "t.zef:4: Vertices: count out of range");
+    EXPECT_EQ(readerError(oneTriangle("Vertices: 3 TVertices: 0 Faces: 1 Materials: 0 Normals: 2\n",
+                                      kFace)),
+              "t.zef:4: Normals must be 0 or 1");
+    EXPECT_EQ(readerError(
+                  oneTriangle(kCounts, "Face 0: A: 0 B: 1 C: 2 AB: 1 BC: 2 CA: 1\nSmoothing: 1\n")),
+              "t.zef:10: edge flags must be 0 or 1");
+    EXPECT_EQ(readerError(oneTriangle(
+                  kCounts, "Face 0: A: 0 B: 1 C: 2 AB: 1 BC: 0 CA: 1\nSmoothing: 4294967296\n")),
+              "t.zef:11: smoothing word out of range");
+    EXPECT_EQ(readerError(oneTriangle(kCounts, std::string(kFace) + "Material: 65536\n")),
+              "t.zef:12: material id out of range");
+    EXPECT_EQ(
+        readerError(oneTriangle("Vertices: 3 TVertices: 0 Faces: 2 Materials: 0 "
+                                "Normals: 0\n",
+                                std::string(kFace) + "Material: 0\n"
+                                                     "Face 1: A: 0 B: 2 C: 1 AB: 1 BC: 0 CA: 1\n"
+                                                     "Smoothing: 1\n")),
+        "t.zef:14: Material lines must be on every face or none");
+    EXPECT_EQ(readerError(good + "Object 1: U\n"), "t.zef:12: text after the last object");
+}
+
+TEST(ZefReaderChecks, LinesEndingInCarriageReturnAndLineFeedRead) {
+    std::string text = oneTriangle(kCounts, std::string(kFace) + "Material: 3\n"), crlf;
+    for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
+    std::vector<ZefObject> objects;
+    FileError error;
+    const std::string file = (fs::temp_directory_path() / "zef_reader_crlf.zef").string();
+    std::ofstream(file, std::ios::binary) << crlf;
+    ASSERT_TRUE(readZefContents(file, objects, error)) << error.message();
+    fs::remove(file);
+    ASSERT_EQ(objects.size(), 1u);
+    ASSERT_EQ(objects[0].faces.size(), 1u);
+    EXPECT_EQ(objects[0].faces[0].material, 3);
+    EXPECT_EQ(objects[0].faces[0].smoothing, 1u);
+    EXPECT_EQ(objects[0].faces[0].edges, 0b101u);
+}
