@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
 #include <numbers>
 #include <random>
@@ -249,6 +251,35 @@ TEST(AutoSmooth, MoreThan32IslandsAtAVertexShareAcrossTheVertexOnly) {
     for (int i = 0; i < 40; ++i) {
         EXPECT_EQ(__builtin_popcount(zigzag.faces[i].smGroup), 1);
         EXPECT_NE(zigzag.faces[i].smGroup, zigzag.faces[(i + 1) % 40].smGroup) << i;
+    }
+}
+
+TEST(AutoSmooth, AnIslandOfMoreThan32SharpNeighboursSharesTheBitOfLeastLength) {
+    // A cone on an uneven base, every edge sharp: its sides meet at the tip, so past 32
+    // they share bits across the tip only; the base borders every side along an edge and
+    // must share one bit across edges, the one whose sides border it least.
+    for (int sides : {34, 36, 40, 48}) {
+        std::vector<Point3> points = {{0, 0, 3}, {0, 0, 0}};
+        std::vector<std::array<uint32_t, 3>> faces;
+        for (int k = 0; k < sides; ++k) {
+            const float angle = 6.2831853f * float(k) / float(sides);
+            const float radius = 1 + 0.125f * float(k * 7 % 5);
+            points.push_back({radius * std::cos(angle), radius * std::sin(angle), 0});
+            const uint32_t here = 2 + uint32_t(k), next = 2 + uint32_t((k + 1) % sides);
+            faces.push_back({0, here, next});
+            faces.push_back({1, next, here});
+        }
+        Mesh cone = triangleMesh(points, faces);
+        const hostkit::AutoSmoothReport report = hostkit::autoSmooth(cone, 5 * kDegree, 0);
+        ASSERT_EQ(report.islands, uint32_t(sides + 1)) << sides;
+        ASSERT_EQ(report.edgeConflicts, 1u) << sides;
+        double shared[32] = {};
+        for (int k = 0; k < sides; ++k) {
+            const Point3 a = points[2 + k], b = points[2 + (k + 1) % sides];
+            shared[std::countr_zero(cone.faces[2 * k].smGroup)] += Length(a - b);
+        }
+        const double least = *std::min_element(shared, shared + 32);
+        EXPECT_LE(shared[std::countr_zero(cone.faces[1].smGroup)], least + 1e-6) << sides;
     }
 }
 

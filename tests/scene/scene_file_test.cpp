@@ -15,7 +15,9 @@
 
 #include "scenes/demo_scene.h"
 #include "scenes/scene_file.h"
+#include "hostkit/scene/materials.h"
 #include "hostkit/scene/mesh_object.h"
+#include "hostkit/scene/primitive_objects.h"
 #include "scenes/scene_dump.h"
 #include "tests/support/files.h"
 
@@ -185,6 +187,26 @@ TEST(SceneFileRoundTrip, OptionalFieldsTakeDefaultsAndOutputIsCanonical) {
     EXPECT_LT(canonical.find("\"format\""), canonical.find("\"nodes\""));
     EXPECT_NE(canonical.find("\"transform\""), std::string::npos);
     EXPECT_EQ(textOf(*parse(canonical)), canonical);
+}
+
+TEST(SceneFileRoundTrip, ValuesAwayFromTheirDefaultsComeBack) {
+    // what a text written again from the loaded scene would not show lost: a sphere's
+    // segments, and the amount of a slot that has no map
+    Scene scene;
+    StdMaterial* material = scene.createStdMaterial("half bump");
+    material->mapAmounts[8] = 0.5f;
+    SceneNode* node = scene.createNode("ball");
+    node->setObject(std::make_unique<SphereObject>(2.0f, 24));
+    node->setMaterial(material);
+    auto loaded = parse(textOf(scene));
+    ASSERT_TRUE(loaded);
+    auto* sphere = dynamic_cast<SphereObject*>(loaded->nodes().at(0)->object());
+    ASSERT_NE(sphere, nullptr);
+    EXPECT_EQ(sphere->segments, 24);
+    auto* standard = dynamic_cast<StdMaterial*>(loaded->material(0));
+    ASSERT_NE(standard, nullptr);
+    EXPECT_EQ(standard->mapAmounts[8], 0.5f);
+    EXPECT_EQ(standard->maps[8], nullptr);
 }
 
 TEST(SceneFileRoundTrip, FilesOnDiskRoundTrip) {
