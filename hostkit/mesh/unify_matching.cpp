@@ -178,7 +178,7 @@ Windings matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out
             if (((met->other & kDown) != 0) == down)
                 sameWay = true;
             else if (sets)
-                out.unions += sets->unite(f, met->code >> 2 & ~(kMatched >> 2));
+                out.unions += sets->unite(f, (met->code & ~kMatched) >> 2);
         }
     }
     out.volume = volume;

@@ -333,9 +333,9 @@ TEST(UnifyNormals, AgreeingWindingsTurnAsTheSearchWouldTurnThem) {
 }
 
 TEST(UnifyNormals, ShuffledSpheresTurnAsTheSearchWouldTurnThem) {
-    // Numbered at random, many edges join two vertices whose slots are full, so hundreds
-    // are hashed and the table grows several times; some spheres come inside out, some
-    // with a hole.
+    // Numbered at random, many edges join two vertices whose slots are full, so they are
+    // hashed, and the hash table has to grow; some spheres come inside out, some with a
+    // hole.
     std::mt19937 random(11);
     for (int trial = 0; trial < 12; ++trial) {
         const Mesh sphere = hostkit::makeSphereMesh(1, 24 + trial);
