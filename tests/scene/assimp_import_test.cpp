@@ -295,3 +295,40 @@ TEST(AssimpImport, SmoothingOnACrowdedEdge) {
         EXPECT_EQ(shared, f % 2 == 0) << "fin " << f;
     }
 }
+
+TEST(AssimpImport, PointsWeldOnlyWhenEqualAndEveryEdgeShows) {
+    // two rows of 100 points, each sharing its x with its row and its y with the other
+    // row: points that differ in any coordinate stay apart, however often they meet in
+    // the weld's table; and every imported edge shows
+    std::string obj;
+    for (int i = 0; i < 100; ++i)
+        obj += "v 0 " + std::to_string(i) + " 0\nv 1 " + std::to_string(i) + " 0\n";
+    for (int i = 0; i < 99; ++i) {
+        const int a = 2 * i + 1, b = a + 1, c = a + 2, d = a + 3;
+        obj += "f " + std::to_string(a) + " " + std::to_string(b) + " " + std::to_string(d) + "\n";
+        obj += "f " + std::to_string(a) + " " + std::to_string(d) + " " + std::to_string(c) + "\n";
+    }
+    OpenedScene opened = open(writeTemp("rows.obj", obj));
+    const Mesh& m = meshOf(meshNodes(*opened.scene)[0]);
+    EXPECT_EQ(m.vertexCount, 200);
+    ASSERT_EQ(m.faceCount, 198);
+    for (int f = 0; f < m.faceCount; ++f)
+        EXPECT_EQ(m.faces[f].flags & MeshFace::kEdgeAll, MeshFace::kEdgeAll) << f;
+}
+
+TEST(AssimpImport, AMeshWithoutMappingBesideAMappedOneMapsToTheOrigin) {
+    writeTemp("half.mtl", "newmtl red\nKd 1 0 0\nnewmtl blue\nKd 0 0 1\n");
+    OpenedScene opened = open(writeTemp("half.obj", "mtllib zef_assimp_half.mtl\n"
+                                                    "v 0 0 0\nv 1 0 0\nv 1 1 0\nv 0 1 0\n"
+                                                    "vt 0.5 0.25\nusemtl red\nf 1/1 2/1 3/1\n"
+                                                    "usemtl blue\nf 1 3 4\n"));
+    const Mesh& m = meshOf(meshNodes(*opened.scene)[0]);
+    ASSERT_EQ(m.faceCount, 2);
+    ASSERT_TRUE(m.texFaces);
+    for (int f = 0; f < 2; ++f)
+        for (uint32_t t : m.texFaces[f].t) {
+            const UVVert uv = m.texVerts[t];
+            EXPECT_EQ(uv.x, m.faces[f].getMatID() == 0 ? 0.5f : 0.0f) << f;
+            EXPECT_EQ(uv.y, m.faces[f].getMatID() == 0 ? 0.25f : 0.0f) << f;
+        }
+}
