@@ -110,6 +110,15 @@ TEST_F(ExportTest, MaterialRecordShapes) {
     EXPECT_NE(text.find("Material 3: No Material\n"), std::string::npos);
     EXPECT_NE(text.find("Smoothing: 1\nMaterial: 0\n"), std::string::npos);
     EXPECT_EQ(text.find("Material 4"), std::string::npos);
+    // with highlights, the empty slot's record has its Specular line too, all zero
+    exportOptions.exportHighlights = 1;
+    h.exportTo(out);
+    text = readWholeFile(out);
+    EXPECT_NE(text.find("Material 3: No Material\nDiffuse: R: 0,000000 G: 0,000000 B: 0,000000 "
+                        "A: 1,000000\nSpecular: R: 0,000000 G: 0,000000 B: 0,000000 "
+                        "Shininess: 0,000000 Shiningstrength: 0,000000\n"),
+              std::string::npos)
+        << text;
 }
 
 TEST_F(ExportTest, FaceWordsAreWrittenAsStored) {
