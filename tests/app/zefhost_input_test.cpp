@@ -151,10 +151,9 @@ TEST(ZefReaderChecks, LinesEndingInCarriageReturnAndLineFeedRead) {
     for (char c : text) crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     std::vector<ZefObject> objects;
     FileError error;
-    const std::string file = (fs::temp_directory_path() / "zef_reader_crlf.zef").string();
-    std::ofstream(file, std::ios::binary) << crlf;
-    ASSERT_TRUE(readZefContents(file, objects, error)) << error.message();
-    fs::remove(file);
+    const ScratchFolder scratch("zef_reader_crlf");
+    std::ofstream(scratch.path("crlf.zef"), std::ios::binary) << crlf;
+    ASSERT_TRUE(readZefContents(scratch.path("crlf.zef"), objects, error)) << error.message();
     ASSERT_EQ(objects.size(), 1u);
     ASSERT_EQ(objects[0].faces.size(), 1u);
     EXPECT_EQ(objects[0].faces[0].material, 3);

@@ -3,22 +3,16 @@
 // texture coordinates, per-corner normals, cameras and lights).
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <filesystem>
+#include <cmath>
 
 #include "hostkit/scene/camera_light.h"
 #include "hostkit/scene/materials.h"
 #include "hostkit/scene/mesh_object.h"
 #include "scenes/assimp_scene.h"
 #include "scenes/scene_loader.h"
+#include "tests/support/files.h"
 
 namespace {
-
-Matrix3 translation(float x, float y, float z) {
-    Matrix3 tm;
-    tm.SetTrans({x, y, z});
-    return tm;
-}
 
 // A fold of two smooth faces under a translated parent: face 1 has material id 3, which
 // two slots wrap to slot 1; texture coordinates differ in u and v at every corner.
@@ -28,9 +22,9 @@ std::unique_ptr<Scene> foldScene() {
     pair->setSubMaterial(0, scene->createStdMaterial("Red"));
     pair->setSubMaterial(1, scene->createStdMaterial("Blue"));
     SceneNode* arm = scene->createNode("Arm");
-    arm->setTransform(translation(5, 0, 0));
+    arm->setTransform(Matrix3::Translation({5, 0, 0}));
     SceneNode* hand = scene->createNode("Hand", arm);
-    hand->setTransform(translation(5, 3, 1)); // world
+    hand->setTransform(Matrix3::Translation({5, 3, 1})); // world
     hand->setMaterial(pair);
     auto object = std::make_unique<MeshObject>();
     Mesh& m = object->mesh;
@@ -61,15 +55,14 @@ std::unique_ptr<Scene> foldScene() {
 class AssimpExport : public ::testing::Test {
   protected:
     void SetUp() override {
-        path_ = (std::filesystem::temp_directory_path() / "zef_assimp_export.dae").string();
         FileError error;
         ASSERT_TRUE(exportWithAssimp(*foldScene(), path_, error)) << error.message();
         back_ = openScene(path_);
         ASSERT_TRUE(back_.ok()) << back_.error.message();
     }
-    void TearDown() override { std::filesystem::remove(path_); }
 
-    std::string path_;
+    ScratchFolder scratch_{"zef_assimp_export"};
+    const std::string path_ = scratch_.path("fold.dae");
     OpenedScene back_;
 };
 

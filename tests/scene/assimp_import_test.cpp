@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 #include "hostkit/scene/camera_light.h"
 #include "hostkit/scene/mesh_object.h"
@@ -300,15 +301,12 @@ TEST(AssimpImport, PointsWeldOnlyWhenEqualAndEveryEdgeShows) {
     // two rows of 100 points, each sharing its x with its row and its y with the other
     // row: points that differ in any coordinate stay apart, however often they meet in
     // the weld's table; and every imported edge shows
-    std::string obj;
-    for (int i = 0; i < 100; ++i)
-        obj += "v 0 " + std::to_string(i) + " 0\nv 1 " + std::to_string(i) + " 0\n";
-    for (int i = 0; i < 99; ++i) {
-        const int a = 2 * i + 1, b = a + 1, c = a + 2, d = a + 3;
-        obj += "f " + std::to_string(a) + " " + std::to_string(b) + " " + std::to_string(d) + "\n";
-        obj += "f " + std::to_string(a) + " " + std::to_string(d) + " " + std::to_string(c) + "\n";
-    }
-    OpenedScene opened = open(writeTemp("rows.obj", obj));
+    std::ostringstream obj;
+    for (int i = 0; i < 100; ++i) obj << "v 0 " << i << " 0\nv 1 " << i << " 0\n";
+    for (int a = 1; a < 199; a += 2) // the quad of points a, a + 1, a + 3, a + 2
+        obj << "f " << a << " " << a + 1 << " " << a + 3 << "\nf " << a << " " << a + 3 << " "
+            << a + 2 << "\n";
+    OpenedScene opened = open(writeTemp("rows.obj", obj.str()));
     const Mesh& m = meshOf(meshNodes(*opened.scene)[0]);
     EXPECT_EQ(m.vertexCount, 200);
     ASSERT_EQ(m.faceCount, 198);
