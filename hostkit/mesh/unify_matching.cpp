@@ -34,27 +34,30 @@ class EdgesMet {
         : slots_(slotsPerVertex), used_(vertexCount, 0),
           slot_(size_t(vertexCount) * slotsPerVertex) {}
 
-    // The entry of edge (lower, upper), null when none was added.
-    EdgeMet* find(uint32_t lower, uint32_t upper) {
-        if (EdgeMet* met = findAt(lower, upper); met || used_[lower] < slots_) return met;
-        if (EdgeMet* met = findAt(upper, lower); met || used_[upper] < slots_) return met;
-        return findSpilled(lower, upper);
-    }
-    // Adds an entry (with the upper vertex as its other) for an edge find() did not find;
-    // false when a hash probe runs longer than kMostProbes (then the entry may be missing).
-    bool add(uint32_t lower, EdgeMet entry) {
+    // The entry of edge (lower, upper) when one was added before; otherwise adds entry
+    // (whose other is the upper vertex) and returns null, setting failed when a hash probe
+    // runs longer than kMostProbes (then the entry may be missing).
+    EdgeMet* findOrAdd(uint32_t lower, EdgeMet entry, bool& failed) {
         const uint32_t upper = entry.other & ~kDown;
+        if (EdgeMet* met = findAt(lower, upper)) return met;
         if (used_[lower] < slots_) {
             slot_[size_t(lower) * slots_ + used_[lower]++] = entry;
-        } else if (used_[upper] < slots_) {
+            return nullptr;
+        }
+        if (EdgeMet* met = findAt(upper, lower)) return met;
+        if (used_[upper] < slots_) {
             slot_[size_t(upper) * slots_ + used_[upper]++] = {lower | (entry.other & kDown),
                                                               entry.code};
-        } else {
-            if (2 * (spilled_ + 1) > table_.size() && !grow()) return false;
-            ++spilled_;
-            return place(table_, {lower, entry});
+            return nullptr;
         }
-        return true;
+        if (EdgeMet* met = findSpilled(lower, upper)) return met;
+        if (2 * (spilled_ + 1) > table_.size() && !grow()) {
+            failed = true;
+            return nullptr;
+        }
+        ++spilled_;
+        failed = !place(table_, {lower, entry});
+        return nullptr;
     }
     // Calls visit(entry) for every entry.
     template <typename Visit> void forEach(Visit visit) const {
@@ -161,14 +164,15 @@ Windings matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out
             magnitude += std::abs(det);
         }
         ++proper;
+        uint32_t root = FacePatches::kNoRoot; // face f's, once joined
         for (uint32_t k = 0; k < 3; ++k) {
             const uint32_t x = face.v[k], y = face.v[k == 2 ? 0 : k + 1];
             const bool down = x > y;
             const uint32_t lower = down ? y : x, upper = down ? x : y;
-            EdgeMet* met = edges.find(lower, upper);
+            bool failed = false;
+            EdgeMet* met = edges.findOrAdd(lower, {upper | (down ? kDown : 0), f * 4 + k}, failed);
             if (!met) {
-                if (!edges.add(lower, {upper | (down ? kDown : 0), f * 4 + k}))
-                    return Windings::Unknown;
+                if (failed) return Windings::Unknown;
                 ++added;
                 continue;
             }
@@ -178,7 +182,7 @@ Windings matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out
             if (((met->other & kDown) != 0) == down)
                 sameWay = true;
             else if (sets)
-                out.unions += sets->unite(f, (met->code & ~kMatched) >> 2);
+                out.unions += sets->uniteNewest(f, (met->code & ~kMatched) >> 2, root);
         }
     }
     out.volume = volume;

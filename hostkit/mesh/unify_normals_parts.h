@@ -13,14 +13,14 @@
 
 namespace hostkit::unify {
 
-// Six times the signed volume of the tetrahedron from origin, measured in float
-// differences from it as the patch's first vertex, the determinant in double.
-inline double faceVolume(const Point3& origin, const Point3& pa, const Point3& pb,
-                         const Point3& pc) {
-    const Point3 a = pa - origin, b = pb - origin, c = pc - origin;
-    return double(a.x) * (double(b.y) * c.z - double(b.z) * c.y) -
-           double(a.y) * (double(b.x) * c.z - double(b.z) * c.x) +
-           double(a.z) * (double(b.x) * c.y - double(b.y) * c.x);
+// The face's term of six times the volume a closed patch encloses: the face's height
+// above origin (the sum of its corners', each a float difference) times twice its
+// signed area seen along z (from float differences of its corners, the products in
+// double). Over a closed patch the terms sum to six times its signed volume, as the
+// tetrahedra from any point do, for half the arithmetic.
+inline double faceVolume(const Point3& origin, const Point3& a, const Point3& b, const Point3& c) {
+    const double height = double(a.z - origin.z) + double(b.z - origin.z) + double(c.z - origin.z);
+    return height * (double(b.x - a.x) * double(c.y - a.y) - double(c.x - a.x) * double(b.y - a.y));
 }
 
 // Faces of one patch in search order, from its seed (the patch's lowest face), over the
@@ -41,6 +41,7 @@ template <typename Flip> void flipFacesWhere(Mesh& mesh, Flip flip) {
 class FacePatches {
   public:
     static constexpr uint32_t kRoot = 0x80000000u, kOpen = 0x40000000u, kRank = 31;
+    static constexpr uint32_t kNoRoot = UINT32_MAX;
 
     explicit FacePatches(uint32_t faceCount) : parent_(faceCount, kRoot) {}
     // Every face alone again.
@@ -62,10 +63,22 @@ class FacePatches {
         a = find(a);
         b = find(b);
         if (a == b) return false;
-        if ((parent_[a] & kRank) < (parent_[b] & kRank)) std::swap(a, b);
-        if ((parent_[a] & kRank) == (parent_[b] & kRank)) ++parent_[a]; // rank < log2(F)
-        parent_[a] |= parent_[b] & kOpen;
-        parent_[b] = a;
+        link(a, b);
+        return true;
+    }
+    // unite(face, other) for a face that no call but these, with the same root, has
+    // joined yet: root is face's root so far (kNoRoot before the first), and becomes the
+    // root of the joined set. One find instead of two, and a face still alone is hung
+    // straight under other's root.
+    bool uniteNewest(uint32_t face, uint32_t other, uint32_t& root) {
+        const uint32_t otherRoot = find(other);
+        if (root == kNoRoot) {
+            if ((parent_[otherRoot] & kRank) == 0) ++parent_[otherRoot];
+            parent_[face] = root = otherRoot;
+            return true;
+        }
+        if (otherRoot == root) return false;
+        root = link(root, otherRoot);
         return true;
     }
     void markOpen(uint32_t face) { parent_[find(face)] |= kOpen; }
@@ -87,6 +100,15 @@ class FacePatches {
     uint32_t patchOf(uint32_t face) { return parent_[find(face)] & ~kRoot; }
 
   private:
+    // Hangs the root of lower rank under the other; returns the root of the two.
+    uint32_t link(uint32_t a, uint32_t b) {
+        if ((parent_[a] & kRank) < (parent_[b] & kRank)) std::swap(a, b);
+        if ((parent_[a] & kRank) == (parent_[b] & kRank)) ++parent_[a]; // rank < log2(F)
+        parent_[a] |= parent_[b] & kOpen;
+        parent_[b] = a;
+        return a;
+    }
+
     ScratchArray<uint32_t> parent_;
 };
 

@@ -12,6 +12,7 @@
 #include "hostkit/mesh/edge_table.h"
 #include "hostkit/mesh/mesh_tools.h"
 #include "hostkit/mesh/primitives.h"
+#include "hostkit/mesh/unify_normals_parts.h"
 #include "support/mesh_family.h"
 
 namespace {
@@ -45,6 +46,29 @@ TEST(UnifyNormals, ClosedMeshesBecomeConsistentAndOutward) {
             mesh.UnifyNormals(0);
             EXPECT_EQ(inconsistentEdges(mesh), 0) << named.name;
             EXPECT_NEAR(signedVolume(mesh), signedVolume(named.mesh), 1e-4) << named.name;
+        }
+    }
+}
+
+TEST(UnifyNormals, AClosedMeshsVolumeTermsSumToSixTimesItsVolume) {
+    // turned off the axes and moved, from one of its vertices and from a point outside
+    const Matrix3 placement =
+        Matrix3::Rotation(Normalize({1, 2, 3}), 0.7f) * Matrix3::Translation({4, -3, 2});
+    for (const NamedMesh& named : testFamily()) {
+        if (!named.closed) continue;
+        Mesh mesh = named.mesh;
+        for (int v = 0; v < mesh.vertexCount; ++v) mesh.vertices[v] = mesh.vertices[v] * placement;
+        const double expected = 6 * signedVolume(mesh);
+        ASSERT_GT(std::abs(expected), 1e-3) << named.name;
+        for (const Point3& origin : {mesh.vertices[0], Point3{-5, 7, 1}}) {
+            double sum = 0;
+            for (int f = 0; f < mesh.faceCount; ++f) {
+                const MeshFace& face = mesh.faces[f];
+                sum +=
+                    hostkit::unify::faceVolume(origin, mesh.vertices[face.v[0]],
+                                               mesh.vertices[face.v[1]], mesh.vertices[face.v[2]]);
+            }
+            EXPECT_NEAR(sum, expected, 1e-4 * std::abs(expected)) << named.name;
         }
     }
 }
