@@ -59,13 +59,13 @@ bool unifyIfConsistent(Mesh& mesh, int flag) {
         return consistent;
     }
 
-    FacePatches sets(faceCount);
+    FacePatches sets;
     std::vector<uint32_t> crowdedCorners, crowdedStart{0};
     const Windings windings = matchOppositeCorners(mesh, &sets, matching);
     if (windings == Windings::Disagree) return false;
     if (windings == Windings::Unknown) {
         // the whole edge table decides: crowded edges, windings that disagree
-        sets.reset();
+        sets.reset(faceCount);
         matching = Matching();
         bool consistent = true;
         uint64_t corners = 0;

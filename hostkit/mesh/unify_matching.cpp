@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "hostkit/mesh/edge_table.h"
+#include "hostkit/mesh/unify_sets_in_order.h"
 
 namespace hostkit::unify {
 
@@ -151,6 +152,7 @@ Windings matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out
 
     uint32_t proper = 0, added = 0, matched = 0;
     bool sameWay = false;
+    SetsInFaceOrder inOrder(sets, faceCount);
     Point3 origin{};
     double volume = 0, magnitude = 0;
     for (uint32_t f = 0; f < faceCount; ++f) {
@@ -164,7 +166,7 @@ Windings matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out
             magnitude += std::abs(det);
         }
         ++proper;
-        uint32_t root = FacePatches::kNoRoot; // face f's, once joined
+        if (sets) inOrder.startFace(f);
         for (uint32_t k = 0; k < 3; ++k) {
             const uint32_t x = face.v[k], y = face.v[k == 2 ? 0 : k + 1];
             const bool down = x > y;
@@ -182,15 +184,17 @@ Windings matchOppositeCorners(const Mesh& mesh, FacePatches* sets, Matching& out
             if (((met->other & kDown) != 0) == down)
                 sameWay = true;
             else if (sets)
-                out.unions += sets->uniteNewest(f, (met->code & ~kMatched) >> 2, root);
+                inOrder.meet((met->code & ~kMatched) >> 2);
         }
+        if (sets) inOrder.endFace();
     }
+    if (sets) out.unions = inOrder.finish();
     out.volume = volume;
     out.magnitude = magnitude;
     out.properFaces = proper;
     if (sameWay) return Windings::Disagree;
     if (matched < added) { // edges of one corner: boundary edges
-        if (sets)
+        if (sets && inOrder.usesSets())
             edges.forEach([&](const EdgeMet& entry) {
                 if (!(entry.code & kMatched)) sets->markOpen(entry.code >> 2);
             });

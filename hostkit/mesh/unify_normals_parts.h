@@ -43,10 +43,18 @@ class FacePatches {
     static constexpr uint32_t kRoot = 0x80000000u, kOpen = 0x40000000u, kRank = 31;
     static constexpr uint32_t kNoRoot = UINT32_MAX;
 
-    explicit FacePatches(uint32_t faceCount) : parent_(faceCount, kRoot) {}
-    // Every face alone again.
-    void reset() {
+    FacePatches() = default; // no faces until reset or startAsOne
+    // faceCount faces, every one alone.
+    void reset(uint32_t faceCount) {
+        if (parent_.size() != faceCount) parent_ = ScratchArray<uint32_t>(faceCount);
         for (uint32_t& entry : parent_) entry = kRoot;
+    }
+    // faceCount faces: those below end in one set whose root is first, the others alone.
+    void startAsOne(uint32_t faceCount, uint32_t first, uint32_t end) {
+        parent_ = ScratchArray<uint32_t>(faceCount);
+        for (uint32_t f = 0; f < end; ++f) parent_[f] = first;
+        for (uint32_t f = end; f < faceCount; ++f) parent_[f] = kRoot;
+        parent_[first] = kRoot | (end > first + 1 ? 1 : 0);
     }
 
     uint32_t find(uint32_t x) {
@@ -81,6 +89,8 @@ class FacePatches {
         root = link(root, otherRoot);
         return true;
     }
+    // Makes face alone again; only for a face no other face hangs under.
+    void detach(uint32_t face) { parent_[face] = kRoot; }
     void markOpen(uint32_t face) { parent_[find(face)] |= kOpen; }
 
     // Called for the proper faces in ascending order once the sets are final: face's patch
@@ -115,8 +125,10 @@ class FacePatches {
 // Pairs every corner of the proper faces with the one running the other way along its
 // edge, in one pass over the faces: each corner looks its edge up among those met so far
 // (a few slots per vertex, a hash table where the slots of both ends are full) and
-// either adds it or meets the corner there. Joins the faces of each pair in sets (when
-// not null) and marks the faces at boundary edges open there. Unknown on a mesh with an
+// either adds it or meets the corner there. With sets (not null, and empty), counts the
+// pairs that join two sets of faces, and unless the faces all come in one set in an
+// order that keeps them together (SetsInFaceOrder), fills sets with the faces' sets and
+// marks the faces at boundary edges open there. Unknown on a mesh with an
 // edge of three or more corners, a hash probe longer than 64, or 2^29 faces or more;
 // otherwise Disagree when some edge has exactly two corners running the same way, and
 // Agree when every edge has two corners running opposite ways or one. Unless Agree, sets
