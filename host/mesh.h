@@ -105,10 +105,12 @@ class HOSTKIT_API Mesh {
     // lesser area. Improper faces stay. O(F + V) on every mesh. An already consistent
     // mesh needs no search: in one pass over the faces, each corner finds its mate among
     // the edges met so far, kept in a few slots per vertex (hashed where both ends' slots
-    // are full), and a union-find by rank finds the patches; crowded edges fall back to
-    // grouping every corner at its edge's lower vertex. Scratch on a consistent mesh 33
-    // bytes per vertex (17 in a soup of triangles) and 4 per face (18 per face on the
-    // fallback), and 40 per patch; 26 per face when windings disagree.
+    // are full), and the patches are known from the order of the faces while each meets
+    // an earlier one (one set of faces may wait apart), else from a union-find by rank;
+    // crowded edges fall back to grouping every corner at its edge's lower vertex. Scratch
+    // on a consistent mesh 33 bytes per vertex (17 in a soup of triangles), 4 per face
+    // unless its faces come in such an order (18 per face on the fallback), and 40 per
+    // patch; 26 per face when windings disagree.
     void UnifyNormals(int flag);
     // Smoothing groups from the angle (radians) between faces: islands of faces joined
     // by edges with two consistently wound non-zero faces less than angle apart get one
