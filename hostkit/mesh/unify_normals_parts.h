@@ -14,13 +14,13 @@
 namespace hostkit::unify {
 
 // The face's term of six times the volume a closed patch encloses: the face's height
-// above origin (the sum of its corners', each a float difference) times twice its
-// signed area seen along z (from float differences of its corners, the products in
-// double). Over a closed patch the terms sum to six times its signed volume, as the
-// tetrahedra from any point do, for half the arithmetic.
+// above origin (the sum of its corners') times twice its signed area seen along z, all
+// in float; the terms are summed in double. Over a closed patch the terms sum to six
+// times its signed volume, as the tetrahedra from any point do, for half the arithmetic.
+// The shortcut and the search sum the same terms, only in another order.
 inline double faceVolume(const Point3& origin, const Point3& a, const Point3& b, const Point3& c) {
-    const double height = double(a.z - origin.z) + double(b.z - origin.z) + double(c.z - origin.z);
-    return height * (double(b.x - a.x) * double(c.y - a.y) - double(c.x - a.x) * double(b.y - a.y));
+    const float height = (a.z - origin.z) + (b.z - origin.z) + (c.z - origin.z);
+    return double(height * ((b.x - a.x) * (c.y - a.y) - (c.x - a.x) * (b.y - a.y)));
 }
 
 // Faces of one patch in search order, from its seed (the patch's lowest face), over the
