@@ -321,38 +321,55 @@ bool parse(int argc, char** argv, Options& options) {
     return true;
 }
 
+// The run of median CPU time.
+Measure medianOf(std::vector<Measure> runs) {
+    std::sort(runs.begin(), runs.end(),
+              [](const Measure& a, const Measure& b) { return a.cpuSeconds < b.cpuSeconds; });
+    return runs[runs.size() / 2];
+}
+
 // The plug-in against the fprintf loop and Assimp on one large mesh; false when a
 // writer failed or the fprintf file differs from the plug-in's.
-bool compareWriters(PluginLibrary& plugin, const Options& options, int faces) {
+bool compareWriters(PluginLibrary& plugin, const Options& options, int faces, int reps) {
     BenchScene bench;
     addSphereNode(bench, faces);
     SceneNode* node = bench.scene.findNode("Sphere");
     const Mesh& mesh = static_cast<MeshObject*>(node->object())->mesh;
     auto* material = static_cast<StdMaterial*>(node->nodeMaterial());
-    std::printf("One node, UV sphere: %d faces, %d vertices, %d texture vertices, normals built\n",
-                mesh.faceCount, mesh.vertexCount, mesh.texVertCount);
+    std::printf("One node, UV sphere: %d faces, %d vertices, %d texture vertices, normals built; "
+                "median of %d, in turns\n",
+                mesh.faceCount, mesh.vertexCount, mesh.texVertCount, reps);
 
     const std::string pluginPath = options.dir + "/sphere_plugin.zef";
     const std::string fprintfPath = options.dir + "/sphere_fprintf.zef";
     const std::string objPath = options.dir + "/sphere_assimp.obj";
-    const Measure viaPlugin = measureInChild(
-        nullptr, [&] { return exportThroughPlugin(plugin, bench.host, pluginPath); });
-    const Measure viaFprintf = measureInChild(nullptr, [&] {
-        return writeWithFprintf(fprintfPath, node->name(), mesh, node->transform(), *material);
-    });
-    // What the export asks of the host's mesh library for this node: the world box,
-    // the work copy, and the normals its preparation drops and the writer rebuilds.
-    const Measure hostWork = measureInChild(nullptr, [&] {
-        const Box3 box = meshWorldBox(mesh, node->transform());
-        Mesh work = mesh;
-        work.InvalidateGeomCache();
-        work.buildNormals();
-        return !box.IsEmpty() && work.hasNormals;
-    });
     std::unique_ptr<aiScene> assimpScene = makeAssimpScene(mesh, node->transform());
-    const Measure viaAssimp =
-        measureInChild(nullptr, [&] { return exportWithAssimp(*assimpScene, objPath); });
+    // In turns, reps times each, every writer starting without its file (see
+    // compareWithOneFwrite); each figure is the median.
+    std::vector<Measure> plugins, fprintfs, hostWorks, assimps;
+    for (int r = 0; r < reps; ++r) {
+        for (const std::string& path : {pluginPath, fprintfPath, objPath})
+            std::remove(path.c_str());
+        plugins.push_back(measureInChild(
+            nullptr, [&] { return exportThroughPlugin(plugin, bench.host, pluginPath); }));
+        fprintfs.push_back(measureInChild(nullptr, [&] {
+            return writeWithFprintf(fprintfPath, node->name(), mesh, node->transform(), *material);
+        }));
+        // What the export asks of the host's mesh library for this node: the world box,
+        // the work copy, and the normals its preparation drops and the writer rebuilds.
+        hostWorks.push_back(measureInChild(nullptr, [&] {
+            const Box3 box = meshWorldBox(mesh, node->transform());
+            Mesh work = mesh;
+            work.InvalidateGeomCache();
+            work.buildNormals();
+            return !box.IsEmpty() && work.hasNormals;
+        }));
+        assimps.push_back(
+            measureInChild(nullptr, [&] { return exportWithAssimp(*assimpScene, objPath); }));
+    }
     assimpScene.reset();
+    const Measure viaPlugin = medianOf(plugins), viaFprintf = medianOf(fprintfs);
+    const Measure hostWork = medianOf(hostWorks), viaAssimp = medianOf(assimps);
 
     std::printf("  %-28s %8s %8s %9s %9s %10s\n", "writer", "wall s", "cpu s", "file MB", "MB/s",
                 "peak+ MB");
@@ -409,12 +426,6 @@ std::string readWhole(const std::string& path) {
         std::fclose(in);
     }
     return bytes;
-}
-
-Measure medianOf(std::vector<Measure> runs) {
-    std::sort(runs.begin(), runs.end(),
-              [](const Measure& a, const Measure& b) { return a.cpuSeconds < b.cpuSeconds; });
-    return runs[runs.size() / 2];
 }
 
 // The large export against writing its bytes with one fwrite, in turns, reps times
@@ -531,7 +542,7 @@ int main(int argc, char** argv) {
         return ok ? 0 : 1;
     }
     if (options.fwriteOnly) return compareWithOneFwrite(*plugin, options, faces, 3) ? 0 : 1;
-    bool ok = compareWriters(*plugin, options, faces);
+    bool ok = compareWriters(*plugin, options, faces, 3);
     ok = compareWithOneFwrite(*plugin, options, faces, 3) && ok;
     ok = measureNodeGrowth(*plugin, options, nodeCounts) && ok;
 
