@@ -195,3 +195,55 @@ TEST_F(DialogProcedures, UAndVHaveTheirOwnEditFlipBoxAndSpinnerInTheUtility) {
     EXPECT_EQ(maps[0].args[4], 0.0);
     EXPECT_EQ(maps[0].args[5], 1.0);
 }
+
+namespace {
+
+// A host that keeps what the utility's page passes on to it.
+class RecordingHost : public HostSession {
+  public:
+    using HostSession::HostSession;
+    struct Forwarded {
+        HWND window;
+        UINT message;
+        WPARAM wParam;
+        LPARAM lParam;
+    };
+    int activations = 0;
+    std::vector<Forwarded> forwarded;
+    void panelActivated() override { ++activations; }
+    void forwardPanelMouse(HWND window, UINT message, WPARAM wParam, LPARAM lParam) override {
+        forwarded.push_back({window, message, wParam, lParam});
+    }
+};
+
+} // namespace
+
+TEST_F(DialogProcedures, UtilityPagePassesActivationAndMouseToTheHostAndAnswersTheRest) {
+    Scene scene;
+    RecordingHost host(scene);
+    host.openUtility(&zefUtility);
+    HWND page = host.panelPage();
+    ASSERT_NE(page, nullptr);
+
+    EXPECT_EQ(utilityPanelProc(page, WM_MOUSEACTIVATE, 0, 0), 0);
+    EXPECT_EQ(host.activations, 1);
+    const UINT mouse[] = {WM_MOUSEMOVE, WM_LBUTTONDOWN, WM_LBUTTONUP};
+    const WPARAM leftButton = 1;
+    const LPARAM point = (34 << 16) | 12; // x 12, y 34
+    for (UINT message : mouse) EXPECT_EQ(utilityPanelProc(page, message, leftButton, point), 1);
+    ASSERT_EQ(host.forwarded.size(), 3u);
+    for (size_t i = 0; i < 3; ++i) {
+        EXPECT_EQ(host.forwarded[i].window, page);
+        EXPECT_EQ(host.forwarded[i].message, mouse[i]);
+        EXPECT_EQ(host.forwarded[i].wParam, leftButton);
+        EXPECT_EQ(host.forwarded[i].lParam, point);
+    }
+    // the host's own panel message and a command of no button are answered, others not
+    EXPECT_EQ(utilityPanelProc(page, 1709, 0, 0), 1);
+    EXPECT_EQ(utilityPanelProc(page, WM_COMMAND, 1040, 0), 1);
+    EXPECT_EQ(utilityPanelProc(page, WM_CLOSE, 0, 0), 0);
+    EXPECT_EQ(host.activations, 1);
+    EXPECT_EQ(host.forwarded.size(), 3u);
+    EXPECT_TRUE(host.utilityOpen());
+    host.closeUtility();
+}
