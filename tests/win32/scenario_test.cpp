@@ -63,6 +63,14 @@ TEST(ScenarioText, ParsesEveryStepKind) {
     EXPECT_EQ(pictures.steps[1].target, "dialog 102.png");
 }
 
+TEST(ScenarioText, LinesEndingInCarriageReturnAndLineFeedParse) {
+    Scenario s = parsed("# written on Windows\r\nclick Flip\r\ntype #1028 45.5\r\nenter\r\n");
+    ASSERT_EQ(s.steps.size(), 3u);
+    EXPECT_EQ(s.steps[0].target, "Flip");
+    EXPECT_EQ(s.steps[1].text, "45.5");
+    EXPECT_EQ(s.steps[2].action, ScenarioStep::Action::Enter);
+}
+
 TEST(ScenarioText, BadLinesNameTheLine) {
     FileError error;
     EXPECT_FALSE(parseScenario("enter\npush OK\n", "a.steps", error));
@@ -116,4 +124,26 @@ TEST(ScenarioRun, MessageBoxesAreRecorded) {
     ASSERT_EQ(user.messages().size(), 1u);
     EXPECT_EQ(user.messages()[0].text, "Write error on file");
     EXPECT_EQ(user.messages()[0].caption, "ZEFEXP");
+}
+
+TEST(ScenarioRun, CheckAndUncheckLeaveABoxAlreadySoAsItIs) {
+    ScenarioUser user;
+    user.queue(parsed("check #1190\ncheck #1190\nuncheck #1191\nuncheck #1191\n"
+                      "check #1045\nenter\n"));
+    UserScope scope(&user);
+    EXPECT_EQ(DialogBoxParamA(zefexpModule(), MAKEINTRESOURCEA(IDD_EXPORT_OPTIONS), nullptr,
+                              watchingProc, 0),
+              1);
+    EXPECT_TRUE(user.errors().empty()) << user.errors().front();
+    EXPECT_TRUE(watched().flipU);
+    EXPECT_FALSE(watched().flipV);
+    EXPECT_TRUE(watched().spherical);
+}
+
+TEST(ScenarioRun, DumpOfADialogAlreadyClosedIsAnError) {
+    ScenarioUser user;
+    user.queue(parsed("enter\ndump\n"));
+    EXPECT_EQ(runWith(user), 1);
+    ASSERT_EQ(user.errors().size(), 1u);
+    EXPECT_EQ(user.errors()[0], "dialog 'ZEF Export Options' is not open");
 }
