@@ -45,7 +45,8 @@ const char* kDialogFlagsHelp =
 const char* kStepsHelp =
     "Also play these steps on the dialog, after the flags, one per line: click TARGET, "
     "check TARGET, uncheck TARGET, up TARGET, down TARGET (a spinner's arrows), "
-    "type TARGET TEXT, enter, escape; TARGET is #ID or a caption";
+    "type TARGET TEXT, enter, escape, dump (print the controls), snap FILE.png (a picture of "
+    "the dialog, Windows only); TARGET is #ID or a caption; # starts a comment line";
 
 const char* kDumpHelp =
     "Print every control of the dialog, in tab order, once the flags and steps are set: id, "

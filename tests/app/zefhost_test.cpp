@@ -242,6 +242,21 @@ TEST_F(ZefhostTest, ScriptStopsAtTheFirstFailureWithItsCode) {
     EXPECT_NE(quote.err.find("quote.txt:1: unterminated quote"), std::string::npos) << quote.err;
 }
 
+TEST(ScriptLine, SplitsAtBlanksKeepsQuotedTextAndStopsAtAComment) {
+    std::vector<std::string> words;
+    std::string error;
+    using Words = std::vector<std::string>;
+    ASSERT_TRUE(splitScriptLine("export  \"my scene.zef\"\t--angle 45 # not this", words, error));
+    EXPECT_EQ(words, (Words{"export", "my scene.zef", "--angle", "45"}));
+    // a # inside a word or quotes is part of it; a line of Windows ends in CR LF
+    ASSERT_TRUE(splitScriptLine("select Part#2 \"#3\"\r", words, error));
+    EXPECT_EQ(words, (Words{"select", "Part#2", "#3"}));
+    ASSERT_TRUE(splitScriptLine("   # only a comment", words, error));
+    EXPECT_TRUE(words.empty());
+    EXPECT_FALSE(splitScriptLine("select \"Dome", words, error));
+    EXPECT_EQ(error, "unterminated quote");
+}
+
 TEST_F(ZefhostTest, KeepGoingRunsTheRestAndEndsWithTheFirstFailure) {
     std::ofstream(path("session.txt")) << "export \"" << path("missing/x.zef") << "\"\n"
                                        << "select Nobody\n"
