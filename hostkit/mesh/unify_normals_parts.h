@@ -80,9 +80,8 @@ class FacePatches {
     // straight under other's root.
     bool uniteNewest(uint32_t face, uint32_t other, uint32_t& root) {
         const uint32_t otherRoot = find(other);
-        if (root == kNoRoot) {
-            if ((parent_[otherRoot] & kRank) == 0) ++parent_[otherRoot];
-            parent_[face] = root = otherRoot;
+        if (root == kNoRoot) { // face is alone: of rank 0, it goes under otherRoot
+            root = link(otherRoot, face);
             return true;
         }
         if (otherRoot == root) return false;
